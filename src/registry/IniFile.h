@@ -56,6 +56,9 @@ public:
     const QString& errorString() const { return m_error; }
 
 private:
+    bool checkNames(const std::string& section, const std::string* key, const std::string* value);
+    bool save(const std::string& bytes);
+
     QString m_path;
     QString m_error;
 };
