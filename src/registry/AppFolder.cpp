@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QStringDecoder>
 
 namespace corvane {
 
@@ -62,13 +61,12 @@ QString AppFolder::backupFolder() const
 bool AppFolder::isValidServerName(const std::string& name, QString* error)
 {
     const std::string t = TrimBlanks(name);
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString shown = decoder(QByteArrayView(t.data(), qsizetype(t.size())));
+    const QString shown = QString::fromUtf8(t.data(), qsizetype(t.size()));
     if (t.empty()) {
         setError(error, QStringLiteral("The server name is empty."));
         return false;
     }
-    if (decoder.hasError()) {
+    if (shown.toUtf8() != QByteArray(t.data(), qsizetype(t.size()))) {
         setError(error, QStringLiteral("The server name is not valid UTF-8 text."));
         return false;
     }

@@ -304,11 +304,10 @@ bool IniFile::writeValue(const std::string& section, const std::string& key, con
     const long at = findKey(lines, h, k);
     if (at >= 0) {
         Line& line = lines[size_t(at)];
-        const std::string stored = parse(line.text).name; // keeps the file's spelling
-        const std::string text = stored + "=" + value;
-        if (line.text == text)
-            return true;
-        line.text = text;
+        const Parsed p = parse(line.text);
+        if (p.value == value)
+            return true; // nothing to change: the line keeps its bytes
+        line.text = p.name + "=" + value; // the key keeps the file's spelling
         return save(joinLines(lines));
     }
     // After the last key of the section, or right after its header.
