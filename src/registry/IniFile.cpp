@@ -1,6 +1,7 @@
 #include "registry/IniFile.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QSaveFile>
 
 #include <optional>
@@ -60,7 +61,9 @@ bool sameName(const std::string& a, const std::string& b)
 Parsed parse(const std::string& text)
 {
     Parsed p;
-    const std::string t = trim(text);
+    std::string t = trim(text);
+    if (t.rfind("\xEF\xBB\xBF", 0) == 0) // a byte order mark before the first line
+        t = trim(t.substr(3));
     if (t.empty())
         return p;
     if (t[0] == ';' || t[0] == '#') {
@@ -182,6 +185,24 @@ bool hasAny(const std::string& s, const char* chars)
     return s.find('\0') != std::string::npos;
 }
 
+// Serialises read-modify-write cycles of several processes (the console and
+// corvanectl) on one file; readers need no lock because writes are renames.
+class WriteLock
+{
+public:
+    explicit WriteLock(const QString& path)
+        : m_lock(path + QStringLiteral(".lock"))
+    {
+        m_lock.setStaleLockTime(30000);
+        m_locked = m_lock.tryLock(5000);
+    }
+    bool locked() const { return m_locked; }
+
+private:
+    QLockFile m_lock;
+    bool m_locked = false;
+};
+
 std::string unquote(const std::string& v)
 {
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
@@ -290,6 +311,11 @@ bool IniFile::writeValue(const std::string& section, const std::string& key, con
     m_error.clear();
     if (!checkNames(section, &key, &value))
         return false;
+    WriteLock lock(m_path);
+    if (!lock.locked()) {
+        m_error = QStringLiteral("Cannot lock %1 for writing.").arg(m_path);
+        return false;
+    }
     const std::string s = trim(section), k = trim(key);
     std::vector<Line> lines = load(m_path);
     const std::string eol = fileEol(lines);
@@ -326,6 +352,13 @@ bool IniFile::writeValue(const std::string& section, const std::string& key, con
 bool IniFile::removeKey(const std::string& section, const std::string& key)
 {
     m_error.clear();
+    if (!QFile::exists(m_path))
+        return true;
+    WriteLock lock(m_path);
+    if (!lock.locked()) {
+        m_error = QStringLiteral("Cannot lock %1 for writing.").arg(m_path);
+        return false;
+    }
     std::vector<Line> lines = load(m_path);
     const long at = findKey(lines, findSection(lines, trim(section)), trim(key));
     if (at < 0)
@@ -337,6 +370,13 @@ bool IniFile::removeKey(const std::string& section, const std::string& key)
 bool IniFile::removeSection(const std::string& section)
 {
     m_error.clear();
+    if (!QFile::exists(m_path))
+        return true;
+    WriteLock lock(m_path);
+    if (!lock.locked()) {
+        m_error = QStringLiteral("Cannot lock %1 for writing.").arg(m_path);
+        return false;
+    }
     std::vector<Line> lines = load(m_path);
     const std::string s = trim(section);
     bool changed = false;
@@ -357,6 +397,11 @@ bool IniFile::writeSection(const std::string& section,
     for (const auto& [k, v] : entries) {
         if (!checkNames(section, &k, &v))
             return false;
+    }
+    WriteLock lock(m_path);
+    if (!lock.locked()) {
+        m_error = QStringLiteral("Cannot lock %1 for writing.").arg(m_path);
+        return false;
     }
     const std::string s = trim(section);
     std::vector<Line> lines = load(m_path);

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <set>
+#include <thread>
 #include <sys/stat.h>
 
 using namespace corvane;
@@ -285,6 +286,32 @@ private slots:
         QCOMPARE(ini.readValue("c", "z"), std::string("3"));
         QVERIFY(!ini.writeSection("d", {{"bad=key", "1"}}));
         QVERIFY(!ini.hasSection("d"));
+    }
+
+    void byteOrderMark()
+    {
+        writeFile(m_path, "\xEF\xBB\xBF[web1]\r\nOS_TYPE=Linux\r\n");
+        IniFile ini(m_path);
+        QCOMPARE(ini.readValue("web1", "OS_TYPE"), std::string("Linux"));
+        QVERIFY(ini.writeValue("web1", "OS_TYPE", "Windows"));
+        QCOMPARE(readFile(m_path), QByteArray("\xEF\xBB\xBF[web1]\r\nOS_TYPE=Windows\r\n"));
+    }
+
+    void concurrentWritersLoseNothing()
+    {
+        // Two writers (the console and corvanectl, say) adding keys at once.
+        auto writer = [this](const std::string& section) {
+            IniFile ini(m_path);
+            for (int i = 0; i < 40; ++i)
+                QVERIFY(ini.writeValue(section, "K" + std::to_string(i), std::to_string(i)));
+        };
+        std::thread a(writer, "a"), b(writer, "b");
+        a.join();
+        b.join();
+        IniFile ini(m_path);
+        QCOMPARE(ini.keys("a").size(), size_t(40));
+        QCOMPARE(ini.keys("b").size(), size_t(40));
+        QVERIFY(!QFile::exists(m_path + ".lock"));
     }
 
     void passwordEveryByte()
