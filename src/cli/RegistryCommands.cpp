@@ -16,6 +16,18 @@ using namespace corvane;
 
 namespace {
 
+// Opens the application folder, creating and filling it on first start.
+bool openFolder(const corvanectl::Options& options, AppFolder& folder, std::string& error)
+{
+    folder = AppFolder(QString::fromStdString(options.appDir));
+    QString why;
+    if (!folder.ensureCreated(&why)) {
+        error = why.toStdString();
+        return false;
+    }
+    return true;
+}
+
 std::string connectionType(const Servers& servers, const std::string& name)
 {
     if (!servers.IsRemoteServer(name))
@@ -40,7 +52,11 @@ int listServers(const std::vector<std::string>& args, const corvanectl::Options&
 {
     if (!args.empty())
         return corvanectl::fail("servers takes no arguments");
-    Servers servers{AppFolder(QString::fromStdString(options.appDir))};
+    AppFolder folder;
+    std::string error;
+    if (!openFolder(options, folder, error))
+        return corvanectl::fail(error);
+    Servers servers{folder};
     if (!servers.FillServerListFromIni() || servers.ServerCount() == 0) {
         std::cout << "No servers registered in " << servers.appFolder().path().toStdString() << "\n";
         return 0;
@@ -118,7 +134,11 @@ int serverCommand(const std::vector<std::string>& args, const corvanectl::Option
 {
     if (args.size() != 2 || (args[0] != "show" && args[0] != "remove"))
         return corvanectl::fail("usage: server show NAME | server remove NAME");
-    Servers servers{AppFolder(QString::fromStdString(options.appDir))};
+    AppFolder folder;
+    std::string why;
+    if (!openFolder(options, folder, why))
+        return corvanectl::fail(why);
+    Servers servers{folder};
     const std::string& name = args[1];
     QString error;
     if (!servers.appFolder().checkServerName(name, &error))

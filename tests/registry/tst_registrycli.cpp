@@ -81,6 +81,15 @@ private slots:
         QCOMPARE(lines[4].simplified(), QString("local 2.4.66 local /etc/apache2/apache2.conf"));
     }
 
+    void firstStartShowsSample()
+    {
+        const QString fresh = m_dir->filePath("fresh/corvane");
+        const Run r = corvanectl(fresh, {"servers"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.split('\n', Qt::SkipEmptyParts).value(1).simplified(), QString("Sample 2.0.49 local -"));
+        QVERIFY(QFileInfo::exists(fresh + "/Sample/WorkArea/httpd.conf"));
+    }
+
     void showHidesPassword()
     {
         const Run r = corvanectl(m_app, {"server", "show", "SHOP"});
