@@ -115,7 +115,8 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
 
     // Only WorkArea and Backup, holding files, are removed; anything else in the
     // server's folder stops the removal before anything is touched.
-    const QString subfolders[] = {m_folder.workAreaFolder(sServer), m_folder.serverBackupFolder(sServer)};
+    // The fetch backups go first, the working copy last.
+    const QString subfolders[] = {m_folder.serverBackupFolder(sServer), m_folder.workAreaFolder(sServer)};
     const auto filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
     QFileInfoList toDelete;
     for (const QFileInfo& entry : QDir(serverFolder).entryInfoList(filters)) {

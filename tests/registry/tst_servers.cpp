@@ -15,8 +15,10 @@
 #include <QTest>
 
 #include <functional>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace corvane;
 
@@ -40,6 +42,22 @@ int fileMode(const QString& path)
 {
     struct stat st;
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+// Sets or clears the immutable flag (even root cannot delete such a file).
+bool setImmutable(const QString& path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
 }
 
 // Every file and folder below `root`, relative, sorted.
@@ -371,26 +389,36 @@ private slots:
         QCOMPARE(readFile(app.iniPath()), kTwoServers);
     }
 
-    void deleteFailsMidwayKeepsCopy()
+    void deleteFailsMidwayNeverLosesTheCopy_data()
     {
-        // A folder that cannot be removed (it is the current mount point of
-        // nothing, but a non-empty folder created after the check) is hard to
-        // arrange portably; instead the server folder is made unremovable by
-        // turning the application folder read-only when not running as root.
-        if (geteuid() == 0)
-            QSKIP("root removes files from read-only folders");
+        QTest::addColumn<QString>("pinned"); // a file that cannot be deleted
+        QTest::addColumn<bool>("workingCopyInPlace");
+        QTest::newRow("fetch backup") << "Backup/httpd1.conf" << true;
+        QTest::newRow("snapshot") << "WorkArea/Serialize.srl" << false;
+    }
+
+    void deleteFailsMidwayNeverLosesTheCopy()
+    {
+        QFETCH(QString, pinned);
+        QFETCH(bool, workingCopyInPlace);
         const AppFolder app(m_app);
-        writeFile(app.workingCopyPath("web1"), "conf");
-        QVERIFY(QDir().mkpath(app.backupFolder()));
-        QFile::setPermissions(app.workAreaFolder("web1"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        writeFile(app.iniPath(), kTwoServers);
+        const QString folder = app.serverFolder("web1");
+        for (const char* f : {"WorkArea/httpd.conf", "WorkArea/Serialize.srl", "Backup/httpd.conf", "Backup/httpd1.conf"})
+            writeFile(folder + "/" + f, f);
+        const QString pinnedPath = folder + "/" + pinned;
+        if (!setImmutable(pinnedPath, true))
+            QSKIP("the file system or user cannot mark files immutable");
         Servers servers(app);
-        QVERIFY(!servers.DeleteServerFolders("web1"));
-        QFile::setPermissions(app.workAreaFolder("web1"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QVERIFY(servers.lastError().contains("kept as"));
-        // Never neither: the working copy is in place and in Backup.
-        QCOMPARE(readFile(app.workingCopyPath("web1")), QByteArray("conf"));
-        QCOMPARE(QDir(app.backupFolder()).entryList(QDir::Files).size(), 1);
+        const bool removed = servers.DeleteServerFolders("web1");
+        setImmutable(pinnedPath, false);
+        QVERIFY(!removed);
+        QVERIFY2(servers.lastError().contains("kept as"), qPrintable(servers.lastError()));
+        const QStringList copies = QDir(app.backupFolder()).entryList(QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(readFile(app.backupFolder() + "/" + copies[0]), QByteArray("WorkArea/httpd.conf"));
+        QCOMPARE(QFileInfo::exists(app.workingCopyPath("web1")), workingCopyInPlace);
+        QCOMPARE(readFile(app.iniPath()), kTwoServers);
     }
 
     void firstStart()
