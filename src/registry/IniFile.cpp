@@ -8,15 +8,17 @@
 
 namespace corvane {
 
-namespace {
-
 // One physical line of the file: its bytes without the line end, and the line
 // end itself ("\n", "\r\n" or "" for a last line without one).
-struct Line
+struct IniFile::Line
 {
     std::string text;
     std::string eol;
 };
+
+namespace {
+
+using Line = IniFile::Line;
 
 enum class Kind { Blank, Comment, Header, Entry };
 
@@ -290,6 +292,19 @@ bool IniFile::checkNames(const std::string& section, const std::string* key, con
     return true;
 }
 
+bool IniFile::loadForWrite(std::vector<Line>& lines)
+{
+    // A file that exists but cannot be read must not be replaced by the one
+    // line being written.
+    const auto bytes = readAll(m_path);
+    if (!bytes && QFile::exists(m_path)) {
+        m_error = QStringLiteral("Cannot read %1; it was left unchanged.").arg(m_path);
+        return false;
+    }
+    lines = bytes ? splitLines(*bytes) : std::vector<Line>{};
+    return true;
+}
+
 bool IniFile::save(const std::string& bytes)
 {
     QSaveFile f(m_path);
@@ -317,7 +332,9 @@ bool IniFile::writeValue(const std::string& section, const std::string& key, con
         return false;
     }
     const std::string s = trim(section), k = trim(key);
-    std::vector<Line> lines = load(m_path);
+    std::vector<Line> lines;
+    if (!loadForWrite(lines))
+        return false;
     const std::string eol = fileEol(lines);
     const long h = findSection(lines, s);
     if (h < 0) {
@@ -359,7 +376,9 @@ bool IniFile::removeKey(const std::string& section, const std::string& key)
         m_error = QStringLiteral("Cannot lock %1 for writing.").arg(m_path);
         return false;
     }
-    std::vector<Line> lines = load(m_path);
+    std::vector<Line> lines;
+    if (!loadForWrite(lines))
+        return false;
     const long at = findKey(lines, findSection(lines, trim(section)), trim(key));
     if (at < 0)
         return true;
@@ -377,7 +396,9 @@ bool IniFile::removeSection(const std::string& section)
         m_error = QStringLiteral("Cannot lock %1 for writing.").arg(m_path);
         return false;
     }
-    std::vector<Line> lines = load(m_path);
+    std::vector<Line> lines;
+    if (!loadForWrite(lines))
+        return false;
     const std::string s = trim(section);
     bool changed = false;
     for (long h = findSection(lines, s); h >= 0; h = findSection(lines, s)) {
@@ -404,7 +425,9 @@ bool IniFile::writeSection(const std::string& section,
         return false;
     }
     const std::string s = trim(section);
-    std::vector<Line> lines = load(m_path);
+    std::vector<Line> lines;
+    if (!loadForWrite(lines))
+        return false;
     const std::string eol = fileEol(lines);
     std::vector<Line> body;
     for (const auto& [k, v] : entries)

@@ -55,7 +55,10 @@ public:
     // Why the last write failed.
     const QString& errorString() const { return m_error; }
 
+    struct Line;
+
 private:
+    bool loadForWrite(std::vector<Line>& lines);
     bool checkNames(const std::string& section, const std::string* key, const std::string* value);
     bool save(const std::string& bytes);
 

@@ -4,7 +4,9 @@
 #include "registry/IniFile.h"
 #include "registry/RegistryProcedures.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -245,6 +247,12 @@ private slots:
         IniFile ini(m_dir->filePath(QStringLiteral("no/such/folder/Corvane.ini")));
         QVERIFY(!ini.writeValue("a", "K", "1"));
         QVERIFY(ini.errorString().contains(QStringLiteral("Corvane.ini")));
+        // A path that cannot be read is never replaced by the one new line.
+        QVERIFY(QDir().mkpath(m_path));
+        IniFile unreadable(m_path);
+        QVERIFY(!unreadable.writeValue("a", "K", "1"));
+        QVERIFY(!unreadable.removeSection("a"));
+        QVERIFY(QFileInfo(m_path).isDir());
     }
 
     void removeSection_data()
