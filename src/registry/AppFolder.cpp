@@ -189,13 +189,17 @@ bool AppFolder::installFile(const QString& relativePath, const QByteArray& bytes
     if (info.exists() && !overwrite)
         return true;
     const QString parent = info.absolutePath();
-    if (!QDir().mkpath(parent)) {
-        setError(error, QStringLiteral("Cannot create the folder %1.").arg(parent));
+    // The deepest folder that exists already must lie inside the application
+    // folder (a symbolic link must not lead the new folders elsewhere).
+    QString existing = parent;
+    while (existing.size() > m_path.size() && !QFileInfo::exists(existing))
+        existing = QFileInfo(existing).absolutePath();
+    if (existing != m_path && !resolvesInside(existing, m_path)) {
+        setError(error, QStringLiteral("%1 lies outside the application folder %2.").arg(target, m_path));
         return false;
     }
-    if (!resolvesInside(parent, m_path) &&
-        QFileInfo(parent).canonicalFilePath() != QFileInfo(m_path).canonicalFilePath()) {
-        setError(error, QStringLiteral("%1 lies outside the application folder %2.").arg(target, m_path));
+    if (!QDir().mkpath(parent)) {
+        setError(error, QStringLiteral("Cannot create the folder %1.").arg(parent));
         return false;
     }
     QSaveFile file(target);

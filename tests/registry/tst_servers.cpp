@@ -505,6 +505,17 @@ private slots:
         QCOMPARE(readFile(target), QByteArray("v2"));
     }
 
+    void installFileStaysInside()
+    {
+        const AppFolder app(m_app);
+        QVERIFY(QDir().mkpath(m_dir->filePath("outside")));
+        QVERIFY(QFile::link(m_dir->filePath("outside"), m_app + "/link"));
+        QString error;
+        QVERIFY(!app.installFile("link/sub/file.txt", "x", false, &error));
+        QVERIFY(error.contains("outside"));
+        QVERIFY(QDir(m_dir->filePath("outside")).isEmpty());
+    }
+
     void appFolderPaths()
     {
         const AppFolder relative(QStringLiteral("some/../rel//dir/"));
