@@ -69,7 +69,8 @@ int listServers(const std::vector<std::string>& args, const corvanectl::Options&
     for (int i = 1; i <= servers.ServerCount(); ++i) {
         const std::string name = servers.GetServer(std::to_string(i));
         std::string version = GetServerApacheVersion(name, servers.iniFileName(), registry::APACHE_VERSION);
-        rows.push_back({name, version.empty() ? "-" : version, connectionType(servers, name), hostOf(servers, name)});
+        rows.push_back(
+            {name, version.empty() ? "-" : version, connectionType(servers, name), hostOf(servers, name)});
     }
     size_t w[3] = {0, 0, 0};
     for (const Row& r : rows) {
@@ -101,8 +102,8 @@ int showServer(Servers& servers, const std::string& name)
               << "Connection:    " << connectionType(servers, name) << "\n"
               << "Host:          " << hostOf(servers, name) << "\n";
     const QString copy = folder.workingCopyPath(name);
-    std::cout << "Working copy:  " << copy.toStdString()
-              << (QFileInfo(copy).isFile() ? "" : " (missing)") << "\n";
+    std::cout << "Working copy:  " << copy.toStdString() << (QFileInfo(copy).isFile() ? "" : " (missing)")
+              << "\n";
     const auto keys = IniFile(servers.iniFileName()).keys(name);
     if (!keys.empty())
         std::cout << "Registry keys:\n";
@@ -149,8 +150,8 @@ int serverCommand(const std::vector<std::string>& args, const corvanectl::Option
     return args[0] == "show" ? showServer(servers, name) : removeServer(servers, name);
 }
 
-corvanectl::CommandRegistrar listReg{{"servers", "", "list the registered servers with version, connection and host",
-                                      listServers}};
+corvanectl::CommandRegistrar listReg{
+    {"servers", "", "list the registered servers with version, connection and host", listServers}};
 corvanectl::CommandRegistrar serverReg{
     {"server", "show NAME | remove NAME",
      "show a server's registry entry, or remove it with its folders (the working copy is kept in Backup)",

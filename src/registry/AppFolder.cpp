@@ -71,12 +71,14 @@ bool AppFolder::isValidServerName(const std::string& name, QString* error)
         return false;
     }
     if (t == "." || t == "..") {
-        setError(error, QStringLiteral("\"%1\" cannot be a server name: it names a folder of its own.").arg(shown));
+        setError(error,
+                 QStringLiteral("\"%1\" cannot be a server name: it names a folder of its own.").arg(shown));
         return false;
     }
     if (t.find('/') != std::string::npos) {
-        setError(error, QStringLiteral("The server name \"%1\" contains \"/\", which a folder name cannot hold.")
-                            .arg(shown));
+        setError(error,
+                 QStringLiteral("The server name \"%1\" contains \"/\", which a folder name cannot hold.")
+                     .arg(shown));
         return false;
     }
     for (unsigned char c : t) {
@@ -86,8 +88,9 @@ bool AppFolder::isValidServerName(const std::string& name, QString* error)
         }
     }
     if (t.find(']') != std::string::npos) {
-        setError(error, QStringLiteral("The server name \"%1\" contains \"]\", which Corvane.ini cannot hold.")
-                            .arg(shown));
+        setError(error,
+                 QStringLiteral("The server name \"%1\" contains \"]\", which Corvane.ini cannot hold.")
+                     .arg(shown));
         return false;
     }
     return true;
@@ -181,7 +184,9 @@ bool AppFolder::installFile(const QString& relativePath, const QByteArray& bytes
     for (const QString& part : parts)
         bad = bad || part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..");
     if (bad) {
-        setError(error, QStringLiteral("\"%1\" is not a file name inside the application folder.").arg(relativePath));
+        setError(
+            error,
+            QStringLiteral("\"%1\" is not a file name inside the application folder.").arg(relativePath));
         return false;
     }
     const QString target = m_path + QLatin1Char('/') + relativePath;

@@ -20,7 +20,13 @@ namespace {
 
 using Line = IniFile::Line;
 
-enum class Kind { Blank, Comment, Header, Entry };
+enum class Kind
+{
+    Blank,
+    Comment,
+    Header,
+    Entry
+};
 
 struct Parsed
 {
@@ -192,8 +198,7 @@ bool hasAny(const std::string& s, const char* chars)
 class WriteLock
 {
 public:
-    explicit WriteLock(const QString& path)
-        : m_lock(path + QStringLiteral(".lock"))
+    explicit WriteLock(const QString& path) : m_lock(path + QStringLiteral(".lock"))
     {
         m_lock.setStaleLockTime(30000);
         m_locked = m_lock.tryLock(5000);
@@ -214,10 +219,7 @@ std::string unquote(const std::string& v)
 
 } // namespace
 
-IniFile::IniFile(QString path)
-    : m_path(std::move(path))
-{
-}
+IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
 std::string IniFile::readValue(const std::string& section, const std::string& key) const
 {
@@ -349,7 +351,7 @@ bool IniFile::writeValue(const std::string& section, const std::string& key, con
         Line& line = lines[size_t(at)];
         const Parsed p = parse(line.text);
         if (p.value == value)
-            return true; // nothing to change: the line keeps its bytes
+            return true;                  // nothing to change: the line keeps its bytes
         line.text = p.name + "=" + value; // the key keeps the file's spelling
         return save(joinLines(lines));
     }

@@ -50,7 +50,8 @@ public:
     bool removeSection(const std::string& section);
     // Replaces the content of a section with "key=value" lines (the section is
     // created when missing).
-    bool writeSection(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries);
+    bool writeSection(const std::string& section,
+                      const std::vector<std::pair<std::string, std::string>>& entries);
 
     // Why the last write failed.
     const QString& errorString() const { return m_error; }

@@ -13,10 +13,7 @@
 
 namespace corvane {
 
-Servers::Servers(AppFolder folder)
-    : m_iniFileName(folder.iniPath()), m_folder(std::move(folder))
-{
-}
+Servers::Servers(AppFolder folder) : m_iniFileName(folder.iniPath()), m_folder(std::move(folder)) {}
 
 std::string Servers::GetServer(const std::string& index) const
 {
@@ -51,7 +48,8 @@ bool Servers::DeleteServer(const std::string& sServer)
     return true;
 }
 
-bool Servers::WriteDataToInI(const std::string& sSection, const std::string& sKey, const std::string& sKeyValue)
+bool Servers::WriteDataToInI(const std::string& sSection, const std::string& sKey,
+                             const std::string& sKeyValue)
 {
     m_lastError.clear();
     if (m_iniFileName.isEmpty())
@@ -109,7 +107,8 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
     const QString serverFolder = m_folder.serverFolder(sServer);
     const QString workingCopy = m_folder.workingCopyPath(sServer);
     if (!QFileInfo(workingCopy).isFile()) {
-        m_lastError = QStringLiteral("The working copy %1 does not exist; nothing was removed.").arg(workingCopy);
+        m_lastError =
+            QStringLiteral("The working copy %1 does not exist; nothing was removed.").arg(workingCopy);
         return false;
     }
 
@@ -120,11 +119,13 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
     const auto filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
     QFileInfoList toDelete;
     for (const QFileInfo& entry : QDir(serverFolder).entryInfoList(filters)) {
-        const bool known = entry.isDir() && !entry.isSymLink() &&
-                           (entry.absoluteFilePath() == subfolders[0] || entry.absoluteFilePath() == subfolders[1]);
+        const bool known =
+            entry.isDir() && !entry.isSymLink() &&
+            (entry.absoluteFilePath() == subfolders[0] || entry.absoluteFilePath() == subfolders[1]);
         if (!known) {
-            m_lastError = QStringLiteral("%1 holds %2, which is not part of a server's work area; nothing was removed.")
-                              .arg(serverFolder, entry.fileName());
+            m_lastError =
+                QStringLiteral("%1 holds %2, which is not part of a server's work area; nothing was removed.")
+                    .arg(serverFolder, entry.fileName());
             return false;
         }
         for (const QFileInfo& file : QDir(entry.absoluteFilePath()).entryInfoList(filters)) {
@@ -144,7 +145,8 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
         return false;
     }
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yyyy-hh-mm-ss"));
-    QString target = backupFolder + QLatin1Char('/') + name + QLatin1Char('-') + stamp + QStringLiteral(".conf");
+    QString target =
+        backupFolder + QLatin1Char('/') + name + QLatin1Char('-') + stamp + QStringLiteral(".conf");
     for (int n = 2; QFileInfo::exists(target); ++n) {
         target = backupFolder + QLatin1Char('/') + name + QLatin1Char('-') + stamp + QLatin1Char('-') +
                  QString::number(n) + QStringLiteral(".conf");
@@ -165,8 +167,8 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
     }
     for (const QString& folder : {subfolders[0], subfolders[1], serverFolder}) {
         if (QFileInfo(folder).isDir() && !QDir().rmdir(folder)) {
-            m_lastError =
-                QStringLiteral("Cannot remove the folder %1; the working copy is kept as %2.").arg(folder, target);
+            m_lastError = QStringLiteral("Cannot remove the folder %1; the working copy is kept as %2.")
+                              .arg(folder, target);
             return false;
         }
     }

@@ -12,8 +12,8 @@
 #include <QTest>
 
 #include <set>
-#include <thread>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace corvane;
 
@@ -96,41 +96,46 @@ private slots:
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QByteArray>("expected");
         QTest::addColumn<bool>("present");
-        QTest::newRow("plain") << QByteArray("web1") << QByteArray("SERVER_NAME") << QByteArray("web1") << true;
-        QTest::newRow("blanks around key and value") << QByteArray("web1") << QByteArray("APACHE_VERSION")
-                                                    << QByteArray("2.0.52") << true;
+        QTest::newRow("plain") << QByteArray("web1") << QByteArray("SERVER_NAME") << QByteArray("web1")
+                               << true;
+        QTest::newRow("blanks around key and value")
+            << QByteArray("web1") << QByteArray("APACHE_VERSION") << QByteArray("2.0.52") << true;
         QTest::newRow("tabs") << QByteArray("web1") << QByteArray("CONNECT_TYPE") << QByteArray("1") << true;
-        QTest::newRow("section case") << QByteArray("WeB1") << QByteArray("server_name") << QByteArray("web1")
-                                      << true;
-        QTest::newRow("caller blanks") << QByteArray("  web1 ") << QByteArray(" SERVER_NAME ")
-                                       << QByteArray("web1") << true;
-        QTest::newRow("duplicate key first wins") << QByteArray("web1") << QByteArray("REMOTE_HOST")
-                                                  << QByteArray("first.example.org") << true;
-        QTest::newRow("duplicate section first wins") << QByteArray("WEB1") << QByteArray("SERVER_NAME")
-                                                      << QByteArray("web1") << true;
-        QTest::newRow("key only in second duplicate") << QByteArray("web1") << QByteArray("EXTRA")
-                                                      << QByteArray() << false;
+        QTest::newRow("section case")
+            << QByteArray("WeB1") << QByteArray("server_name") << QByteArray("web1") << true;
+        QTest::newRow("caller blanks")
+            << QByteArray("  web1 ") << QByteArray(" SERVER_NAME ") << QByteArray("web1") << true;
+        QTest::newRow("duplicate key first wins")
+            << QByteArray("web1") << QByteArray("REMOTE_HOST") << QByteArray("first.example.org") << true;
+        QTest::newRow("duplicate section first wins")
+            << QByteArray("WEB1") << QByteArray("SERVER_NAME") << QByteArray("web1") << true;
+        QTest::newRow("key only in second duplicate")
+            << QByteArray("web1") << QByteArray("EXTRA") << QByteArray() << false;
         QTest::newRow("empty value") << QByteArray("web1") << QByteArray("EMPTY") << QByteArray() << true;
-        QTest::newRow("no equals sign") << QByteArray("web1") << QByteArray("NOEQUALS") << QByteArray() << true;
-        QTest::newRow("double quotes removed") << QByteArray("web1") << QByteArray("QUOTED")
-                                               << QByteArray("  spaced  ") << true;
-        QTest::newRow("single quotes removed") << QByteArray("web1") << QByteArray("SINGLE") << QByteArray("x")
-                                               << true;
-        QTest::newRow("unmatched quote kept") << QByteArray("web1") << QByteArray("HALF") << QByteArray("\"open")
-                                              << true;
-        QTest::newRow("equals in value") << QByteArray("web1") << QByteArray("EQ") << QByteArray("a=b=c") << true;
-        QTest::newRow("comment is no key") << QByteArray("web1") << QByteArray("# another comment")
-                                           << QByteArray() << false;
+        QTest::newRow("no equals sign")
+            << QByteArray("web1") << QByteArray("NOEQUALS") << QByteArray() << true;
+        QTest::newRow("double quotes removed")
+            << QByteArray("web1") << QByteArray("QUOTED") << QByteArray("  spaced  ") << true;
+        QTest::newRow("single quotes removed")
+            << QByteArray("web1") << QByteArray("SINGLE") << QByteArray("x") << true;
+        QTest::newRow("unmatched quote kept")
+            << QByteArray("web1") << QByteArray("HALF") << QByteArray("\"open") << true;
+        QTest::newRow("equals in value")
+            << QByteArray("web1") << QByteArray("EQ") << QByteArray("a=b=c") << true;
+        QTest::newRow("comment is no key")
+            << QByteArray("web1") << QByteArray("# another comment") << QByteArray() << false;
         QTest::newRow("spaced header") << QByteArray("Spaced Section") << QByteArray("KEY")
                                        << QByteArray("value with  inner  blanks") << true;
-        QTest::newRow("key before any section") << QByteArray("") << QByteArray("orphan") << QByteArray() << false;
-        QTest::newRow("long section, long value") << QByteArray::fromStdString(kLongName) << QByteArray("LONG")
-                                                  << QByteArray::fromStdString(kLongValue) << true;
-        QTest::newRow("no final line end") << QByteArray("last") << QByteArray("tail")
-                                           << QByteArray("no line end") << true;
+        QTest::newRow("key before any section")
+            << QByteArray("") << QByteArray("orphan") << QByteArray() << false;
+        QTest::newRow("long section, long value")
+            << QByteArray::fromStdString(kLongName) << QByteArray("LONG")
+            << QByteArray::fromStdString(kLongValue) << true;
+        QTest::newRow("no final line end")
+            << QByteArray("last") << QByteArray("tail") << QByteArray("no line end") << true;
         QTest::newRow("missing key") << QByteArray("web1") << QByteArray("OS_TYPE") << QByteArray() << false;
-        QTest::newRow("missing section") << QByteArray("nope") << QByteArray("SERVER_NAME") << QByteArray()
-                                         << false;
+        QTest::newRow("missing section")
+            << QByteArray("nope") << QByteArray("SERVER_NAME") << QByteArray() << false;
     }
 
     void readValue()
@@ -141,7 +146,8 @@ private slots:
         QFETCH(bool, present);
         writeFile(m_path, handWritten());
         IniFile ini(m_path);
-        QCOMPARE(QByteArray::fromStdString(ini.readValue(section.toStdString(), key.toStdString())), expected);
+        QCOMPARE(QByteArray::fromStdString(ini.readValue(section.toStdString(), key.toStdString())),
+                 expected);
         QCOMPARE(ini.hasKey(section.toStdString(), key.toStdString()), present);
         QCOMPARE(QByteArray::fromStdString(ReadIniValue(section.toStdString(), key.toStdString(), m_path)),
                  expected);
@@ -164,16 +170,17 @@ private slots:
         QTest::addColumn<QByteArray>("after");
 
         const QByteArray crlf = "; servers\r\n[a]\r\nK1=1\r\n  k2 = two \r\n\r\n[b]\r\nX=y\r\n";
-        QTest::newRow("replace keeps the rest") << crlf << QByteArray("a") << QByteArray("K2") << QByteArray("2")
-                                                << QByteArray("; servers\r\n[a]\r\nK1=1\r\nk2=2\r\n\r\n[b]\r\nX=y\r\n");
-        QTest::newRow("same value leaves file alone") << crlf << QByteArray("A") << QByteArray("k2")
-                                                      << QByteArray("two") << crlf;
-        QTest::newRow("new key after last key, CRLF") << crlf << QByteArray("A") << QByteArray("K3")
-                                                      << QByteArray("3")
-                                                      << QByteArray("; servers\r\n[a]\r\nK1=1\r\n  k2 = two \r\n"
-                                                                    "K3=3\r\n\r\n[b]\r\nX=y\r\n");
-        QTest::newRow("new section appended") << crlf << QByteArray("c") << QByteArray("Z") << QByteArray("z")
-                                              << crlf + "[c]\r\nZ=z\r\n";
+        QTest::newRow("replace keeps the rest")
+            << crlf << QByteArray("a") << QByteArray("K2") << QByteArray("2")
+            << QByteArray("; servers\r\n[a]\r\nK1=1\r\nk2=2\r\n\r\n[b]\r\nX=y\r\n");
+        QTest::newRow("same value leaves file alone")
+            << crlf << QByteArray("A") << QByteArray("k2") << QByteArray("two") << crlf;
+        QTest::newRow("new key after last key, CRLF")
+            << crlf << QByteArray("A") << QByteArray("K3") << QByteArray("3")
+            << QByteArray("; servers\r\n[a]\r\nK1=1\r\n  k2 = two \r\n"
+                          "K3=3\r\n\r\n[b]\r\nX=y\r\n");
+        QTest::newRow("new section appended")
+            << crlf << QByteArray("c") << QByteArray("Z") << QByteArray("z") << crlf + "[c]\r\nZ=z\r\n";
         QTest::newRow("no final line end") << QByteArray("[a]\nK=1") << QByteArray("a") << QByteArray("L")
                                            << QByteArray("2") << QByteArray("[a]\nK=1\nL=2\n");
         QTest::newRow("new section, no final line end")
@@ -190,10 +197,9 @@ private slots:
             << QByteArray("[a]\nK=v\n; note\n[b]\n");
         QTest::newRow("file created") << QByteArray() << QByteArray("web1") << QByteArray("SERVER_NAME")
                                       << QByteArray("web1") << QByteArray("[web1]\nSERVER_NAME=web1\n");
-        QTest::newRow("8-bit and long value")
-            << QByteArray("[a]\n") << QByteArray("a") << QByteArray("P")
-            << QByteArray("\xe9\xff/" + QByteArray(600, 'x'))
-            << QByteArray("[a]\nP=\xe9\xff/" + QByteArray(600, 'x') + "\n");
+        QTest::newRow("8-bit and long value") << QByteArray("[a]\n") << QByteArray("a") << QByteArray("P")
+                                              << QByteArray("\xe9\xff/" + QByteArray(600, 'x'))
+                                              << QByteArray("[a]\nP=\xe9\xff/" + QByteArray(600, 'x') + "\n");
     }
 
     void writeValue()
@@ -262,14 +268,14 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         QTest::newRow("middle") << QByteArray("; top\r\n[a]\r\nK=1\r\n[b]\r\nK=2\r\n\r\n[c]\r\nK=3\r\n")
                                 << QByteArray("B") << QByteArray("; top\r\n[a]\r\nK=1\r\n[c]\r\nK=3\r\n");
-        QTest::newRow("last without line end") << QByteArray("[a]\nK=1\n[b]\nK=2") << QByteArray("b")
-                                               << QByteArray("[a]\nK=1\n");
-        QTest::newRow("duplicates all go") << QByteArray("[a]\nK=1\n[b]\n[A]\nK=2\n") << QByteArray("a")
-                                           << QByteArray("[b]\n");
-        QTest::newRow("missing leaves file") << QByteArray("[a]\nK=1\n") << QByteArray("z")
-                                             << QByteArray("[a]\nK=1\n");
-        QTest::newRow("prefix is not a match") << QByteArray("[ab]\nK=1\n[a]\nK=2\n") << QByteArray("a")
-                                               << QByteArray("[ab]\nK=1\n");
+        QTest::newRow("last without line end")
+            << QByteArray("[a]\nK=1\n[b]\nK=2") << QByteArray("b") << QByteArray("[a]\nK=1\n");
+        QTest::newRow("duplicates all go")
+            << QByteArray("[a]\nK=1\n[b]\n[A]\nK=2\n") << QByteArray("a") << QByteArray("[b]\n");
+        QTest::newRow("missing leaves file")
+            << QByteArray("[a]\nK=1\n") << QByteArray("z") << QByteArray("[a]\nK=1\n");
+        QTest::newRow("prefix is not a match")
+            << QByteArray("[ab]\nK=1\n[a]\nK=2\n") << QByteArray("a") << QByteArray("[ab]\nK=1\n");
     }
 
     void removeSection()
@@ -331,7 +337,8 @@ private slots:
             const std::string enc = EncodePassword(one);
             QCOMPARE(enc.size(), size_t(3));
             for (char c : enc)
-                QVERIFY2(c > ' ' && c < 127 && std::string("\"';=[]#\\").find(c) == std::string::npos, enc.c_str());
+                QVERIFY2(c > ' ' && c < 127 && std::string("\"';=[]#\\").find(c) == std::string::npos,
+                         enc.c_str());
             QCOMPARE(DecodePassword(enc), one);
             groups.insert(enc);
             all += one;

@@ -58,12 +58,13 @@ private slots:
         m_app = m_dir->filePath("app");
         const AppFolder app(m_app);
         QVERIFY(app.ensureCreated());
-        const QByteArray ini = "[shop]\r\nSERVER_NAME=shop\r\nAPACHE_VERSION=2.0.52\r\nCONNECT_TYPE=1\r\n"
-                               "REMOTE_HOST=ftp.example.org\r\nPORT_NUMBER=2121\r\nIS_SFTP=0\r\nPASSWORD=" +
-                               QByteArray::fromStdString(EncodePassword("hunter2")) +
-                               "\r\n[docs]\r\nCONNECT_TYPE=1\r\nIS_SFTP=1\r\nREMOTE_HOST=docs.example.org\r\n"
-                               "APACHE_VERSION=2.2.34\r\n[local]\r\nCONNECT_TYPE=0\r\nAPACHE_VERSION=2.4.66\r\n"
-                               "LOCAL_CONF=/etc/apache2/apache2.conf\r\n";
+        const QByteArray ini =
+            "[shop]\r\nSERVER_NAME=shop\r\nAPACHE_VERSION=2.0.52\r\nCONNECT_TYPE=1\r\n"
+            "REMOTE_HOST=ftp.example.org\r\nPORT_NUMBER=2121\r\nIS_SFTP=0\r\nPASSWORD=" +
+            QByteArray::fromStdString(EncodePassword("hunter2")) +
+            "\r\n[docs]\r\nCONNECT_TYPE=1\r\nIS_SFTP=1\r\nREMOTE_HOST=docs.example.org\r\n"
+            "APACHE_VERSION=2.2.34\r\n[local]\r\nCONNECT_TYPE=0\r\nAPACHE_VERSION=2.4.66\r\n"
+            "LOCAL_CONF=/etc/apache2/apache2.conf\r\n";
         writeFile(app.iniPath(), ini);
         writeFile(app.workingCopyPath("shop"), "Listen 80\r\n");
     }
@@ -86,7 +87,8 @@ private slots:
         const QString fresh = m_dir->filePath("fresh/corvane");
         const Run r = corvanectl(fresh, {"servers"});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out.split('\n', Qt::SkipEmptyParts).value(1).simplified(), QString("Sample 2.0.49 local -"));
+        QCOMPARE(r.out.split('\n', Qt::SkipEmptyParts).value(1).simplified(),
+                 QString("Sample 2.0.49 local -"));
         QVERIFY(QFileInfo::exists(fresh + "/Sample/WorkArea/httpd.conf"));
     }
 

@@ -14,8 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -78,8 +78,9 @@ QStringList tree(const QString& root)
     return all;
 }
 
-const QByteArray kTwoServers = "[web1]\r\nSERVER_NAME=web1\r\nAPACHE_VERSION=2.0.52\r\nCONNECT_TYPE=1\r\n"
-                               "[intranet]\r\nSERVER_NAME=intranet\r\nAPACHE_VERSION=1.3.33\r\nCONNECT_TYPE=0\r\n";
+const QByteArray kTwoServers =
+    "[web1]\r\nSERVER_NAME=web1\r\nAPACHE_VERSION=2.0.52\r\nCONNECT_TYPE=1\r\n"
+    "[intranet]\r\nSERVER_NAME=intranet\r\nAPACHE_VERSION=1.3.33\r\nCONNECT_TYPE=0\r\n";
 
 } // namespace
 
@@ -108,7 +109,8 @@ private slots:
         QTest::newRow("sample only") << QByteArray("none") << true << true << QStringList{"Sample"};
         QTest::newRow("empty ini") << QByteArray("") << false << true << QStringList();
         QTest::newRow("two sections") << kTwoServers << false << true << QStringList{"web1", "intranet"};
-        QTest::newRow("sample first") << kTwoServers << true << true << QStringList{"Sample", "web1", "intranet"};
+        QTest::newRow("sample first")
+            << kTwoServers << true << true << QStringList{"Sample", "web1", "intranet"};
         QTest::newRow("sample section listed once")
             << QByteArray("[Sample]\nAPACHE_VERSION=9\n[b]\n") << true << true << QStringList{"Sample", "b"};
         QTest::newRow("sample section without sample folder")
@@ -141,16 +143,26 @@ private slots:
     {
         QTest::addColumn<QString>("index");
         QTest::addColumn<QString>("name");
-        QTest::newRow("1") << "1" << "Sample";
-        QTest::newRow("2") << "2" << "web1";
-        QTest::newRow("3") << "3" << "intranet";
-        QTest::newRow("0") << "0" << "";
-        QTest::newRow("4") << "4" << "";
-        QTest::newRow("-1") << "-1" << "";
-        QTest::newRow("blanks") << " 2 " << "web1";
-        QTest::newRow("not a number") << "two" << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("huge") << "99999999999999999999" << "";
+        QTest::newRow("1") << "1"
+                           << "Sample";
+        QTest::newRow("2") << "2"
+                           << "web1";
+        QTest::newRow("3") << "3"
+                           << "intranet";
+        QTest::newRow("0") << "0"
+                           << "";
+        QTest::newRow("4") << "4"
+                           << "";
+        QTest::newRow("-1") << "-1"
+                            << "";
+        QTest::newRow("blanks") << " 2 "
+                                << "web1";
+        QTest::newRow("not a number") << "two"
+                                      << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("huge") << "99999999999999999999"
+                              << "";
     }
 
     void getServerIndex()
@@ -189,17 +201,18 @@ private slots:
                                "[l]\nCONNECT_TYPE=0\nAPACHE_VERSION=2.4.66\nOS_TYPE=Windows\n"
                                "[n]\nAPACHE_VERSION=\n[eleven]\nCONNECT_TYPE=11\n";
         m_valuesIni = ini;
-        QTest::newRow("remote, trimmed") << QByteArray("r") << true << QByteArray("2.0.52") << QByteArray("Linux");
-        QTest::newRow("blanks around the name") << QByteArray("  r ") << true << QByteArray("2.0.52")
-                                                << QByteArray("Linux");
+        QTest::newRow("remote, trimmed")
+            << QByteArray("r") << true << QByteArray("2.0.52") << QByteArray("Linux");
+        QTest::newRow("blanks around the name")
+            << QByteArray("  r ") << true << QByteArray("2.0.52") << QByteArray("Linux");
         QTest::newRow("local") << QByteArray("l") << false << QByteArray("2.4.66") << QByteArray("Windows");
         QTest::newRow("missing keys") << QByteArray("n") << false << QByteArray() << QByteArray();
         QTest::newRow("not exactly 1") << QByteArray("eleven") << false << QByteArray() << QByteArray();
         QTest::newRow("unknown server") << QByteArray("ghost") << false << QByteArray() << QByteArray();
         // The Sample's version never comes from the registry.
         QTest::newRow("sample") << QByteArray("Sample") << true << QByteArray("2.0.49") << QByteArray();
-        QTest::newRow("sample with blanks") << QByteArray(" Sample  ") << true << QByteArray("2.0.49")
-                                            << QByteArray();
+        QTest::newRow("sample with blanks")
+            << QByteArray(" Sample  ") << true << QByteArray("2.0.49") << QByteArray();
     }
 
     void serverValues()
@@ -215,7 +228,8 @@ private slots:
         QCOMPARE(servers.IsRemoteServer(name), remote);
         QCOMPARE(QByteArray::fromStdString(GetServerApacheVersion(name, folder.iniPath(), "APACHE_VERSION")),
                  version);
-        QCOMPARE(QByteArray::fromStdString(GetServerApacheVersion(name, "  " + folder.iniPath() + " ")), version);
+        QCOMPARE(QByteArray::fromStdString(GetServerApacheVersion(name, "  " + folder.iniPath() + " ")),
+                 version);
         QCOMPARE(QByteArray::fromStdString(GetServerOsType(folder, name)), os);
     }
 
@@ -252,7 +266,8 @@ private slots:
         QTest::addColumn<QString>("folder"); // relative to the application folder
         QTest::newRow("plain") << QByteArray("web1") << true << "web1";
         QTest::newRow("blanks trimmed") << QByteArray("  web 1 ") << true << "web 1";
-        QTest::newRow("8-bit UTF-8") << QByteArray("M\xc3\xbcnchen") << true << QString::fromUtf8("M\xc3\xbcnchen");
+        QTest::newRow("8-bit UTF-8") << QByteArray("M\xc3\xbcnchen") << true
+                                     << QString::fromUtf8("M\xc3\xbcnchen");
         QTest::newRow("leading dots") << QByteArray("..web") << true << "..web";
         QTest::newRow("empty") << QByteArray("") << false << "";
         QTest::newRow("blanks only") << QByteArray("   ") << false << "";
@@ -328,7 +343,9 @@ private slots:
         const QStringList copies = QDir(app.backupFolder()).entryList(QDir::Files, QDir::Name);
         QCOMPARE(copies.size(), 2);
         const QString copy = copies.filter(QRegularExpression("^web1-")).value(0);
-        QVERIFY2(QRegularExpression("^web1-\\d\\d-\\d\\d-\\d{4}-\\d\\d-\\d\\d-\\d\\d\\.conf$").match(copy).hasMatch(),
+        QVERIFY2(QRegularExpression("^web1-\\d\\d-\\d\\d-\\d{4}-\\d\\d-\\d\\d-\\d\\d\\.conf$")
+                     .match(copy)
+                     .hasMatch(),
                  qPrintable(copy));
         QCOMPARE(app.backupFolder() + "/" + copy, servers.lastBackupPath());
         QCOMPARE(readFile(servers.lastBackupPath()), conf);
@@ -404,7 +421,8 @@ private slots:
         const AppFolder app(m_app);
         writeFile(app.iniPath(), kTwoServers);
         const QString folder = app.serverFolder("web1");
-        for (const char* f : {"WorkArea/httpd.conf", "WorkArea/Serialize.srl", "Backup/httpd.conf", "Backup/httpd1.conf"})
+        for (const char* f :
+             {"WorkArea/httpd.conf", "WorkArea/Serialize.srl", "Backup/httpd.conf", "Backup/httpd1.conf"})
             writeFile(folder + "/" + f, f);
         const QString pinnedPath = folder + "/" + pinned;
         if (!setImmutable(pinnedPath, true))
@@ -457,7 +475,8 @@ private slots:
             static const QRegularExpression open("^<([A-Za-z]+)[\\s>]");
             static const QRegularExpression close("^</([A-Za-z]+)>$");
             if (const auto m = close.match(line); m.hasMatch()) {
-                QVERIFY2(!stack.isEmpty() && stack.takeLast().compare(m.captured(1), Qt::CaseInsensitive) == 0,
+                QVERIFY2(!stack.isEmpty() &&
+                             stack.takeLast().compare(m.captured(1), Qt::CaseInsensitive) == 0,
                          qPrintable(line));
             } else if (const auto o = open.match(line); o.hasMatch()) {
                 stack << o.captured(1);
@@ -466,7 +485,8 @@ private slots:
         }
         QVERIFY(stack.isEmpty());
         QVERIFY(opened.value("VirtualHost") >= 3);
-        for (const char* kind : {"Directory", "Location", "Files", "IfModule", "FilesMatch", "DirectoryMatch"})
+        for (const char* kind :
+             {"Directory", "Location", "Files", "IfModule", "FilesMatch", "DirectoryMatch"})
             QVERIFY2(opened.value(kind) >= 1, kind);
     }
 
