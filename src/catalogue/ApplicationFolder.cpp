@@ -1,10 +1,9 @@
 #include "catalogue/ApplicationFolder.h"
 
 #include "catalogue/CatalogueChecksum.h"
+#include "registry/AppFolder.h"
 
-#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 static void initCatalogueResource()
 {
@@ -15,10 +14,10 @@ namespace corvane {
 
 namespace {
 
-void setError(std::string* error, const std::string& text)
+void setError(std::string* error, const QString& text)
 {
     if (error)
-        *error = text;
+        *error = text.toStdString();
 }
 
 } // namespace
@@ -34,40 +33,35 @@ std::string builtInCatalogue()
 
 bool installCatalogue(const std::string& appDir, std::string* error)
 {
-    const std::string path = appDir + "/Corvane.dll";
+    const AppFolder folder(QString::fromStdString(appDir));
     // The installed file is current when it passes the checksum of the
-    // catalogue this program was built with.
-    if (CheckCatalogueChecksum(path))
+    // catalogue this program was built with; anything else is replaced.
+    if (CheckCatalogueChecksum(folder.cataloguePath().toStdString()))
         return true;
     const std::string bytes = builtInCatalogue();
     if (bytes.empty()) {
-        setError(error, "the built-in directive catalogue is missing");
+        setError(error, QStringLiteral("the built-in directive catalogue is missing"));
         return false;
     }
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, "cannot write " + path + ": " + file.errorString().toStdString());
-        return false;
-    }
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (!file.commit()) {
-        setError(error, "cannot write " + path + ": " + file.errorString().toStdString());
+    QString why;
+    if (!folder.installFile(QStringLiteral("Corvane.dll"), QByteArray::fromStdString(bytes), true, &why)) {
+        setError(error, QStringLiteral("cannot install the directive catalogue: ") + why);
         return false;
     }
     return true;
 }
 
-bool prepareApplicationFolder(const std::string& appDir, std::string* error)
+bool prepareApplicationFolder(const std::string& appDir, std::string* error, std::string* resolvedDir)
 {
-    if (appDir.empty()) {
-        setError(error, "no application folder");
+    const AppFolder folder(QString::fromStdString(appDir));
+    if (resolvedDir)
+        *resolvedDir = folder.path().toStdString();
+    QString why;
+    if (!folder.ensureCreated(&why)) {
+        setError(error, why);
         return false;
     }
-    if (!QDir().mkpath(QString::fromStdString(appDir))) {
-        setError(error, "cannot create the application folder " + appDir);
-        return false;
-    }
-    return installCatalogue(appDir, error);
+    return installCatalogue(folder.path().toStdString(), error);
 }
 
 } // namespace corvane

@@ -13,8 +13,10 @@ bool installCatalogue(const std::string& appDir, std::string* error = nullptr);
 // The bytes of the catalogue built into the program.
 std::string builtInCatalogue();
 
-// Creates appDir, installs the Sample server when it is missing and the
-// catalogue. Every executable calls it at start.
-bool prepareApplicationFolder(const std::string& appDir, std::string* error = nullptr);
+// Creates the application folder (appDir, or the per-user default when
+// empty), installs the Sample server on first start and the catalogue.
+// Every executable calls it at start. resolvedDir receives the folder used.
+bool prepareApplicationFolder(const std::string& appDir, std::string* error = nullptr,
+                              std::string* resolvedDir = nullptr);
 
 } // namespace corvane

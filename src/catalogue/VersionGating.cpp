@@ -3,6 +3,8 @@
 #include "catalogue/CatalogueChecksum.h"
 #include "catalogue/CatalogueText.h"
 #include "catalogue/DirbaseParser.h"
+#include "registry/AppFolder.h"
+#include "registry/RegistryProcedures.h"
 
 namespace corvane {
 
@@ -26,6 +28,18 @@ GatingResult gateControls(const std::string& appDir, const std::string& apacheVe
         return GatingResult::ChecksumFailed;
     const DirbaseParser parser(appDir);
     enableControls(parser, apacheVersion, controls, temp);
+    return GatingResult::Applied;
+}
+
+GatingResult gateControlsForServer(const std::string& appDir, const std::string& serverName,
+                                   const std::vector<GatedControl*>& controls, bool temp)
+{
+    const AppFolder folder(QString::fromStdString(appDir));
+    if (!CheckCatalogueChecksum(folder.cataloguePath().toStdString()))
+        return GatingResult::ChecksumFailed;
+    const std::string version = GetServerApacheVersion(serverName, folder.iniPath());
+    const DirbaseParser parser(folder.path().toStdString());
+    enableControls(parser, version, controls, temp);
     return GatingResult::Applied;
 }
 
