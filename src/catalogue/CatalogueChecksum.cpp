@@ -1,8 +1,8 @@
 #include "catalogue/CatalogueChecksum.h"
 
+#include "catalogue/CatalogueChecksumValue.h" // generated at build time
 #include "catalogue/CatalogueText.h"
 #include "catalogue/Crc32.h"
-#include "catalogue/CatalogueChecksumValue.h" // generated at build time
 
 #include <QFile>
 

@@ -5,7 +5,8 @@
 
 namespace corvane {
 
-inline constexpr const char* kChecksumFailedMessage = "Corvane Configuration file Checksum failed, so skipping it";
+inline constexpr const char* kChecksumFailedMessage =
+    "Corvane Configuration file Checksum failed, so skipping it";
 
 // CRC-32 of the file's bytes as upper-case hexadecimal without leading
 // zeros; "" when the file cannot be read.

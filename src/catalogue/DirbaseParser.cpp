@@ -15,7 +15,8 @@ using namespace cataloguetext;
 namespace {
 
 // The twelve field elements of one Directive_Info, by base name.
-enum class Field {
+enum class Field
+{
     Name,
     Description,
     Compatibility,
@@ -82,22 +83,45 @@ struct Gathering
     void set(Field field, const std::string& text)
     {
         switch (field) {
-        case Field::Name: entry.setName(text); break;
-        case Field::Description: entry.setDescription(text); break;
-        case Field::Compatibility: entry.setVersion(text); break;
+        case Field::Name:
+            entry.setName(text);
+            break;
+        case Field::Description:
+            entry.setDescription(text);
+            break;
+        case Field::Compatibility:
+            entry.setVersion(text);
+            break;
         case Field::Supported:
             supportedText = text;
             entry.setSupported(upper(text) == "TRUE");
             break;
-        case Field::Module: entry.setModuleName(trimBlanks(text)); break;
-        case Field::ServerConfig: entry.setServerScope(isYes(text)); break;
-        case Field::MainConfig: entry.setMainServerScope(isYes(text)); break;
-        case Field::VirtualHost: entry.setVirtualHostScope(isYes(text)); break;
-        case Field::Directory: entry.setDirectoryScope(isYes(text)); break;
-        case Field::Syntax: entry.setSyntax(text); break;
-        case Field::Values: entry.setValues(text); break;
-        case Field::Default: entry.setDefaultValue(text); break;
-        case Field::None: break;
+        case Field::Module:
+            entry.setModuleName(trimBlanks(text));
+            break;
+        case Field::ServerConfig:
+            entry.setServerScope(isYes(text));
+            break;
+        case Field::MainConfig:
+            entry.setMainServerScope(isYes(text));
+            break;
+        case Field::VirtualHost:
+            entry.setVirtualHostScope(isYes(text));
+            break;
+        case Field::Directory:
+            entry.setDirectoryScope(isYes(text));
+            break;
+        case Field::Syntax:
+            entry.setSyntax(text);
+            break;
+        case Field::Values:
+            entry.setValues(text);
+            break;
+        case Field::Default:
+            entry.setDefaultValue(text);
+            break;
+        case Field::None:
+            break;
         }
         ++fields;
     }
@@ -105,8 +129,7 @@ struct Gathering
 
 } // namespace
 
-DirbaseParser::DirbaseParser(const std::string& appDir)
-    : m_fileName(appDir + "/Corvane.dll")
+DirbaseParser::DirbaseParser(const std::string& appDir) : m_fileName(appDir + "/Corvane.dll")
 {
     GetDirectiveList();
     m_needNonSupported = false;

@@ -10,9 +10,10 @@ namespace corvane {
 
 class DirbaseParser;
 
-enum class GatingResult {
-    Applied,        // every tagged control's enabled state was set
-    ChecksumFailed  // controls left as they were; show kChecksumFailedMessage
+enum class GatingResult
+{
+    Applied,       // every tagged control's enabled state was set
+    ChecksumFailed // controls left as they were; show kChecksumFailedMessage
 };
 
 // Sets each control with a non-blank tag to

@@ -40,8 +40,8 @@ std::string summariseVersions(const std::string& versions)
     std::string out;
     for (size_t i = 0; i < releases.size();) {
         size_t j = i;
-        while (j + 1 < releases.size() && releases[i].patch >= 0 && releases[j + 1].branch == releases[i].branch &&
-               releases[j + 1].patch == releases[j].patch + 1)
+        while (j + 1 < releases.size() && releases[i].patch >= 0 &&
+               releases[j + 1].branch == releases[i].branch && releases[j + 1].patch == releases[j].patch + 1)
             ++j;
         if (!out.empty())
             out += ", ";
@@ -101,9 +101,10 @@ int showDirective(const std::vector<std::string>& args, const corvanectl::Option
               << "Values:      " << (entry->Values().empty() ? "-" : entry->Values()) << "\n"
               << "Default:     " << (entry->DefaultValue().empty() ? "-" : entry->DefaultValue()) << "\n"
               << "Contexts:    " << contexts(*entry) << "\n"
-              << "Supported:   " << (entry->Supported() ? "yes (own page or dialog)" : "no (Extended Properties)")
-              << "\n"
-              << "Versions:    " << (versions.empty() ? "every version" : summariseVersions(versions)) << "\n";
+              << "Supported:   "
+              << (entry->Supported() ? "yes (own page or dialog)" : "no (Extended Properties)") << "\n"
+              << "Versions:    " << (versions.empty() ? "every version" : summariseVersions(versions))
+              << "\n";
     if (args.size() == 2) {
         const bool known = parser.VersionCompatibility(entry->Name(), args[1], false);
         std::cout << "Known to " << args[1] << ": " << (known ? "yes" : "no") << "\n";
@@ -112,6 +113,7 @@ int showDirective(const std::vector<std::string>& args, const corvanectl::Option
 }
 
 corvanectl::CommandRegistrar reg{{"catalogue", "DIRECTIVE [VERSION]",
-                                  "show a directive's catalogue entry and whether VERSION knows it", showDirective}};
+                                  "show a directive's catalogue entry and whether VERSION knows it",
+                                  showDirective}};
 
 } // namespace

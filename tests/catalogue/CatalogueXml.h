@@ -25,12 +25,14 @@ inline QByteArray field(const char* element, const QByteArray& text)
 // One Directive_Info with all twelve fields.
 inline QByteArray info(const Entry& e)
 {
-    return "<Directive_Info>" + field("Directive_Name", e.name) + field("Directive_Description", e.description) +
-           field("Directive_Compatibility", e.versions) + field("Directive_Supported", e.supported) +
-           field("Module_Name", e.module) + field("Directive_Context_ServerConfig", e.server) +
-           field("Directive_Context_MainConfig", e.main) + field("Directive_Context_VirtualHost", e.vhost) +
+    return "<Directive_Info>" + field("Directive_Name", e.name) +
+           field("Directive_Description", e.description) + field("Directive_Compatibility", e.versions) +
+           field("Directive_Supported", e.supported) + field("Module_Name", e.module) +
+           field("Directive_Context_ServerConfig", e.server) + field("Directive_Context_MainConfig", e.main) +
+           field("Directive_Context_VirtualHost", e.vhost) +
            field("Directive_Context_Directory", e.directory) + field("Directive_Syntax", e.syntax) +
-           field("Directive_Values", e.values) + field("Directive_Default", e.defaultValue) + "</Directive_Info>";
+           field("Directive_Values", e.values) + field("Directive_Default", e.defaultValue) +
+           "</Directive_Info>";
 }
 
 inline QByteArray document(const QByteArray& body)

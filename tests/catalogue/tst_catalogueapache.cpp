@@ -68,7 +68,7 @@ private:
         const QStringList files = modules.entryList({"mod_*.so"}, QDir::Files, QDir::Name);
         for (const QString& file : files) {
             if (file == "mod_mpm_prefork.so" || file == "mod_mpm_worker.so")
-                continue; // one process model only: event
+                continue;                                    // one process model only: event
             const QString id = file.mid(4, file.size() - 7); // mod_X.so -> X
             conf += QString("LoadModule %1_module %2\n").arg(id, modules.filePath(file));
         }
@@ -162,18 +162,30 @@ private slots:
         QTest::addColumn<QString>("directive");
         QTest::addColumn<QString>("version");
         QTest::addColumn<bool>("known");
-        QTest::newRow("Port on 1.3.42") << "Port" << "1.3.42" << true;
-        QTest::newRow("ServerType on 2.0.44") << "ServerType" << "2.0.44" << false;
-        QTest::newRow("AddModule on 2.2.0") << "AddModule" << "2.2.0" << false;
-        QTest::newRow("AuthDBMAuthoritative on 2.0.65") << "AuthDBMAuthoritative" << "2.0.65" << true;
-        QTest::newRow("AuthDBMAuthoritative on 2.2.34") << "AuthDBMAuthoritative" << "2.2.34" << false;
-        QTest::newRow("AcceptMutex on 2.2.34") << "AcceptMutex" << "2.2.34" << true;
-        QTest::newRow("AcceptMutex on 2.4.1") << "AcceptMutex" << "2.4.1" << false;
-        QTest::newRow("NameVirtualHost on 2.4.71") << "NameVirtualHost" << "2.4.71" << true;
-        QTest::newRow("SSLMutex on 2.0.49") << "SSLMutex" << "2.0.49" << true;
-        QTest::newRow("MaxRequestWorkers on 2.2.34") << "MaxRequestWorkers" << "2.2.34" << false;
-        QTest::newRow("Protocols on 2.4.16") << "Protocols" << "2.4.16" << false;
-        QTest::newRow("Protocols on 2.4.17") << "Protocols" << "2.4.17" << true;
+        QTest::newRow("Port on 1.3.42") << "Port"
+                                        << "1.3.42" << true;
+        QTest::newRow("ServerType on 2.0.44") << "ServerType"
+                                              << "2.0.44" << false;
+        QTest::newRow("AddModule on 2.2.0") << "AddModule"
+                                            << "2.2.0" << false;
+        QTest::newRow("AuthDBMAuthoritative on 2.0.65") << "AuthDBMAuthoritative"
+                                                        << "2.0.65" << true;
+        QTest::newRow("AuthDBMAuthoritative on 2.2.34") << "AuthDBMAuthoritative"
+                                                        << "2.2.34" << false;
+        QTest::newRow("AcceptMutex on 2.2.34") << "AcceptMutex"
+                                               << "2.2.34" << true;
+        QTest::newRow("AcceptMutex on 2.4.1") << "AcceptMutex"
+                                              << "2.4.1" << false;
+        QTest::newRow("NameVirtualHost on 2.4.71") << "NameVirtualHost"
+                                                   << "2.4.71" << true;
+        QTest::newRow("SSLMutex on 2.0.49") << "SSLMutex"
+                                            << "2.0.49" << true;
+        QTest::newRow("MaxRequestWorkers on 2.2.34") << "MaxRequestWorkers"
+                                                     << "2.2.34" << false;
+        QTest::newRow("Protocols on 2.4.16") << "Protocols"
+                                             << "2.4.16" << false;
+        QTest::newRow("Protocols on 2.4.17") << "Protocols"
+                                             << "2.4.17" << true;
     }
 
     void historicDirectives()

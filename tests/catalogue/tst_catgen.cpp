@@ -36,8 +36,8 @@ private:
     {
         cataloguetest::writeFile(m_dir.path() + "/t.tsv", table);
         QProcess p;
-        p.start(QStringLiteral(CORVANE_CATGEN), {m_dir.path() + "/t.tsv", m_dir.path() + "/Corvane.dll",
-                                                  m_dir.path() + "/crc.h"});
+        p.start(QStringLiteral(CORVANE_CATGEN),
+                {m_dir.path() + "/t.tsv", m_dir.path() + "/Corvane.dll", m_dir.path() + "/crc.h"});
         if (!p.waitForFinished(30000))
             return -1;
         if (errors)
@@ -70,8 +70,9 @@ private slots:
         QTest::newRow("release and branch order kept") << QByteArray("2.4.71 1.3.42") << "1.3.42|2.4.71";
         QTest::newRow("overlap listed once") << QByteArray("2.0.64+ 2.0.65") << "2.0.64|2.0.65";
         QTest::newRow("whole branch")
-            << QByteArray("1.3") << "1.3.26|1.3.27|1.3.28|1.3.29|1.3.30|1.3.31|1.3.32|1.3.33|1.3.34|1.3.35|1.3.36|"
-                                    "1.3.37|1.3.38|1.3.39|1.3.40|1.3.41|1.3.42";
+            << QByteArray("1.3")
+            << "1.3.26|1.3.27|1.3.28|1.3.29|1.3.30|1.3.31|1.3.32|1.3.33|1.3.34|1.3.35|1.3.36|"
+               "1.3.37|1.3.38|1.3.39|1.3.40|1.3.41|1.3.42";
     }
 
     void versionsExpanded()
@@ -139,12 +140,16 @@ private slots:
     {
         QTest::addColumn<QByteArray>("table");
         QTest::addColumn<QString>("message");
-        QTest::newRow("too few fields") << kBranches + "Probe\tcore\ts\n" << ":5: expected 9";
-        QTest::newRow("duplicate, other case") << kBranches + row("Probe", "s", "2.4") + row("PROBE", "s", "2.4")
-                                               << ":6: directive listed twice";
+        QTest::newRow("too few fields") << kBranches + "Probe\tcore\ts\n"
+                                        << ":5: expected 9";
+        QTest::newRow("duplicate, other case")
+            << kBranches + row("Probe", "s", "2.4") + row("PROBE", "s", "2.4")
+            << ":6: directive listed twice";
         QTest::newRow("unknown branch") << kBranches + row("Probe", "s", "3.0.1") << ":5: unknown branch";
-        QTest::newRow("release outside branch") << kBranches + row("Probe", "s", "2.4.72") << "outside its branch";
-        QTest::newRow("range across branches") << kBranches + row("Probe", "s", "2.2.30-2.4.2") << "bad range";
+        QTest::newRow("release outside branch")
+            << kBranches + row("Probe", "s", "2.4.72") << "outside its branch";
+        QTest::newRow("range across branches")
+            << kBranches + row("Probe", "s", "2.2.30-2.4.2") << "bad range";
         QTest::newRow("no versions") << kBranches + row("Probe", "s", " ") << "no versions";
         QTest::newRow("bad context") << kBranches + row("Probe", "x", "2.4") << "bad context";
         QTest::newRow("bad supported") << kBranches + row("Probe", "s", "2.4", "maybe") << "supported";

@@ -47,27 +47,36 @@ private slots:
         QTest::addColumn<QString>("property");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("directory yes") << QByteArray("Directive_Context_Directory") << QByteArray("yes")
-                                       << "DirectoryScope" << "true";
-        QTest::newRow("directory Yes. with period") << QByteArray("Directive_Context_Directory") << QByteArray("Yes.")
-                                                    << "DirectoryScope" << "false";
-        QTest::newRow("server blanks around YES") << QByteArray("Directive_Context_ServerConfig")
-                                                  << QByteArray("  YES ") << "ServerScope" << "true";
+        QTest::newRow("directory yes")
+            << QByteArray("Directive_Context_Directory") << QByteArray("yes") << "DirectoryScope"
+            << "true";
+        QTest::newRow("directory Yes. with period")
+            << QByteArray("Directive_Context_Directory") << QByteArray("Yes.") << "DirectoryScope"
+            << "false";
+        QTest::newRow("server blanks around YES")
+            << QByteArray("Directive_Context_ServerConfig") << QByteArray("  YES ") << "ServerScope"
+            << "true";
         QTest::newRow("vhost No") << QByteArray("Directive_Context_VirtualHost") << QByteArray("No")
-                                  << "VirtualHostScope" << "false";
-        QTest::newRow("main tab is not a blank") << QByteArray("Directive_Context_MainConfig") << QByteArray("\tyes")
-                                                 << "MainServerScope" << "false";
-        QTest::newRow("module trimmed") << QByteArray("Module_Name") << QByteArray("  mod_alias  ") << "ModuleName"
-                                        << "mod_alias";
-        QTest::newRow("syntax as is") << QByteArray("Directive_Syntax") << QByteArray(" Alias  a b ") << "Syntax"
-                                      << " Alias  a b ";
-        QTest::newRow("default as is") << QByteArray("Directive_Default") << QByteArray("On ") << "DefaultValue"
-                                       << "On ";
-        QTest::newRow("entity decoded") << QByteArray("Directive_Values") << QByteArray("a &amp; &lt;b&gt;")
-                                        << "Values" << "a & <b>";
-        QTest::newRow("nested markup concatenated") << QByteArray("Directive_Description")
-                                                    << QByteArray("one <b>two</b> three") << "Description"
-                                                    << "one two three";
+                                  << "VirtualHostScope"
+                                  << "false";
+        QTest::newRow("main tab is not a blank")
+            << QByteArray("Directive_Context_MainConfig") << QByteArray("\tyes") << "MainServerScope"
+            << "false";
+        QTest::newRow("module trimmed")
+            << QByteArray("Module_Name") << QByteArray("  mod_alias  ") << "ModuleName"
+            << "mod_alias";
+        QTest::newRow("syntax as is")
+            << QByteArray("Directive_Syntax") << QByteArray(" Alias  a b ") << "Syntax"
+            << " Alias  a b ";
+        QTest::newRow("default as is")
+            << QByteArray("Directive_Default") << QByteArray("On ") << "DefaultValue"
+            << "On ";
+        QTest::newRow("entity decoded")
+            << QByteArray("Directive_Values") << QByteArray("a &amp; &lt;b&gt;") << "Values"
+            << "a & <b>";
+        QTest::newRow("nested markup concatenated")
+            << QByteArray("Directive_Description") << QByteArray("one <b>two</b> three") << "Description"
+            << "one two three";
     }
 
     void fieldRules()
@@ -167,9 +176,9 @@ private slots:
         // Five fields only: they are completed by the fields of the next
         // Directive_Info, whose own values overwrite where they repeat.
         const QByteArray shortInfo = "<Directive_Info>" + field("Directive_Name", "First") +
-                                     field("Directive_Syntax", "First x") + field("Directive_Default", "one") +
-                                     field("Module_Name", "mod_first") + field("Directive_Values", "v1") +
-                                     "</Directive_Info>";
+                                     field("Directive_Syntax", "First x") +
+                                     field("Directive_Default", "one") + field("Module_Name", "mod_first") +
+                                     field("Directive_Values", "v1") + "</Directive_Info>";
         Entry next;
         next.name = "Second";
         next.module = "mod_second";
@@ -197,7 +206,8 @@ private slots:
         Entry e;
         e.name = "Deep";
         QByteArray xml = "<?xml version=\"1.0\"?><c:Root xmlns:c=\"urn:x\"><Group><Other>ignored</Other>" +
-                         info(e).replace("<Directive_Name>", "<c:Directive_Name>")
+                         info(e)
+                             .replace("<Directive_Name>", "<c:Directive_Name>")
                              .replace("</Directive_Name>", "</c:Directive_Name>") +
                          "</Group></c:Root>";
         const DirbaseParser parser = load(xml, true);
@@ -211,8 +221,8 @@ private slots:
         QTest::addColumn<bool>("writeFile");
         QTest::newRow("missing file") << QByteArray() << false;
         QTest::newRow("empty file") << QByteArray() << true;
-        QTest::newRow("not well-formed") << QByteArray("<Catalogue><Directive_Info><Directive_Name>ServerRoot")
-                                         << true;
+        QTest::newRow("not well-formed")
+            << QByteArray("<Catalogue><Directive_Info><Directive_Name>ServerRoot") << true;
         QTest::newRow("mismatched tags") << QByteArray("<a><Directive_Name>x</b></a>") << true;
         QTest::newRow("binary") << QByteArray("\x00\x01\x02\xff", 4) << true;
     }
@@ -280,24 +290,36 @@ private slots:
         QTest::addColumn<bool>("expected");
 
         const QByteArray list = "1.3.33|2.0.49";
-        QTest::newRow("listed") << list << "Probe" << "2.0.49" << false << true;
-        QTest::newRow("listed first") << list << "Probe" << "1.3.33" << false << true;
-        QTest::newRow("version with blanks") << list << "Probe" << "  2.0.49 " << false << true;
-        QTest::newRow("name with blanks, other case") << list << " pRoBe " << "2.0.49" << false << true;
-        QTest::newRow("not listed") << list << "Probe" << "2.0.52" << false << false;
-        QTest::newRow("not listed, temp") << list << "Probe" << "2.0.52" << true << true;
-        QTest::newRow("branch is not a release") << list << "Probe" << "2.0" << false << false;
-        QTest::newRow("prefix is not a match") << list << "Probe" << "2.0.4" << false << false;
-        QTest::newRow("empty version") << list << "Probe" << "" << false << false;
-        QTest::newRow("blanks around pieces") << QByteArray(" 1.3.33 | 2.0.49 ") << "Probe" << "2.0.49" << false
-                                              << true;
-        QTest::newRow("empty list means every version") << QByteArray("") << "Probe" << "9.9" << false << true;
-        QTest::newRow("blank list means every version") << QByteArray("   ") << "Probe" << "9.9" << false << true;
-        QTest::newRow("unknown directive") << list << "Nothing" << "2.0.52" << false << true;
-        QTest::newRow("case-sensitive version") << QByteArray("2.0.49-dev") << "Probe" << "2.0.49-DEV" << false
-                                                << false;
-        QTest::newRow("empty piece matches empty version") << QByteArray("2.0.49||") << "Probe" << " " << false
-                                                           << true;
+        QTest::newRow("listed") << list << "Probe"
+                                << "2.0.49" << false << true;
+        QTest::newRow("listed first") << list << "Probe"
+                                      << "1.3.33" << false << true;
+        QTest::newRow("version with blanks") << list << "Probe"
+                                             << "  2.0.49 " << false << true;
+        QTest::newRow("name with blanks, other case") << list << " pRoBe "
+                                                      << "2.0.49" << false << true;
+        QTest::newRow("not listed") << list << "Probe"
+                                    << "2.0.52" << false << false;
+        QTest::newRow("not listed, temp") << list << "Probe"
+                                          << "2.0.52" << true << true;
+        QTest::newRow("branch is not a release") << list << "Probe"
+                                                 << "2.0" << false << false;
+        QTest::newRow("prefix is not a match") << list << "Probe"
+                                               << "2.0.4" << false << false;
+        QTest::newRow("empty version") << list << "Probe"
+                                       << "" << false << false;
+        QTest::newRow("blanks around pieces") << QByteArray(" 1.3.33 | 2.0.49 ") << "Probe"
+                                              << "2.0.49" << false << true;
+        QTest::newRow("empty list means every version") << QByteArray("") << "Probe"
+                                                        << "9.9" << false << true;
+        QTest::newRow("blank list means every version") << QByteArray("   ") << "Probe"
+                                                        << "9.9" << false << true;
+        QTest::newRow("unknown directive") << list << "Nothing"
+                                           << "2.0.52" << false << true;
+        QTest::newRow("case-sensitive version") << QByteArray("2.0.49-dev") << "Probe"
+                                                << "2.0.49-DEV" << false << false;
+        QTest::newRow("empty piece matches empty version") << QByteArray("2.0.49||") << "Probe"
+                                                           << " " << false << true;
     }
 
     void versionCompatibility()
@@ -333,7 +355,8 @@ private slots:
         list.Clear();
         QCOMPARE(list.Count(), 0);
         const xmldirective fresh;
-        QVERIFY(fresh.Name().empty() && !fresh.Supported() && !fresh.ServerScope() && !fresh.DirectoryScope());
+        QVERIFY(fresh.Name().empty() && !fresh.Supported() && !fresh.ServerScope() &&
+                !fresh.DirectoryScope());
     }
 };
 

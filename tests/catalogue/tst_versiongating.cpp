@@ -68,25 +68,39 @@ private slots:
 
         // The console's reader keeps the supported entries only: the
         // directives Corvane's own pages and dialogs edit.
-        QTest::newRow("everywhere: ServerRoot on 1.3.26") << "ServerRoot" << "1.3.26" << false << true;
-        QTest::newRow("tag with blanks") << "  DocumentRoot  " << "2.0.49" << false << true;
-        QTest::newRow("1.3 only: AddModule on 1.3.33") << "AddModule" << "1.3.33" << false << true;
-        QTest::newRow("1.3 only: AddModule on 2.0.49") << "AddModule" << "2.0.49" << false << false;
-        QTest::newRow("1.3 only: ServerType on 2.4.71") << "ServerType" << "2.4.71" << false << false;
-        QTest::newRow("removed in 2.4: LockFile on 2.2.34") << "LockFile" << "2.2.34" << false << true;
-        QTest::newRow("removed in 2.4: LockFile on 2.4.71") << "LockFile" << "2.4.71" << false << false;
-        QTest::newRow("from 2.0: SetOutputFilter on 1.3.42") << "SetOutputFilter" << "1.3.42" << false << false;
-        QTest::newRow("from 2.0: SetOutputFilter on 2.0.44") << "SetOutputFilter" << "2.0.44" << false << true;
-        QTest::newRow("from 2.0.45: DeflateCompressionLevel 2.0.44") << "DeflateCompressionLevel" << "2.0.44"
-                                                                     << false << false;
-        QTest::newRow("from 2.0.45: DeflateCompressionLevel 2.0.45") << "DeflateCompressionLevel" << "2.0.45"
-                                                                     << false << true;
-        QTest::newRow("not a release: 2.0") << "ServerRoot" << "2.0" << false << false;
-        QTest::newRow("unknown release: 2.4.99") << "ServerRoot" << "2.4.99" << false << false;
-        QTest::newRow("temp keeps it enabled") << "AddModule" << "2.4.71" << true << true;
-        QTest::newRow("unknown directive") << "NoSuchDirective" << "2.0.49" << false << true;
+        QTest::newRow("everywhere: ServerRoot on 1.3.26") << "ServerRoot"
+                                                          << "1.3.26" << false << true;
+        QTest::newRow("tag with blanks") << "  DocumentRoot  "
+                                         << "2.0.49" << false << true;
+        QTest::newRow("1.3 only: AddModule on 1.3.33") << "AddModule"
+                                                       << "1.3.33" << false << true;
+        QTest::newRow("1.3 only: AddModule on 2.0.49") << "AddModule"
+                                                       << "2.0.49" << false << false;
+        QTest::newRow("1.3 only: ServerType on 2.4.71") << "ServerType"
+                                                        << "2.4.71" << false << false;
+        QTest::newRow("removed in 2.4: LockFile on 2.2.34") << "LockFile"
+                                                            << "2.2.34" << false << true;
+        QTest::newRow("removed in 2.4: LockFile on 2.4.71") << "LockFile"
+                                                            << "2.4.71" << false << false;
+        QTest::newRow("from 2.0: SetOutputFilter on 1.3.42") << "SetOutputFilter"
+                                                             << "1.3.42" << false << false;
+        QTest::newRow("from 2.0: SetOutputFilter on 2.0.44") << "SetOutputFilter"
+                                                             << "2.0.44" << false << true;
+        QTest::newRow("from 2.0.45: DeflateCompressionLevel 2.0.44") << "DeflateCompressionLevel"
+                                                                     << "2.0.44" << false << false;
+        QTest::newRow("from 2.0.45: DeflateCompressionLevel 2.0.45") << "DeflateCompressionLevel"
+                                                                     << "2.0.45" << false << true;
+        QTest::newRow("not a release: 2.0") << "ServerRoot"
+                                            << "2.0" << false << false;
+        QTest::newRow("unknown release: 2.4.99") << "ServerRoot"
+                                                 << "2.4.99" << false << false;
+        QTest::newRow("temp keeps it enabled") << "AddModule"
+                                               << "2.4.71" << true << true;
+        QTest::newRow("unknown directive") << "NoSuchDirective"
+                                           << "2.0.49" << false << true;
         // Mutex is 2.4 only but has no page of its own: not gated.
-        QTest::newRow("unsupported directive") << "Mutex" << "2.0.49" << false << true;
+        QTest::newRow("unsupported directive") << "Mutex"
+                                               << "2.0.49" << false << true;
     }
 
     void gating()
@@ -142,12 +156,24 @@ private slots:
         QTest::addColumn<QString>("tag");
         QTest::addColumn<bool>("enabled");
         // Sample is always 2.0.49, whatever the registry says.
-        QTest::newRow("Sample: ServerType") << "Sample" << "1.3.33" << "ServerType" << false;
-        QTest::newRow("Sample: SetOutputFilter") << "Sample" << "1.3.33" << "SetOutputFilter" << true;
-        QTest::newRow("1.3 server: ServerType") << "old" << "1.3.33" << "ServerType" << true;
-        QTest::newRow("2.4 server: ServerType") << "new" << "2.4.71" << "ServerType" << false;
-        QTest::newRow("version with blanks") << "mid" << " 2.2.34 " << "LockFile" << true;
-        QTest::newRow("no version registered") << "bare" << "" << "ServerRoot" << false;
+        QTest::newRow("Sample: ServerType") << "Sample"
+                                            << "1.3.33"
+                                            << "ServerType" << false;
+        QTest::newRow("Sample: SetOutputFilter") << "Sample"
+                                                 << "1.3.33"
+                                                 << "SetOutputFilter" << true;
+        QTest::newRow("1.3 server: ServerType") << "old"
+                                                << "1.3.33"
+                                                << "ServerType" << true;
+        QTest::newRow("2.4 server: ServerType") << "new"
+                                                << "2.4.71"
+                                                << "ServerType" << false;
+        QTest::newRow("version with blanks") << "mid"
+                                             << " 2.2.34 "
+                                             << "LockFile" << true;
+        QTest::newRow("no version registered") << "bare"
+                                               << ""
+                                               << "ServerRoot" << false;
     }
 
     void versionFromRegistry()
@@ -160,7 +186,8 @@ private slots:
         IniFile ini(m_appDir.path() + "/Corvane.ini");
         QVERIFY(ini.writeValue(server.toStdString(), "APACHE_VERSION", registeredVersion.toStdString()));
         FakeControl control(tag.toStdString(), !enabled);
-        QCOMPARE(gateControlsForServer(appDir(), server.toStdString(), {&control}, false), GatingResult::Applied);
+        QCOMPARE(gateControlsForServer(appDir(), server.toStdString(), {&control}, false),
+                 GatingResult::Applied);
         QCOMPARE(control.enabled(), enabled);
     }
 };
