@@ -254,6 +254,17 @@ int CFtpClient::waitForResult()
     if (!m_resultReady) {
         QEventLoop loop;
         connect(this, &CFtpClient::operationFinished, &loop, &QEventLoop::quit);
+        // An operation can also end without a completion event (the connection
+        // was closed under it); the check runs after the current call stack, by
+        // which time a completion that follows EndMethod has been raised.
+        connect(this, &CFtpClient::OnStateChange, &loop, [this, &loop] {
+            QMetaObject::invokeMethod(&loop, [this, &loop] {
+                if (!m_resultReady && m_method == ftpNone) {
+                    m_lastResult = ftpCancelled;
+                    loop.quit();
+                }
+            }, Qt::QueuedConnection);
+        });
         loop.exec();
     }
     const int result = m_lastResult;
@@ -878,6 +889,11 @@ void CFtpClient::onDataConnectionRequest(qintptr requestID)
 {
     try {
         m_objDataSocket->Accept(requestID);
+        // Only the server we are logged in to may open the data connection.
+        const QHostAddress peer(m_objDataSocket->RemoteHostIP());
+        if (!peer.isEqual(QHostAddress(m_objControlSocket->RemoteHostIP()), QHostAddress::ConvertV4MappedToIPv4))
+            throw CorvaneError(kErrAccessDenied, "CFtpClient.m_objDataSocket_OnConnectionRequest",
+                               socketErrorText(kErrAccessDenied).toStdString());
         if (m_method == ftpUploadFile) {
             m_uploadPosition = m_startOffset;
             SendNextBlock();

@@ -111,9 +111,10 @@ public:
     void CloseControlConnection();
 
     // Blocks in a local event loop until the operation started last has
-    // completed and returns its FtpResult (ftpFailed when none was started).
-    // A timeout ends the operation and closes the connection, so the client is
-    // ready for a new Connect.
+    // completed and returns its FtpResult (ftpFailed when none was started,
+    // ftpCancelled when it ended without a completion event, e.g. the caller
+    // closed the connection). A timeout ends the operation and closes the
+    // connection, so the client is ready for a new Connect.
     int waitForResult();
 
 signals:

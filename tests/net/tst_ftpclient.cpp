@@ -226,7 +226,8 @@ private slots:
         });
         QSignalSpy done(ftp.get(), &CFtpClient::OnDownloadFile);
         QVERIFY(ftp->DownloadFile(QStringLiteral("resume.bin"), down, true));
-        QTRY_VERIFY(cut);
+        QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpCancelled));
+        QVERIFY(cut);
         QTRY_COMPARE(ftp->FtpSessionState(), int(CFtpClient::ftpClosed));
         QCOMPARE(done.count(), 0); // a closed connection is no success
         const qint64 partial = QFileInfo(down).size();
@@ -356,6 +357,29 @@ private slots:
         QVERIFY(!ftp->Busy());
         QVERIFY(ftp->GetCurrentDirectory());
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpSuccess));
+    }
+
+    void fetchIntoMissingFolder_data()
+    {
+        QTest::addColumn<bool>("passive");
+        QTest::newRow("passive") << true;
+        QTest::newRow("active") << false;
+    }
+
+    // A local file that cannot be written fails the fetch, and the session goes on.
+    void fetchIntoMissingFolder()
+    {
+        QFETCH(bool, passive);
+        QVERIFY(m_server->writeFile(QStringLiteral("small.conf"), "Listen 80\n"));
+        auto ftp = client(passive);
+        QVERIFY(login(*ftp));
+        QVERIFY(ftp->DownloadFile(QStringLiteral("small.conf"), local(QStringLiteral("missing/small.conf")), true));
+        QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpFailed));
+        QCOMPARE(ftp->LastFtpError().Number, 75);
+        QVERIFY(ftp->LastFtpError().Description.contains(QStringLiteral("missing/small.conf")));
+        QVERIFY(ftp->DownloadFile(QStringLiteral("small.conf"), local(QStringLiteral("small.conf")), true));
+        QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpSuccess));
+        QCOMPARE(readLocal(local(QStringLiteral("small.conf"))), QByteArray("Listen 80\n"));
     }
 
     void wrongPassword()
