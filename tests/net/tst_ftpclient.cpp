@@ -199,6 +199,40 @@ private slots:
         m_asciiServer.reset();
     }
 
+    void overIPv6_data()
+    {
+        QTest::addColumn<bool>("passive");
+        QTest::newRow("EPSV") << true;
+        QTest::newRow("EPRT") << false;
+    }
+
+    // Over IPv6 the data connection is negotiated with EPSV or EPRT.
+    void overIPv6()
+    {
+        QFETCH(bool, passive);
+        if (!QTcpServer().listen(QHostAddress::LocalHostIPv6))
+            QSKIP("no IPv6 loopback here");
+        VsftpdServer server(VsftpdServer::Options{.ipv6 = true});
+        QVERIFY2(server.start(), qPrintable(server.error()));
+        const QByteArray content = randomBytes(700000, 13);
+        QVERIFY(writeLocal(local(QStringLiteral("v6.bin")), content));
+        auto ftp = client(passive, &server);
+        QSignalSpy protocol(ftp.get(), &CFtpClient::SessionProtocolMessage);
+        QVERIFY(login(*ftp));
+        QVERIFY(ftp->UploadFile(local(QStringLiteral("v6.bin")), QStringLiteral("v6.bin")));
+        QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpSuccess));
+        COMPARE_BYTES(server.readFile(QStringLiteral("v6.bin")), content);
+        QVERIFY(ftp->DownloadFile(QStringLiteral("v6.bin"), local(QStringLiteral("v6-back.bin")), true));
+        QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpSuccess));
+        COMPARE_BYTES(readLocal(local(QStringLiteral("v6-back.bin"))), content);
+        QStringList sent;
+        for (const auto& args : protocol)
+            if (args.at(0).toInt() == 0)
+                sent << args.at(1).toString().section(QLatin1Char(' '), 0, 0);
+        QCOMPARE(sent.count(passive ? QStringLiteral("EPSV") : QStringLiteral("EPRT")), 2);
+        QVERIFY(!sent.contains(QStringLiteral("PASV")) && !sent.contains(QStringLiteral("PORT")));
+    }
+
     void resumeAfterCutTransfer_data()
     {
         QTest::addColumn<bool>("passive");
