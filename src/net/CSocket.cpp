@@ -317,8 +317,11 @@ void CSocket::onLookup(const QHostInfo& info)
         return;
     m_lookupId = -1;
     if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
-        notifyError(info.error() == QHostInfo::HostNotFound ? kErrHostNotFound : kErrNoData,
-                    QStringLiteral("MSocketSupport.ResolveHost"));
+        // No such name, an answer without addresses, or no answer at all (no name server reachable).
+        const int number = info.error() == QHostInfo::HostNotFound ? kErrHostNotFound
+                           : info.error() == QHostInfo::NoError  ? kErrNoData
+                                                                 : kErrTryAgain;
+        notifyError(number, QStringLiteral("MSocketSupport.ResolveHost"));
         return;
     }
     m_state = sckHostResolved;

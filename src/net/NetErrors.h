@@ -31,6 +31,7 @@ enum SocketErrorNumber : int {
     kErrHostUnreachable = 10065,
     kErrSystemCallFailure = 10107,
     kErrHostNotFound = 11001,
+    kErrTryAgain = 11002,
     kErrNoData = 11004,
     // Wrong protocol or connection state (a send with no socket).
     kErrWrongState = 40006,
