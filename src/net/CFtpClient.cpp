@@ -236,8 +236,13 @@ void CFtpClient::CloseControlConnection()
     // A transfer cannot outlive its control connection.
     CloseDataConnection();
     CloseLocalFile();
-    if (m_objControlSocket->State() != CSocket::sckClosed)
-        m_objControlSocket->CloseSocket();
+    if (m_objControlSocket->State() != CSocket::sckClosed) {
+        try {
+            m_objControlSocket->CloseSocket();
+        } catch (const CorvaneError&) {
+            m_objControlSocket->Abort(); // the connection is gone either way
+        }
+    }
     if (m_objControlSocket->State() == CSocket::sckClosed)
         setState(ftpClosed);
 }

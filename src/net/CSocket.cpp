@@ -358,7 +358,9 @@ void CSocket::onBytesWritten(qint64 bytes)
     if (remaining != 0 || !m_tcp)
         return;
     if (m_state == sckClosing) {
-        halfClose();
+        // Called from the event loop: a failure becomes an event, never an exception.
+        if (::shutdown(int(m_tcp->socketDescriptor()), SHUT_WR) != 0)
+            notifyError(errnoToNumber(errno), QStringLiteral("CSocket.CloseSocket"));
         return;
     }
     emit OnSendComplete();
