@@ -56,6 +56,7 @@ private slots:
     void tooLongLineFails();
     void lineWithoutScopeFails();
     void unreadableSnapshotFails();
+    void deepNesting();
 };
 
 void TestSnapshot::recordLayout_data()
@@ -264,6 +265,25 @@ void TestSnapshot::unreadableSnapshotFails()
         QCOMPARE(e.description(), std::string("Error while DeSerializing configuration file object"));
     }
     QVERIFY_THROWS_EXCEPTION(CorvaneError, cf.Serialize());
+}
+
+void TestSnapshot::deepNesting()
+{
+    // Nesting as deep as a hostile file makes it: nothing may recurse per level.
+    const int depth = 50000;
+    QTemporaryDir dir;
+    ConfigFile cf;
+    QVERIFY(load(cf, dir.path(), QByteArray("<Directory /x>\n").repeated(depth) + "Options None\n"));
+    QCOMPARE(cf.FindDirective(depth + 1)->ParentDirective()->DirectiveNo(), depth);
+    QVERIFY(cf.Serialize());
+    ConfigFile back;
+    back.SetFileName(cf.FileName());
+    QVERIFY(back.DeSerialize());
+    const std::string written = back.WriteToString();
+    QCOMPARE(written, cf.WriteToString());
+    QVERIFY(QByteArray::fromStdString(written).endsWith("<Directory /x>\r\nOptions None\r\n"));
+    QVERIFY(back.DeleteDirective(1));
+    QCOMPARE(back.WriteToString(), std::string());
 }
 
 QTEST_GUILESS_MAIN(TestSnapshot)
