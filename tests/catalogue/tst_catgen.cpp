@@ -63,7 +63,7 @@ private slots:
 
     void versionsExpanded_data()
     {
-        QTest::addColumn<QByteArray>("spec");
+        QTest::addColumn<QByteArray>("releases");
         QTest::addColumn<QString>("expected");
         QTest::newRow("open range") << QByteArray("2.2.33+") << "2.2.33|2.2.34";
         QTest::newRow("closed range") << QByteArray("2.4.69-2.4.71") << "2.4.69|2.4.70|2.4.71";
@@ -77,9 +77,9 @@ private slots:
 
     void versionsExpanded()
     {
-        QFETCH(QByteArray, spec);
+        QFETCH(QByteArray, releases);
         QFETCH(QString, expected);
-        QCOMPARE(generate(kBranches + row("Probe", "s", spec)), 0);
+        QCOMPARE(generate(kBranches + row("Probe", "s", releases)), 0);
         const DirbaseParser parser = loaded();
         QVERIFY(parser.findDirective("Probe"));
         QCOMPARE(QString::fromStdString(parser.findDirective("Probe")->Version()), expected);

@@ -87,12 +87,12 @@ std::pair<std::string, int> release(const std::string& s, const std::map<std::st
     return {branch, patch};
 }
 
-std::string expandVersions(const std::string& spec, const std::map<std::string, Branch>& branches,
+std::string expandVersions(const std::string& releases, const std::map<std::string, Branch>& branches,
                            const Context& where)
 {
     // Kept in branch order, each release once.
     std::map<std::string, std::set<int>> chosen;
-    const auto items = words(spec);
+    const auto items = words(releases);
     if (items.empty())
         where.fail("no versions");
     for (const std::string& item : items) {
