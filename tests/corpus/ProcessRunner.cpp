@@ -1,0 +1,38 @@
+#include "ProcessRunner.h"
+
+#include <QProcess>
+
+QString ProcessResult::describe() const
+{
+    QString s = QStringLiteral("started=%1 finished=%2 crashed=%3 exit=%4")
+                    .arg(started)
+                    .arg(finished)
+                    .arg(crashed)
+                    .arg(exitCode);
+    if (!err.isEmpty())
+        s += QStringLiteral("\nstderr: ") + QString::fromLocal8Bit(err.left(2000));
+    return s;
+}
+
+ProcessResult ProcessRunner::run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+                                 int timeoutMs)
+{
+    ProcessResult r;
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(program, args);
+    r.started = p.waitForStarted(30000);
+    if (!r.started)
+        return r;
+    r.finished = p.waitForFinished(timeoutMs);
+    if (!r.finished) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+    r.crashed = p.exitStatus() == QProcess::CrashExit;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
