@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 QString ApacheCheck::binary()
 {
     const QStringList dirs{QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin"),
@@ -59,5 +61,15 @@ QByteArray ApacheCheck::withoutPlaces(const QByteArray& dump, const QString& con
     static const QRegularExpression lineOf(QStringLiteral("\\bline \\d+ of\\b"));
     text.replace(fileLine, QStringLiteral("CONF\\1"));
     text.replace(lineOf, QStringLiteral("line N of"));
-    return text.toLatin1();
+    // Apache lists its mutexes in hash-table order, which varies between runs.
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size();) {
+        qsizetype j = i;
+        while (j < lines.size() && lines[j].startsWith(QLatin1String("Mutex ")))
+            ++j;
+        if (j > i + 1)
+            std::sort(lines.begin() + i, lines.begin() + j);
+        i = j > i ? j : i + 1;
+    }
+    return lines.join(QLatin1Char('\n')).toLatin1();
 }

@@ -2,6 +2,9 @@
 
 #include <QProcess>
 
+#include <grp.h>
+#include <unistd.h>
+
 QString ProcessResult::describe() const
 {
     QString s = QStringLiteral("started=%1 finished=%2 crashed=%3 exit=%4")
@@ -17,9 +20,28 @@ QString ProcessResult::describe() const
 ProcessResult ProcessRunner::run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
                                  int timeoutMs)
 {
+    return run(program, args, env, timeoutMs, false);
+}
+
+ProcessResult ProcessRunner::runAsNobody(const QString& program, const QStringList& args, int timeoutMs)
+{
+    return run(program, args, QProcessEnvironment::systemEnvironment(), timeoutMs, true);
+}
+
+ProcessResult ProcessRunner::run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+                                 int timeoutMs, bool dropRoot)
+{
     ProcessResult r;
     QProcess p;
     p.setProcessEnvironment(env);
+    if (dropRoot) {
+        p.setChildProcessModifier([] {
+            // Runs in the child between fork and exec; exit code 126 tells
+            // that the privileges could not be dropped.
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(126);
+        });
+    }
     p.setStandardInputFile(QProcess::nullDevice());
     p.start(program, args);
     r.started = p.waitForStarted(30000);

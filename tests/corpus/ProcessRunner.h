@@ -33,4 +33,11 @@ public:
     static ProcessResult run(const QString& program, const QStringList& args,
                              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
                              int timeoutMs = 120000);
+    // The same, but the child drops root and runs as the unprivileged user
+    // "nobody" (uid and gid 65534), so file modes apply to it.
+    static ProcessResult runAsNobody(const QString& program, const QStringList& args, int timeoutMs = 120000);
+
+private:
+    static ProcessResult run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+                             int timeoutMs, bool dropRoot);
 };
