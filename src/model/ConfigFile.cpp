@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace corvane {
@@ -30,17 +31,20 @@ template <typename F>
 void forEachLine(const std::string& data, F&& f)
 {
     const std::size_t n = data.size();
+    const char* base = data.data();
     std::size_t start = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (data[i] == '\r') {
-            f(start, i);
-            if (i + 1 < n && data[i + 1] == '\n')
-                ++i;
-            start = i + 1;
+    while (start < n) {
+        const void* cr = std::memchr(base + start, '\r', n - start);
+        if (!cr) {
+            f(start, n);
+            return;
         }
+        std::size_t i = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+        f(start, i);
+        if (i + 1 < n && data[i + 1] == '\n')
+            ++i;
+        start = i + 1;
     }
-    if (start < n)
-        f(start, n);
 }
 
 } // namespace
@@ -76,11 +80,14 @@ void ConfigFile::SetFileName(const std::string& path)
 
 void ConfigFile::clearList()
 {
-    for (auto& d : m_list) {
+    for (Directive* d : m_list) {
         d->m_parent = nullptr;
         d->m_owner = nullptr;
     }
     m_list.clear();
+    m_added.clear();
+    m_chunks.clear();
+    m_chunkUsed = 0;
     m_indexValid = false;
 }
 
@@ -89,13 +96,26 @@ void ConfigFile::appendOwned(std::unique_ptr<Directive> dir)
     dir->m_owner = this;
     const int pos = static_cast<int>(m_list.size());
     Directive* d = dir.get();
-    m_list.push_back(std::move(dir));
+    m_added.push_back(std::move(dir));
+    m_list.push_back(d);
     if (!m_indexValid)
         return;
     if (d->m_parent)
         m_children[d->m_parent->m_no].push_back(pos);
     m_maxNo = std::max(m_maxNo, d->m_no);
     indexNumber(d->m_no, pos);
+}
+
+Directive* ConfigFile::newLine()
+{
+    constexpr std::size_t kChunk = 4096;
+    if (m_chunks.empty() || m_chunkUsed == kChunk) {
+        m_chunks.push_back(std::make_unique<Directive[]>(kChunk));
+        m_chunkUsed = 0;
+    }
+    Directive* d = &m_chunks.back()[m_chunkUsed++];
+    d->m_owner = this;
+    return d;
 }
 
 void ConfigFile::indexNumber(std::int32_t no, int pos) const
@@ -136,7 +156,7 @@ void ConfigFile::ensureIndex() const
     const std::int64_t limit = 4 * static_cast<std::int64_t>(m_list.size()) + 1024;
     m_posByNo.assign(static_cast<std::size_t>(std::min<std::int64_t>(m_maxNo, limit) + 1), -1);
     for (std::size_t i = 0; i < m_list.size(); ++i) {
-        const Directive* d = m_list[i].get();
+        const Directive* d = m_list[i];
         if (d->m_parent)
             m_children[d->m_parent->m_no].push_back(static_cast<int>(i));
         indexNumber(d->m_no, static_cast<int>(i));
@@ -156,7 +176,7 @@ Directive* ConfigFile::GetDirective(int index) const
 {
     if (index < 1 || index > static_cast<int>(m_list.size()))
         return nullptr;
-    Directive* d = m_list[static_cast<std::size_t>(index - 1)].get();
+    Directive* d = m_list[static_cast<std::size_t>(index - 1)];
     return d->IsDeleted() ? nullptr : d;
 }
 
@@ -171,7 +191,7 @@ Directive* ConfigFile::FindDirective(std::int32_t lDirNo) const
     }
     if (pos < 0)
         return nullptr;
-    Directive* d = m_list[static_cast<std::size_t>(pos)].get();
+    Directive* d = m_list[static_cast<std::size_t>(pos)];
     return d->IsDeleted() ? nullptr : d;
 }
 
@@ -184,7 +204,7 @@ std::vector<Directive*> ConfigFile::GetScopeLines(std::int32_t scopeNo) const
 {
     std::vector<Directive*> lines;
     for (int pos : childrenOf(scopeNo)) {
-        Directive* d = m_list[static_cast<std::size_t>(pos)].get();
+        Directive* d = m_list[static_cast<std::size_t>(pos)];
         if (!d->IsDeleted())
             lines.push_back(d);
     }
@@ -195,9 +215,8 @@ std::vector<Directive*> ConfigFile::GetScopeSections(std::int32_t scopeNo) const
 {
     std::vector<Directive*> heads;
     for (int pos : childrenOf(scopeNo)) {
-        Directive* d = m_list[static_cast<std::size_t>(pos)].get();
-        const DirectiveScop* s = d->IsDeleted() ? nullptr : d->GetCurrentScopeDirective();
-        if (s && s->GetSubType() == DirectiveScop::SubHead)
+        Directive* d = m_list[static_cast<std::size_t>(pos)];
+        if (!d->IsDeleted() && d->ScopeSubType() == DirectiveScop::SubHead)
             heads.push_back(d);
     }
     return heads;
@@ -243,18 +262,22 @@ bool ConfigFile::convertOnDisk(std::string& converted)
             --e;
         if (!joined.empty())
             joined += '\n';
-        for (std::size_t i = b; i < e; ++i)
-            joined += raw[i] == '\t' ? ' ' : raw[i];
+        const std::size_t at = joined.size();
+        joined.append(raw, b, e - b);
+        std::replace(joined.begin() + static_cast<std::ptrdiff_t>(at), joined.end(), '\t', ' ');
     });
     converted.clear();
     if (!joined.empty()) {
         converted.reserve(joined.size() + joined.size() / 16 + 2);
-        for (char c : joined) {
-            if (c == '\n')
-                converted += '\r';
-            converted += c;
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t lf = joined.find('\n', from);
+            converted.append(joined, from, lf == std::string::npos ? std::string::npos : lf - from);
+            converted += "\r\n";
+            if (lf == std::string::npos)
+                break;
+            from = lf + 1;
         }
-        converted += "\r\n";
     }
     if (converted != raw) {
         std::string().swap(raw);
@@ -296,9 +319,9 @@ void ConfigFile::loadConverted(const std::string& text)
             pending.append(text, b, e - 1 - b);
             return;
         }
-        auto d = std::make_unique<Directive>();
+        Directive* d = newLine();
         if (pending.empty()) {
-            d->SetDirectiveString(text.substr(b, e - b));
+            d->SetDirectiveString(std::string(text, b, e - b));
         } else {
             pending.append(text, b, e - b);
             d->SetDirectiveString(pending);
@@ -307,14 +330,12 @@ void ConfigFile::loadConverted(const std::string& text)
         ++m_readCount;
         d->m_no = ++no;
         d->m_parent = parent;
-        if (const DirectiveScop* s = d->GetCurrentScopeDirective()) {
-            if (s->GetSubType() == DirectiveScop::SubHead)
-                parent = d.get();
-            else if (s->GetSubType() == DirectiveScop::SubEnd && parent->ParentDirective())
-                parent = parent->ParentDirective();
-        }
-        d->m_owner = this;
-        m_list.push_back(std::move(d));
+        const int subType = d->ScopeSubType();
+        if (subType == DirectiveScop::SubHead)
+            parent = d;
+        else if (subType == DirectiveScop::SubEnd && parent->ParentDirective())
+            parent = parent->ParentDirective();
+        m_list.push_back(d);
     });
     m_indexValid = false;
 }

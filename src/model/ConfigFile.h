@@ -108,6 +108,7 @@ private:
 
     void clearList();
     void appendOwned(std::unique_ptr<Directive> dir);
+    Directive* newLine(); // a line from the chunks, owned here, not yet in the list
     void ensureIndex() const;
     void indexNumber(std::int32_t no, int pos) const;
     const std::vector<int>& childrenOf(std::int32_t no) const; // 0-based list positions, deleted included
@@ -128,7 +129,12 @@ private:
     std::string m_appFolder;
     std::string m_fileName;
     std::string m_snapshotPath;
-    std::vector<std::unique_ptr<Directive>> m_list; // index i+1 is m_list[i]
+    std::vector<Directive*> m_list; // index i+1 is m_list[i]; owned by the two below
+    // Lines read from a file or a snapshot live in chunks (one allocation per
+    // many lines); lines given to AddDirective keep their own allocation.
+    std::vector<std::unique_ptr<Directive[]>> m_chunks;
+    std::size_t m_chunkUsed = 0;
+    std::vector<std::unique_ptr<Directive>> m_added;
     int m_readCount = 0;
     std::unique_ptr<Directive> m_server;
 

@@ -26,7 +26,7 @@ Directive* ConfigFile::FindSubDirective(const std::string& sSub, std::int32_t Pa
 {
     const std::string upper = UCase(sSub);
     for (int pos : childrenOf(ParentDirNo)) {
-        Directive* d = m_list[static_cast<std::size_t>(pos)].get();
+        Directive* d = m_list[static_cast<std::size_t>(pos)];
         if (!d->IsDeleted() && sameNameNoCase(d, upper))
             return d;
     }
@@ -39,7 +39,7 @@ std::vector<Directive*> ConfigFile::GetAllMatchingSubDirectives(const std::strin
     const std::string upper = UCase(Trim(sDirectiveName));
     std::vector<Directive*> found;
     for (int pos : childrenOf(ParentDirNo)) {
-        Directive* d = m_list[static_cast<std::size_t>(pos)].get();
+        Directive* d = m_list[static_cast<std::size_t>(pos)];
         if (!d->IsDeleted() && sameNameNoCase(d, upper))
             found.push_back(d);
     }
@@ -73,7 +73,7 @@ bool ConfigFile::DeleteAllSubDirectives(std::int32_t ParentDirNo)
             const std::int32_t scope = scopes.back();
             scopes.pop_back();
             for (int pos : childrenOf(scope)) {
-                Directive* d = m_list[static_cast<std::size_t>(pos)].get();
+                Directive* d = m_list[static_cast<std::size_t>(pos)];
                 if (d->IsDeleted())
                     continue;
                 d->MarkDelete();
@@ -149,7 +149,7 @@ namespace {
 
 // Adds one line per row with the text that textOf gives; shared by the two
 // list operations.
-bool addRows(ConfigFile& cf, const ListRows* rows, std::int32_t scopeNo, Directive* scope,
+bool addRows(ConfigFile& cf, const ListRows* rows, Directive* scope,
              const std::function<bool(const ListRow&, std::string&)>& textOf)
 {
     bool ok = true;
@@ -161,7 +161,6 @@ bool addRows(ConfigFile& cf, const ListRows* rows, std::int32_t scopeNo, Directi
         d->SetParentDirective(scope);
         ok = cf.AddDirective(std::move(d)) && ok;
     }
-    (void)scopeNo;
     return ok;
 }
 
@@ -178,7 +177,7 @@ bool ConfigFile::SaveDirectivesFromListView(const ListRows* lstView, const std::
     Directive* scope = scopeDirective(lParentDirectiveNo);
     if (!scope)
         return false;
-    return addRows(*this, lstView, lParentDirectiveNo, scope, [&](const ListRow& row, std::string& text) {
+    return addRows(*this, lstView, scope, [&](const ListRow& row, std::string& text) {
         const std::string t = Trim(row.empty() ? std::string() : row.front());
         if (t.empty())
             return false;
@@ -199,7 +198,7 @@ bool ConfigFile::SaveDirectiveAndParametersFromListView(const ListRows* lstView,
     Directive* scope = scopeDirective(lParentDirectiveNo);
     if (!scope)
         return false;
-    return addRows(*this, lstView, lParentDirectiveNo, scope, [&](const ListRow& row, std::string& text) {
+    return addRows(*this, lstView, scope, [&](const ListRow& row, std::string& text) {
         std::string key;
         std::string others;
         const std::string first = Trim(row.empty() ? std::string() : row.front());
@@ -240,11 +239,10 @@ Directive* ConfigFile::GetVHostDescriptionDirective(std::int32_t lParentVhost) c
 {
     static const std::string prefix = "#CORVANE_VHOST_DESCRIPTION";
     for (int pos : childrenOf(lParentVhost)) {
-        Directive* d = m_list[static_cast<std::size_t>(pos)].get();
+        Directive* d = m_list[static_cast<std::size_t>(pos)];
         if (d->IsDeleted() || d->GetType() != Directive::TypeComment)
             continue;
-        const DirectiveScop* ps = d->ParentDirective()->GetCurrentScopeDirective();
-        if (!ps || ps->GetType() != DirectiveScop::ScopeVirtualHost)
+        if (d->ParentDirective()->ScopeType() != DirectiveScop::ScopeVirtualHost)
             continue;
         if (UCase(Trim(d->DirectiveString())).rfind(prefix, 0) == 0)
             return d;
@@ -275,7 +273,7 @@ std::string ConfigFile::FindServerNameOfVirtualHost(std::int32_t vhostNo) const
 {
     const std::string upper = "SERVERNAME";
     for (int pos : childrenOf(vhostNo)) {
-        Directive* d = m_list[static_cast<std::size_t>(pos)].get();
+        Directive* d = m_list[static_cast<std::size_t>(pos)];
         if (!d->IsDeleted() && sameNameNoCase(d, upper))
             return d->GetParam(1);
     }

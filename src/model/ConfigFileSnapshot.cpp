@@ -42,8 +42,8 @@ std::string ConfigFile::SerializeToBytes() const
             const std::string* text = nullptr;
             if (d->GetType() == Directive::TypeSimple || d->GetType() == Directive::TypeComment)
                 text = &d->DirectiveString();
-            else if (const DirectiveScop* s = d->GetCurrentScopeDirective())
-                text = &s->DirScopeString();
+            else if (d->GetType() == Directive::TypeSection)
+                text = &d->SectionText();
             if (!text || text->empty())
                 continue;
             // A live line outside every scope, or one too long for its record.
@@ -74,11 +74,11 @@ bool ConfigFile::DeSerializeFromBytes(const std::string& bytes)
         while (SnapshotRecord::readNext(bytes, pos, r)) {
             if (r.number < 1 || r.parentNumber < -1 || Trim(r.text).empty())
                 continue;
-            auto d = std::make_unique<Directive>(r.text);
+            Directive* d = newLine();
+            d->SetDirectiveString(std::move(r.text));
             d->m_no = r.number;
             d->m_lParentDirNo = r.parentNumber;
-            d->m_owner = this;
-            m_list.push_back(std::move(d));
+            m_list.push_back(d);
         }
         m_indexValid = false;
         for (int i = 1; i <= GetDirectiveCount(); ++i) {

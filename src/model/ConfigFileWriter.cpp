@@ -29,14 +29,12 @@ bool isSimpleLike(const Directive* d)
 // A section line of a kind outside the scope table (sub type "neither").
 bool isForeign(const Directive* d)
 {
-    const DirectiveScop* s = d->GetCurrentScopeDirective();
-    return s && s->GetSubType() == DirectiveScop::SubNeither;
+    return d->ScopeSubType() == DirectiveScop::SubNeither;
 }
 
 bool isKnown(const Directive* d, int subType)
 {
-    const DirectiveScop* s = d->GetCurrentScopeDirective();
-    return s && s->GetSubType() == subType;
+    return d->GetType() == Directive::TypeSection && d->ScopeSubType() == subType;
 }
 
 const char* kSeparator = "    \r\n";
@@ -83,22 +81,21 @@ void ConfigFile::prepareBlocks(WriteState& st) const
     for (const auto& [scope, kids] : m_children) {
         open.clear();
         for (std::size_t i = 0; i < kids.size(); ++i) {
-            const Directive* d = m_list[static_cast<std::size_t>(kids[i])].get();
+            const Directive* d = m_list[static_cast<std::size_t>(kids[i])];
             if (d->IsDeleted() || !isForeign(d))
                 continue;
-            const DirectiveScop* s = d->GetCurrentScopeDirective();
-            const std::string& name = s->GetDirScopeName();
+            const std::string t = Trim(d->SectionText());
+            const std::string name = DirectiveScop::ScopeNameOf(t);
             if (name == DirectiveScop::kErrorName || name == DirectiveScop::kServerName)
                 continue;
             const std::string upper = UCase(name);
-            const std::string t = Trim(s->DirScopeString());
             if (t.rfind("</", 0) != 0) {
                 open.push_back({i, upper});
                 continue;
             }
             for (std::size_t k = open.size(); k-- > 0;) {
                 if (open[k].name == upper) {
-                    const Directive* head = m_list[static_cast<std::size_t>(kids[open[k].at])].get();
+                    const Directive* head = m_list[static_cast<std::size_t>(kids[open[k].at])];
                     st.blocks[head] = {open[k].at, i};
                     open.resize(k);
                     break;
@@ -115,8 +112,7 @@ bool ConfigFile::isBlockOpener(const Directive* d) const
 
 void ConfigFile::writeLine(const Directive* d)
 {
-    const DirectiveScop* s = d->GetCurrentScopeDirective();
-    m_write->out += s ? s->DirScopeString() : d->DirectiveString();
+    m_write->out += d->SectionText();
     m_write->out += "\r\n";
 }
 
@@ -142,7 +138,7 @@ void ConfigFile::runFrames(Frame first)
     // An explicit stack instead of recursion: nesting depth is the file's to choose.
     std::vector<Frame> stack{first};
     auto lineAt = [&](const Frame& f, std::size_t i) {
-        return m_list[static_cast<std::size_t>((*f.kids)[i])].get();
+        return m_list[static_cast<std::size_t>((*f.kids)[i])];
     };
     auto sectionFrame = [&](Directive* head) {
         Frame f;
@@ -248,8 +244,7 @@ bool ConfigFile::WriteServerScopeDirectives()
                 writeFailed(); // a live line outside every scope
             if (d->WrittenToFile() || !(isSimpleLike(d) || isForeign(d)))
                 continue;
-            const DirectiveScop* ps = parent->GetCurrentScopeDirective();
-            if (!ps || ps->GetType() != DirectiveScop::ScopeServer)
+            if (parent->ScopeType() != DirectiveScop::ScopeServer)
                 continue;
             if (isForeign(d) && isBlockOpener(d)) {
                 runFrames(blockFrame(d));

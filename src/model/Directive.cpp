@@ -36,9 +36,9 @@ void splitDirectiveParams(const std::string& text, std::vector<std::string>& out
 
 Directive::Directive() = default;
 
-Directive::Directive(const std::string& text)
+Directive::Directive(std::string text)
 {
-    SetDirectiveString(text);
+    SetDirectiveString(std::move(text));
 }
 
 Directive::~Directive()
@@ -71,6 +71,11 @@ void Directive::FindDirectiveName()
 
 void Directive::SetDirectiveString(const std::string& text)
 {
+    SetDirectiveString(std::string(text));
+}
+
+void Directive::SetDirectiveString(std::string&& text)
+{
     // Parameters not yet split belong to the old text: split them before it
     // goes when the new text leaves the parameter list as it was (a comment, a
     // blank, or a line without a blank).
@@ -80,16 +85,72 @@ void Directive::SetDirectiveString(const std::string& text)
         if (keepsParams)
             ensureParams();
     }
-    m_text = text;
+    m_text = std::move(text);
+    assignText();
+}
+
+void Directive::assignText()
+{
     FindDirectiveName();
     FindType();
     ExtractParams();
+    // A section line gets a new section object; it is built when first asked
+    // for, and until then its kind is derived here from the same text.
+    m_scop.reset();
+    m_scopeType = m_subType = -1;
     if (m_type == TypeSection) {
+        const std::string t = Trim(m_text);
+        const std::string name = DirectiveScop::ScopeNameOf(t);
+        int scopeType = DirectiveScop::ScopeTypeOfName(name);
+        if (scopeType < 0)
+            scopeType = DirectiveScop::ScopeServer;
+        m_scopeType = static_cast<std::int8_t>(scopeType);
+        m_subType = static_cast<std::int8_t>(DirectiveScop::SubTypeOf(t, scopeType));
+    }
+}
+
+DirectiveScop* Directive::GetCurrentScopeDirective() const
+{
+    if (m_type != TypeSection)
+        return nullptr;
+    if (!m_scop) {
         m_scop = std::make_unique<DirectiveScop>();
         m_scop->SetDirScopeString(m_text);
-    } else {
-        m_scop.reset();
     }
+    return m_scop.get();
+}
+
+int Directive::ScopeType() const
+{
+    if (m_type != TypeSection)
+        return -1;
+    return m_scop ? m_scop->GetType() : m_scopeType;
+}
+
+int Directive::ScopeSubType() const
+{
+    if (m_type != TypeSection)
+        return -1;
+    return m_scop ? m_scop->GetSubType() : m_subType;
+}
+
+const std::string& Directive::SectionText() const
+{
+    return m_type == TypeSection && m_scop ? m_scop->DirScopeString() : m_text;
+}
+
+const std::string& Directive::DirectiveComment() const
+{
+    static const std::string kEmpty;
+    return m_comment ? *m_comment : kEmpty;
+}
+
+void Directive::SetDirectiveComment(const std::string& comment)
+{
+    if (comment.empty())
+        m_comment.reset();
+    else
+        m_comment = std::make_unique<std::string>(comment);
 }
 
 void Directive::ExtractParams()
@@ -176,11 +237,6 @@ void Directive::FindType()
         else
             m_type = TypeSimple;
     });
-}
-
-DirectiveScop* Directive::GetCurrentScopeDirective() const
-{
-    return m_type == TypeSection ? m_scop.get() : nullptr;
 }
 
 void Directive::SetParentDirective(Directive* ParDir)

@@ -19,7 +19,7 @@ public:
     enum Type : int { TypeSection = 0, TypeComment = 1, TypeBlank = 2, TypeSimple = 3 };
 
     Directive();
-    explicit Directive(const std::string& text); // same as SetDirectiveString(text)
+    explicit Directive(std::string text); // same as SetDirectiveString(text)
     ~Directive();
     Directive(const Directive&) = delete;
     Directive& operator=(const Directive&) = delete;
@@ -34,6 +34,7 @@ public:
     // Stores the text unchanged, then derives name, type and parameters; a
     // section line gets a fresh DirectiveScop.
     void SetDirectiveString(const std::string& text);
+    void SetDirectiveString(std::string&& text);
 
     void ExtractParams();
     // Trimmed parameter at 1-based index; "" outside 1..count.
@@ -47,6 +48,12 @@ public:
     int GetType() const { return m_type; }
     // The section object of a section line, otherwise nullptr.
     DirectiveScop* GetCurrentScopeDirective() const;
+    // For a section line: its DirectiveScop's scope type, sub type and text
+    // (without building the object when it was never asked for); -1 / -1 /
+    // DirectiveString for other lines.
+    int ScopeType() const;
+    int ScopeSubType() const;
+    const std::string& SectionText() const;
 
     Directive* ParentDirective() const { return m_parent; }
     void SetParentDirective(Directive* ParDir);
@@ -67,8 +74,8 @@ public:
     bool WrittenToFile() const { return m_written; }
     void SetWrittenToFile(bool written) { m_written = written; }
 
-    const std::string& DirectiveComment() const { return m_comment; }
-    void SetDirectiveComment(const std::string& comment) { m_comment = comment; }
+    const std::string& DirectiveComment() const;
+    void SetDirectiveComment(const std::string& comment);
 
     // Raw stored parameters, 0-based (parameter i is at [i - 1]).
     const std::vector<std::string>& params() const;
@@ -76,6 +83,7 @@ public:
 private:
     friend class ConfigFile;
     void ensureParams() const;
+    void assignText();
     void touchOwner();
 
     std::string m_text;
@@ -84,16 +92,18 @@ private:
     std::uint32_t m_nameLen = 0;
     std::int32_t m_no = 0;
     std::int8_t m_type = TypeBlank;
+    std::int8_t m_scopeType = -1; // derived from the text while m_scop is not built
+    std::int8_t m_subType = -1;
     bool m_deleted = false;
     bool m_written = false;
     // Parameters are split from the text on first use; until then
     // m_paramsCached is false and m_params is empty.
     mutable bool m_paramsCached = true;
     mutable std::vector<std::string> m_params;
-    std::unique_ptr<DirectiveScop> m_scop;
+    mutable std::unique_ptr<DirectiveScop> m_scop; // built on first use
     Directive* m_parent = nullptr;
     ConfigFile* m_owner = nullptr; // the model holding this line, told of renumbering
-    std::string m_comment;
+    std::unique_ptr<std::string> m_comment; // rarely set
 };
 
 } // namespace corvane

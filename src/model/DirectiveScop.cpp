@@ -46,44 +46,49 @@ void DirectiveScop::SetDirScopeString(const std::string& text)
     ExtractScopeParams();
 }
 
-void DirectiveScop::FindDirScopeName()
+std::string DirectiveScop::ScopeNameOf(const std::string& t)
 {
-    const std::string t = Trim(m_text);
-    if (t == "<#ENTIRESERVER#>") {
-        m_name = kServerName;
-        return;
-    }
+    if (t == "<#ENTIRESERVER#>")
+        return kServerName;
     std::size_t start = 0;
-    if (t.rfind("</", 0) == 0)
+    if (t.size() >= 2 && t[0] == '<' && t[1] == '/')
         start = 2;
-    else if (t.rfind("<", 0) == 0)
+    else if (!t.empty() && t[0] == '<')
         start = 1;
     const std::size_t stop = t.find_first_of(" >", start);
-    m_name = stop == std::string::npos ? std::string(kErrorName) : t.substr(start, stop - start);
+    return stop == std::string::npos ? std::string(kErrorName) : t.substr(start, stop - start);
+}
+
+int DirectiveScop::ScopeTypeOfName(const std::string& name)
+{
+    const std::string upper = UCase(name);
+    for (const ScopeName& s : kScopeNames) {
+        if (upper == s.upper)
+            return s.type;
+    }
+    return -1;
+}
+
+int DirectiveScop::SubTypeOf(const std::string& t, int scopeType)
+{
+    if (scopeType == ScopeServer || t.size() < 2)
+        return SubNeither;
+    if (t[0] == '<' && t[1] == '/')
+        return SubEnd;
+    return t[0] == '<' ? SubHead : SubNeither;
+}
+
+void DirectiveScop::FindDirScopeName()
+{
+    m_name = ScopeNameOf(Trim(m_text));
 }
 
 void DirectiveScop::FindScopeType()
 {
-    const std::string upper = UCase(m_name);
-    for (const ScopeName& s : kScopeNames) {
-        if (upper == s.upper) {
-            m_scopeType = s.type;
-            break;
-        }
-    }
-    if (m_scopeType == ScopeServer) {
-        m_subType = SubNeither;
-        return;
-    }
-    const std::string t = Trim(m_text);
-    if (t.size() < 2)
-        m_subType = SubNeither;
-    else if (t.rfind("</", 0) == 0)
-        m_subType = SubEnd;
-    else if (t.front() == '<')
-        m_subType = SubHead;
-    else
-        m_subType = SubNeither;
+    const int type = ScopeTypeOfName(m_name);
+    if (type >= 0)
+        m_scopeType = type;
+    m_subType = SubTypeOf(Trim(m_text), m_scopeType);
 }
 
 void DirectiveScop::ExtractScopeParams()

@@ -51,6 +51,12 @@ public:
     // Regenerates the line from name and parameters (heads and ends of known kinds only).
     bool RebuildDirScopeString();
 
+    // Classification of a section line without building the object; the same
+    // results SetDirScopeString gives on a new object. scopeType -1: not in the table.
+    static std::string ScopeNameOf(const std::string& trimmed);
+    static int ScopeTypeOfName(const std::string& name);
+    static int SubTypeOf(const std::string& trimmed, int scopeType);
+
     // Raw stored parameters, 0-based (parameter i is at [i - 1]).
     const std::vector<std::string>& params() const { return m_params; }
 
