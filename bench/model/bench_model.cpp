@@ -88,8 +88,9 @@ int measure(std::size_t hosts, const fs::path& dir)
     std::printf("  write to disk (atomic)    %8.1f ms\n", writeDiskMs);
     std::printf("  serialise                 %8.1f ms\n", serialiseMs);
     std::printf("  deserialise               %8.1f ms\n", deserialiseMs);
-    std::printf("  peak memory %.1f MB (%.1f x file size; %.1f MB before reading, %.1f MB after the first read)\n",
-                peak / 1024.0, peak * 1024.0 / fileBytes, baseKiB / 1024.0, afterReadKiB / 1024.0);
+    std::printf(
+        "  peak memory %.1f MB (%.1f x file size; %.1f MB before reading, %.1f MB after the first read)\n",
+        peak / 1024.0, peak * 1024.0 / fileBytes, baseKiB / 1024.0, afterReadKiB / 1024.0);
     std::fflush(stdout);
     return ok ? 0 : 1;
 }

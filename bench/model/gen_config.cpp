@@ -20,7 +20,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path out = std::filesystem::absolute(argv[2]);
-    const std::string root = argc == 4 ? std::filesystem::absolute(argv[3]).string() : out.parent_path().string();
+    const std::string root =
+        argc == 4 ? std::filesystem::absolute(argv[3]).string() : out.parent_path().string();
     if (!corvanebench::ConfigGenerator(root).writeFile(hosts, out.string())) {
         std::cerr << "corvane_gen_config: cannot write " << out << "\n";
         return 1;

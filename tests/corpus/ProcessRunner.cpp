@@ -17,8 +17,8 @@ QString ProcessResult::describe() const
     return s;
 }
 
-ProcessResult ProcessRunner::run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
-                                 int timeoutMs)
+ProcessResult ProcessRunner::run(const QString& program, const QStringList& args,
+                                 const QProcessEnvironment& env, int timeoutMs)
 {
     return run(program, args, env, timeoutMs, false);
 }
@@ -28,8 +28,8 @@ ProcessResult ProcessRunner::runAsNobody(const QString& program, const QStringLi
     return run(program, args, QProcessEnvironment::systemEnvironment(), timeoutMs, true);
 }
 
-ProcessResult ProcessRunner::run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
-                                 int timeoutMs, bool dropRoot)
+ProcessResult ProcessRunner::run(const QString& program, const QStringList& args,
+                                 const QProcessEnvironment& env, int timeoutMs, bool dropRoot)
 {
     ProcessResult r;
     QProcess p;

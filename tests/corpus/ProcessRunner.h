@@ -18,11 +18,15 @@ struct ProcessResult
 
     bool ok() const { return started && finished && !crashed && exitCode == 0; }
     // A failure a user could read: finished normally, non-zero exit, a message.
-    bool cleanFailure() const { return started && finished && !crashed && exitCode != 0 && !err.trimmed().isEmpty(); }
+    bool cleanFailure() const
+    {
+        return started && finished && !crashed && exitCode != 0 && !err.trimmed().isEmpty();
+    }
     // Sanitizer reports also count as crashes even when the exit code is tame.
     bool sanitizerReport() const
     {
-        return err.contains("AddressSanitizer") || err.contains("runtime error:") || err.contains("LeakSanitizer");
+        return err.contains("AddressSanitizer") || err.contains("runtime error:") ||
+               err.contains("LeakSanitizer");
     }
     QString describe() const;
 };

@@ -16,7 +16,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum class Input { Missing, Directory, Unreadable, Fifo, Empty, Binary, HugeWords, HugeWord, HugeInSection, NoOutputFolder };
+enum class Input
+{
+    Missing,
+    Directory,
+    Unreadable,
+    Fifo,
+    Empty,
+    Binary,
+    HugeWords,
+    HugeWord,
+    HugeInSection,
+    NoOutputFolder
+};
 Q_DECLARE_METATYPE(Input)
 
 namespace {
@@ -110,8 +122,9 @@ void TestBadInput::badInput()
     // tool as "nobody", which needs to reach the file through the folders.
     const bool asNobody = input == Input::Unreadable && geteuid() == 0;
     if (asNobody)
-        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                                      | QFileDevice::ExeGroup | QFileDevice::ExeOther));
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                                                      QFileDevice::ExeOther));
     QDir(dir.path()).mkpath(QStringLiteral("in"));
     QDir(dir.path()).mkpath(QStringLiteral("app"));
     const QString in = dir.filePath(QStringLiteral("in/httpd.conf"));
@@ -130,7 +143,8 @@ void TestBadInput::badInput()
         break;
     case Input::Unreadable:
     case Input::NoOutputFolder:
-        content = "ServerRoot \"/etc/apache2\"\r\nListen 80\r\n<Directory />\r\nRequire all denied\r\n</Directory>\r\n";
+        content = "ServerRoot \"/etc/apache2\"\r\nListen 80\r\n<Directory />\r\nRequire all "
+                  "denied\r\n</Directory>\r\n";
         break;
     case Input::Empty:
         break;
@@ -179,8 +193,10 @@ void TestBadInput::badInput()
     for (const Run& run : runs) {
         // Reading a pipe nobody writes to would block: the tool must not try.
         const int timeoutMs = input == Input::Fifo ? 20000 : 90000;
-        const ProcessResult r = asNobody ? ProcessRunner::runAsNobody(kCtl, run.args, timeoutMs)
-                                         : ProcessRunner::run(kCtl, run.args, QProcessEnvironment::systemEnvironment(), timeoutMs);
+        const ProcessResult r =
+            asNobody
+                ? ProcessRunner::runAsNobody(kCtl, run.args, timeoutMs)
+                : ProcessRunner::run(kCtl, run.args, QProcessEnvironment::systemEnvironment(), timeoutMs);
         const QByteArray what = run.args.mid(2).join(QLatin1Char(' ')).left(200).toLocal8Bit();
         QVERIFY2(r.started && r.finished, what + " did not finish");
         QVERIFY2(!r.crashed && !r.sanitizerReport(), qPrintable(what + "\n" + r.describe()));
@@ -204,7 +220,8 @@ void TestBadInput::badInput()
         if (input == Input::Missing)
             QVERIFY(!QFileInfo::exists(in));
         // Nothing is left beside the input (temporary copies, snapshots, backups).
-        const QStringList beside = QDir(dir.filePath(QStringLiteral("in"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const QStringList beside = QDir(dir.filePath(QStringLiteral("in")))
+                                       .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         QVERIFY2(beside.size() <= 1, qPrintable(beside.join(QLatin1Char(' '))));
     }
 

@@ -118,7 +118,8 @@ void TestCorpus::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     m_entries = readManifest();
     QVERIFY2(QFileInfo(kCtl).isExecutable(), qPrintable(kCtl + " is not built"));
-    QVERIFY2(!ApacheCheck::binary().isEmpty(), "apache2 (Debian package apache2) is needed for the round trip");
+    QVERIFY2(!ApacheCheck::binary().isEmpty(),
+             "apache2 (Debian package apache2) is needed for the round trip");
 }
 
 void TestCorpus::corpusRows(bool only24)
@@ -143,11 +144,13 @@ QString TestCorpus::prepare(const QString& file, const QTemporaryDir& dir)
     return path;
 }
 
-ProcessResult TestCorpus::rewrite(const QString& in, const QString& out, bool viaSnapshot, const QTemporaryDir& dir)
+ProcessResult TestCorpus::rewrite(const QString& in, const QString& out, bool viaSnapshot,
+                                  const QTemporaryDir& dir)
 {
     const QByteArray before = readAll(in);
     const QDateTime mtime = QFileInfo(in).lastModified();
-    QStringList args{QStringLiteral("--app-dir"), dir.filePath(QStringLiteral("app")), QStringLiteral("rewrite"), in};
+    QStringList args{QStringLiteral("--app-dir"), dir.filePath(QStringLiteral("app")),
+                     QStringLiteral("rewrite"), in};
     if (!out.isEmpty())
         args << QStringLiteral("-o") << out;
     if (viaSnapshot)
@@ -292,9 +295,10 @@ void TestCorpus::apacheReadsRewriteAlike()
     const QList<QByteArray> b = ApacheCheck::withoutPlaces(afterDump.out, out).split('\n');
     QVERIFY(a.contains("Loaded Modules:"));
     for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
-        QVERIFY2(a[i] == b[i], qPrintable(QStringLiteral("line %1 of the dump differs:\n  input:   %2\n  rewrite: %3")
-                                              .arg(i + 1)
-                                              .arg(QString::fromLatin1(a[i]), QString::fromLatin1(b[i]))));
+        QVERIFY2(a[i] == b[i],
+                 qPrintable(QStringLiteral("line %1 of the dump differs:\n  input:   %2\n  rewrite: %3")
+                                .arg(i + 1)
+                                .arg(QString::fromLatin1(a[i]), QString::fromLatin1(b[i]))));
     QCOMPARE(b.size(), a.size());
 }
 
