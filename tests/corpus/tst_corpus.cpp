@@ -14,6 +14,8 @@
 #include <QTest>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -105,12 +107,23 @@ private slots:
 
 private:
     void corpusRows(bool only24);
+    // A corpus file copied into a scratch folder of its own with @TMP@ filled
+    // in, and its plain rewrite, made once and shared by the tests.
+    struct Work
+    {
+        std::unique_ptr<QTemporaryDir> dir;
+        QString in;
+        QString plain;
+        ProcessResult plainRun;
+    };
+    const Work& work(const QString& file);
     // Copies a corpus file into dir with @TMP@ filled in; returns its path.
     QString prepare(const QString& file, const QTemporaryDir& dir);
     // Runs corvanectl rewrite and checks that it left its input alone.
     ProcessResult rewrite(const QString& in, const QString& out, bool viaSnapshot, const QTemporaryDir& dir);
 
     QList<CorpusEntry> m_entries;
+    std::map<QString, Work> m_work;
 };
 
 void TestCorpus::initTestCase()
@@ -142,6 +155,18 @@ QString TestCorpus::prepare(const QString& file, const QTemporaryDir& dir)
     if (!writeAll(path, bytes))
         return {};
     return path;
+}
+
+const TestCorpus::Work& TestCorpus::work(const QString& file)
+{
+    Work& w = m_work[file];
+    if (!w.dir) {
+        w.dir = std::make_unique<QTemporaryDir>();
+        w.in = prepare(file, *w.dir);
+        w.plain = w.dir->filePath(QStringLiteral("rewrite.conf"));
+        w.plainRun = rewrite(w.in, w.plain, false, *w.dir);
+    }
+    return w;
 }
 
 ProcessResult TestCorpus::rewrite(const QString& in, const QString& out, bool viaSnapshot,
@@ -181,14 +206,12 @@ void TestCorpus::manifestCoversCorpus()
 void TestCorpus::rewriteKeepsEveryLine()
 {
     QFETCH(QString, file);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString in = prepare(file, dir);
-    const QString out = dir.filePath(QStringLiteral("rewrite.conf"));
-    const ProcessResult r = rewrite(in, out, false, dir);
-    QVERIFY2(r.ok() && !r.sanitizerReport(), qPrintable(r.describe()));
+    const Work& w = work(file);
+    QVERIFY(w.dir->isValid());
+    QVERIFY2(w.plainRun.ok() && !w.plainRun.sanitizerReport(), qPrintable(w.plainRun.describe()));
+    const QString in = w.in;
 
-    const QByteArray written = readAll(out);
+    const QByteArray written = readAll(w.plain);
     QVERIFY2(ConfigLines::onlyCrLfLineEnds(written), "the rewrite must end every line in CR LF");
     // Same lines, as a multiset: the writer regroups lines but may neither drop
     // nor invent any (apart from the four-blank separators).
@@ -204,14 +227,13 @@ void TestCorpus::rewriteKeepsEveryLine()
 void TestCorpus::rewriteIsStable()
 {
     QFETCH(QString, file);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString in = prepare(file, dir);
-    const QString once = dir.filePath(QStringLiteral("once.conf"));
+    const Work& w = work(file);
+    const QTemporaryDir& dir = *w.dir;
+    const QString in = w.in;
+    const QString once = w.plain;
     const QString twice = dir.filePath(QStringLiteral("twice.conf"));
-    ProcessResult r = rewrite(in, once, false, dir);
-    QVERIFY2(r.ok(), qPrintable(r.describe()));
-    r = rewrite(once, twice, false, dir);
+    QVERIFY2(w.plainRun.ok(), qPrintable(w.plainRun.describe()));
+    ProcessResult r = rewrite(once, twice, false, dir);
     QVERIFY2(r.ok(), qPrintable(r.describe()));
     QCOMPARE(readAll(twice), readAll(once));
 
@@ -224,14 +246,11 @@ void TestCorpus::rewriteIsStable()
 void TestCorpus::snapshotRewriteIsIdentical()
 {
     QFETCH(QString, file);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString in = prepare(file, dir);
-    const QString plain = dir.filePath(QStringLiteral("plain.conf"));
-    const QString viaSnapshot = dir.filePath(QStringLiteral("snapshot.conf"));
-    ProcessResult r = rewrite(in, plain, false, dir);
-    QVERIFY2(r.ok(), qPrintable(r.describe()));
-    r = rewrite(in, viaSnapshot, true, dir);
+    const Work& w = work(file);
+    const QString plain = w.plain;
+    const QString viaSnapshot = w.dir->filePath(QStringLiteral("snapshot.conf"));
+    QVERIFY2(w.plainRun.ok(), qPrintable(w.plainRun.describe()));
+    const ProcessResult r = rewrite(w.in, viaSnapshot, true, *w.dir);
     QVERIFY2(r.ok() && !r.sanitizerReport(), qPrintable(r.describe()));
     QCOMPARE(readAll(viaSnapshot), readAll(plain));
 }
@@ -239,9 +258,9 @@ void TestCorpus::snapshotRewriteIsIdentical()
 void TestCorpus::dumpListsEveryLine()
 {
     QFETCH(QString, file);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString in = prepare(file, dir);
+    const Work& w = work(file);
+    const QTemporaryDir& dir = *w.dir;
+    const QString in = w.in;
     const QByteArray before = readAll(in);
     const ProcessResult r = ProcessRunner::run(
         kCtl, {QStringLiteral("--app-dir"), dir.filePath(QStringLiteral("app")), QStringLiteral("dump"), in});
@@ -271,18 +290,16 @@ void TestCorpus::dumpListsEveryLine()
 void TestCorpus::apacheReadsRewriteAlike()
 {
     QFETCH(QString, file);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString in = prepare(file, dir);
-    const QString out = dir.filePath(QStringLiteral("rewrite.conf"));
-    const ApacheCheck apache(dir.filePath(QStringLiteral("apache")));
+    const Work& w = work(file);
+    const QString in = w.in;
+    const QString out = w.plain;
+    const ApacheCheck apache(w.dir->filePath(QStringLiteral("apache")));
 
     ProcessResult before = apache.syntax(in);
     QVERIFY2(before.ok() && (before.err + before.out).contains("Syntax OK"),
              qPrintable(QStringLiteral("corpus file rejected: ") + before.describe()));
 
-    const ProcessResult r = rewrite(in, out, false, dir);
-    QVERIFY2(r.ok(), qPrintable(r.describe()));
+    QVERIFY2(w.plainRun.ok(), qPrintable(w.plainRun.describe()));
     const ProcessResult after = apache.syntax(out);
     QVERIFY2(after.ok() && (after.err + after.out).contains("Syntax OK"),
              qPrintable(QStringLiteral("rewrite rejected: ") + after.describe()));
