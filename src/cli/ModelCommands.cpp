@@ -13,6 +13,7 @@
 #include <charconv>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 using namespace corvane;
@@ -29,7 +30,7 @@ std::string errorText(const CorvaneError& e)
 
 // Reads FILE's bytes and loads a private copy of them into cf.
 bool loadCopy(const std::string& file, const QTemporaryDir& tmp, ConfigFile& cf, std::string& original,
-              std::string& error)
+              std::string& error, bool keepOriginal = false)
 {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
@@ -40,15 +41,18 @@ bool loadCopy(const std::string& file, const QTemporaryDir& tmp, ConfigFile& cf,
         error = file + ": not a regular file";
         return false;
     }
-    if (!AtomicFile::read(file, original, &error))
-        return false;
     if (!tmp.isValid()) {
         error = "cannot create a temporary folder";
         return false;
     }
     const std::string copy = tmp.path().toStdString() + "/httpd.conf";
-    if (!AtomicFile::write(copy, original, &error))
+    if (keepOriginal) {
+        if (!AtomicFile::read(file, original, &error) || !AtomicFile::write(copy, original, &error))
+            return false;
+    } else if (!std::filesystem::copy_file(file, copy, ec)) {
+        error = file + ": " + ec.message();
         return false;
+    }
     cf.SetFileName(copy);
     try {
         if (!cf.ReadFile()) {
@@ -147,22 +151,21 @@ int rewrite(const std::vector<std::string>& args, const Options&)
     if (file.empty())
         return fail("usage: corvanectl rewrite FILE [-o OUT] [--via-snapshot]");
     QTemporaryDir tmp;
-    ConfigFile cf;
+    auto cf = std::make_unique<ConfigFile>();
     std::string original;
     std::string error;
-    if (!loadCopy(file, tmp, cf, original, error))
+    if (!loadCopy(file, tmp, *cf, original, error))
         return fail(error);
     std::string bytes;
     try {
         if (viaSnapshot) {
-            cf.Serialize();
-            ConfigFile fresh;
-            fresh.SetFileName(cf.FileName());
-            fresh.DeSerialize();
-            bytes = fresh.WriteToString();
-        } else {
-            bytes = cf.WriteToString();
+            cf->Serialize();
+            const std::string copy = cf->FileName();
+            cf = std::make_unique<ConfigFile>(); // a fresh model, from the snapshot only
+            cf->SetFileName(copy);
+            cf->DeSerialize();
         }
+        bytes = cf->WriteToString();
     } catch (const CorvaneError& e) {
         return fail(file + ": " + errorText(e));
     }
@@ -208,7 +211,7 @@ int update(const std::vector<std::string>& args, bool remove)
     std::string original;
     std::string error;
     std::int32_t scope = -1;
-    if (!loadCopy(file, tmp, cf, original, error) || !resolveScope(cf, args[1], scope, error))
+    if (!loadCopy(file, tmp, cf, original, error, true) || !resolveScope(cf, args[1], scope, error))
         return fail(error);
     std::string value;
     for (std::size_t i = needed; i < args.size(); ++i)

@@ -251,34 +251,32 @@ bool ConfigFile::convertOnDisk(std::string& converted)
     std::string error;
     if (!AtomicFile::read(m_fileName, raw, &error))
         raise(6, kConfigFileSource, kConvertFile);
-    // Each line trimmed, tabs made blanks, joined with LF (empty lines at the
-    // very start dropped); every LF-separated piece then ends in CR LF.
-    std::string joined;
-    joined.reserve(raw.size() + raw.size() / 32);
+    // Each line trimmed, its tabs made blanks, the lines joined with LF
+    // (empty lines at the very start dropped); the joined text is then split
+    // at every LF and each piece ends in CR LF. Done in one pass: separators
+    // and LFs inside lines become CR LF, and a non-empty result ends in CR LF.
+    converted.clear();
+    converted.reserve(raw.size() + raw.size() / 16 + 2);
     forEachLine(raw, [&](std::size_t b, std::size_t e) {
         while (b < e && raw[b] == ' ')
             ++b;
         while (e > b && raw[e - 1] == ' ')
             --e;
-        if (!joined.empty())
-            joined += '\n';
-        const std::size_t at = joined.size();
-        joined.append(raw, b, e - b);
-        std::replace(joined.begin() + static_cast<std::ptrdiff_t>(at), joined.end(), '\t', ' ');
-    });
-    converted.clear();
-    if (!joined.empty()) {
-        converted.reserve(joined.size() + joined.size() / 16 + 2);
-        std::size_t from = 0;
-        for (;;) {
-            const std::size_t lf = joined.find('\n', from);
-            converted.append(joined, from, lf == std::string::npos ? std::string::npos : lf - from);
+        if (!converted.empty())
             converted += "\r\n";
-            if (lf == std::string::npos)
+        const std::string_view line(raw.data() + b, e - b);
+        for (std::size_t i = b; i < e;) {
+            const std::size_t stop = line.find_first_of("\t\n", i - b);
+            const std::size_t end = stop == std::string_view::npos ? e : b + stop;
+            converted.append(raw, i, end - i);
+            if (end == e)
                 break;
-            from = lf + 1;
+            converted += raw[end] == '\t' ? "\x20" : "\r\n";
+            i = end + 1;
         }
-    }
+    });
+    if (!converted.empty())
+        converted += "\r\n";
     if (converted != raw) {
         std::string().swap(raw);
         if (!AtomicFile::write(m_fileName, converted, &error))

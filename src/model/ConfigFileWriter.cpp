@@ -84,11 +84,11 @@ void ConfigFile::prepareBlocks(WriteState& st) const
             const Directive* d = m_list[static_cast<std::size_t>(kids[i])];
             if (d->IsDeleted() || !isForeign(d))
                 continue;
-            const std::string t = Trim(d->SectionText());
-            const std::string name = DirectiveScop::ScopeNameOf(t);
+            const std::string_view t = DirectiveScop::TrimView(d->SectionText());
+            const std::string_view name = DirectiveScop::ScopeNameOf(t);
             if (name == DirectiveScop::kErrorName || name == DirectiveScop::kServerName)
                 continue;
-            const std::string upper = UCase(name);
+            const std::string upper = UCase(std::string(name));
             if (t.rfind("</", 0) != 0) {
                 open.push_back({i, upper});
                 continue;

@@ -99,8 +99,8 @@ void Directive::assignText()
     m_scop.reset();
     m_scopeType = m_subType = -1;
     if (m_type == TypeSection) {
-        const std::string t = Trim(m_text);
-        const std::string name = DirectiveScop::ScopeNameOf(t);
+        const std::string_view t = DirectiveScop::TrimView(m_text);
+        const std::string_view name = DirectiveScop::ScopeNameOf(t);
         int scopeType = DirectiveScop::ScopeTypeOfName(name);
         if (scopeType < 0)
             scopeType = DirectiveScop::ScopeServer;

@@ -46,7 +46,15 @@ void DirectiveScop::SetDirScopeString(const std::string& text)
     ExtractScopeParams();
 }
 
-std::string DirectiveScop::ScopeNameOf(const std::string& t)
+std::string_view DirectiveScop::TrimView(std::string_view s)
+{
+    const std::size_t b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos)
+        return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::string_view DirectiveScop::ScopeNameOf(std::string_view t)
 {
     if (t == "<#ENTIRESERVER#>")
         return kServerName;
@@ -56,20 +64,29 @@ std::string DirectiveScop::ScopeNameOf(const std::string& t)
     else if (!t.empty() && t[0] == '<')
         start = 1;
     const std::size_t stop = t.find_first_of(" >", start);
-    return stop == std::string::npos ? std::string(kErrorName) : t.substr(start, stop - start);
+    return stop == std::string_view::npos ? std::string_view(kErrorName) : t.substr(start, stop - start);
 }
 
-int DirectiveScop::ScopeTypeOfName(const std::string& name)
+int DirectiveScop::ScopeTypeOfName(std::string_view name)
 {
-    const std::string upper = UCase(name);
     for (const ScopeName& s : kScopeNames) {
-        if (upper == s.upper)
+        const std::string_view upper(s.upper);
+        if (upper.size() != name.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < name.size() && same; ++i) {
+            char c = name[i];
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+            same = c == upper[i];
+        }
+        if (same)
             return s.type;
     }
     return -1;
 }
 
-int DirectiveScop::SubTypeOf(const std::string& t, int scopeType)
+int DirectiveScop::SubTypeOf(std::string_view t, int scopeType)
 {
     if (scopeType == ScopeServer || t.size() < 2)
         return SubNeither;
@@ -80,7 +97,7 @@ int DirectiveScop::SubTypeOf(const std::string& t, int scopeType)
 
 void DirectiveScop::FindDirScopeName()
 {
-    m_name = ScopeNameOf(Trim(m_text));
+    m_name = std::string(ScopeNameOf(TrimView(m_text)));
 }
 
 void DirectiveScop::FindScopeType()
@@ -88,7 +105,7 @@ void DirectiveScop::FindScopeType()
     const int type = ScopeTypeOfName(m_name);
     if (type >= 0)
         m_scopeType = type;
-    m_subType = SubTypeOf(Trim(m_text), m_scopeType);
+    m_subType = SubTypeOf(TrimView(m_text), m_scopeType);
 }
 
 void DirectiveScop::ExtractScopeParams()

@@ -2,6 +2,7 @@
 // The section reading of one section line (<Directory /www>, </VirtualHost>):
 // its name, its kind (scope type), head or end (sub type) and its arguments.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane {
@@ -53,9 +54,10 @@ public:
 
     // Classification of a section line without building the object; the same
     // results SetDirScopeString gives on a new object. scopeType -1: not in the table.
-    static std::string ScopeNameOf(const std::string& trimmed);
-    static int ScopeTypeOfName(const std::string& name);
-    static int SubTypeOf(const std::string& trimmed, int scopeType);
+    static std::string_view ScopeNameOf(std::string_view trimmed);
+    static int ScopeTypeOfName(std::string_view name);
+    static int SubTypeOf(std::string_view trimmed, int scopeType);
+    static std::string_view TrimView(std::string_view s);
 
     // Raw stored parameters, 0-based (parameter i is at [i - 1]).
     const std::vector<std::string>& params() const { return m_params; }
