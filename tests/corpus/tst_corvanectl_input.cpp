@@ -236,4 +236,4 @@ void TestBadInput::badInput()
 }
 
 QTEST_GUILESS_MAIN(TestBadInput)
-#include "tst_badinput.moc"
+#include "tst_corvanectl_input.moc"
