@@ -234,6 +234,9 @@ int update(const std::vector<std::string>& args, bool remove)
         return fail("the directive was not changed (result " + std::to_string(code) + ")");
     if (!AtomicFile::write(file + ".bak", original, &error))
         return fail("cannot keep the previous file: " + error);
+    // The backup is as private as the file it keeps.
+    std::error_code ec;
+    std::filesystem::permissions(file + ".bak", std::filesystem::status(file, ec).permissions(), ec);
     if (!AtomicFile::write(file, bytes, &error))
         return fail(error);
     return 0;

@@ -27,8 +27,7 @@ bool isRegularFile(const std::string& path)
 
 // Calls f(begin, end) for every line of data; a line ends at CR LF or CR (a
 // bare LF stays part of the line); a last line without an end counts.
-template <typename F>
-void forEachLine(const std::string& data, F&& f)
+template <typename F> void forEachLine(const std::string& data, F&& f)
 {
     const std::size_t n = data.size();
     const char* base = data.data();
@@ -64,11 +63,13 @@ void ConfigFile::SetFileName(const std::string& path)
 {
     m_fileName = path;
     const std::string prefix = m_appFolder + "/";
-    const bool shaped = !m_appFolder.empty() && path.size() > prefix.size() + kWorkCopyTail.size() &&
-                        path.compare(0, prefix.size(), prefix) == 0 &&
-                        path.compare(path.size() - kWorkCopyTail.size(), kWorkCopyTail.size(), kWorkCopyTail) == 0;
+    const bool shaped =
+        !m_appFolder.empty() && path.size() > prefix.size() + kWorkCopyTail.size() &&
+        path.compare(0, prefix.size(), prefix) == 0 &&
+        path.compare(path.size() - kWorkCopyTail.size(), kWorkCopyTail.size(), kWorkCopyTail) == 0;
     if (shaped) {
-        m_snapshotPath = m_appFolder + "/" + GetServerNameFromConfigPath(m_appFolder, path) + "/WorkArea/Serialize.srl";
+        m_snapshotPath =
+            m_appFolder + "/" + GetServerNameFromConfigPath(m_appFolder, path) + "/WorkArea/Serialize.srl";
     } else {
         const std::size_t slash = path.rfind('/');
         m_snapshotPath = slash == std::string::npos ? std::string("Serialize.srl")

@@ -186,9 +186,9 @@ bool ConfigFile::SaveDirectivesFromListView(const ListRows* lstView, const std::
     });
 }
 
-bool ConfigFile::SaveDirectiveAndParametersFromListView(const ListRows* lstView, const std::string& sDirectiveName,
-                                                        int NoOfParams, int nFirstParam,
-                                                        std::int32_t lParentDirectiveNo)
+bool ConfigFile::SaveDirectiveAndParametersFromListView(const ListRows* lstView,
+                                                        const std::string& sDirectiveName, int NoOfParams,
+                                                        int nFirstParam, std::int32_t lParentDirectiveNo)
 {
     const std::string name = Trim(sDirectiveName);
     if (!lstView)

@@ -60,7 +60,11 @@ struct ConfigFile::WriteState
 
 struct ConfigFile::Frame
 {
-    enum Kind { Section, ForeignBlock } kind = Section;
+    enum Kind
+    {
+        Section,
+        ForeignBlock
+    } kind = Section;
     Directive* d = nullptr;
     const std::vector<int>* kids = nullptr;
     std::size_t i = 0;

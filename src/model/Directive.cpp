@@ -81,7 +81,8 @@ void Directive::SetDirectiveString(std::string&& text)
     // blank, or a line without a blank).
     if (!m_paramsCached) {
         const std::size_t b = text.find_first_not_of(' ');
-        const bool keepsParams = b == std::string::npos || text[b] == '#' || text.find(' ') == std::string::npos;
+        const bool keepsParams =
+            b == std::string::npos || text[b] == '#' || text.find(' ') == std::string::npos;
         if (keepsParams)
             ensureParams();
     }

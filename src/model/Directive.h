@@ -16,7 +16,13 @@ class Directive
 {
 public:
     // Type codes.
-    enum Type : int { TypeSection = 0, TypeComment = 1, TypeBlank = 2, TypeSimple = 3 };
+    enum Type : int
+    {
+        TypeSection = 0,
+        TypeComment = 1,
+        TypeBlank = 2,
+        TypeSimple = 3
+    };
 
     Directive();
     explicit Directive(std::string text); // same as SetDirectiveString(text)
@@ -102,7 +108,7 @@ private:
     mutable std::vector<std::string> m_params;
     mutable std::unique_ptr<DirectiveScop> m_scop; // built on first use
     Directive* m_parent = nullptr;
-    ConfigFile* m_owner = nullptr; // the model holding this line, told of renumbering
+    ConfigFile* m_owner = nullptr;          // the model holding this line, told of renumbering
     std::unique_ptr<std::string> m_comment; // rarely set
 };
 

@@ -11,7 +11,8 @@ class DirectiveScop
 {
 public:
     // Scope types, chosen by the upper-cased section name.
-    enum ScopeType : int {
+    enum ScopeType : int
+    {
         ScopeDirectory = 0,
         ScopeDirectoryMatch = 1,
         ScopeFiles = 2,
@@ -24,7 +25,12 @@ public:
         ScopeIfModule = 9,
     };
     // Sub types.
-    enum SubType : int { SubHead = 0, SubEnd = 1, SubNeither = 2 };
+    enum SubType : int
+    {
+        SubHead = 0,
+        SubEnd = 1,
+        SubNeither = 2
+    };
 
     static constexpr const char* kServerName = "#ENTIRESERVER#";
     static constexpr const char* kErrorName = "#ERROR#";

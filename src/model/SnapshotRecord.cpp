@@ -14,13 +14,15 @@ std::uint32_t getLE(const std::string& data, std::size_t pos, int bytes)
 {
     std::uint32_t v = 0;
     for (int i = 0; i < bytes; ++i)
-        v |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[pos + static_cast<std::size_t>(i)])) << (8 * i);
+        v |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[pos + static_cast<std::size_t>(i)]))
+             << (8 * i);
     return v;
 }
 
 } // namespace
 
-bool SnapshotRecord::append(std::string& out, std::int32_t number, std::int32_t parentNumber, const std::string& text)
+bool SnapshotRecord::append(std::string& out, std::int32_t number, std::int32_t parentNumber,
+                            const std::string& text)
 {
     if (text.size() > kMaxText)
         return false;

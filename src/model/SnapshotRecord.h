@@ -18,7 +18,8 @@ struct SnapshotRecord
 
     // Appends the encoded record; false (and nothing appended) when the text
     // is longer than kMaxText.
-    static bool append(std::string& out, std::int32_t number, std::int32_t parentNumber, const std::string& text);
+    static bool append(std::string& out, std::int32_t number, std::int32_t parentNumber,
+                       const std::string& text);
     // Decodes the record at pos and advances pos; false at the end of the data
     // or when only part of a record is left.
     static bool readNext(const std::string& data, std::size_t& pos, SnapshotRecord& record);

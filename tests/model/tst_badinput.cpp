@@ -78,25 +78,29 @@ void TestBadInput::readOnlyCommands_data()
     for (const char* cmd : {"dump", "rewrite"}) {
         const QByteArray c(cmd);
         QTest::newRow(c + " missing") << "missing" << cmd << 1 << QByteArray() << QByteArray("no such file");
-        QTest::newRow(c + " folder") << "folder" << cmd << 1 << QByteArray() << QByteArray("not a regular file");
-        QTest::newRow(c + " unreadable") << "unreadable" << cmd << 1 << QByteArray() << QByteArray("Permission denied");
+        QTest::newRow(c + " folder") << "folder" << cmd << 1 << QByteArray()
+                                     << QByteArray("not a regular file");
+        QTest::newRow(c + " unreadable")
+            << "unreadable" << cmd << 1 << QByteArray() << QByteArray("Permission denied");
         QTest::newRow(c + " empty") << "empty" << cmd << 0 << QByteArray() << QByteArray();
-        QTest::newRow(c + " bare LF untouched") << "unix" << cmd << 0
-                                                << (c == "dump" ? QByteArray("1\t-1\t3\t-\t-\tListen\t80\n")
-                                                                : QByteArray("Listen 80\r\n"))
-                                                << QByteArray();
+        QTest::newRow(c + " bare LF untouched")
+            << "unix" << cmd << 0
+            << (c == "dump" ? QByteArray("1\t-1\t3\t-\t-\tListen\t80\n") : QByteArray("Listen 80\r\n"))
+            << QByteArray();
         QTest::newRow(c + " NUL bytes") << "binary" << cmd << 0 << QByteArray() << QByteArray();
         QTest::newRow(c + " 5 MB line") << "hugeline" << cmd << 0
                                         << (c == "dump" ? QByteArray("1\t-1\t3\t-\t-\tHeader\tset\tX\t")
                                                         : QByteArray("Header set X vvvv"))
                                         << QByteArray();
-        QTest::newRow(c + " deep nesting") << "deep" << cmd << 0
-                                           << (c == "dump" ? QByteArray("1\t-1\t0\t0\t0\tDirectory\t/x>\n2\t1\t")
-                                                           : QByteArray("    \r\n<Directory /x>\r\n    \r\n"))
-                                           << QByteArray();
+        QTest::newRow(c + " deep nesting")
+            << "deep" << cmd << 0
+            << (c == "dump" ? QByteArray("1\t-1\t0\t0\t0\tDirectory\t/x>\n2\t1\t")
+                            : QByteArray("    \r\n<Directory /x>\r\n    \r\n"))
+            << QByteArray();
     }
-    QTest::newRow("rewrite via snapshot NUL bytes") << "binary" << "rewrite --via-snapshot" << 0 << QByteArray()
-                                                    << QByteArray();
+    QTest::newRow("rewrite via snapshot NUL bytes")
+        << "binary"
+        << "rewrite --via-snapshot" << 0 << QByteArray() << QByteArray();
 }
 
 void TestBadInput::readOnlyCommands()
@@ -115,9 +119,11 @@ void TestBadInput::readOnlyCommands()
     } else if (kind != "missing") {
         if (kind == "unix" || kind == "unreadable")
             content = "Listen 80\n\tServerName a\n";
-        else if (kind == "binary")
-            content = QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\x00<\x00\r\n#\\\n\xff\xfe", 22).repeated(5000);
-        else if (kind == "hugeline")
+        else if (kind == "binary") {
+            static const char chunk[] = "\x7f"
+                                        "ELF\x02\x01\x01\x00\x00\x00<\x00\r\n#\\\n\xff\xfe";
+            content = QByteArray(chunk, sizeof chunk - 1).repeated(5000);
+        } else if (kind == "hugeline")
             content = "Header set X " + QByteArray(5 * 1024 * 1024, 'v') + "\n";
         else if (kind == "deep")
             content = QByteArray("<Directory /x>\n").repeated(100000);
@@ -180,26 +186,33 @@ void TestBadInput::editCommands_data()
     QTest::addColumn<QByteArray>("newFile"); // empty: file unchanged, no backup
 
     const QByteArray sep = "    \r\n";
-    QTest::newRow("set main server") << QStringList{"set", "-1", "ServerAdmin", "a@b.example"} << 0 << QByteArray("1\n")
+    QTest::newRow("set main server") << QStringList{"set", "-1", "ServerAdmin", "a@b.example"} << 0
+                                     << QByteArray("1\n")
                                      << "Listen 80\r\nServerAdmin a@b.example\r\n" + sep +
                                             "<VirtualHost *:80>\r\nServerName a\r\n</VirtualHost>\r\n" + sep;
-    QTest::newRow("set in host by head") << QStringList{"set", "<virtualhost  *:80>", "ServerName", "b", "c"} << 0
-                                         << QByteArray("1\n")
-                                         << "Listen 80\r\n" + sep + "<VirtualHost *:80>\r\nServerName b c\r\n"
-                                                "</VirtualHost>\r\n" + sep;
-    QTest::newRow("delete by number") << QStringList{"delete", "2", "ServerName"} << 0 << QByteArray("1\n")
-                                      << "Listen 80\r\n" + sep + "<VirtualHost *:80>\r\n</VirtualHost>\r\n" + sep;
-    QTest::newRow("delete absent") << QStringList{"delete", "-1", "ServerAdmin"} << 1 << QByteArray() << QByteArray();
-    QTest::newRow("unknown head") << QStringList{"set", "<VirtualHost *:81>", "ServerName", "x"} << 1 << QByteArray()
-                                  << QByteArray();
+    QTest::newRow("set in host by head")
+        << QStringList{"set", "<virtualhost  *:80>", "ServerName", "b", "c"} << 0 << QByteArray("1\n")
+        << "Listen 80\r\n" + sep +
+               "<VirtualHost *:80>\r\nServerName b c\r\n"
+               "</VirtualHost>\r\n" +
+               sep;
+    QTest::newRow("delete by number")
+        << QStringList{"delete", "2", "ServerName"} << 0 << QByteArray("1\n")
+        << "Listen 80\r\n" + sep + "<VirtualHost *:80>\r\n</VirtualHost>\r\n" + sep;
+    QTest::newRow("delete absent") << QStringList{"delete", "-1", "ServerAdmin"} << 1 << QByteArray()
+                                   << QByteArray();
+    QTest::newRow("unknown head") << QStringList{"set", "<VirtualHost *:81>", "ServerName", "x"} << 1
+                                  << QByteArray() << QByteArray();
     QTest::newRow("unknown number") << QStringList{"set", "77", "ServerName", "x"} << 1 << QByteArray()
                                     << QByteArray();
     QTest::newRow("scope 0") << QStringList{"set", "0", "ServerName", "x"} << 1 << QByteArray()
                              << QByteArray();
-    QTest::newRow("set without value") << QStringList{"set", "-1", "Listen"} << 1 << QByteArray() << QByteArray();
+    QTest::newRow("set without value")
+        << QStringList{"set", "-1", "Listen"} << 1 << QByteArray() << QByteArray();
     QTest::newRow("get") << QStringList{"get", "<VirtualHost *:80>", "servername"} << 0 << QByteArray("a\n")
                          << QByteArray();
-    QTest::newRow("get absent") << QStringList{"get", "-1", "ServerName"} << 1 << QByteArray() << QByteArray();
+    QTest::newRow("get absent") << QStringList{"get", "-1", "ServerName"} << 1 << QByteArray()
+                                << QByteArray();
 }
 
 void TestBadInput::editCommands()
@@ -236,7 +249,8 @@ void TestBadInput::usageErrors_data()
     QTest::newRow("rewrite two files") << QStringList{"rewrite", "a", "b"};
     QTest::newRow("get missing name") << QStringList{"get", "a", "-1"};
     QTest::newRow("delete with value") << QStringList{"delete", "a", "-1", "Listen", "80"};
-    QTest::newRow("bad scope text") << QStringList{"get", CORVANE_SOURCE_DIR "/CMakeLists.txt", "main", "Listen"};
+    QTest::newRow("bad scope text") << QStringList{"get", CORVANE_SOURCE_DIR "/CMakeLists.txt", "main",
+                                                   "Listen"};
 }
 
 void TestBadInput::usageErrors()

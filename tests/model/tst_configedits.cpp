@@ -16,25 +16,25 @@ using namespace modeltest;
 namespace {
 
 // Line numbers are given on the right.
-const QByteArray kConfig = "ServerRoot /etc/apache2\n"                        // 1
-                           "Listen 80\n"                                      // 2
-                           "Listen 10.0.0.1:8080\n"                           // 3
+const QByteArray kConfig = "ServerRoot /etc/apache2\n"                          // 1
+                           "Listen 80\n"                                        // 2
+                           "Listen 10.0.0.1:8080\n"                             // 3
                            "LoadModule expires_module modules/mod_expires.so\n" // 4
-                           "LoadModule logio_module modules/mod_logio.so\n"   // 5
-                           "<VirtualHost *:80>\n"                             // 6
-                           "ServerName a.example\n"                           // 7
-                           "#CORVANE_VHOST_DESCRIPTION Shop\n"                // 8
-                           "Listen 9090\n"                                    // 9
-                           "<Directory /x>\n"                                 // 10
-                           "Options None\n"                                   // 11
-                           "</Directory>\n"                                   // 12
-                           "serveralias b.example\n"                          // 13
-                           "</VirtualHost>\n"                                 // 14
-                           "<VirtualHost *:81>\n"                             // 15
-                           "</VirtualHost>\n"                                 // 16
-                           "listen 8443\n"                                    // 17
-                           "<Limit GET>\n"                                    // 18
-                           "</Limit>\n";                                      // 19
+                           "LoadModule logio_module modules/mod_logio.so\n"     // 5
+                           "<VirtualHost *:80>\n"                               // 6
+                           "ServerName a.example\n"                             // 7
+                           "#CORVANE_VHOST_DESCRIPTION Shop\n"                  // 8
+                           "Listen 9090\n"                                      // 9
+                           "<Directory /x>\n"                                   // 10
+                           "Options None\n"                                     // 11
+                           "</Directory>\n"                                     // 12
+                           "serveralias b.example\n"                            // 13
+                           "</VirtualHost>\n"                                   // 14
+                           "<VirtualHost *:81>\n"                               // 15
+                           "</VirtualHost>\n"                                   // 16
+                           "listen 8443\n"                                      // 17
+                           "<Limit GET>\n"                                      // 18
+                           "</Limit>\n";                                        // 19
 
 QList<int> numbers(const std::vector<Directive*>& lines)
 {
@@ -178,17 +178,26 @@ void TestConfigEdits::updateDirective_data()
     QTest::addColumn<QStringList>("changed"); // dump lines expected after the edit, replacing or added
 
     QTest::newRow("adds missing at top level")
-        << "ServerAdmin" << " admin@example.com " << -1 << 1 << QStringList{"20 -1 3 ServerAdmin admin@example.com"};
-    QTest::newRow("changes first only") << " listen " << "81" << -1 << 1 << QStringList{"2 -1 3 Listen 81"};
-    QTest::newRow("in a section") << "ServerName" << "c.example" << 6 << 1 << QStringList{"7 6 3 ServerName c.example"};
-    QTest::newRow("adds in empty section") << "ServerName" << "d.example" << 15 << 1
-                                           << QStringList{"20 15 3 ServerName d.example"};
-    QTest::newRow("several words") << "DirectoryIndex" << "index.html   index.php" << 10 << 1
+        << "ServerAdmin"
+        << " admin@example.com " << -1 << 1 << QStringList{"20 -1 3 ServerAdmin admin@example.com"};
+    QTest::newRow("changes first only") << " listen "
+                                        << "81" << -1 << 1 << QStringList{"2 -1 3 Listen 81"};
+    QTest::newRow("in a section") << "ServerName"
+                                  << "c.example" << 6 << 1 << QStringList{"7 6 3 ServerName c.example"};
+    QTest::newRow("adds in empty section")
+        << "ServerName"
+        << "d.example" << 15 << 1 << QStringList{"20 15 3 ServerName d.example"};
+    QTest::newRow("several words") << "DirectoryIndex"
+                                   << "index.html   index.php" << 10 << 1
                                    << QStringList{"20 10 3 DirectoryIndex index.html   index.php"};
-    QTest::newRow("scope 0") << "Listen" << "1" << 0 << -4 << QStringList{};
-    QTest::newRow("scope -2") << "Listen" << "1" << -2 << -4 << QStringList{};
-    QTest::newRow("absent scope") << "Listen" << "1" << 999 << -3 << QStringList{};
-    QTest::newRow("comment name cannot take a value") << "#Note" << "x" << -1 << -2 << QStringList{"20 -1 1 #Note"};
+    QTest::newRow("scope 0") << "Listen"
+                             << "1" << 0 << -4 << QStringList{};
+    QTest::newRow("scope -2") << "Listen"
+                              << "1" << -2 << -4 << QStringList{};
+    QTest::newRow("absent scope") << "Listen"
+                                  << "1" << 999 << -3 << QStringList{};
+    QTest::newRow("comment name cannot take a value") << "#Note"
+                                                      << "x" << -1 << -2 << QStringList{"20 -1 1 #Note"};
 }
 
 void TestConfigEdits::updateDirective()
@@ -236,7 +245,8 @@ void TestConfigEdits::updateDirectiveNotes()
     QCOMPARE(cf.FindDirective(1)->DirectiveString(), std::string("ServerRoot /ETC/APACHE2"));
     QCOMPARE(cf.FindDirective(1)->DirectiveComment(), std::string());
     QCOMPARE(cf.UpdateDirective("ServerRoot", "/srv", -1), 1);
-    QVERIFY(QString::fromStdString(cf.FindDirective(1)->DirectiveComment()).startsWith("Updated by Corvane on "));
+    QVERIFY(
+        QString::fromStdString(cf.FindDirective(1)->DirectiveComment()).startsWith("Updated by Corvane on "));
     // The scope of a deleted line is gone.
     QVERIFY(cf.DeleteDirective(15));
     QCOMPARE(cf.UpdateDirective("ServerName", "x", 15), -3);
@@ -252,13 +262,12 @@ void TestConfigEdits::deleteSection_data()
         << 6 << true << QList<int>{1, 2, 3, 4, 5, 15, 16, 17, 18, 19};
     QTest::newRow("nested section") << 10 << true
                                     << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 13, 14, 15, 16, 17, 18, 19};
-    QTest::newRow("simple line") << 2 << true
-                                 << QList<int>{1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
-    QTest::newRow("absent") << 999 << false << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
-                                                          18, 19};
-    QTest::newRow("server line is no line") << -1 << false
-                                            << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
-                                                          18, 19};
+    QTest::newRow("simple line") << 2 << true << QList<int>{1,  3,  4,  5,  6,  7,  8,  9,  10,
+                                                            11, 12, 13, 14, 15, 16, 17, 18, 19};
+    QTest::newRow("absent") << 999 << false
+                            << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
+    QTest::newRow("server line is no line")
+        << -1 << false << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
 }
 
 void TestConfigEdits::deleteSection()
@@ -298,7 +307,8 @@ void TestConfigEdits::addDirectiveWithoutLineRaises()
     } catch (const CorvaneError& e) {
         QCOMPARE(e.number(), 0x80040003LL);
         QCOMPARE(e.source(), std::string("Vuvovov.ConfigFile"));
-        QCOMPARE(e.description(), std::string("Error while adding a new directive to the configuration file"));
+        QCOMPARE(e.description(),
+                 std::string("Error while adding a new directive to the configuration file"));
     }
     QCOMPARE(m_cf->GetDirectiveCount(), 19);
 }
@@ -311,11 +321,16 @@ void TestConfigEdits::saveAsNew_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("added");
 
-    QTest::newRow("adds although present") << "Listen" << " 8081 " << -1 << 1 << "20 -1 3 Listen 8081";
-    QTest::newRow("in section") << " Alias " << "/a /b" << 6 << 1 << "20 6 3 Alias /a /b";
-    QTest::newRow("no params") << "ServerTokens" << "" << -1 << 1 << "20 -1 3 ServerTokens";
-    QTest::newRow("scope 0") << "Listen" << "1" << 0 << -4 << "";
-    QTest::newRow("absent scope") << "Listen" << "1" << 99 << -3 << "";
+    QTest::newRow("adds although present") << "Listen"
+                                           << " 8081 " << -1 << 1 << "20 -1 3 Listen 8081";
+    QTest::newRow("in section") << " Alias "
+                                << "/a /b" << 6 << 1 << "20 6 3 Alias /a /b";
+    QTest::newRow("no params") << "ServerTokens"
+                               << "" << -1 << 1 << "20 -1 3 ServerTokens";
+    QTest::newRow("scope 0") << "Listen"
+                             << "1" << 0 << -4 << "";
+    QTest::newRow("absent scope") << "Listen"
+                                  << "1" << 99 << -3 << "";
 }
 
 void TestConfigEdits::saveAsNew()
@@ -330,7 +345,8 @@ void TestConfigEdits::saveAsNew()
     QCOMPARE(after.size(), added.isEmpty() ? 19 : 20);
     if (!added.isEmpty()) {
         QCOMPARE(after.last(), added);
-        QVERIFY(QString::fromStdString(m_cf->FindDirective(20)->DirectiveComment()).startsWith("#Added by Corvane on "));
+        QVERIFY(QString::fromStdString(m_cf->FindDirective(20)->DirectiveComment())
+                    .startsWith("#Added by Corvane on "));
     }
 }
 
@@ -349,10 +365,12 @@ void TestConfigEdits::listRows_data()
                                          << QStringList{"DirectoryIndex text/plain .txt"};
     QTest::newRow("first column first") << "columns" << ListRows{{"text/html", " .html", ".htm "}} << 3 << 1
                                         << QStringList{"DirectoryIndex text/html .html .htm"};
-    QTest::newRow("missing sub-item") << "columns" << ListRows{{"a"}} << 2 << 2 << QStringList{"DirectoryIndex a"};
-    QTest::newRow("columns beyond NoOfParams ignored") << "columns" << ListRows{{"a", "b", "c"}} << 2 << 1
-                                                       << QStringList{"DirectoryIndex a b"};
-    QTest::newRow("empty row kept") << "columns" << ListRows{{""}} << 2 << 1 << QStringList{"DirectoryIndex "};
+    QTest::newRow("missing sub-item")
+        << "columns" << ListRows{{"a"}} << 2 << 2 << QStringList{"DirectoryIndex a"};
+    QTest::newRow("columns beyond NoOfParams ignored")
+        << "columns" << ListRows{{"a", "b", "c"}} << 2 << 1 << QStringList{"DirectoryIndex a b"};
+    QTest::newRow("empty row kept") << "columns" << ListRows{{""}} << 2 << 1
+                                    << QStringList{"DirectoryIndex "};
 }
 
 void TestConfigEdits::listRows()
@@ -364,10 +382,9 @@ void TestConfigEdits::listRows()
     QFETCH(QStringList, added);
     for (int scope : {-1, 10}) {
         QVERIFY(load(*m_cf, m_dir.path(), kConfig));
-        const bool ok = op == "single"
-                            ? m_cf->SaveDirectivesFromListView(&rows, " DirectoryIndex ", scope)
-                            : m_cf->SaveDirectiveAndParametersFromListView(&rows, "DirectoryIndex", noOfParams,
-                                                                           firstParam, scope);
+        const bool ok = op == "single" ? m_cf->SaveDirectivesFromListView(&rows, " DirectoryIndex ", scope)
+                                       : m_cf->SaveDirectiveAndParametersFromListView(
+                                             &rows, "DirectoryIndex", noOfParams, firstParam, scope);
         QVERIFY(ok);
         QStringList got;
         for (int i = 20; i <= m_cf->GetDirectiveCount(); ++i) {
@@ -397,7 +414,8 @@ void TestConfigEdits::scopeArguments_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("sectionText");
 
-    QTest::newRow("two addresses") << 6 << " 10.0.0.1:80 10.0.0.2:80 " << 1 << "<VirtualHost 10.0.0.1:80 10.0.0.2:80>";
+    QTest::newRow("two addresses") << 6 << " 10.0.0.1:80 10.0.0.2:80 " << 1
+                                   << "<VirtualHost 10.0.0.1:80 10.0.0.2:80>";
     QTest::newRow("nested head") << 10 << "\"/a b\"" << 1 << "<Directory \"/a b\">";
     QTest::newRow("simple line") << 7 << "x" << -3 << "ServerName a.example";
     QTest::newRow("absent") << 999 << "x" << -4 << "";
@@ -505,10 +523,14 @@ void TestConfigEdits::procedures_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("port");
-    QTest::newRow("address and port") << "10.0.0.1:8080" << "8080";
-    QTest::newRow("port only") << "8080" << "";
-    QTest::newRow("blanks") << "  *:443 " << "443";
-    QTest::newRow("IPv6 takes the first colon") << "[::1]:80" << ":1]:80";
+    QTest::newRow("address and port") << "10.0.0.1:8080"
+                                      << "8080";
+    QTest::newRow("port only") << "8080"
+                               << "";
+    QTest::newRow("blanks") << "  *:443 "
+                            << "443";
+    QTest::newRow("IPv6 takes the first colon") << "[::1]:80"
+                                                << ":1]:80";
 }
 
 void TestConfigEdits::procedures()
@@ -516,7 +538,8 @@ void TestConfigEdits::procedures()
     QFETCH(QString, address);
     QFETCH(QString, port);
     QCOMPARE(QString::fromStdString(GetPortFromAddress(address.toStdString())), port);
-    QCOMPARE(GetServerNameFromConfigPath("/srv/app", "/srv/app/web 1/WorkArea/httpd.conf"), std::string("web 1"));
+    QCOMPARE(GetServerNameFromConfigPath("/srv/app", "/srv/app/web 1/WorkArea/httpd.conf"),
+             std::string("web 1"));
     QCOMPARE(GetServerNameFromConfigPath("/srv/app", "/x"), std::string());
 }
 

@@ -46,33 +46,37 @@ void TestConfigReader::read_data()
                                 << QStringList{"1 -1 3 A 1", "2 -1 3 B 2", "3 -1 3 C 3", "4 -1 3 D 4"};
     QTest::newRow("blanks and tabs") << QByteArray("\n\n\tListen 80\n   \n\t\tServerName  a \t\n")
                                      << QStringList{"1 -1 3 Listen 80", "2 -1 3 ServerName  a"};
-    QTest::newRow("continuation with blank") << QByteArray("AddType text/html \\\n.shtml\n")
-                                             << QStringList{"1 -1 3 AddType text/html .shtml"};
+    QTest::newRow("continuation with blank")
+        << QByteArray("AddType text/html \\\n.shtml\n") << QStringList{"1 -1 3 AddType text/html .shtml"};
     QTest::newRow("continuation without blank") << QByteArray("Foo\\\nbar\n") << QStringList{"1 -1 3 Foobar"};
-    QTest::newRow("continued comment") << QByteArray("# a \\\nListen 80\n") << QStringList{"1 -1 1 # a Listen 80"};
-    QTest::newRow("continuation over three lines") << QByteArray("A \\\n  b \\\n\tc\n") << QStringList{"1 -1 3 A b c"};
-    QTest::newRow("continuation dropped at end") << QByteArray("Listen 80\nFoo \\")
-                                                 << QStringList{"1 -1 3 Listen 80"};
+    QTest::newRow("continued comment")
+        << QByteArray("# a \\\nListen 80\n") << QStringList{"1 -1 1 # a Listen 80"};
+    QTest::newRow("continuation over three lines")
+        << QByteArray("A \\\n  b \\\n\tc\n") << QStringList{"1 -1 3 A b c"};
+    QTest::newRow("continuation dropped at end")
+        << QByteArray("Listen 80\nFoo \\") << QStringList{"1 -1 3 Listen 80"};
     QTest::newRow("nesting") << QByteArray("<VirtualHost *>\nServerName a\n<Directory /x>\nOptions None\n"
                                            "</Directory>\nServerAlias b\n</VirtualHost>\nListen 80\n")
-                             << QStringList{"1 -1 0 <VirtualHost *>", "2 1 3 ServerName a", "3 1 0 <Directory /x>",
-                                            "4 3 3 Options None", "5 3 0 </Directory>", "6 1 3 ServerAlias b",
-                                            "7 1 0 </VirtualHost>", "8 -1 3 Listen 80"};
-    QTest::newRow("end without head") << QByteArray("</Directory>\nListen 80\n")
-                                      << QStringList{"1 -1 0 </Directory>", "2 -1 3 Listen 80"};
+                             << QStringList{"1 -1 0 <VirtualHost *>", "2 1 3 ServerName a",
+                                            "3 1 0 <Directory /x>",   "4 3 3 Options None",
+                                            "5 3 0 </Directory>",     "6 1 3 ServerAlias b",
+                                            "7 1 0 </VirtualHost>",   "8 -1 3 Listen 80"};
+    QTest::newRow("end without head")
+        << QByteArray("</Directory>\nListen 80\n") << QStringList{"1 -1 0 </Directory>", "2 -1 3 Listen 80"};
     QTest::newRow("head without end") << QByteArray("<Directory /x>\nOptions None\n")
                                       << QStringList{"1 -1 0 <Directory /x>", "2 1 3 Options None"};
     QTest::newRow("sections outside the table do not nest")
         << QByteArray("<Directory /x>\n<Limit GET>\nRequire all granted\n</Limit>\n</Directory>\n")
-        << QStringList{"1 -1 0 <Directory /x>", "2 1 0 <Limit GET>", "3 1 3 Require all granted", "4 1 0 </Limit>",
-                       "5 1 0 </Directory>"};
-    QTest::newRow("comments are children") << QByteArray("<IfModule x>\n# inside\n</IfModule>\n# outside\n")
-                                           << QStringList{"1 -1 0 <IfModule x>", "2 1 1 # inside",
-                                                          "3 1 0 </IfModule>", "4 -1 1 # outside"};
+        << QStringList{"1 -1 0 <Directory /x>", "2 1 0 <Limit GET>", "3 1 3 Require all granted",
+                       "4 1 0 </Limit>", "5 1 0 </Directory>"};
+    QTest::newRow("comments are children")
+        << QByteArray("<IfModule x>\n# inside\n</IfModule>\n# outside\n")
+        << QStringList{"1 -1 0 <IfModule x>", "2 1 1 # inside", "3 1 0 </IfModule>", "4 -1 1 # outside"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("only blank lines") << QByteArray("\r\n  \r\n\t\r\n") << QStringList{};
     QTest::newRow("bytes above 127 and NUL")
-        << QByteArray("ServerAdmin r\xe9my\x00x\xff\n", 20) << QStringList{QString::fromLatin1("1 -1 3 ServerAdmin r\xe9my\x00x\xff", 26)};
+        << QByteArray("ServerAdmin r\xe9my\x00x\xff\n", 20)
+        << QStringList{QString::fromLatin1("1 -1 3 ServerAdmin r\xe9my\x00x\xff", 26)};
 }
 
 void TestConfigReader::read()
@@ -180,7 +184,8 @@ void TestConfigReader::moreLinesThanSixteenBits()
     QByteArray text;
     const int hosts = 8000; // 40,000 lines
     for (int i = 0; i < hosts; ++i)
-        text += "<VirtualHost *:80>\nServerName h" + QByteArray::number(i) + "\nDocumentRoot /w\n# c\n</VirtualHost>\n";
+        text += "<VirtualHost *:80>\nServerName h" + QByteArray::number(i) +
+                "\nDocumentRoot /w\n# c\n</VirtualHost>\n";
     ConfigFile cf;
     QVERIFY(load(cf, dir.path(), text));
     QCOMPARE(cf.GetDirectiveCount(), hosts * 5);
@@ -227,10 +232,15 @@ void TestConfigReader::snapshotPathFollowsWorkingCopy_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("snapshot");
 
-    QTest::newRow("work area") << "/data/corvane" << "/data/corvane/web 1/WorkArea/httpd.conf"
+    QTest::newRow("work area") << "/data/corvane"
+                               << "/data/corvane/web 1/WorkArea/httpd.conf"
                                << "/data/corvane/web 1/WorkArea/Serialize.srl";
-    QTest::newRow("elsewhere") << "/data/corvane" << "/tmp/x/site.conf" << "/tmp/x/Serialize.srl";
-    QTest::newRow("no folder") << "" << "/tmp/y/httpd.conf" << "/tmp/y/Serialize.srl";
+    QTest::newRow("elsewhere") << "/data/corvane"
+                               << "/tmp/x/site.conf"
+                               << "/tmp/x/Serialize.srl";
+    QTest::newRow("no folder") << ""
+                               << "/tmp/y/httpd.conf"
+                               << "/tmp/y/Serialize.srl";
 }
 
 void TestConfigReader::snapshotPathFollowsWorkingCopy()

@@ -52,51 +52,94 @@ void TestConfigWriter::write_data()
 
     QTest::newRow("top level only") << QByteArray("A 1\nB 2\n# c\n") << QStringList{"A 1", "B 2", "# c"};
     QTest::newRow("comment moves up to its scope's lines")
-        << QByteArray("ServerRoot C:/Apache\n<Directory />\nOptions None\n</Directory>\n# the port\nListen 80\n")
-        << QStringList{"ServerRoot C:/Apache", "# the port", "Listen 80", kSep, "<Directory />", "Options None",
-                       "</Directory>", kSep};
+        << QByteArray(
+               "ServerRoot C:/Apache\n<Directory />\nOptions None\n</Directory>\n# the port\nListen 80\n")
+        << QStringList{"ServerRoot C:/Apache", "# the port",   "Listen 80",    kSep,
+                       "<Directory />",        "Options None", "</Directory>", kSep};
     QTest::newRow("empty section") << QByteArray("<Directory /x>\n</Directory>\n")
                                    << QStringList{kSep, "<Directory /x>", "</Directory>", kSep};
     QTest::newRow("nested sections")
-        << QByteArray("<VirtualHost *>\n<Directory /d>\nOptions All\n</Directory>\nServerName a\n</VirtualHost>\n")
-        << QStringList{kSep, "<VirtualHost *>", "ServerName a", kSep, "<Directory /d>", "Options All",
-                       "</Directory>", kSep, "</VirtualHost>", kSep};
+        << QByteArray(
+               "<VirtualHost *>\n<Directory /d>\nOptions All\n</Directory>\nServerName a\n</VirtualHost>\n")
+        << QStringList{kSep,
+                       "<VirtualHost *>",
+                       "ServerName a",
+                       kSep,
+                       "<Directory /d>",
+                       "Options All",
+                       "</Directory>",
+                       kSep,
+                       "</VirtualHost>",
+                       kSep};
     QTest::newRow("sections in list order")
         << QByteArray("<IfModule a>\n</IfModule>\nX 1\n<IfDefine B>\nY 2\n</IfDefine>\n")
-        << QStringList{"X 1", kSep, "<IfModule a>", "</IfModule>", kSep, kSep, "<IfDefine B>", "Y 2", "</IfDefine>",
-                       kSep};
+        << QStringList{"X 1", kSep,           "<IfModule a>", "</IfModule>", kSep,
+                       kSep,  "<IfDefine B>", "Y 2",          "</IfDefine>", kSep};
     QTest::newRow("head without end") << QByteArray("<Directory /x>\nOptions None\n")
                                       << QStringList{kSep, "<Directory /x>", "Options None"};
-    QTest::newRow("end without head") << QByteArray("</Directory>\nListen 80\n")
-                                      << QStringList{"Listen 80", kSep, "</Directory>"};
+    QTest::newRow("end without head")
+        << QByteArray("</Directory>\nListen 80\n") << QStringList{"Listen 80", kSep, "</Directory>"};
     QTest::newRow("limit keeps its content")
-        << QByteArray("<Directory /x>\nOptions None\n<Limit GET>\nRequire all granted\n</Limit>\nAllowOverride None\n"
+        << QByteArray("<Directory /x>\nOptions None\n<Limit GET>\nRequire all "
+                      "granted\n</Limit>\nAllowOverride None\n"
                       "</Directory>\n")
-        << QStringList{kSep, "<Directory /x>", "Options None", kSep, "<Limit GET>", "Require all granted", "</Limit>",
-                       kSep, "AllowOverride None", "</Directory>", kSep};
+        << QStringList{kSep,
+                       "<Directory /x>",
+                       "Options None",
+                       kSep,
+                       "<Limit GET>",
+                       "Require all granted",
+                       "</Limit>",
+                       kSep,
+                       "AllowOverride None",
+                       "</Directory>",
+                       kSep};
     QTest::newRow("conditional around a section")
-        << QByteArray("Listen 80\n<IfVersion >= 2.4>\n<Directory /y>\nOptions All\n</Directory>\nRequire all denied\n"
+        << QByteArray("Listen 80\n<IfVersion >= 2.4>\n<Directory /y>\nOptions All\n</Directory>\nRequire all "
+                      "denied\n"
                       "</IfVersion>\nServerName z\n")
-        << QStringList{"Listen 80", kSep, "<IfVersion >= 2.4>", kSep, "<Directory /y>", "Options All", "</Directory>",
-                       kSep, "Require all denied", "</IfVersion>", kSep, "ServerName z"};
+        << QStringList{"Listen 80",
+                       kSep,
+                       "<IfVersion >= 2.4>",
+                       kSep,
+                       "<Directory /y>",
+                       "Options All",
+                       "</Directory>",
+                       kSep,
+                       "Require all denied",
+                       "</IfVersion>",
+                       kSep,
+                       "ServerName z"};
     QTest::newRow("nested conditionals")
         << QByteArray("<IfVersion >= 2.2>\n<IfVersion < 2.6>\nA 1\n</IfVersion>\nB 2\n</IfVersion>\n")
-        << QStringList{kSep, "<IfVersion >= 2.2>", kSep, "<IfVersion < 2.6>", "A 1", "</IfVersion>", kSep, "B 2",
-                       "</IfVersion>", kSep};
+        << QStringList{kSep,  "<IfVersion >= 2.2>", kSep, "<IfVersion < 2.6>", "A 1", "</IfVersion>", kSep,
+                       "B 2", "</IfVersion>",       kSep};
     QTest::newRow("if else chain")
-        << QByteArray("<If \"-z req('Host')\">\nRequire all denied\n</If>\n<Else>\nRequire all granted\n</Else>\n")
-        << QStringList{kSep, "<If \"-z req('Host')\">", "Require all denied", "</If>", kSep, kSep, "<Else>",
-                       "Require all granted", "</Else>", kSep};
+        << QByteArray(
+               "<If \"-z req('Host')\">\nRequire all denied\n</If>\n<Else>\nRequire all granted\n</Else>\n")
+        << QStringList{kSep,
+                       "<If \"-z req('Host')\">",
+                       "Require all denied",
+                       "</If>",
+                       kSep,
+                       kSep,
+                       "<Else>",
+                       "Require all granted",
+                       "</Else>",
+                       kSep};
     QTest::newRow("block head without end stays in place")
-        << QByteArray("<Limit GET>\nRequire all granted\n") << QStringList{"<Limit GET>", "Require all granted"};
+        << QByteArray("<Limit GET>\nRequire all granted\n")
+        << QStringList{"<Limit GET>", "Require all granted"};
     QTest::newRow("end names must match")
         << QByteArray("<Limit GET>\nA 1\n</LimitExcept>\nB 2\n</Limit>\n")
         << QStringList{kSep, "<Limit GET>", "A 1", "</LimitExcept>", "B 2", "</Limit>", kSep};
     QTest::newRow("virtual host inside a conditional")
         << QByteArray("<IfDefine X>\n<IfVersion >= 2.4>\n<VirtualHost *:80>\nServerName v\n</VirtualHost>\n"
                       "</IfVersion>\n</IfDefine>\n")
-        << QStringList{kSep, "<IfDefine X>", kSep, "<IfVersion >= 2.4>", kSep, "<VirtualHost *:80>", "ServerName v",
-                       "</VirtualHost>", kSep, "</IfVersion>", kSep, "</IfDefine>", kSep};
+        << QStringList{kSep, "<IfDefine X>",       kSep,           "<IfVersion >= 2.4>",
+                       kSep, "<VirtualHost *:80>", "ServerName v", "</VirtualHost>",
+                       kSep, "</IfVersion>",       kSep,           "</IfDefine>",
+                       kSep};
     QTest::newRow("bytes kept") << QByteArray("ServerAdmin r\xe9my\xff\r\n")
                                 << QStringList{QString::fromLatin1("ServerAdmin r\xe9my\xff")};
     QTest::newRow("empty") << QByteArray() << QStringList{};
@@ -133,23 +176,27 @@ void TestConfigWriter::edits_data()
     QTest::newRow("deleted section disappears") << "delete 4" << QStringList{"Listen 80"} + ifModule;
     QTest::newRow("added to section before nested sections")
         << "update 4 Options Indexes"
-        << QStringList{"Listen 80"} + ifModule + QStringList{kSep, "<VirtualHost *:80>", "ServerName a", "Options Indexes"} +
-               directory + QStringList{"</VirtualHost>", kSep};
+        << QStringList{"Listen 80"} + ifModule +
+               QStringList{kSep, "<VirtualHost *:80>", "ServerName a", "Options Indexes"} + directory +
+               QStringList{"</VirtualHost>", kSep};
     QTest::newRow("added to main server before first section")
         << "update -1 ServerAdmin a@b"
         << QStringList{"Listen 80", "ServerAdmin a@b"} + ifModule +
-               QStringList{kSep, "<VirtualHost *:80>", "ServerName a"} + directory + QStringList{"</VirtualHost>", kSep};
+               QStringList{kSep, "<VirtualHost *:80>", "ServerName a"} + directory +
+               QStringList{"</VirtualHost>", kSep};
     QTest::newRow("changed head arguments")
         << "scope 4 10.0.0.1:80 10.0.0.2:80"
         << QStringList{"Listen 80"} + ifModule +
                QStringList{kSep, "<VirtualHost 10.0.0.1:80 10.0.0.2:80>", "ServerName a"} + directory +
                QStringList{"</VirtualHost>", kSep};
     QTest::newRow("emptied directive removed")
-        << "update -1 Listen" << ifModule + QStringList{kSep, "<VirtualHost *:80>", "ServerName a"} + directory +
-                                    QStringList{"</VirtualHost>", kSep};
+        << "update -1 Listen"
+        << ifModule + QStringList{kSep, "<VirtualHost *:80>", "ServerName a"} + directory +
+               QStringList{"</VirtualHost>", kSep};
     QTest::newRow("added section after existing ones")
         << "section -1 <Directory /new>"
-        << QStringList{"Listen 80"} + ifModule + QStringList{kSep, "<VirtualHost *:80>", "ServerName a"} + directory +
+        << QStringList{"Listen 80"} + ifModule + QStringList{kSep, "<VirtualHost *:80>", "ServerName a"} +
+               directory +
                QStringList{"</VirtualHost>", kSep, kSep, "<Directory /new>", "</Directory>", kSep};
 }
 
@@ -233,9 +280,11 @@ void TestConfigWriter::apacheAcceptsRewrite_data()
     QTest::addColumn<QByteArray>("body");
     // Each body hides an invalid directive inside a section Apache skips; if
     // the writer moved it out, the syntax check would fail.
-    QTest::newRow("false version test") << QByteArray("<IfVersion < 2.0>\nNoSuchDirective on\n<Directory /tmp>\n"
-                                                      "AlsoNoSuchDirective\n</Directory>\n</IfVersion>\n");
-    QTest::newRow("undefined name") << QByteArray("<IfDefine NEVER_DEFINED>\nNoSuchDirective on\n</IfDefine>\n");
+    QTest::newRow("false version test")
+        << QByteArray("<IfVersion < 2.0>\nNoSuchDirective on\n<Directory /tmp>\n"
+                      "AlsoNoSuchDirective\n</Directory>\n</IfVersion>\n");
+    QTest::newRow("undefined name") << QByteArray(
+        "<IfDefine NEVER_DEFINED>\nNoSuchDirective on\n</IfDefine>\n");
     QTest::newRow("missing module inside a directory")
         << QByteArray("<Directory /tmp>\n<IfModule mod_nonexistent.c>\nNoSuchDirective on\n</IfModule>\n"
                       "<Limit GET>\nRequire all granted\n</Limit>\n</Directory>\n");
@@ -255,8 +304,11 @@ void TestConfigWriter::apacheAcceptsRewrite()
                             "LoadModule mpm_event_module modules/mod_mpm_event.so\n"
                             "LoadModule authz_core_module modules/mod_authz_core.so\n"
                             "ServerName localhost\nListen 127.0.0.1:8099\n"
-                            "PidFile " + dir.path().toLatin1() + "/httpd.pid\n"
-                            "ErrorLog " + dir.path().toLatin1() + "/error.log\n";
+                            "PidFile " +
+                            dir.path().toLatin1() +
+                            "/httpd.pid\n"
+                            "ErrorLog " +
+                            dir.path().toLatin1() + "/error.log\n";
     auto check = [&](const QString& file) {
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);

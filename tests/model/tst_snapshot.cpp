@@ -69,11 +69,15 @@ void TestSnapshot::recordLayout_data()
     QTest::newRow("top level") << 1 << -1 << QByteArray("Listen 80")
                                << QByteArray("\x01\x00\x00\x00\xff\xff\xff\xff\x09\x00Listen 80", 19);
     QTest::newRow("large numbers") << 70000 << 65536 << QByteArray("A")
-                                   << QByteArray("\x70\x11\x01\x00\x00\x00\x01\x00\x01\x00" "A", 11);
+                                   << QByteArray("\x70\x11\x01\x00\x00\x00\x01\x00\x01\x00"
+                                                 "A",
+                                                 11);
     QTest::newRow("300 bytes") << 2 << 1 << QByteArray(300, 'x')
-                               << QByteArray("\x02\x00\x00\x00\x01\x00\x00\x00\x2c\x01", 10) + QByteArray(300, 'x');
+                               << QByteArray("\x02\x00\x00\x00\x01\x00\x00\x00\x2c\x01", 10) +
+                                      QByteArray(300, 'x');
     QTest::newRow("longest") << 3 << -1 << QByteArray(65535, 'y')
-                             << QByteArray("\x03\x00\x00\x00\xff\xff\xff\xff\xff\xff", 10) + QByteArray(65535, 'y');
+                             << QByteArray("\x03\x00\x00\x00\xff\xff\xff\xff\xff\xff", 10) +
+                                    QByteArray(65535, 'y');
 }
 
 void TestSnapshot::recordLayout()
@@ -156,8 +160,8 @@ void TestSnapshot::deletedAndEditedLines()
     QVERIFY(back.DeSerialize());
     QCOMPARE(dump(back), (QStringList{"1 -1 3 ServerRoot /etc/apache2", "2 -1 0 <VirtualHost 10.0.0.1:8080>",
                                       "3 2 3 ServerName a", "9 2 1 # end of host", "10 2 0 </VirtualHost>",
-                                      "11 -1 0 <IfVersion >= 2.4>", "12 -1 3 Listen 80", "13 -1 0 </IfVersion>",
-                                      "14 2 3 ServerAlias c"}));
+                                      "11 -1 0 <IfVersion >= 2.4>", "12 -1 3 Listen 80",
+                                      "13 -1 0 </IfVersion>", "14 2 3 ServerAlias c"}));
     // The new address is now the line's own text.
     QCOMPARE(back.FindDirective(2)->DirectiveString(), std::string("<VirtualHost 10.0.0.1:8080>"));
     QCOMPARE(back.GetDirectiveCount(), 9);
@@ -170,18 +174,20 @@ void TestSnapshot::invalidRecords_data()
     QTest::addColumn<QByteArray>("snapshot");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("number 0 skipped") << record(0, -1, "A 1") + record(1, -1, "B 2") << QStringList{"1 -1 3 B 2"};
-    QTest::newRow("parent -2 skipped") << record(5, -2, "A 1") + record(6, -1, "B 2") << QStringList{"6 -1 3 B 2"};
-    QTest::newRow("blank text skipped") << record(1, -1, "   ") + record(2, -1, "B 2") << QStringList{"2 -1 3 B 2"};
+    QTest::newRow("number 0 skipped")
+        << record(0, -1, "A 1") + record(1, -1, "B 2") << QStringList{"1 -1 3 B 2"};
+    QTest::newRow("parent -2 skipped")
+        << record(5, -2, "A 1") + record(6, -1, "B 2") << QStringList{"6 -1 3 B 2"};
+    QTest::newRow("blank text skipped")
+        << record(1, -1, "   ") + record(2, -1, "B 2") << QStringList{"2 -1 3 B 2"};
     QTest::newRow("unknown parent becomes top level") << record(7, 999, "A 1") << QStringList{"7 -1 3 A 1"};
     QTest::newRow("parent after child") << record(3, 4, "A 1") + record(4, -1, "<Directory /x>")
                                         << QStringList{"3 4 3 A 1", "4 -1 0 <Directory /x>"};
-    QTest::newRow("first of equal numbers is found") << record(2, -1, "<IfModule a>") + record(2, -1, "<IfModule b>") +
-                                                            record(3, 2, "X 1")
-                                                     << QStringList{"2 -1 0 <IfModule a>", "2 -1 0 <IfModule b>",
-                                                                    "3 2 3 X 1"};
-    QTest::newRow("truncated last record ignored") << record(1, -1, "A 1") + QByteArray("\x02\x00\x00", 3)
-                                                   << QStringList{"1 -1 3 A 1"};
+    QTest::newRow("first of equal numbers is found")
+        << record(2, -1, "<IfModule a>") + record(2, -1, "<IfModule b>") + record(3, 2, "X 1")
+        << QStringList{"2 -1 0 <IfModule a>", "2 -1 0 <IfModule b>", "3 2 3 X 1"};
+    QTest::newRow("truncated last record ignored")
+        << record(1, -1, "A 1") + QByteArray("\x02\x00\x00", 3) << QStringList{"1 -1 3 A 1"};
     QTest::newRow("own parent") << record(4, 4, "<Directory /x>") << QStringList{"4 4 0 <Directory /x>"};
 }
 
