@@ -21,6 +21,7 @@
 #include "pages/PageRegistry.h"
 #endif
 #ifdef CORVANE_HAVE_SNAPIN
+#include "registry/AppFolder.h"
 #include "snapin/CorvaneSnapIn.h"
 #endif
 
@@ -89,7 +90,8 @@ int main(int argc, char** argv)
     corvane::registerPropertyPages(host.pageFactory());
 #endif
 #ifdef CORVANE_HAVE_SNAPIN
-    auto snapIn = std::make_unique<corvane::CorvaneSnapIn>(appDir);
+    const corvane::AppFolder folder(appDir);
+    auto snapIn = std::make_unique<corvane::snapin::CorvaneSnapIn>(folder);
     host.attachSnapIn(snapIn.get());
 #endif
     window.show();
