@@ -86,6 +86,9 @@ public:
     ScopeTreeModel* scopeModel() const { return m_scopeModel; }
     ResultListModel* resultModel() const { return m_resultModel; }
     PropertySheet* openSheet() const;
+    // True while an event is being raised or its deferred work done: views
+    // must not turn their own index changes into new selections then.
+    bool isBusy() const { return m_eventDepth > 0 || m_settling; }
 
     // ---- what the user does (the window and tests call these) ------------
     // Raises ScopeItems_Expand the first time; returns once the children exist.

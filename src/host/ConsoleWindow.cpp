@@ -29,6 +29,15 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
     resize(960, 620);
     m_host.setDialogParent(this);
 
+    // While rows go away the views move their current index on their own;
+    // the host decides where the selection goes instead. Connected before
+    // the views get the model, so this runs before their selection models.
+    connect(m_host.scopeModel(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { ++m_removing; });
+    connect(m_host.scopeModel(), &QAbstractItemModel::rowsRemoved, this, [this] {
+        --m_removing;
+        syncTreeSelection();
+    });
+
     m_tree = new QTreeView;
     m_tree->setObjectName(QStringLiteral("treeScope"));
     m_tree->setModel(m_host.scopeModel());
@@ -63,7 +72,7 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
     createMenus();
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (!m_syncing)
+        if (!m_syncing && !m_removing && !m_host.isBusy())
             m_host.selectScopeItem(m_host.scopeModel()->itemFromIndex(current));
     });
     connect(m_tree, &QTreeView::expanded, this, [this](const QModelIndex& index) {
@@ -71,7 +80,7 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
             m_host.expand(*item);
     });
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (!m_syncing)
+        if (!m_syncing && !m_removing && !m_host.isBusy())
             m_host.selectResultRow(current.isValid() ? current.row() : -1);
     });
     connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {

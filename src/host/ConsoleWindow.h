@@ -69,6 +69,7 @@ private:
     QAction* m_rename = nullptr;
     QAction* m_help = nullptr;
     bool m_syncing = false;
+    int m_removing = 0;
 };
 
 } // namespace corvane
