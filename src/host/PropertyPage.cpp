@@ -55,7 +55,8 @@ void PropertyPage::keyPressEvent(QKeyEvent* event)
     }
     event->accept();
     // The focused control's help context, else the nearest parent's inside this page.
-    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+    // The window's focus widget, which is kept even while the window is not active.
+    for (QWidget* w = window()->focusWidget(); w; w = w->parentWidget()) {
         bool ok = false;
         const int id = w->property("helpContextId").toInt(&ok);
         if (ok && id > 0) {
