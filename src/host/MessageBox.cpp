@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QStandardPaths>
+#include <memory>
 
 namespace corvane {
 
@@ -62,11 +63,18 @@ MessageBox::Button MessageBox::show(QWidget* parent, QMessageBox::Icon icon, con
     if (QStandardPaths::isTestModeEnabled())
         return escapeAnswer(buttons);
 
-    QMessageBox box(icon, QString::fromLatin1(title()), text, buttons, parent);
-    box.setObjectName(QStringLiteral("messageBox"));
+    std::unique_ptr<QMessageBox> box(create(parent, icon, text, buttons, defaultButton));
+    return Button(box->exec());
+}
+
+QMessageBox* MessageBox::create(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                QMessageBox::StandardButtons buttons, Button defaultButton)
+{
+    auto* box = new QMessageBox(icon, QString::fromLatin1(title()), text, buttons, parent);
+    box->setObjectName(QStringLiteral("messageBox"));
     if (defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(defaultButton);
-    return Button(box.exec());
+        box->setDefaultButton(defaultButton);
+    return box;
 }
 
 void MessageBox::setNextAnswer(Button answer)

@@ -27,6 +27,11 @@ public:
     static Button show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                        QMessageBox::StandardButtons buttons, Button defaultButton);
 
+    // The box show() displays (title "Corvane"), for callers that need a
+    // non-blocking box and for tests.
+    static QMessageBox* create(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                               QMessageBox::StandardButtons buttons, Button defaultButton);
+
     // Test hooks.
     static void setNextAnswer(Button answer);
     static void clearNextAnswers();
