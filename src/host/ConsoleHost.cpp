@@ -24,9 +24,16 @@ bool isInside(const ScopeItem* candidate, const ScopeItem& subtree)
     return false;
 }
 
+// Style icons are looked up in the icon theme on every call: keep them.
 QIcon standardIcon(QStyle::StandardPixmap pixmap)
 {
-    return QApplication::style() ? QApplication::style()->standardIcon(pixmap) : QIcon();
+    static QHash<int, QIcon> cache;
+    auto it = cache.constFind(int(pixmap));
+    if (it != cache.constEnd())
+        return *it;
+    QIcon icon = QApplication::style() ? QApplication::style()->standardIcon(pixmap) : QIcon();
+    cache.insert(int(pixmap), icon);
+    return icon;
 }
 } // namespace
 
