@@ -72,7 +72,14 @@ ResultItem* ResultListModel::listItemAt(int row) const
 
 int ResultListModel::rowOf(const ScopeItem* item) const
 {
-    return item ? int(m_scopeRows.indexOf(const_cast<ScopeItem*>(item))) : -1;
+    if (!item)
+        return -1;
+    // The rows mirror the children in order, so the item's own row is the
+    // answer unless the list is between two rebuilds.
+    const int row = item->row();
+    if (row >= 0 && row < m_scopeRows.size() && m_scopeRows[row] == item)
+        return row;
+    return int(m_scopeRows.indexOf(const_cast<ScopeItem*>(item)));
 }
 
 int ResultListModel::rowOf(const ResultItem* item) const
