@@ -73,14 +73,17 @@ int main(int argc, char** argv)
     if (appDir.isEmpty())
         appDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/corvane");
     appDir = QDir::cleanPath(QDir(appDir).absolutePath());
+#ifdef CORVANE_HAVE_CATALOGUE
+    // Creates the folder itself: a new folder gets the Sample server, so it
+    // must not exist before this runs.
+    std::string error;
+    if (!corvane::prepareApplicationFolder(appDir.toStdString(), &error))
+        corvane::MessageBox::critical(nullptr, QString::fromStdString(error));
+#else
     if (!QDir().mkpath(appDir)) {
         corvane::MessageBox::critical(nullptr, QStringLiteral("Cannot create the application folder %1").arg(appDir));
         return 1;
     }
-#ifdef CORVANE_HAVE_CATALOGUE
-    std::string error;
-    if (!corvane::prepareApplicationFolder(appDir.toStdString(), &error))
-        corvane::MessageBox::critical(nullptr, QString::fromStdString(error));
 #endif
 
     corvane::ConsoleHost host;
