@@ -132,7 +132,7 @@ bool FtpTransfer::DownloadViaFtp(const ServerWorkArea& workArea, bool removeFold
     const int result = m_client->waitForResult();
     QString why;
     if (result == CFtpClient::ftpSuccess && workArea.installFetched(target, &why)) {
-        m_client->CloseControlConnection();
+        DisconnectAll();
         status(QStringLiteral("Successfully connected to server."));
         return true;
     }
@@ -171,7 +171,7 @@ bool FtpTransfer::UploadViaFtp(const QString& localFile)
     if (uploaded) {
         m_datedName = dated;
         status(QStringLiteral("Config file uploaded successfully."));
-        m_client->CloseControlConnection();
+        DisconnectAll();
         return true;
     }
     const QString why = m_client->LastFtpError().Description.trimmed();
@@ -213,8 +213,11 @@ bool FtpTransfer::restoreAfterFailedUpload(const QString& dated)
 
 void FtpTransfer::DisconnectAll()
 {
-    if (m_client)
-        m_client->CloseControlConnection();
+    if (!m_client)
+        return;
+    // The closed connection is reported later; the page's last text stays.
+    QObject::disconnect(m_client.get(), &CFtpClient::OnStateChange, nullptr, nullptr);
+    m_client->CloseControlConnection();
 }
 
 } // namespace corvane

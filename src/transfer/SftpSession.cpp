@@ -68,6 +68,8 @@ SftpSession::SftpSession() = default;
 SftpSession::~SftpSession()
 {
     disconnect();
+    if (m_key)
+        ssh_key_free(m_key);
 }
 
 bool SftpSession::fail(const QString& what)
@@ -459,10 +461,6 @@ void SftpSession::disconnect()
     if (m_sftp) {
         sftp_free(m_sftp);
         m_sftp = nullptr;
-    }
-    if (m_key) {
-        ssh_key_free(m_key);
-        m_key = nullptr;
     }
     if (m_session) {
         {

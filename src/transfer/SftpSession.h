@@ -59,7 +59,8 @@ public:
 
     Auth authPassword(const QString& password);
     // Loads the private key file; the pass phrase may be empty. On failure
-    // keyError() gives the key error number (SshKeyErrors).
+    // keyError() gives the key error number (SshKeyErrors). The key stays
+    // loaded across connections.
     bool loadPrivateKey(const QString& file, const QString& passphrase);
     Auth authPublicKey();
     Auth authKeyboard(const KeyboardAnswer& answer);

@@ -130,11 +130,14 @@ bool SftpTransfer::ConnectSftp()
         log(QStringLiteral("Authentication type : PUBLICKEY ..."));
         // The stored password doubles as the key's pass phrase; an encrypted
         // key it does not open is asked for.
-        bool loaded = m_session->loadPrivateKey(m_settings.keyFile, m_settings.password);
+        m_passphrase = m_settings.password;
+        bool loaded = m_session->loadPrivateKey(m_settings.keyFile, m_passphrase);
         if (!loaded && m_session->keyError() == SshKeyErrors::WrongKeyPassword && m_cb.passphrase) {
             QCoreApplication::processEvents(); // the log so far is shown before the question
-            if (std::optional<QString> phrase = m_cb.passphrase(m_settings.keyFile))
-                loaded = m_session->loadPrivateKey(m_settings.keyFile, *phrase);
+            if (std::optional<QString> phrase = m_cb.passphrase(m_settings.keyFile)) {
+                m_passphrase = *phrase;
+                loaded = m_session->loadPrivateKey(m_settings.keyFile, m_passphrase);
+            }
         }
         if (!loaded) {
             log(SshKeyErrors::message(m_session->keyError()));
@@ -458,6 +461,8 @@ bool SftpTransfer::restoreAfterFailedUpload(const QString& folder, const QString
         SftpSession again;
         again.setTimeout(m_settings.timeoutSeconds);
         again.setKnownHostsFile(m_settings.knownHostsFile);
+        if (m_settings.authType == 2 && !m_usePassword)
+            again.loadPrivateKey(m_settings.keyFile, m_passphrase);
         touch();
         m_current = &again;
         if (connectAndAuthenticate(again, true))

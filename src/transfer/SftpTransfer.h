@@ -78,6 +78,7 @@ private:
     bool m_failed = false;
     bool m_usePassword = false; // public key file could not be loaded
     QString m_datedName;
+    QString m_passphrase; // the one that opened the key file
     std::atomic<qint64> m_lastActivity{0};
     std::atomic<bool> m_asking{false};
     std::atomic<SftpSession*> m_current{nullptr}; // the session the watchdog cuts
