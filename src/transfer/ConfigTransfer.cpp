@@ -346,7 +346,8 @@ bool ConfigTransfer::uploadLocal(const QString& workingCopy, const QString& loca
 bool ConfigTransfer::Finish()
 {
     bool saved = false;
-    if (!m_state.TransferFailed && !m_state.UploadMode)
+    // A fetch of a registered server leaves its section as it is.
+    if (!m_state.TransferFailed && !m_state.UploadMode && !m_state.GetConfigMode)
         saved = SaveServerSettings();
     DisconnectAll();
     m_state.reset();

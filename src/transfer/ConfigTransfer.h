@@ -35,7 +35,8 @@ public:
     // The caller's events keep running meanwhile. TransferFailed tells how it went.
     void StartTransfer();
     // Finish: registers a new server unless the transfer failed or was an
-    // upload, closes connections and resets the state.
+    // upload or a fetch of a registered server, closes connections and
+    // resets the state. True when the server was registered.
     bool Finish();
     // Back: clears TransferFailed and closes connections.
     void Back();
