@@ -373,10 +373,12 @@ int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options
     if (!isRegistered(folder, name))
         return fail("no server named " + name + " is registered");
     if (!a.flags.count("--no-check") && !syntaxCheck(folder, name, std::cerr)) {
-        std::cerr << "Uploading this conf file may render Apache Server Unstable\nContinue with Upload ? ";
+        std::cerr << "Uploading this conf file may render Apache Server Unstable\nContinue with Upload ?";
         std::optional<std::string> answer;
         if (::isatty(STDIN_FILENO))
-            answer = readSecret("[y/N] ", true);
+            answer = readSecret(" [y/N] ", true);
+        else
+            std::cerr << '\n';
         if (!answer || (*answer != "y" && *answer != "Y" && *answer != "yes"))
             return fail("nothing was uploaded: the syntax check did not report Syntax OK (--no-check uploads anyway)");
     }
@@ -401,7 +403,7 @@ corvanectl::CommandRegistrar checkCommand{
 corvanectl::CommandRegistrar diffCommand{
     {"diff", "NAME", "show what the working copy changes against the file as last fetched", diffServer}};
 corvanectl::CommandRegistrar uploadCommand{
-    {"upload", "NAME [--no-check] [--verbose]",
+    {"upload", "NAME [--no-check] [--accept-new-host-key] [--verbose]",
      "check and send the working copy; the server's file is kept under a dated name", uploadServer}};
 
 } // namespace
