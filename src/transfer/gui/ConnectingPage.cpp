@@ -66,6 +66,7 @@ void ConnectingPage::startTransfer()
     };
     cb.back = [this](bool enabled, bool visible) {
         m_backEnabled = enabled;
+        m_backVisible = visible;
         if (QWizard* w = wizard()) {
             w->button(QWizard::BackButton)->setEnabled(enabled && !m_busy);
             w->button(QWizard::BackButton)->setVisible(visible);
@@ -91,11 +92,13 @@ void ConnectingPage::startTransfer()
     m_transfer->StartTransfer();
     m_busy = false;
     m_finished = true;
+    emit completeChanged();
+    // The wizard resets its buttons on completeChanged; the transfer's word on Back stands.
     if (QWizard* w = wizard()) {
         w->button(QWizard::CancelButton)->setEnabled(true);
         w->button(QWizard::BackButton)->setEnabled(m_backEnabled);
+        w->button(QWizard::BackButton)->setVisible(m_backVisible);
     }
-    emit completeChanged();
     emit transferFinished(m_state.TransferFailed);
 }
 

@@ -51,6 +51,7 @@ private:
     bool m_finished = false;
     bool m_saved = false;
     bool m_backEnabled = false;
+    bool m_backVisible = true;
     QString m_savedServer;
 };
 

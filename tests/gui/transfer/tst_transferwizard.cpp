@@ -55,6 +55,14 @@ QByteArray config(const QString& dir, const QByteArray& name)
            "DocumentRoot " + dir.toUtf8() + "\n";
 }
 
+// With CORVANE_SCREENSHOT_DIR set, each page is saved as a picture to look at.
+void snapshot(QWidget& w, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("CORVANE_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        w.grab().save(dir + "/" + name + ".png");
+}
+
 template <typename T>
 T* child(QWidget& w, const char* name)
 {
@@ -98,6 +106,7 @@ private slots:
     void connectPageRefusals();
     void remotePageRules();
     void addSftpServerWithPrompts();
+    void failedConnectionRegistersNothing();
     void uploadWizard_data();
     void uploadWizard();
 
@@ -138,6 +147,7 @@ void TestTransferWizard::addLocalServer()
     QVERIFY(!nextButton(w)->isEnabled());
     fillConnectPage(w, " web ", "Linux / Unix", false);
     QVERIFY(nextButton(w)->isEnabled());
+    snapshot(w, "wizard-connect");
     nextButton(w)->click();
     QCOMPARE(w.currentId(), int(TransferWizard::Local));
     // A path that does not name httpd.conf keeps Next disabled.
@@ -150,6 +160,9 @@ void TestTransferWizard::addLocalServer()
     QCOMPARE(w.currentId(), int(TransferWizard::Connecting));
     QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
     QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("Connection To Server web established."));
+    snapshot(w, "wizard-connecting");
+    QVERIFY(!w.button(QWizard::BackButton)->isVisible()); // nothing to retry
+    QVERIFY(w.button(QWizard::FinishButton)->isEnabled());
     QVERIFY(!IniFile(m_app->filePath("Corvane.ini")).hasSection("web")); // only Finish registers
     nextButton(w)->click();
     QCOMPARE(w.addedServer(), QStringLiteral("web"));
@@ -240,12 +253,43 @@ void TestTransferWizard::addSftpServerWithPrompts()
     QVERIFY(MessageBox::lastText().contains(sshd.hostKeyFingerprint()));
     QVERIFY(PromptDialog::lastPrompt().contains("assword"));
     QVERIFY(child<QWidget>(w, "Log")->isVisible());
+    snapshot(w, "wizard-sftp-log");
     nextButton(w)->click();
     QCOMPARE(w.addedServer(), QStringLiteral("remote"));
     const IniFile ini(m_app->filePath("Corvane.ini"));
     QCOMPARE(ini.readValue("remote", "SFTP_AUTHTYPE"), std::string("16"));
     QCOMPARE(ini.readValue("remote", "REMOTE_FOLDER"), sshd.path("conf").toStdString());
     QCOMPARE(readFile(m_app->filePath("remote/WorkArea/httpd.conf")), config("/srv/www", "sftp.example.test"));
+}
+
+void TestTransferWizard::failedConnectionRegistersNothing()
+{
+    // Nothing listens on port 1: the connection fails at once.
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "web", "Windows", true);
+    nextButton(w)->click();
+    child<QCheckBox>(w, "chkSFTP")->click(); // plain FTP
+    child<QLineEdit>(w, "txtRemoteHost")->setText("127.0.0.1");
+    child<QLineEdit>(w, "txtPort")->setText("1");
+    child<QLineEdit>(w, "txtUsername")->setText("web");
+    child<QLineEdit>(w, "txtPassword")->setText("secret");
+    nextButton(w)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 30000);
+    QVERIFY(w.state().TransferFailed);
+    QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("Connection To Server web failed."));
+    QVERIFY(w.button(QWizard::BackButton)->isVisible() && w.button(QWizard::BackButton)->isEnabled());
+    // Back leads to the remote page with what was typed; a second failure, then Finish.
+    w.button(QWizard::BackButton)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Remote));
+    QCOMPARE(child<QLineEdit>(w, "txtPort")->text(), QStringLiteral("1"));
+    nextButton(w)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 30000);
+    nextButton(w)->click();
+    QCOMPARE(w.addedServer(), QString());
+    QVERIFY(!IniFile(m_app->filePath("Corvane.ini")).hasSection("web"));
+    QVERIFY(!QFileInfo::exists(m_app->filePath("web")));
 }
 
 void TestTransferWizard::uploadWizard_data()
@@ -278,6 +322,7 @@ void TestTransferWizard::uploadWizard()
     QCOMPARE(child<QLabel>(w, "lblCaption")->text(), QStringLiteral("Config file transfer"));
     QTRY_VERIFY_WITH_TIMEOUT(w.welcomePage()->checked(), 20000);
     QCOMPARE(w.welcomePage()->outputs().contains("Syntax OK"), syntaxOk);
+    snapshot(w, QStringLiteral("upload-check-%1").arg(syntaxOk));
     if (answer != QMessageBox::NoButton)
         MessageBox::setNextAnswer(QMessageBox::StandardButton(answer));
     nextButton(w)->click();
@@ -291,6 +336,7 @@ void TestTransferWizard::uploadWizard()
     QCOMPARE(w.currentId(), int(TransferWizard::Diff));
     const QString diff = child<QPlainTextEdit>(w, "txtDiff")->toPlainText();
     QVERIFY2(diff.contains("-ServerName www.example.test\n+ServerName shop.example.test"), qPrintable(diff));
+    snapshot(w, "upload-diff");
     nextButton(w)->click();
     QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
     QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("File synchronized successfully"));
