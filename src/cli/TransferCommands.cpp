@@ -102,28 +102,28 @@ Args parse(const std::vector<std::string>& args, const std::set<std::string>& wi
 }
 
 // HOST[:PORT]; IPv6 addresses in brackets.
-bool splitHost(const std::string& spec, int defaultPort, std::string& host, int& port)
+bool splitHost(const std::string& hostArg, int defaultPort, std::string& host, int& port)
 {
-    host = spec;
+    host = hostArg;
     port = defaultPort;
     size_t colon = std::string::npos;
-    if (!spec.empty() && spec.front() == '[') {
-        const size_t close = spec.find(']');
+    if (!hostArg.empty() && hostArg.front() == '[') {
+        const size_t close = hostArg.find(']');
         if (close == std::string::npos)
             return false;
-        host = spec.substr(1, close - 1);
-        if (close + 1 < spec.size()) {
-            if (spec[close + 1] != ':')
+        host = hostArg.substr(1, close - 1);
+        if (close + 1 < hostArg.size()) {
+            if (hostArg[close + 1] != ':')
                 return false;
             colon = close + 1;
         }
-    } else if (spec.find(':') != std::string::npos && spec.find(':') == spec.rfind(':')) {
-        colon = spec.find(':');
-        host = spec.substr(0, colon);
+    } else if (hostArg.find(':') != std::string::npos && hostArg.find(':') == hostArg.rfind(':')) {
+        colon = hostArg.find(':');
+        host = hostArg.substr(0, colon);
     }
     if (colon != std::string::npos) {
         bool ok = false;
-        port = QString::fromStdString(spec.substr(colon + 1)).toInt(&ok);
+        port = QString::fromStdString(hostArg.substr(colon + 1)).toInt(&ok);
         if (!ok || port < 1 || port > 65535)
             return false;
     }
