@@ -123,10 +123,12 @@ QByteArray SshdServer::readFile(const QString& relative) const
 bool SshdServer::ensureUser()
 {
     if (!::getpwnam(user().toLatin1().constData())) {
+        // Another test program may be creating the same user at this moment.
         if (!run(QStringLiteral("useradd"),
                  {QStringLiteral("-M"), QStringLiteral("-d"), QStringLiteral("/nonexistent"), QStringLiteral("-s"),
                   QStringLiteral("/bin/sh"), user()},
-                 &m_error))
+                 &m_error)
+            && !::getpwnam(user().toLatin1().constData()))
             return false;
     }
     if (!run(QStringLiteral("chpasswd"), {}, &m_error, (user() + QLatin1Char(':') + password() + QLatin1Char('\n')).toLatin1()))
