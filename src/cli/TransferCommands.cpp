@@ -1,0 +1,409 @@
+// corvanectl add | fetch | check | diff | upload: getting a server's httpd.conf,
+// checking it with a real Apache and sending it back, without a window.
+#include "Command.h"
+
+#include "registry/AppFolder.h"
+#include "registry/IniFile.h"
+#include "transfer/ConfigTransfer.h"
+#include "transfer/DOSOutputs.h"
+#include "transfer/ServerWorkArea.h"
+#include "transfer/SyntaxCheck.h"
+#include "transfer/UnifiedDiff.h"
+
+#include <QFileInfo>
+
+#include <iostream>
+#include <map>
+#include <set>
+#include <optional>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace corvane;
+using corvanectl::fail;
+
+namespace {
+
+std::string text(const QString& s)
+{
+    return s.toStdString();
+}
+
+// One line from standard input; on a terminal the prompt is shown and the
+// typed text is not echoed.
+std::optional<std::string> readSecret(const std::string& prompt, bool echo = false)
+{
+    const bool tty = ::isatty(STDIN_FILENO);
+    termios saved{};
+    if (tty) {
+        std::cerr << prompt << std::flush;
+        if (!echo && ::tcgetattr(STDIN_FILENO, &saved) == 0) {
+            termios quiet = saved;
+            quiet.c_lflag &= ~tcflag_t(ECHO);
+            ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+        }
+    }
+    std::string line;
+    const bool got = static_cast<bool>(std::getline(std::cin, line));
+    if (tty && !echo) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::cerr << '\n';
+    }
+    if (!got && line.empty())
+        return std::nullopt;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+struct Args
+{
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+    std::string error;
+};
+
+Args parse(const std::vector<std::string>& args, const std::set<std::string>& withValue,
+           const std::set<std::string>& flags)
+{
+    Args out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.rfind("--", 0) != 0) {
+            out.positional.push_back(a);
+            continue;
+        }
+        std::string name = a, value;
+        const size_t eq = a.find('=');
+        const bool inlineValue = eq != std::string::npos;
+        if (inlineValue) {
+            name = a.substr(0, eq);
+            value = a.substr(eq + 1);
+        }
+        if (withValue.count(name)) {
+            if (!inlineValue) {
+                if (i + 1 >= args.size()) {
+                    out.error = name + " needs a value";
+                    return out;
+                }
+                value = args[++i];
+            }
+            out.values[name] = value;
+        } else if (flags.count(name) && !inlineValue) {
+            out.flags.insert(name);
+        } else {
+            out.error = "unknown option " + name;
+            return out;
+        }
+    }
+    return out;
+}
+
+// HOST[:PORT]; IPv6 addresses in brackets.
+bool splitHost(const std::string& hostArg, int defaultPort, std::string& host, int& port)
+{
+    host = hostArg;
+    port = defaultPort;
+    size_t colon = std::string::npos;
+    if (!hostArg.empty() && hostArg.front() == '[') {
+        const size_t close = hostArg.find(']');
+        if (close == std::string::npos)
+            return false;
+        host = hostArg.substr(1, close - 1);
+        if (close + 1 < hostArg.size()) {
+            if (hostArg[close + 1] != ':')
+                return false;
+            colon = close + 1;
+        }
+    } else if (hostArg.find(':') != std::string::npos && hostArg.find(':') == hostArg.rfind(':')) {
+        colon = hostArg.find(':');
+        host = hostArg.substr(0, colon);
+    }
+    if (colon != std::string::npos) {
+        bool ok = false;
+        port = QString::fromStdString(hostArg.substr(colon + 1)).toInt(&ok);
+        if (!ok || port < 1 || port > 65535)
+            return false;
+    }
+    return !host.empty();
+}
+
+// What the connecting page would show, on the terminal: status lines on
+// standard output with --verbose, questions on the terminal.
+TransferCallbacks terminalCallbacks(bool verbose, bool acceptNewHostKey, QString* refusedKey)
+{
+    TransferCallbacks cb;
+    if (verbose) {
+        cb.status = [](const QString& t) { std::cout << text(t) << '\n' << std::flush; };
+        cb.log = [](const QString& t) { std::cout << "  " << text(t) << '\n' << std::flush; };
+    }
+    cb.acceptHostKey = [acceptNewHostKey, refusedKey](const QString& host, const QString& fingerprint) {
+        if (acceptNewHostKey) {
+            std::cerr << "corvanectl: new host key of " << text(host) << " accepted: " << text(fingerprint) << '\n';
+            return true;
+        }
+        *refusedKey = QStringLiteral("the host key of %1 is not known yet (%2); check it and run again with "
+                                     "--accept-new-host-key to trust it")
+                          .arg(host, fingerprint);
+        return false;
+    };
+    cb.prompt = [](const QString& question, bool echo) -> std::optional<QString> {
+        if (!::isatty(STDIN_FILENO))
+            return std::nullopt;
+        const std::optional<std::string> answer = readSecret(text(question), echo);
+        return answer ? std::optional<QString>(QString::fromStdString(*answer)) : std::nullopt;
+    };
+    cb.passphrase = [](const QString& keyFile) -> std::optional<QString> {
+        if (!::isatty(STDIN_FILENO))
+            return std::nullopt;
+        const std::optional<std::string> answer = readSecret("Pass phrase for " + text(keyFile) + ": ");
+        return answer ? std::optional<QString>(QString::fromStdString(*answer)) : std::nullopt;
+    };
+    return cb;
+}
+
+// Runs the transfer the state describes; on failure the status (and the log,
+// which says why) go to standard error.
+int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, bool acceptNewHostKey,
+                bool registerServer, const std::string& success)
+{
+    QString refusedKey;
+    QStringList logLines;
+    TransferCallbacks cb = terminalCallbacks(verbose, acceptNewHostKey, &refusedKey);
+    auto shown = cb.log;
+    cb.log = [shown, &logLines](const QString& line) {
+        logLines << line;
+        if (shown)
+            shown(line);
+    };
+    ConfigTransfer transfer(folder, state, cb);
+    transfer.StartTransfer();
+    if (state.TransferFailed) {
+        const QString status = transfer.lastStatus();
+        transfer.Finish(); // registers nothing after a failure
+        if (!verbose) {
+            for (const QString& line : logLines)
+                std::cerr << "  " << text(line) << '\n';
+        }
+        if (!refusedKey.isEmpty())
+            std::cerr << "corvanectl: " << text(refusedKey) << '\n';
+        return fail(text(status));
+    }
+    const QString dated = transfer.datedName();
+    const bool saved = transfer.Finish();
+    if (registerServer && !saved)
+        return fail("the file was fetched but the server could not be registered in " + text(folder.iniPath()));
+    std::cout << success << (dated.isEmpty() ? std::string() : "; the server's previous file is now " + text(dated))
+              << '\n';
+    return 0;
+}
+
+bool isRegistered(const AppFolder& folder, const std::string& name)
+{
+    return IniFile(folder.iniPath()).hasSection(name);
+}
+
+int addServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
+{
+    const Args a = parse(argv,
+                         {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key",
+                          "--auth"},
+                         {"--accept-new-host-key", "--verbose"});
+    if (!a.error.empty())
+        return fail(a.error);
+    if (a.positional.size() != 1)
+        return fail("add needs one server name");
+    const AppFolder folder(QString::fromStdString(options.appDir));
+    QString why;
+    if (!folder.ensureCreated(&why))
+        return fail(text(why));
+
+    TransferState s;
+    s.WizardServerName = QString::fromStdString(a.positional[0]).trimmed();
+    if (s.WizardServerName.toUpper() == QLatin1String("SAMPLE"))
+        return fail("Sorry Server Name Sample Already Assigned By System");
+    if (!folder.checkServerName(text(s.WizardServerName), &why))
+        return fail(text(why));
+    if (QFileInfo::exists(folder.serverFolder(text(s.WizardServerName))) || isRegistered(folder, text(s.WizardServerName)))
+        return fail("Server name already exists.");
+    auto value = [&](const char* name) {
+        const auto it = a.values.find(name);
+        return it == a.values.end() ? std::string() : it->second;
+    };
+    s.WizardApacheVersion = QString::fromStdString(value("--apache-version")).trimmed();
+    if (s.WizardApacheVersion.isEmpty())
+        return fail("--apache-version is needed");
+    const std::string os = value("--os");
+    if (os == "windows")
+        s.WizardOsType = QStringLiteral("Windows");
+    else if (os == "unix")
+        s.WizardOsType = QStringLiteral("Linux / Unix");
+    else
+        return fail("--os must be windows or unix");
+
+    const int kinds = int(a.values.count("--local")) + int(a.values.count("--ftp")) + int(a.values.count("--sftp"));
+    if (kinds != 1)
+        return fail("give exactly one of --local, --ftp and --sftp");
+    if (a.values.count("--local")) {
+        s.WizardLocalConf = QFileInfo(QString::fromStdString(value("--local"))).absoluteFilePath();
+        if (!QFileInfo(s.WizardLocalConf).isFile())
+            return fail("File Not Found! Please verify the path you entered.");
+    } else {
+        const bool sftp = a.values.count("--sftp") > 0;
+        std::string host;
+        int port = 0;
+        if (!splitHost(value(sftp ? "--sftp" : "--ftp"), sftp ? 22 : 21, host, port))
+            return fail("the host must be HOST or HOST:PORT");
+        if (value("--user").empty() || value("--folder").empty())
+            return fail("--user and --folder are needed");
+        s.WizardIsRemote = true;
+        s.WizardIsSftp = sftp;
+        s.WizardRemoteHost = QString::fromStdString(host);
+        s.WizardPort = QString::number(port);
+        s.WizardUserName = QString::fromStdString(value("--user"));
+        s.WizardRemoteFolder = QString::fromStdString(value("--folder"));
+        std::string auth = value("--auth");
+        if (sftp) {
+            if (auth.empty())
+                auth = a.values.count("--key") ? "publickey" : "password";
+            if (auth == "password")
+                s.WizardSftpAuthType = kSftpAuthPassword;
+            else if (auth == "keyboard")
+                s.WizardSftpAuthType = kSftpAuthKeyboard;
+            else if (auth == "publickey")
+                s.WizardSftpAuthType = kSftpAuthPublicKey;
+            else
+                return fail("--auth must be password, keyboard or publickey");
+            if (s.WizardSftpAuthType == kSftpAuthPublicKey) {
+                if (value("--key").empty())
+                    return fail("Please select a valid key file.");
+                s.WizardKeyFile = QFileInfo(QString::fromStdString(value("--key"))).absoluteFilePath();
+            }
+        } else if (!auth.empty() || a.values.count("--key")) {
+            return fail("--auth and --key are for --sftp");
+        }
+        // The password (for a key: its pass phrase, may be empty) never comes
+        // from the command line.
+        const bool keyAuth = s.WizardSftpAuthType == kSftpAuthPublicKey;
+        if (!keyAuth || !::isatty(STDIN_FILENO)) {
+            const std::optional<std::string> pw =
+                readSecret(keyAuth ? "Pass phrase of the key (empty for none): "
+                                   : "Password for " + text(s.WizardUserName) + "@" + host + ": ");
+            if (!pw && !keyAuth)
+                return fail("no password on standard input");
+            s.WizardPassword = QString::fromStdString(pw.value_or(std::string()));
+        }
+    }
+    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0, true,
+                       "Server " + text(s.WizardServerName) + " added; its httpd.conf is in "
+                           + text(folder.workingCopyPath(text(s.WizardServerName))));
+}
+
+int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
+{
+    const Args a = parse(argv, {}, {"--accept-new-host-key", "--verbose"});
+    if (!a.error.empty())
+        return fail(a.error);
+    if (a.positional.size() != 1)
+        return fail("fetch needs one server name");
+    const AppFolder folder(QString::fromStdString(options.appDir));
+    const std::string name = a.positional[0];
+    if (!isRegistered(folder, name))
+        return fail("no server named " + name + " is registered");
+    TransferState s;
+    ConfigTransfer::loadServerIntoState(folder, QString::fromStdString(name), s);
+    s.GetConfigMode = true;
+    s.UploadMode = false;
+    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0, false,
+                       "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)));
+}
+
+// Runs the check; the checker's output goes to `out` as it arrives.
+bool syntaxCheck(const AppFolder& folder, const std::string& name, std::ostream& out)
+{
+    SyntaxCheck check(folder);
+    DOSOutputs runner;
+    QObject::connect(&runner, &DOSOutputs::ReceiveOutputs, [&out](const QString& t) { out << text(t) << std::flush; });
+    const QString output = check.run(QString::fromStdString(name), runner);
+    if (!output.endsWith('\n'))
+        out << '\n';
+    return SyntaxCheck::syntaxOk(output);
+}
+
+int checkServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
+{
+    if (argv.size() != 1)
+        return fail("check needs one server name");
+    const AppFolder folder(QString::fromStdString(options.appDir));
+    const std::string& name = argv[0];
+    if (!QFileInfo(folder.workingCopyPath(name)).isFile())
+        return fail("Config file for the specified server has been moved/removed.");
+    if (!syntaxCheck(folder, name, std::cout))
+        return fail("the syntax check of " + name + " did not report Syntax OK");
+    return 0;
+}
+
+int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
+{
+    if (argv.size() != 1)
+        return fail("diff needs one server name");
+    const AppFolder folder(QString::fromStdString(options.appDir));
+    const std::string& name = argv[0];
+    const ServerWorkArea area(folder, QString::fromStdString(name));
+    if (!area.isValid() || !QFileInfo(area.workingCopy()).isFile())
+        return fail("Config file for the specified server has been moved/removed.");
+    const QString n = QString::fromStdString(name);
+    const QByteArray d =
+        UnifiedDiff::diffFiles(area.backupFile(), area.workingCopy(), n + "/Backup/httpd.conf", n + "/WorkArea/httpd.conf");
+    std::cout.write(d.constData(), d.size());
+    return 0;
+}
+
+int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
+{
+    const Args a = parse(argv, {}, {"--no-check", "--verbose", "--accept-new-host-key"});
+    if (!a.error.empty())
+        return fail(a.error);
+    if (a.positional.size() != 1)
+        return fail("upload needs one server name");
+    const AppFolder folder(QString::fromStdString(options.appDir));
+    const std::string name = a.positional[0];
+    if (!isRegistered(folder, name))
+        return fail("no server named " + name + " is registered");
+    if (!a.flags.count("--no-check") && !syntaxCheck(folder, name, std::cerr)) {
+        std::cerr << "Uploading this conf file may render Apache Server Unstable\nContinue with Upload ?";
+        std::optional<std::string> answer;
+        if (::isatty(STDIN_FILENO))
+            answer = readSecret(" [y/N] ", true);
+        else
+            std::cerr << '\n';
+        if (!answer || (*answer != "y" && *answer != "Y" && *answer != "yes"))
+            return fail("nothing was uploaded: the syntax check did not report Syntax OK (--no-check uploads anyway)");
+    }
+    TransferState s;
+    s.UploadMode = true;
+    s.SyncServerName = QString::fromStdString(name);
+    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0, false,
+                       "Uploaded the working copy of " + name);
+}
+
+corvanectl::CommandRegistrar addCommand{
+    {"add",
+     "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
+     "--sftp HOST[:PORT] --user U --folder DIR [--key FILE] [--auth password|keyboard|publickey]) "
+     "[--accept-new-host-key] [--verbose]",
+     "register a server and fetch its httpd.conf (password from standard input)", addServer}};
+corvanectl::CommandRegistrar fetchCommand{
+    {"fetch", "NAME [--accept-new-host-key] [--verbose]", "fetch the server's httpd.conf again (older ones kept)",
+     fetchServer}};
+corvanectl::CommandRegistrar checkCommand{
+    {"check", "NAME", "check the working copy with a real Apache (-t)", checkServer}};
+corvanectl::CommandRegistrar diffCommand{
+    {"diff", "NAME", "show what the working copy changes against the file as last fetched", diffServer}};
+corvanectl::CommandRegistrar uploadCommand{
+    {"upload", "NAME [--no-check] [--accept-new-host-key] [--verbose]",
+     "check and send the working copy; the server's file is kept under a dated name", uploadServer}};
+
+} // namespace

@@ -1,0 +1,410 @@
+#include "transfer/ConfigTransfer.h"
+
+#include "registry/IniFile.h"
+#include "registry/RegistryKeys.h"
+#include "registry/RegistryProcedures.h"
+#include "transfer/FtpTransfer.h"
+#include "transfer/LineEndGuard.h"
+#include "transfer/ServerWorkArea.h"
+#include "transfer/SftpTransfer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace corvane {
+
+namespace {
+
+QString iniValue(const AppFolder& folder, const QString& server, const char* key)
+{
+    return QString::fromStdString(ReadIniValue(server.trimmed().toStdString(), key, folder.iniPath()));
+}
+
+bool iniFlag(const AppFolder& folder, const QString& server, const char* key)
+{
+    return iniValue(folder, server, key).trimmed().toInt() != 0;
+}
+
+} // namespace
+
+ConfigTransfer::ConfigTransfer(AppFolder folder, TransferState& state, TransferCallbacks callbacks)
+    : m_folder(std::move(folder)), m_state(state), m_cb(std::move(callbacks))
+{
+}
+
+ConfigTransfer::~ConfigTransfer() = default;
+
+QString ConfigTransfer::explanationText(const TransferState& state)
+{
+    if (state.UploadMode)
+        return QStringLiteral("The wizard will now attempt to connect to the Apache server and upload the modified "
+                              "config file.");
+    if (state.GetConfigMode)
+        return QStringLiteral("Trying to connect to the Apache server and retrive the current configuration "
+                              "information. Please wait.....");
+    return QStringLiteral("The wizard will now attempt to connect to the Apache server and retrieve configuration "
+                          "information.");
+}
+
+QString ConfigTransfer::knownHostsFile() const
+{
+    return m_folder.path() + QStringLiteral("/known_hosts");
+}
+
+QString ConfigTransfer::serverName() const
+{
+    return m_state.WizardServerName.trimmed();
+}
+
+void ConfigTransfer::status(const QString& text)
+{
+    m_lastStatus = text;
+    if (m_cb.status)
+        m_cb.status(text);
+}
+
+void ConfigTransfer::back(bool enabled, bool visible)
+{
+    if (m_cb.back)
+        m_cb.back(enabled, visible);
+}
+
+void ConfigTransfer::next(bool enabled)
+{
+    if (m_cb.next)
+        m_cb.next(enabled);
+}
+
+void ConfigTransfer::showLog(bool visible, bool clear)
+{
+    if (m_cb.showLog)
+        m_cb.showLog(visible);
+    if (clear && m_cb.clearLog)
+        m_cb.clearLog();
+}
+
+TransferCallbacks ConfigTransfer::wrappedCallbacks()
+{
+    TransferCallbacks cb = m_cb;
+    cb.status = [this](const QString& text) { status(text); };
+    return cb;
+}
+
+void ConfigTransfer::loadServerIntoState(const AppFolder& folder, const QString& server, TransferState& state)
+{
+    using namespace registry;
+    state.WizardRemoteHost = iniValue(folder, server, REMOTE_HOST);
+    state.WizardPort = iniValue(folder, server, PORT_NUMBER);
+    state.WizardUserName = iniValue(folder, server, USERNAME);
+    state.WizardPassword = QString::fromStdString(
+        DecodePassword(ReadIniValue(server.trimmed().toStdString(), PASSWORD, folder.iniPath())));
+    state.WizardApacheVersion = iniValue(folder, server, APACHE_VERSION);
+    state.WizardRemoteFolder = iniValue(folder, server, REMOTE_FOLDER);
+    state.WizardOsType = iniValue(folder, server, OS_TYPE);
+    state.WizardIsSftp = iniFlag(folder, server, IS_SFTP);
+    state.WizardIsRemote = iniValue(folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1");
+    state.WizardLocalConf = iniValue(folder, server, LOCAL_CONF);
+    if (state.WizardIsSftp) {
+        state.WizardSftpAuthType = static_cast<std::int16_t>(iniValue(folder, server, SFTP_AUTHTYPE).toInt());
+        state.WizardKeyFile = iniValue(folder, server, SFTP_PVTKEYFILE);
+    }
+    state.WizardServerName = server.trimmed();
+}
+
+void ConfigTransfer::StartTransfer()
+{
+    m_state.IniPath = m_folder.iniPath();
+    next(false);
+    back(false, true);
+    m_state.TransferFailed = false;
+    m_datedName.clear();
+
+    if (m_state.UploadMode) {
+        upload();
+        return;
+    }
+    const ServerWorkArea workArea(m_folder, serverName());
+    if (!workArea.isValid()) {
+        m_state.TransferFailed = true;
+        status(QStringLiteral("The server name \"%1\" cannot be used as a folder name.").arg(serverName()));
+        back(true, true);
+        next(true);
+        return;
+    }
+    const bool folderExisted = QFileInfo::exists(workArea.serverFolder());
+    if (!m_state.WizardRemoteHost.trimmed().isEmpty()) {
+        status(QStringLiteral("Connecting to ") + m_state.WizardRemoteHost + QStringLiteral(". Please wait..."));
+        fetchRemote(workArea);
+        if (m_state.TransferFailed && m_state.WizardIsSftp && !m_sftp) {
+            return; // the connection itself failed: the page already says so
+        }
+    } else {
+        fetchLocal(workArea);
+    }
+    // A new server that could not be fetched leaves nothing behind.
+    if (m_state.TransferFailed && !m_state.GetConfigMode && !folderExisted && QFileInfo::exists(workArea.serverFolder()))
+        workArea.RemoveServerFolder();
+    if (m_state.TransferFailed) {
+        back(true, true);
+        status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" failed."));
+    } else {
+        back(false, false);
+        status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" established."));
+    }
+    next(true);
+}
+
+void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
+{
+    if (m_state.WizardIsSftp) {
+        showLog(true, true);
+        if (m_cb.log)
+            m_cb.log(QStringLiteral("Connecting to SFTP ..."));
+        SftpTransfer::Settings s;
+        s.serverName = serverName();
+        s.host = m_state.WizardRemoteHost.trimmed();
+        s.port = m_state.WizardPort.trimmed().toInt();
+        if (s.port <= 0)
+            s.port = 22;
+        s.user = m_state.WizardUserName;
+        s.password = m_state.WizardPassword;
+        s.authType = m_state.WizardSftpAuthType;
+        s.keyFile = m_state.WizardKeyFile;
+        s.remoteFolder = m_state.WizardRemoteFolder;
+        s.knownHostsFile = knownHostsFile();
+        s.timeoutSeconds = m_sftpTimeout;
+        m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
+        if (!m_sftp->ConnectSftp()) {
+            m_sftp.reset();
+            status(QStringLiteral("Error connecting to server ") + serverName()
+                   + QStringLiteral(" with the given parameters. Please try again."));
+            m_state.TransferFailed = true;
+            back(true, true);
+            next(true);
+            return;
+        }
+        if (!m_sftp->DownloadViaSftp(workArea))
+            m_state.TransferFailed = true;
+        return;
+    }
+    showLog(false, false);
+    FtpTransfer::Settings s;
+    s.host = m_state.WizardRemoteHost.trimmed();
+    s.port = m_state.WizardPort.trimmed().toInt();
+    if (s.port <= 0)
+        s.port = 21;
+    s.user = m_state.WizardUserName;
+    s.password = m_state.WizardPassword;
+    s.remoteFolder = m_state.WizardRemoteFolder;
+    s.timeoutSeconds = m_ftpTimeout;
+    m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
+    if (!m_ftp->DownloadViaFtp(workArea, !m_state.GetConfigMode)) {
+        m_state.TransferFailed = true;
+        back(true, true);
+    }
+    next(true);
+}
+
+void ConfigTransfer::fetchLocal(const ServerWorkArea& workArea)
+{
+    status(QStringLiteral("Connecting to local machine. Please wait..."));
+    if (!workArea.ensureFolders()) {
+        m_state.TransferFailed = true;
+        status(QStringLiteral("Cannot create the folders of ") + workArea.serverFolder());
+        return;
+    }
+    // The copy is made beside the work copy first, so a file that cannot be
+    // read changes nothing.
+    QString why;
+    if (!ServerWorkArea::copyFileAtomic(m_state.WizardLocalConf, workArea.downloadFile(), &why)
+        || !workArea.installFetched(workArea.downloadFile(), &why)) {
+        QFile::remove(workArea.downloadFile());
+        m_state.TransferFailed = true;
+        status(why);
+        return;
+    }
+    status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" established."));
+}
+
+void ConfigTransfer::upload()
+{
+    using namespace registry;
+    const QString server = m_state.SyncServerName.trimmed();
+    status(QStringLiteral("Transferring config file to server."));
+    const ServerWorkArea workArea(m_folder, server);
+    if (!workArea.isValid() || !QFileInfo(workArea.workingCopy()).isFile()) {
+        m_state.TransferFailed = true;
+        status(QStringLiteral("Config file for the specified server has been moved/removed."));
+        next(true);
+        return;
+    }
+    const bool isSftp = iniFlag(m_folder, server, IS_SFTP);
+    const QString osType = iniValue(m_folder, server, OS_TYPE);
+    LineEndGuard lineEnds(workArea.workingCopy(), workArea.workingCopyBak());
+    if (osType != QLatin1String("Windows")) {
+        QString why;
+        if (!lineEnds.convert(&why)) {
+            m_state.TransferFailed = true;
+            status(why);
+            next(true);
+            return;
+        }
+    }
+    bool ok = false;
+    if (isSftp) {
+        showLog(true, true);
+        SftpTransfer::Settings s;
+        s.serverName = server;
+        s.authType = iniValue(m_folder, server, SFTP_AUTHTYPE).toInt();
+        s.keyFile = iniValue(m_folder, server, SFTP_PVTKEYFILE);
+        s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
+        s.port = iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt();
+        if (s.port <= 0)
+            s.port = 22;
+        s.user = iniValue(m_folder, server, USERNAME);
+        s.password = QString::fromStdString(DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
+        s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
+        s.knownHostsFile = knownHostsFile();
+        s.timeoutSeconds = m_sftpTimeout;
+        if (m_cb.log)
+            m_cb.log(QStringLiteral("Connecting to SFTP"));
+        m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
+        if (!m_sftp->ConnectSftp())
+            status(QStringLiteral("Error connecting to server ") + server
+                   + QStringLiteral(" with the given parameters. Please try again."));
+        else
+            ok = m_sftp->UploadViaSftp(workArea.workingCopy());
+        if (ok)
+            m_datedName = m_sftp->datedName();
+    } else {
+        showLog(false, false);
+        if (iniValue(m_folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1")) {
+            FtpTransfer::Settings s;
+            s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
+            s.port = iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt();
+            if (s.port <= 0)
+                s.port = 21;
+            s.user = iniValue(m_folder, server, USERNAME);
+            s.password =
+                QString::fromStdString(DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
+            s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
+            s.timeoutSeconds = m_ftpTimeout;
+            m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
+            ok = m_ftp->UploadViaFtp(workArea.workingCopy());
+            if (ok)
+                m_datedName = m_ftp->datedName();
+        } else {
+            ok = uploadLocal(workArea.workingCopy(), iniValue(m_folder, server, LOCAL_CONF));
+        }
+    }
+    if (!lineEnds.restore() && ok) {
+        ok = false;
+        status(QStringLiteral("The file was sent, but the working copy could not be restored from ")
+               + workArea.workingCopyBak());
+    }
+    m_state.TransferFailed = !ok;
+    if (ok)
+        status(QStringLiteral("File synchronized successfully"));
+    next(true);
+}
+
+bool ConfigTransfer::uploadLocal(const QString& workingCopy, const QString& localConf)
+{
+    const QFileInfo target(localConf);
+    if (!target.isFile()) {
+        status(QStringLiteral("The server's file %1 does not exist.").arg(localConf));
+        return false;
+    }
+    const QString dated = target.absolutePath() + QLatin1Char('/') + ServerWorkArea::datedConfName();
+    const QString incoming = localConf + QStringLiteral(".corvane-new");
+    QString why;
+    // The new file is complete beside the old one before either is renamed.
+    if (!ServerWorkArea::copyFileAtomic(workingCopy, incoming, &why)) {
+        QFile::remove(incoming);
+        status(why);
+        return false;
+    }
+    QFile::setPermissions(incoming, QFile::permissions(localConf));
+    if (QFileInfo::exists(dated) || !QFile::rename(localConf, dated)) {
+        QFile::remove(incoming);
+        status(QStringLiteral("%1 could not be renamed to %2; nothing was changed.").arg(localConf, dated));
+        return false;
+    }
+    if (std::rename(QFile::encodeName(incoming).constData(), QFile::encodeName(localConf).constData()) != 0) {
+        QFile::rename(dated, localConf);
+        QFile::remove(incoming);
+        status(QStringLiteral("%1 could not be replaced; the previous file was put back.").arg(localConf));
+        return false;
+    }
+    m_datedName = QFileInfo(dated).fileName();
+    return true;
+}
+
+bool ConfigTransfer::Finish()
+{
+    bool saved = false;
+    // A fetch of a registered server leaves its section as it is.
+    if (!m_state.TransferFailed && !m_state.UploadMode && !m_state.GetConfigMode)
+        saved = SaveServerSettings();
+    DisconnectAll();
+    m_state.reset();
+    return saved;
+}
+
+void ConfigTransfer::Back()
+{
+    m_state.TransferFailed = false;
+    DisconnectAll();
+}
+
+bool ConfigTransfer::SaveServerSettings()
+{
+    using namespace registry;
+    const std::string name = serverName().toStdString();
+    auto text = [](const QString& s) { return s.toStdString(); };
+    std::vector<std::pair<std::string, std::string>> keys;
+    keys.emplace_back(SERVER_NAME, name);
+    keys.emplace_back(APACHE_VERSION, text(m_state.WizardApacheVersion));
+    if (!m_state.WizardRemoteHost.trimmed().isEmpty()) {
+        keys.emplace_back(CONNECT_TYPE, "1");
+        keys.emplace_back(REMOTE_HOST, text(m_state.WizardRemoteHost.trimmed()));
+        keys.emplace_back(USERNAME, text(m_state.WizardUserName));
+        keys.emplace_back(PASSWORD, EncodePassword(text(m_state.WizardPassword)));
+        keys.emplace_back(REMOTE_FOLDER, text(m_state.WizardRemoteFolder));
+        keys.emplace_back(PORT_NUMBER, text(m_state.WizardPort.trimmed()));
+        if (m_state.WizardIsSftp) {
+            keys.emplace_back(IS_SFTP, "1");
+            keys.emplace_back(SFTP_AUTHTYPE, std::to_string(m_state.WizardSftpAuthType));
+            keys.emplace_back(SFTP_PVTKEYFILE, text(m_state.WizardKeyFile));
+        } else {
+            keys.emplace_back(IS_SFTP, "0");
+        }
+    } else {
+        keys.emplace_back(CONNECT_TYPE, "0");
+        keys.emplace_back(LOCAL_CONF, text(m_state.WizardLocalConf));
+        keys.emplace_back(IS_SFTP, "0");
+    }
+    keys.emplace_back(OS_TYPE, text(m_state.WizardOsType));
+    IniFile ini(m_folder.iniPath());
+    return ini.writeSection(name, keys);
+}
+
+bool ConfigTransfer::RemoveServerFolder()
+{
+    return ServerWorkArea(m_folder, serverName()).RemoveServerFolder();
+}
+
+void ConfigTransfer::DisconnectAll()
+{
+    if (m_sftp)
+        m_sftp->DisconnectAll();
+    if (m_ftp)
+        m_ftp->DisconnectAll();
+    m_sftp.reset();
+    m_ftp.reset();
+}
+
+} // namespace corvane

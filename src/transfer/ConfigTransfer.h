@@ -1,0 +1,85 @@
+#pragma once
+// What the connecting page does, without the page: fetch a server's
+// httpd.conf into its work area (from a local path, over FTP or over SFTP) or
+// send the working copy back with a dated copy of the previous file kept on
+// the server, and register a new server when the wizard finishes. Status and
+// log texts, button states and questions go through TransferCallbacks, so
+// the wizard page and the command-line tool show the same.
+#include "registry/AppFolder.h"
+#include "transfer/TransferCallbacks.h"
+#include "transfer/TransferState.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace corvane {
+
+class FtpTransfer;
+class ServerWorkArea;
+class Servers;
+class SftpTransfer;
+
+class ConfigTransfer
+{
+public:
+    ConfigTransfer(AppFolder folder, TransferState& state, TransferCallbacks callbacks);
+    ~ConfigTransfer();
+
+    // Texts of the page.
+    static QString titleText() { return QStringLiteral("Establish Connection"); }
+    static QString explanationText(const TransferState& state);
+
+    // Runs the transfer the state asks for (upload, fetch of a registered
+    // server, or first fetch of a new one) and returns when it has ended.
+    // The caller's events keep running meanwhile. TransferFailed tells how it went.
+    void StartTransfer();
+    // Finish: registers a new server unless the transfer failed or was an
+    // upload or a fetch of a registered server, closes connections and
+    // resets the state. True when the server was registered.
+    bool Finish();
+    // Back: clears TransferFailed and closes connections.
+    void Back();
+
+    // Writes the new server's section of Corvane.ini in one step.
+    bool SaveServerSettings();
+    bool RemoveServerFolder();
+    void DisconnectAll();
+
+    // Fills the wizard state from a registered server's section, as the Get
+    // command does before it fetches.
+    static void loadServerIntoState(const AppFolder& folder, const QString& server, TransferState& state);
+
+    // The known-hosts file of the application folder.
+    QString knownHostsFile() const;
+    void setFtpTimeout(int seconds) { m_ftpTimeout = seconds; }
+    void setSftpTimeout(int seconds) { m_sftpTimeout = seconds; }
+
+    const QString& lastStatus() const { return m_lastStatus; }
+    // The name the server's previous file got in the last upload ("" if none).
+    const QString& datedName() const { return m_datedName; }
+
+private:
+    void status(const QString& text);
+    void back(bool enabled, bool visible);
+    void next(bool enabled);
+    void showLog(bool visible, bool clear);
+    void upload();
+    void fetchRemote(const ServerWorkArea& workArea);
+    void fetchLocal(const ServerWorkArea& workArea);
+    bool uploadLocal(const QString& workingCopy, const QString& localConf);
+    TransferCallbacks wrappedCallbacks();
+    QString serverName() const;
+
+    AppFolder m_folder;
+    TransferState& m_state;
+    TransferCallbacks m_cb;
+    std::unique_ptr<FtpTransfer> m_ftp;
+    std::unique_ptr<SftpTransfer> m_sftp;
+    int m_ftpTimeout = 500;
+    int m_sftpTimeout = 30;
+    QString m_lastStatus;
+    QString m_datedName;
+};
+
+} // namespace corvane

@@ -1,0 +1,48 @@
+#pragma once
+// Runs a console command with its standard output and standard error captured
+// together and hands the text back piece by piece (at most 256 bytes at a
+// time) as it arrives. The caller's events keep running while it waits, so a
+// window that shows the output stays responsive.
+#include <QObject>
+#include <QProcessEnvironment>
+#include <QString>
+
+namespace corvane {
+
+class DOSOutputs : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DOSOutputs(QObject* parent = nullptr);
+
+    // The command: a program followed by its arguments, with double quotes
+    // around any part that holds blanks.
+    QString CommandLine;
+    // All text the last run captured.
+    const QString& Outputs() const { return m_outputs; }
+
+    // Runs `commandLine` (or CommandLine when empty) and returns the text
+    // captured. On failure the result is "" and errorText() holds
+    // "Command Line empty" or "File or command not found".
+    QString ExecuteCommand(const QString& commandLine = QString());
+
+    const QString& errorText() const { return m_error; }
+    int exitCode() const { return m_exitCode; }
+    void setEnvironment(const QProcessEnvironment& env) { m_env = env; }
+    // A command still running after this many seconds is stopped.
+    void setTimeout(int seconds) { m_timeoutSeconds = seconds; }
+
+    static constexpr qint64 kBlockSize = 256;
+
+signals:
+    void ReceiveOutputs(const QString& text);
+
+private:
+    QString m_outputs;
+    QString m_error;
+    int m_exitCode = -1;
+    int m_timeoutSeconds = 120;
+    QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
+};
+
+} // namespace corvane

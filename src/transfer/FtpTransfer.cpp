@@ -1,0 +1,223 @@
+#include "transfer/FtpTransfer.h"
+
+#include "net/CFtpClient.h"
+#include "transfer/ServerWorkArea.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace corvane {
+
+using net::CFtpClient;
+
+FtpTransfer::FtpTransfer(Settings settings, TransferCallbacks callbacks)
+    : m_settings(std::move(settings)), m_cb(std::move(callbacks))
+{
+}
+
+FtpTransfer::~FtpTransfer() = default;
+
+std::optional<QString> FtpTransfer::stateText(int state, const QString& server)
+{
+    switch (state) {
+    case 0:
+        return std::nullopt;
+    case 1:
+        return QStringLiteral("Connection to server closed.");
+    case 2:
+        return QStringLiteral("Connecting to ") + server + QStringLiteral("...");
+    case 3:
+        return QStringLiteral("Connected to ") + server + QStringLiteral(". Please wait...");
+    case 4:
+        return QStringLiteral("Verifying username and password...");
+    case 5:
+        return QStringLiteral("User Name & Password verified");
+    case 6:
+        return QStringLiteral("Changing current directory...");
+    case 7:
+        return QStringLiteral("Deleting file...");
+    case 8:
+        return QStringLiteral("Removing directory...");
+    case 9:
+        return QStringLiteral("Creating directory...");
+    case 10:
+        return QStringLiteral("Renaming file...");
+    case 11:
+        return QStringLiteral("Establishing data connection...");
+    case 12:
+        return QStringLiteral("Data connection established");
+    case 13:
+        return QStringLiteral("Retrieving directory info...");
+    case 14:
+        return QStringLiteral("Directory info retrieved");
+    case 15:
+        return QStringLiteral("Downloading Config File. Please wait...");
+    case 16:
+        return QStringLiteral("Download Complete.");
+    case 17:
+        return QStringLiteral("Uploading config file. Please wait...");
+    case 18:
+        return QStringLiteral("Config file transferred to server.");
+    default:
+        return QString();
+    }
+}
+
+void FtpTransfer::status(const QString& text)
+{
+    if (m_cb.status)
+        m_cb.status(text);
+}
+
+void FtpTransfer::newClient()
+{
+    m_client = std::make_unique<CFtpClient>();
+    m_client->setTransferMode(0);
+    m_client->setFtpServer(m_settings.host);
+    m_client->setRemotePort(m_settings.port);
+    m_client->setUserName(m_settings.user);
+    m_client->setPassword(m_settings.password);
+    m_client->setTimeOut(m_settings.timeoutSeconds);
+    CFtpClient* client = m_client.get();
+    QObject::connect(client, &CFtpClient::OnStateChange, client, [this, client](int state) {
+        if (std::optional<QString> text = stateText(state, client->FtpServer()))
+            status(*text);
+    });
+    QObject::connect(client, &CFtpClient::OnDataTransferProgress, client, [this](qint64 bytes) {
+        if (m_cb.progress)
+            m_cb.progress(bytes, m_total);
+    });
+}
+
+QString FtpTransfer::errorText() const
+{
+    const net::CFtpError& e = m_client->LastFtpError();
+    return QString::number(e.Number) + QStringLiteral(": \r\n") + e.Description;
+}
+
+bool FtpTransfer::connectAndChangeFolder()
+{
+    newClient();
+    if (!m_client->Connect() || m_client->waitForResult() != CFtpClient::ftpSuccess) {
+        m_failure = errorText();
+        return false;
+    }
+    if (!m_client->SetCurrentDirectory(m_settings.remoteFolder)
+        || m_client->waitForResult() != CFtpClient::ftpSuccess) {
+        m_failure = errorText();
+        return false;
+    }
+    return true;
+}
+
+bool FtpTransfer::DownloadViaFtp(const ServerWorkArea& workArea, bool removeFolderOnFailure)
+{
+    if (!connectAndChangeFolder()) {
+        status(m_failure);
+        DisconnectAll();
+        if (removeFolderOnFailure)
+            workArea.RemoveServerFolder();
+        return false;
+    }
+    workArea.ensureFolders();
+    const QString target = workArea.downloadFile();
+    if (!m_client->DownloadFile(QStringLiteral("httpd.conf"), target, true)) {
+        status(errorText());
+        DisconnectAll();
+        if (removeFolderOnFailure)
+            workArea.RemoveServerFolder();
+        return false;
+    }
+    status(QStringLiteral("Downloading Config File. Please wait..."));
+    const int result = m_client->waitForResult();
+    QString why;
+    if (result == CFtpClient::ftpSuccess && workArea.installFetched(target, &why)) {
+        DisconnectAll();
+        status(QStringLiteral("Successfully connected to server."));
+        return true;
+    }
+    QFile::remove(target);
+    DisconnectAll();
+    if (removeFolderOnFailure)
+        workArea.RemoveServerFolder();
+    status(why.isEmpty() ? QStringLiteral("Error downloading config file.") : why);
+    if (result != CFtpClient::ftpSuccess && m_cb.log)
+        m_cb.log(errorText());
+    return false;
+}
+
+bool FtpTransfer::UploadViaFtp(const QString& localFile)
+{
+    m_datedName.clear();
+    if (!connectAndChangeFolder()) {
+        status(m_failure);
+        DisconnectAll();
+        return false;
+    }
+    const QString dated = ServerWorkArea::datedConfName();
+    if (!m_client->RenameFile(QStringLiteral("httpd.conf"), dated)
+        || m_client->waitForResult() != CFtpClient::ftpSuccess) {
+        // Without the dated copy an upload would overwrite the only one.
+        status(QStringLiteral("The server's httpd.conf could not be renamed to %1 (%2); nothing was uploaded and "
+                              "the server keeps its file.")
+                   .arg(dated, m_client->LastFtpError().Description.trimmed()));
+        DisconnectAll();
+        return false;
+    }
+    m_total = QFileInfo(localFile).size();
+    const bool started = m_client->UploadFile(localFile, QStringLiteral("httpd.conf"), 0);
+    const bool uploaded = started && m_client->waitForResult() == CFtpClient::ftpSuccess;
+    m_total = -1;
+    if (uploaded) {
+        m_datedName = dated;
+        status(QStringLiteral("Config file uploaded successfully."));
+        DisconnectAll();
+        return true;
+    }
+    const QString why = m_client->LastFtpError().Description.trimmed();
+    status(QStringLiteral("File Upload Error"));
+    const bool restored = restoreAfterFailedUpload(dated);
+    status(restored ? QStringLiteral("File Upload Error: %1. The server's previous httpd.conf was put back in place.")
+                          .arg(why)
+                    : QStringLiteral("File Upload Error: %1. The server's previous httpd.conf could not be put back; "
+                                     "it is kept on the server as %2.")
+                          .arg(why, dated));
+    DisconnectAll();
+    return false;
+}
+
+bool FtpTransfer::restoreAfterFailedUpload(const QString& dated)
+{
+    auto rename = [&] {
+        return m_client->RenameFile(dated, QStringLiteral("httpd.conf"))
+               && m_client->waitForResult() == CFtpClient::ftpSuccess;
+    };
+    // Servers that refuse to rename over an existing file get the partial one deleted first.
+    auto putBack = [&] {
+        if (rename())
+            return true;
+        if (m_client->FtpSessionState() == CFtpClient::ftpClosed)
+            return false;
+        if (m_client->DeleteFile(QStringLiteral("httpd.conf")))
+            m_client->waitForResult();
+        return rename();
+    };
+    if (m_client->FtpSessionState() != CFtpClient::ftpClosed && putBack())
+        return true;
+    // The connection is gone or the server no longer answers on it: a fresh one.
+    m_client->CloseControlConnection();
+    if (!connectAndChangeFolder())
+        return false;
+    return putBack();
+}
+
+void FtpTransfer::DisconnectAll()
+{
+    if (!m_client)
+        return;
+    // The closed connection is reported later; the page's last text stays.
+    QObject::disconnect(m_client.get(), &CFtpClient::OnStateChange, nullptr, nullptr);
+    m_client->CloseControlConnection();
+}
+
+} // namespace corvane

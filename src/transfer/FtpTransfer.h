@@ -1,0 +1,68 @@
+#pragma once
+// Fetching and sending httpd.conf over FTP with our CFtpClient, with the
+// status texts of the connecting page. The client is asynchronous; each step
+// waits for its completion in a local event loop, so the window stays
+// responsive, and every wait is bounded by the client's timeout.
+#include "transfer/TransferCallbacks.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace corvane {
+
+namespace net {
+class CFtpClient;
+}
+class ServerWorkArea;
+
+class FtpTransfer
+{
+public:
+    struct Settings
+    {
+        QString host;
+        int port = 21;
+        QString user;
+        QString password;
+        QString remoteFolder;
+        int timeoutSeconds = 500;
+    };
+
+    FtpTransfer(Settings settings, TransferCallbacks callbacks);
+    ~FtpTransfer();
+
+    // Logs in, changes to the remote folder and fetches httpd.conf into the
+    // work area (older fetches rotated to httpdN.conf). On failure of a new
+    // server (`removeFolderOnFailure`) its half-made folder is removed.
+    bool DownloadViaFtp(const ServerWorkArea& workArea, bool removeFolderOnFailure);
+    // Logs in, renames the server's httpd.conf to its dated name and uploads
+    // `localFile` as httpd.conf. When the upload fails after the rename, the
+    // dated file is renamed back (over a new connection if need be).
+    bool UploadViaFtp(const QString& localFile);
+    void DisconnectAll();
+
+    // The status line text for a client state; no value leaves it unchanged.
+    static std::optional<QString> stateText(int state, const QString& server);
+    // The dated name the server's previous file got in the last upload.
+    const QString& datedName() const { return m_datedName; }
+    // The client of the transfer in progress (tests cut its connection).
+    net::CFtpClient* client() const { return m_client.get(); }
+
+private:
+    void newClient();
+    bool connectAndChangeFolder();
+    QString errorText() const;
+    void status(const QString& text);
+    bool restoreAfterFailedUpload(const QString& dated);
+
+    Settings m_settings;
+    TransferCallbacks m_cb;
+    std::unique_ptr<net::CFtpClient> m_client;
+    QString m_datedName;
+    QString m_failure;
+    qint64 m_total = -1; // size of the file being uploaded
+};
+
+} // namespace corvane

@@ -1,0 +1,52 @@
+#pragma once
+// One server's folder under the application folder as the transfer uses it:
+// Backup/httpd.conf (the file as last fetched) with the older fetches beside
+// it as httpd1.conf, httpd2.conf ..., and WorkArea/httpd.conf (the working
+// copy).
+#include "registry/AppFolder.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace corvane {
+
+class ServerWorkArea
+{
+public:
+    ServerWorkArea(const AppFolder& folder, const QString& serverName);
+
+    // "" when the server name is refused as a folder name.
+    const QString& serverFolder() const { return m_serverFolder; }
+    bool isValid() const { return !m_serverFolder.isEmpty(); }
+    QString backupFolder() const;
+    QString workAreaFolder() const;
+    QString backupFile() const;     // Backup/httpd.conf
+    QString workingCopy() const;    // WorkArea/httpd.conf
+    QString workingCopyBak() const; // WorkArea/httpd_bak.conf
+    QString downloadFile() const;   // WorkArea/httpd.conf.download (a fetch in progress)
+
+    // Creates the server folder, Backup and WorkArea when missing.
+    bool ensureFolders() const;
+    // Before a fetch: Backup/httpd.conf (when there) becomes httpdN.conf with
+    // N one above the highest number in use. False only when that rename fails.
+    bool RotateBackup() const;
+    // Deletes the files of Backup and WorkArea, those folders and the server
+    // folder itself.
+    bool RemoveServerFolder() const;
+    // A fetched file (at `fetched`) becomes the new Backup/httpd.conf and
+    // WorkArea/httpd.conf, after rotating the previous backup. The fetched
+    // file is removed. False with `error` set when a step fails; the previous
+    // working copy then stays as it was.
+    bool installFetched(const QString& fetched, QString* error = nullptr) const;
+
+    // "httpd" + mmddyy + "-" + hhmmss + ".conf", the name the server's
+    // previous file gets before an upload.
+    static QString datedConfName(const QDateTime& when = QDateTime::currentDateTime());
+    // Copies a file by writing a temporary file beside the target and renaming it.
+    static bool copyFileAtomic(const QString& from, const QString& to, QString* error = nullptr);
+
+private:
+    QString m_serverFolder;
+};
+
+} // namespace corvane

@@ -1,0 +1,484 @@
+#include "transfer/SftpTransfer.h"
+
+#include "transfer/ServerWorkArea.h"
+#include "transfer/SshKeyErrors.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QTimer>
+
+#include <thread>
+
+namespace corvane {
+
+SftpTransfer::SftpTransfer(Settings settings, TransferCallbacks callbacks)
+    : m_settings(std::move(settings)), m_cb(std::move(callbacks)), m_session(std::make_unique<SftpSession>()),
+      m_context(std::make_unique<QObject>())
+{
+    m_clock.start();
+    m_current = m_session.get();
+    m_session->setTimeout(m_settings.timeoutSeconds);
+    m_session->setKnownHostsFile(m_settings.knownHostsFile);
+}
+
+SftpTransfer::~SftpTransfer()
+{
+    // Closing a session sends a last packet; never from the calling thread.
+    if (m_session->isConnected())
+        runOffThread([this] { m_session->disconnect(); });
+}
+
+void SftpTransfer::touch()
+{
+    m_lastActivity = m_clock.elapsed();
+}
+
+void SftpTransfer::post(std::function<void()> fn)
+{
+    QMetaObject::invokeMethod(m_context.get(), std::move(fn), Qt::QueuedConnection);
+}
+
+void SftpTransfer::ask(const std::function<void()>& fn)
+{
+    m_asking = true;
+    QMetaObject::invokeMethod(m_context.get(), fn, Qt::BlockingQueuedConnection);
+    m_asking = false;
+    touch();
+}
+
+void SftpTransfer::status(const QString& text)
+{
+    if (m_cb.status)
+        post([this, text] { m_cb.status(text); });
+}
+
+void SftpTransfer::log(const QString& line)
+{
+    if (m_cb.log)
+        post([this, line] { m_cb.log(line); });
+}
+
+void SftpTransfer::statusAndLog(const QString& text)
+{
+    status(text);
+    log(text);
+}
+
+void SftpTransfer::runOffThread(const std::function<void()>& work)
+{
+    QEventLoop loop;
+    bool done = false;
+    touch();
+    QTimer watchdog;
+    watchdog.setInterval(100);
+    QObject::connect(&watchdog, &QTimer::timeout, [this] {
+        // Time spent waiting for the user does not count.
+        if (m_asking.load()) {
+            touch();
+            return;
+        }
+        if (m_clock.elapsed() - m_lastActivity.load() > qint64(m_settings.timeoutSeconds) * 1000)
+            m_current.load()->interrupt();
+    });
+    watchdog.start();
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(
+            m_context.get(),
+            [&] {
+                done = true;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
+    });
+    while (!done)
+        loop.exec();
+    worker.join();
+}
+
+QString SftpTransfer::authTypeText() const
+{
+    switch (m_settings.authType) {
+    case 2:
+        return QStringLiteral("Public key");
+    case 4:
+        return QStringLiteral("Password");
+    case 16:
+        return QStringLiteral("Keyboard");
+    default:
+        return QStringLiteral("Authentication type ") + QString::number(m_settings.authType);
+    }
+}
+
+bool SftpTransfer::ConnectSftp()
+{
+    m_failed = false;
+    m_usePassword = false;
+    log(QStringLiteral("User name : ") + m_settings.user);
+    switch (m_settings.authType) {
+    case 16:
+        log(QStringLiteral("Authentication type : KEYBOARD ..."));
+        break;
+    case 4:
+        log(QStringLiteral("Authentication type : PASSWORD ..."));
+        log(QStringLiteral("Password : ****** cannot display *****"));
+        break;
+    case 2: {
+        log(QStringLiteral("Authentication type : PUBLICKEY ..."));
+        // The stored password doubles as the key's pass phrase; an encrypted
+        // key it does not open is asked for.
+        m_passphrase = m_settings.password;
+        bool loaded = m_session->loadPrivateKey(m_settings.keyFile, m_passphrase);
+        if (!loaded && m_session->keyError() == SshKeyErrors::WrongKeyPassword && m_cb.passphrase) {
+            QCoreApplication::processEvents(); // the log so far is shown before the question
+            if (std::optional<QString> phrase = m_cb.passphrase(m_settings.keyFile)) {
+                m_passphrase = *phrase;
+                loaded = m_session->loadPrivateKey(m_settings.keyFile, m_passphrase);
+            }
+        }
+        if (!loaded) {
+            log(SshKeyErrors::message(m_session->keyError()));
+            log(QStringLiteral("Failed to add key file, disabling public key authentication..."));
+            m_usePassword = true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    if (m_cb.status)
+        m_cb.status(QStringLiteral("Connecting to ") + m_settings.serverName + QStringLiteral(" ..."));
+    bool active = false;
+    runOffThread([&] { active = connectAndAuthenticate(*m_session, false); });
+    if (active) {
+        if (m_cb.status)
+            m_cb.status(QStringLiteral("Connected to ") + m_settings.serverName);
+        return true;
+    }
+    if (m_cb.log)
+        m_cb.log(QStringLiteral("Failed to get file list ... process aborted."));
+    m_failed = true;
+    return false;
+}
+
+// Runs on the worker thread.
+bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
+{
+    auto note = [&](const QString& line) {
+        if (!quiet)
+            log(line);
+    };
+    if (!session.connect(m_settings.host, m_settings.port, m_settings.user)) {
+        if (session.socketError() != 0) {
+            note(QStringLiteral("Failed to connect to Sftp server: ") + QStringLiteral("Socket error ")
+                 + QString::number(session.socketError()));
+        } else {
+            note(QStringLiteral("SSH error: ") + session.errorString());
+        }
+        if (!session.errorString().isEmpty() && session.socketError() != 0)
+            note(session.errorString());
+        return false;
+    }
+    touch();
+    note(QStringLiteral("Opening socket connection PORT = ") + QString::number(m_settings.port)
+         + QStringLiteral(" HOST = ") + m_settings.host);
+    note(QStringLiteral("Server key received"));
+    QString fingerprint;
+    switch (session.checkHostKey(&fingerprint)) {
+    case SftpSession::HostKey::Known:
+        break;
+    case SftpSession::HostKey::Unknown: {
+        bool accepted = false;
+        if (m_cb.acceptHostKey) {
+            const QString host = m_settings.port == 22 ? m_settings.host
+                                                       : QStringLiteral("[%1]:%2").arg(m_settings.host).arg(m_settings.port);
+            ask([&] { accepted = m_cb.acceptHostKey(host, fingerprint); });
+        }
+        if (!accepted) {
+            note(QStringLiteral("The host key of %1 (%2) is not known and was not accepted; the connection was "
+                                "refused.")
+                     .arg(m_settings.host, fingerprint));
+            session.disconnect();
+            return false;
+        }
+        if (!session.storeHostKey())
+            note(QStringLiteral("Cannot store the host key: ") + session.errorString());
+        break;
+    }
+    case SftpSession::HostKey::Changed:
+        note(QStringLiteral("WARNING: the host key of %1 has changed (it now offers %2). This may be an attack "
+                            "on the connection, so it was refused. If the server's key was replaced on purpose, "
+                            "remove its line from %3 and connect again.")
+                 .arg(m_settings.host, fingerprint, m_settings.knownHostsFile));
+        session.disconnect();
+        return false;
+    case SftpSession::HostKey::Error:
+        note(QStringLiteral("SSH error: ") + session.errorString());
+        session.disconnect();
+        return false;
+    }
+    SftpSession::Auth auth = SftpSession::Auth::Denied;
+    const int type = m_usePassword ? 4 : m_settings.authType;
+    if (type == 2) {
+        auth = session.authPublicKey();
+    } else if (type == 16) {
+        auth = session.authKeyboard([&](const QString& prompt, bool echo) -> std::optional<QString> {
+            note(QStringLiteral("Passing keyboard authentication string for prompt - ") + prompt);
+            if (!m_settings.password.isEmpty())
+                return m_settings.password;
+            std::optional<QString> answer;
+            if (m_cb.prompt)
+                ask([&] { answer = m_cb.prompt(prompt, echo); });
+            return answer;
+        });
+    } else {
+        auth = session.authPassword(m_settings.password);
+    }
+    touch();
+    if (auth != SftpSession::Auth::Success) {
+        note(authTypeText() + QStringLiteral(" authentication failed."));
+        if (auth == SftpSession::Auth::Error && !session.errorString().isEmpty())
+            note(QStringLiteral("SSH error: ") + session.errorString());
+        session.disconnect();
+        return false;
+    }
+    note(QStringLiteral("Authentication succeeded"));
+    if (!session.openSftp()) {
+        note(QStringLiteral("SSH error: ") + session.errorString());
+        session.disconnect();
+        return false;
+    }
+    touch();
+    return true;
+}
+
+// Runs on the worker thread: the remote folder made absolute.
+QString SftpTransfer::folderPath()
+{
+    QString path = m_session->canonicalize(m_settings.remoteFolder);
+    if (path.isEmpty())
+        path = m_settings.remoteFolder;
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+static QString join(const QString& folder, const QString& name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
+{
+    if (!m_session->isConnected()) {
+        if (m_cb.status)
+            m_cb.status(QStringLiteral("Failed to connect ... "));
+        m_failed = true;
+        return false;
+    }
+    if (!m_session->isActive()) {
+        const QString text = QStringLiteral("Failed to fetch config file from server, SFTP not active.");
+        if (m_cb.status)
+            m_cb.status(text);
+        if (m_cb.log)
+            m_cb.log(text);
+        DisconnectAll();
+        m_failed = true;
+        return false;
+    }
+    workArea.ensureFolders();
+    bool ok = false;
+    const QString target = workArea.downloadFile();
+    runOffThread([&] {
+        const QString path = folderPath();
+        log(QStringLiteral("Opening SFTP directory ") + path);
+        if (!m_session->openDirectory(path)) {
+            log(QStringLiteral("Directory does not exists ... check your parameters and try again."));
+            status(QStringLiteral("Directory ") + path + QStringLiteral(" does not exists!"));
+            return;
+        }
+        log(QStringLiteral("Receiving file list ..."));
+        const std::optional<std::vector<SftpSession::Entry>> entries = m_session->listDirectory();
+        m_session->closeDirectory();
+        touch();
+        if (!entries) {
+            statusAndLog(QStringLiteral("Cannot list the folder ") + path + QStringLiteral(": ")
+                         + m_session->errorString());
+            return;
+        }
+        bool found = false;
+        for (const SftpSession::Entry& e : *entries)
+            found = found || (!e.isDirectory && e.name == QLatin1String("httpd.conf"));
+        if (!found) {
+            status(QStringLiteral("httpd.conf does not exists ... check your parameters and try again."));
+            log(QStringLiteral("Conf file does not exists!"));
+            return;
+        }
+        statusAndLog(QStringLiteral("Downloading config file ... "));
+        log(QStringLiteral("Downloading config file ... ") + QStringLiteral(" to ") + workArea.backupFile());
+        if (!m_session->download(join(path, QStringLiteral("httpd.conf")), target, [this](qint64 done) {
+                touch();
+                if (m_cb.progress)
+                    post([this, done] { m_cb.progress(done, -1); });
+            })) {
+            statusAndLog(QStringLiteral("Error downloading config file: ") + m_session->errorString());
+            return;
+        }
+        ok = true;
+    });
+    if (ok) {
+        if (m_cb.status)
+            m_cb.status(QStringLiteral("Config file successfully downloaded."));
+        if (m_cb.log)
+            m_cb.log(QStringLiteral("Config file successfully downloaded."));
+        QString why;
+        ok = workArea.installFetched(target, &why);
+        const QString text = ok ? QStringLiteral("Successfully copied the config file.") : why;
+        if (m_cb.status)
+            m_cb.status(text);
+        if (m_cb.log)
+            m_cb.log(text);
+    }
+    QFile::remove(target);
+    DisconnectAll();
+    m_failed = m_failed || !ok;
+    return ok;
+}
+
+bool SftpTransfer::UploadViaSftp(const QString& localFile)
+{
+    m_datedName.clear();
+    if (!m_session->isConnected()) {
+        if (m_cb.status)
+            m_cb.status(QStringLiteral("Failed to connect ... "));
+        m_failed = true;
+        return false;
+    }
+    if (!m_session->isActive()) {
+        if (m_cb.status)
+            m_cb.status(QStringLiteral("Error : Failed to initialize SFTP connection"));
+        m_failed = true;
+        return false;
+    }
+    enum class Outcome { Done, NoFolder, RenameFailed, UploadFailed };
+    Outcome outcome = Outcome::Done;
+    QString path, dated, why;
+    const qint64 total = QFileInfo(localFile).size();
+    runOffThread([&] {
+        path = folderPath();
+        log(QStringLiteral("Opening SFTP directory ") + path);
+        if (!m_session->openDirectory(path)) {
+            log(QStringLiteral("Directory does not exists ... check your parameters and try again."));
+            status(QStringLiteral("Directory ") + path + QStringLiteral(" does not exists!"));
+            outcome = Outcome::NoFolder;
+            return;
+        }
+        const QString current = join(path, QStringLiteral("httpd.conf"));
+        // The new file gets the permissions of the one it replaces.
+        unsigned permissions = 0644;
+        if (std::optional<SftpSession::Entry> e = m_session->stat(current); e && e->permissions)
+            permissions = e->permissions & 07777;
+        dated = join(path, ServerWorkArea::datedConfName());
+        if (!m_session->rename(current, dated)) {
+            why = m_session->errorString();
+            outcome = Outcome::RenameFailed;
+            return;
+        }
+        touch();
+        if (!m_session->upload(localFile, current, permissions, [this, total](qint64 done) {
+                touch();
+                if (m_cb.progress)
+                    ask([&] { m_cb.progress(done, total); });
+            })) {
+            why = m_session->errorString();
+            outcome = Outcome::UploadFailed;
+            return;
+        }
+        m_session->closeDirectory();
+    });
+    switch (outcome) {
+    case Outcome::Done:
+        m_datedName = QFileInfo(dated).fileName();
+        if (m_cb.log)
+            m_cb.log(QStringLiteral("Successfully synchronized."));
+        if (m_cb.status)
+            m_cb.status(QStringLiteral("Successfully synchronized"));
+        DisconnectAll();
+        return true;
+    case Outcome::NoFolder:
+        break;
+    case Outcome::RenameFailed: {
+        const QString text = QStringLiteral("The server's httpd.conf could not be renamed to %1 (%2); nothing was "
+                                            "uploaded and the server keeps its file.")
+                                 .arg(QFileInfo(dated).fileName(), why);
+        if (m_cb.status)
+            m_cb.status(text);
+        if (m_cb.log)
+            m_cb.log(text);
+        break;
+    }
+    case Outcome::UploadFailed: {
+        if (m_cb.log)
+            m_cb.log(QStringLiteral("Upload failed: ") + why);
+        const bool restored = restoreAfterFailedUpload(path, dated);
+        const QString text =
+            restored ? QStringLiteral("File Upload Error: %1. The server's previous httpd.conf was put back in "
+                                      "place.")
+                           .arg(why)
+                     : QStringLiteral("File Upload Error: %1. The server's previous httpd.conf could not be put "
+                                      "back; it is kept on the server as %2.")
+                           .arg(why, dated);
+        if (m_cb.status)
+            m_cb.status(text);
+        if (m_cb.log)
+            m_cb.log(text);
+        break;
+    }
+    }
+    DisconnectAll();
+    m_failed = true;
+    return false;
+}
+
+bool SftpTransfer::restoreAfterFailedUpload(const QString& folder, const QString& dated)
+{
+    const QString current = join(folder, QStringLiteral("httpd.conf"));
+    bool restored = false;
+    runOffThread([&] {
+        auto putBack = [&](SftpSession& s) {
+            s.remove(current); // a partial file may or may not be there
+            return s.rename(dated, current);
+        };
+        if (m_session->isConnected() && !m_session->wasInterrupted() && putBack(*m_session)) {
+            restored = true;
+            return;
+        }
+        // The connection is gone: a fresh one, quietly.
+        log(QStringLiteral("Reconnecting to put the previous httpd.conf back ..."));
+        SftpSession again;
+        again.setTimeout(m_settings.timeoutSeconds);
+        again.setKnownHostsFile(m_settings.knownHostsFile);
+        if (m_settings.authType == 2 && !m_usePassword)
+            again.loadPrivateKey(m_settings.keyFile, m_passphrase);
+        touch();
+        m_current = &again;
+        if (connectAndAuthenticate(again, true))
+            restored = putBack(again);
+        again.disconnect();
+        m_current = m_session.get();
+    });
+    return restored;
+}
+
+void SftpTransfer::DisconnectAll()
+{
+    if (m_cb.log)
+        m_cb.log(QStringLiteral("Disconnecting"));
+    if (m_session->isConnected() || m_session->isActive())
+        runOffThread([this] { m_session->disconnect(); });
+}
+
+} // namespace corvane

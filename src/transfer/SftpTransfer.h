@@ -1,0 +1,88 @@
+#pragma once
+// Fetching and sending httpd.conf over SFTP, step by step with the log and
+// status texts the connecting page shows. The libssh calls block, so each
+// step runs on a worker thread while the calling thread keeps its events
+// running (the window stays responsive); questions to the user (an unknown
+// host key, a keyboard-interactive prompt) come back to the calling thread.
+// A step that sees no progress for the timeout is cut off.
+#include "transfer/SftpSession.h"
+#include "transfer/TransferCallbacks.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace corvane {
+
+class ServerWorkArea;
+
+class SftpTransfer
+{
+public:
+    struct Settings
+    {
+        QString serverName;
+        QString host;
+        int port = 22;
+        QString user;
+        QString password;
+        int authType = 16; // 2 public key, 4 password, 16 keyboard
+        QString keyFile;
+        QString remoteFolder;
+        QString knownHostsFile;
+        int timeoutSeconds = 30;
+    };
+
+    SftpTransfer(Settings settings, TransferCallbacks callbacks);
+    ~SftpTransfer();
+
+    // User name, authentication method and its secrets, connect, host key,
+    // authenticate, start SFTP. True when the session is active.
+    bool ConnectSftp();
+    // Lists the remote folder and fetches its httpd.conf into the work area
+    // (older fetches rotated to httpdN.conf). False on any failure.
+    bool DownloadViaSftp(const ServerWorkArea& workArea);
+    // Renames the server's httpd.conf to its dated name and uploads
+    // `localFile` as httpd.conf. When the upload fails after the rename, the
+    // dated file is put back (reconnecting if the connection was lost).
+    bool UploadViaSftp(const QString& localFile);
+    void DisconnectAll();
+
+    bool failed() const { return m_failed; }
+    // The dated name the server's previous file got in the last upload.
+    const QString& datedName() const { return m_datedName; }
+    // For tests and the watchdog: cut the connection now.
+    void interrupt() { m_session->interrupt(); }
+
+private:
+    void runOffThread(const std::function<void()>& work);
+    void post(std::function<void()> fn);
+    void ask(const std::function<void()>& fn);
+    void touch();
+    void status(const QString& text);
+    void log(const QString& line);
+    void statusAndLog(const QString& text);
+    bool connectAndAuthenticate(SftpSession& session, bool quiet);
+    bool restoreAfterFailedUpload(const QString& folder, const QString& dated);
+    QString authTypeText() const;
+    QString folderPath();
+
+    Settings m_settings;
+    TransferCallbacks m_cb;
+    std::unique_ptr<SftpSession> m_session;
+    std::unique_ptr<QObject> m_context; // lives on the calling thread
+    bool m_failed = false;
+    bool m_usePassword = false; // public key file could not be loaded
+    QString m_datedName;
+    QString m_passphrase; // the one that opened the key file
+    std::atomic<qint64> m_lastActivity{0};
+    std::atomic<bool> m_asking{false};
+    std::atomic<SftpSession*> m_current{nullptr}; // the session the watchdog cuts
+    QElapsedTimer m_clock;
+};
+
+} // namespace corvane

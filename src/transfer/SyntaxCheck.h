@@ -1,0 +1,53 @@
+#pragma once
+// Checks a server's working copy with a real Apache before it is sent:
+// "<checker>" -f "<working copy>" -t, and the upload goes ahead without a
+// question only when the output says "Syntax OK".
+//
+// The checker for a version: ApacheServer/<major.minor>/ under the
+// application folder (for 2.x also ApacheServer/2.0/) holding an executable
+// httpd or apache2; otherwise apache2 or httpd on the PATH or in /usr/sbin.
+// Versions below 1.3 are not checked.
+#include "registry/AppFolder.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace corvane {
+
+class DOSOutputs;
+
+class SyntaxCheck
+{
+public:
+    explicit SyntaxCheck(AppFolder folder);
+
+    // False for versions whose first three characters read as a number below
+    // 1.3 (or not as a number at all).
+    static bool isSupportedVersion(const QString& version);
+    // "Syntax checking not supported with current Apache Server " + version.
+    static QString notSupportedText(const QString& version);
+    // The executable for a version; "" when there is none.
+    QString checkerFor(const QString& version) const;
+    static QString commandLine(const QString& checker, const QString& configPath);
+    // The environment the checker runs in: Debian's envvars for an apache2
+    // outside the application folder, the process's own otherwise.
+    QProcessEnvironment environmentFor(const QString& checker) const;
+    static bool syntaxOk(const QString& outputs) { return outputs.contains(QLatin1String("Syntax OK")); }
+
+    // Checks the server's working copy: the text shown on the page (the
+    // checker's output, the not-supported text or "File or command not
+    // found") arrives through `runner`'s ReceiveOutputs and is returned.
+    QString run(const QString& serverName, DOSOutputs& runner) const;
+
+    // For tests: where the PATH search looks, and the envvars file.
+    void setSearchPath(const QStringList& dirs) { m_searchPath = dirs; }
+    void setEnvvarsPath(const QString& path) { m_envvars = path; }
+
+private:
+    AppFolder m_folder;
+    QStringList m_searchPath;
+    QString m_envvars;
+};
+
+} // namespace corvane

@@ -1,0 +1,37 @@
+#pragma once
+// How a transfer talks to whoever shows it: the connecting page of a wizard or
+// the command-line tool. Every member may be left empty. They are always
+// called on the thread that started the transfer, also when the work itself
+// runs on a worker thread (SFTP), so a dialog can update its widgets directly.
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace corvane {
+
+struct TransferCallbacks
+{
+    // The status line (lblConnStatus).
+    std::function<void(const QString& text)> status;
+    // The SFTP log list (Log): add a line, clear it, show or hide it.
+    std::function<void(const QString& line)> log;
+    std::function<void()> clearLog;
+    std::function<void(bool visible)> showLog;
+    // The page's buttons: Back (retry from the previous page) and Next/Finish.
+    std::function<void(bool enabled, bool visible)> back;
+    std::function<void(bool enabled)> next;
+
+    // An SSH server offers a key that the known-hosts file does not hold yet.
+    // True stores it and goes on; false refuses the connection.
+    std::function<bool(const QString& host, const QString& fingerprint)> acceptHostKey;
+    // A keyboard-interactive question of the server (the prompt dialog).
+    // No value cancels the authentication.
+    std::function<std::optional<QString>(const QString& prompt, bool echo)> prompt;
+    // The pass phrase of an encrypted private key file. No value gives up.
+    std::function<std::optional<QString>(const QString& keyFile)> passphrase;
+    // Bytes of the current file moved so far, and the file's size (-1 unknown).
+    std::function<void(qint64 done, qint64 total)> progress;
+};
+
+} // namespace corvane

@@ -1,0 +1,45 @@
+#pragma once
+// The state the connection wizard, the upload wizard, the server commands and
+// the connecting page share while one of them runs. The wizard that owns it
+// hands it to its pages; nothing here is global.
+#include <QString>
+
+#include <cstdint>
+
+namespace corvane {
+
+struct TransferState
+{
+    QString WizardServerName;
+    QString WizardApacheVersion;
+    QString WizardOsType; // "Windows" marks a Windows host
+    bool WizardIsRemote = false;
+    bool WizardIsSftp = false;
+    std::int16_t WizardSftpAuthType = 0; // 2 public key, 4 password, 16 keyboard
+    QString WizardRemoteHost;
+    QString WizardUserName;
+    QString WizardPassword; // plain text while the wizard runs
+    QString WizardPort = QStringLiteral("22");
+    QString WizardRemoteFolder;
+    QString WizardLocalConf;
+    QString WizardKeyFile;
+
+    QString SyncServerName; // server whose work copy is uploaded
+    bool UploadMode = false;
+    bool GetConfigMode = false;
+    bool TransferFailed = false;
+    QString IniPath;
+
+    // What Finish does on the connecting page after a transfer: everything
+    // back to its starting values.
+    void reset() { *this = TransferState(); }
+};
+
+// Authentication types of an SFTP server's SFTP_AUTHTYPE.
+enum SftpAuthType : std::int16_t {
+    kSftpAuthPublicKey = 2,
+    kSftpAuthPassword = 4,
+    kSftpAuthKeyboard = 16,
+};
+
+} // namespace corvane

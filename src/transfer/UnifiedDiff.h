@@ -1,0 +1,38 @@
+#pragma once
+// A unified diff of two texts, line by line (Myers' algorithm), as shown
+// before an upload: what the working copy changes against the file as last
+// fetched. Line ends do not count: a file fetched with LF and rewritten with
+// CR LF shows only the lines that really changed.
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace corvane {
+
+class UnifiedDiff
+{
+public:
+    enum class Op { Equal, Delete, Insert };
+    struct Edit
+    {
+        Op op;
+        int oldLine; // 0-based index in the old text (Equal, Delete)
+        int newLine; // 0-based index in the new text (Equal, Insert)
+    };
+
+    // The edit script that turns `oldLines` into `newLines`, shortest first.
+    static std::vector<Edit> diffLines(const std::vector<QByteArray>& oldLines,
+                                       const std::vector<QByteArray>& newLines);
+    // Splits at LF and drops one CR before it; a last line without a line end counts.
+    static std::vector<QByteArray> splitLines(const QByteArray& text);
+    // "--- oldName", "+++ newName" and the hunks with `context` lines around
+    // each change; "" when the texts have the same lines.
+    static QByteArray diff(const QByteArray& oldText, const QByteArray& newText, const QString& oldName,
+                           const QString& newName, int context = 3);
+    // The same for two files; a missing file counts as empty.
+    static QByteArray diffFiles(const QString& oldPath, const QString& newPath, const QString& oldName,
+                                const QString& newName, int context = 3);
+};
+
+} // namespace corvane

@@ -1,0 +1,133 @@
+#include "transfer/gui/ConnectingPage.h"
+
+#include "host/MessageBox.h"
+#include "transfer/ConfigTransfer.h"
+#include "transfer/gui/PromptDialog.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QListWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWizard>
+
+namespace corvane {
+
+ConnectingPage::ConnectingPage(AppFolder folder, TransferState& state, QWidget* parent)
+    : QWizardPage(parent), m_folder(std::move(folder)), m_state(state)
+{
+    setObjectName(QStringLiteral("frmConnecting"));
+    setTitle(ConfigTransfer::titleText());
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setWordWrap(true);
+    lblConnStatus = new QLabel(this);
+    lblConnStatus->setObjectName(QStringLiteral("lblConnStatus"));
+    lblConnStatus->setWordWrap(true);
+    lblConnStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblLog = new QLabel(QStringLiteral("Log"), this);
+    lblLog->setObjectName(QStringLiteral("lblLog"));
+    Log = new QListWidget(this);
+    Log->setObjectName(QStringLiteral("Log"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label2);
+    layout->addWidget(lblConnStatus);
+    layout->addWidget(lblLog);
+    layout->addWidget(Log, 1);
+    lblLog->hide();
+    Log->hide();
+}
+
+ConnectingPage::~ConnectingPage() = default;
+
+void ConnectingPage::initializePage()
+{
+    Label2->setText(ConfigTransfer::explanationText(m_state));
+    lblConnStatus->clear();
+    m_finished = false;
+    m_saved = false;
+    // The transfer runs once per arrival on the page, after the page is shown.
+    if (m_activations++ == 0)
+        QTimer::singleShot(0, this, &ConnectingPage::startTransfer);
+}
+
+void ConnectingPage::startTransfer()
+{
+    TransferCallbacks cb;
+    cb.status = [this](const QString& t) { lblConnStatus->setText(t); };
+    cb.log = [this](const QString& t) {
+        Log->addItem(t);
+        Log->scrollToBottom();
+    };
+    cb.clearLog = [this] { Log->clear(); };
+    cb.showLog = [this](bool visible) {
+        lblLog->setVisible(visible);
+        Log->setVisible(visible);
+    };
+    cb.back = [this](bool enabled, bool visible) {
+        m_backEnabled = enabled;
+        m_backVisible = visible;
+        if (QWizard* w = wizard()) {
+            w->button(QWizard::BackButton)->setEnabled(enabled && !m_busy);
+            w->button(QWizard::BackButton)->setVisible(visible);
+        }
+    };
+    cb.next = [this](bool) { emit completeChanged(); };
+    cb.acceptHostKey = [this](const QString& host, const QString& fingerprint) {
+        const QString text = QStringLiteral("The server %1 is not known yet. Its host key has the fingerprint\n\n%2\n\n"
+                                            "Check it with the server's administrator. Do you trust this key and "
+                                            "want to connect?")
+                                 .arg(host, fingerprint);
+        return MessageBox::question(this, text) == QMessageBox::Yes;
+    };
+    cb.prompt = [this](const QString& prompt, bool echo) { return PromptDialog::ask(this, prompt, echo); };
+    cb.passphrase = [this](const QString& keyFile) {
+        return PromptDialog::ask(this, QStringLiteral("Pass phrase of the key file %1:").arg(keyFile), false);
+    };
+    m_transfer = std::make_unique<ConfigTransfer>(m_folder, m_state, cb);
+    m_busy = true;
+    if (QWizard* w = wizard())
+        w->button(QWizard::CancelButton)->setEnabled(false);
+    emit completeChanged();
+    m_transfer->StartTransfer();
+    m_busy = false;
+    m_finished = true;
+    emit completeChanged();
+    // The wizard resets its buttons on completeChanged; the transfer's word on Back stands.
+    if (QWizard* w = wizard()) {
+        w->button(QWizard::CancelButton)->setEnabled(true);
+        w->button(QWizard::BackButton)->setEnabled(m_backEnabled);
+        w->button(QWizard::BackButton)->setVisible(m_backVisible);
+    }
+    emit transferFinished(m_state.TransferFailed);
+}
+
+bool ConnectingPage::isComplete() const
+{
+    return m_finished && !m_busy;
+}
+
+void ConnectingPage::cleanupPage()
+{
+    // Back: try again from the previous page.
+    m_activations = 0;
+    if (m_transfer)
+        m_transfer->Back();
+    m_state.TransferFailed = false;
+    m_transfer.reset();
+}
+
+bool ConnectingPage::validatePage()
+{
+    if (!m_finished)
+        return false;
+    const QString name = m_state.WizardServerName.trimmed();
+    if (m_transfer)
+        m_saved = m_transfer->Finish();
+    if (m_saved)
+        m_savedServer = name;
+    m_activations = 0;
+    return true;
+}
+
+} // namespace corvane

@@ -1,0 +1,72 @@
+#include "transfer/gui/LocalPage.h"
+
+#include "host/FileDialog.h"
+#include "host/MessageBox.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+LocalPage::LocalPage(TransferState& state, QWidget* parent) : QWizardPage(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmLocal"));
+    setTitle(QStringLiteral("Config File On Local Machine"));
+    setSubTitle(QStringLiteral("Config file on local machine determine the path where config file to be administered "
+                               "is present."));
+    txtFilename = new QLineEdit(this);
+    txtFilename->setObjectName(QStringLiteral("txtFilename"));
+    cmdBrowse = new QPushButton(QStringLiteral("Browse..."), this);
+    cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(txtFilename, 1);
+    row->addWidget(cmdBrowse);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Path of httpd.conf:"), this));
+    layout->addLayout(row);
+    layout->addStretch();
+    connect(txtFilename, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
+    connect(cmdBrowse, &QPushButton::clicked, this, [this] {
+        const QString chosen = FileDialog::getOpenFileName(this, QStringLiteral("Select httpd.conf"), QString(),
+                                                           QStringLiteral("Apache configuration (*.conf);;All files (*)"));
+        if (!chosen.isEmpty())
+            txtFilename->setText(chosen);
+    });
+}
+
+void LocalPage::initializePage()
+{
+    txtFilename->setText(m_state.WizardLocalConf);
+}
+
+void LocalPage::cleanupPage()
+{
+    m_state.WizardLocalConf = txtFilename->text().trimmed();
+}
+
+bool LocalPage::isComplete() const
+{
+    const QString path = txtFilename->text().trimmed();
+    return !path.isEmpty() && path.contains(QLatin1String("httpd.conf"));
+}
+
+bool LocalPage::validatePage()
+{
+    const QString path = txtFilename->text().trimmed();
+    if (!QFileInfo(path).isFile()) {
+        MessageBox::critical(this, QStringLiteral("File Not Found! Please verify the path you entered."));
+        return false;
+    }
+    m_state.WizardLocalConf = QFileInfo(path).absoluteFilePath();
+    // A local server has no remote connection, whatever was typed before.
+    m_state.WizardRemoteHost.clear();
+    m_state.WizardIsSftp = false;
+    m_state.WizardIsRemote = false;
+    return true;
+}
+
+} // namespace corvane

@@ -1,0 +1,29 @@
+#pragma once
+// frmLocal: the path of an httpd.conf on this machine.
+#include "transfer/TransferState.h"
+
+#include <QWizardPage>
+
+class QLineEdit;
+class QPushButton;
+
+namespace corvane {
+
+class LocalPage : public QWizardPage
+{
+    Q_OBJECT
+public:
+    explicit LocalPage(TransferState& state, QWidget* parent = nullptr);
+
+    void initializePage() override;
+    void cleanupPage() override;
+    bool isComplete() const override;
+    bool validatePage() override;
+
+private:
+    TransferState& m_state;
+    QLineEdit* txtFilename;
+    QPushButton* cmdBrowse;
+};
+
+} // namespace corvane

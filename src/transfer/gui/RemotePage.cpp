@@ -1,0 +1,216 @@
+#include "transfer/gui/RemotePage.h"
+
+#include "host/FileDialog.h"
+#include "host/MessageBox.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+namespace {
+
+template <typename W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+} // namespace
+
+RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmRemote"));
+    setTitle(QStringLiteral("FTP Server Properties"));
+    setSubTitle(QStringLiteral("FTP Server Properties determine the connection parameters and config file location of "
+                               "the remote host."));
+    txtRemoteHost = named(new QLineEdit(this), "txtRemoteHost");
+    txtPort = named(new QLineEdit(this), "txtPort");
+    txtUsername = named(new QLineEdit(this), "txtUsername");
+    txtPassword = named(new QLineEdit(this), "txtPassword");
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtFolder = named(new QLineEdit(this), "txtFolder");
+    chkSFTP = named(new QCheckBox(QStringLiteral("Secure Authentication"), this), "chkSFTP");
+    optAuthType_Keyboard = named(new QRadioButton(QStringLiteral("SFTP - SSH2"), this), "optAuthType_Keyboard");
+    optAuthType_PublicKey = named(new QRadioButton(QStringLiteral("Public Key"), this), "optAuthType_PublicKey");
+    optAuthType_PASSWORD = named(new QRadioButton(QStringLiteral("Password"), this), "optAuthType_PASSWORD");
+    txtPrivateKeyFile = named(new QLineEdit(this), "txtPrivateKeyFile");
+    btnOpenFile = named(new QPushButton(QStringLiteral("Select key file..."), this), "btnOpenFile");
+
+    auto* intro = new QLabel(QStringLiteral("Specify the FTP/SFTP server host name, port, user name, password and "
+                                            "remote directory path where the httpd.conf file is located:"),
+                             this);
+    intro->setWordWrap(true);
+    lblPassword = new QLabel(QStringLiteral("Password :"), this);
+    lblPrivateKeyFile = new QLabel(QStringLiteral("Private key file:"), this);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Remote Host :"), txtRemoteHost);
+    form->addRow(QStringLiteral("Port Number :"), txtPort);
+    form->addRow(QStringLiteral("User Name :"), txtUsername);
+    form->addRow(lblPassword, txtPassword);
+    form->addRow(QStringLiteral("Remote Directory:"), txtFolder);
+    auto* auth = new QHBoxLayout;
+    auth->addWidget(optAuthType_Keyboard);
+    auth->addWidget(optAuthType_PublicKey);
+    auth->addWidget(optAuthType_PASSWORD);
+    auto* key = new QHBoxLayout;
+    key->addWidget(txtPrivateKeyFile, 1);
+    key->addWidget(btnOpenFile);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addLayout(form);
+    layout->addWidget(chkSFTP);
+    layout->addLayout(auth);
+    layout->addWidget(lblPrivateKeyFile);
+    layout->addLayout(key);
+    layout->addStretch();
+
+    for (QLineEdit* e : {txtRemoteHost, txtPort, txtUsername, txtFolder})
+        connect(e, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
+    connect(chkSFTP, &QCheckBox::toggled, this, &RemotePage::sftpToggled);
+    for (QRadioButton* r : {optAuthType_Keyboard, optAuthType_PublicKey, optAuthType_PASSWORD})
+        connect(r, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                authChosen();
+        });
+    connect(txtUsername, &QLineEdit::editingFinished, this, &RemotePage::userNameLeft);
+    connect(btnOpenFile, &QPushButton::clicked, this, [this] {
+        const QString chosen = FileDialog::getOpenFileName(this, QStringLiteral("Select private key file"));
+        if (!chosen.isEmpty())
+            txtPrivateKeyFile->setText(chosen);
+    });
+}
+
+void RemotePage::initializePage()
+{
+    if (m_state.WizardPort.trimmed().isEmpty())
+        m_state.WizardPort = QStringLiteral("22");
+    if (m_state.WizardRemoteFolder.trimmed().isEmpty())
+        m_state.WizardRemoteFolder = QStringLiteral("/");
+    if (!m_state.WizardRemoteHost.isEmpty()) {
+        // Back on this page: what was typed before.
+        txtRemoteHost->setText(m_state.WizardRemoteHost);
+        txtUsername->setText(m_state.WizardUserName);
+        txtPassword->setText(m_state.WizardPassword);
+        chkSFTP->setChecked(m_state.WizardIsSftp);
+        switch (m_state.WizardSftpAuthType) {
+        case kSftpAuthPassword:
+            optAuthType_PASSWORD->setChecked(true);
+            break;
+        case kSftpAuthPublicKey:
+            optAuthType_PublicKey->setChecked(true);
+            txtPrivateKeyFile->setText(m_state.WizardKeyFile);
+            break;
+        default:
+            optAuthType_Keyboard->setChecked(true);
+        }
+    } else {
+        m_state.WizardIsSftp = true;
+        chkSFTP->setChecked(true);
+        optAuthType_Keyboard->setChecked(true);
+    }
+    txtPort->setText(m_state.WizardPort);
+    txtFolder->setText(m_state.WizardRemoteFolder);
+    sftpToggled(chkSFTP->isChecked());
+}
+
+void RemotePage::sftpToggled(bool on)
+{
+    m_state.WizardIsSftp = on;
+    for (QWidget* w : std::initializer_list<QWidget*>{optAuthType_Keyboard, optAuthType_PublicKey, optAuthType_PASSWORD,
+                                                      btnOpenFile, txtPrivateKeyFile, lblPrivateKeyFile})
+        w->setEnabled(on);
+    // The usual port of the protocol, unless another one was typed.
+    if (on && txtPort->text().trimmed() == QLatin1String("21"))
+        txtPort->setText(QStringLiteral("22"));
+    if (!on && txtPort->text().trimmed() == QLatin1String("22"))
+        txtPort->setText(QStringLiteral("21"));
+    if (on) {
+        authChosen();
+    } else {
+        txtPassword->setEnabled(true);
+        lblPassword->setEnabled(true);
+    }
+}
+
+void RemotePage::authChosen()
+{
+    if (!chkSFTP->isChecked())
+        return;
+    const bool key = optAuthType_PublicKey->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{btnOpenFile, txtPrivateKeyFile, lblPrivateKeyFile})
+        w->setEnabled(key);
+    txtPassword->setEnabled(true);
+    lblPassword->setEnabled(true);
+}
+
+void RemotePage::userNameLeft()
+{
+    const QString folder = txtFolder->text().trimmed();
+    if (m_state.WizardOsType != QLatin1String("Windows")
+        && (folder == QLatin1String("/") || folder == QLatin1String("/usr/home/")))
+        txtFolder->setText(QStringLiteral("/usr/home/") + txtUsername->text().trimmed());
+}
+
+bool RemotePage::isComplete() const
+{
+    for (const QLineEdit* e : {txtRemoteHost, txtPort, txtUsername, txtFolder})
+        if (e->text().trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+std::int16_t RemotePage::GetAuthentificationType() const
+{
+    if (optAuthType_PublicKey->isChecked())
+        return kSftpAuthPublicKey;
+    if (optAuthType_PASSWORD->isChecked())
+        return kSftpAuthPassword;
+    return kSftpAuthKeyboard;
+}
+
+void RemotePage::storeFields()
+{
+    m_state.WizardRemoteHost = txtRemoteHost->text().trimmed();
+    m_state.WizardUserName = txtUsername->text().trimmed();
+    m_state.WizardPassword = txtPassword->text();
+    m_state.WizardPort = txtPort->text().trimmed();
+    QString folder = txtFolder->text().trimmed();
+    // A path to the file itself is taken as its folder.
+    if (folder.contains(QLatin1String(".conf"), Qt::CaseInsensitive))
+        folder = QFileInfo(folder).path();
+    m_state.WizardRemoteFolder = folder;
+    m_state.WizardIsSftp = chkSFTP->isChecked();
+    if (m_state.WizardIsSftp) {
+        m_state.WizardSftpAuthType = GetAuthentificationType();
+        m_state.WizardKeyFile = txtPrivateKeyFile->text().trimmed();
+    }
+}
+
+void RemotePage::cleanupPage()
+{
+    storeFields();
+}
+
+bool RemotePage::validatePage()
+{
+    storeFields();
+    if (m_state.WizardIsSftp && m_state.WizardSftpAuthType == kSftpAuthPublicKey && m_state.WizardKeyFile.isEmpty()) {
+        MessageBox::information(this, QStringLiteral("Please select a valid key file."));
+        btnOpenFile->click();
+        return false;
+    }
+    m_state.WizardIsRemote = true;
+    m_state.WizardLocalConf.clear();
+    return true;
+}
+
+} // namespace corvane

@@ -1,0 +1,52 @@
+#pragma once
+// frmRemote: host, port, user, password and folder of an FTP or SFTP server,
+// and for SFTP the authentication method and private key file.
+#include "transfer/TransferState.h"
+
+#include <QWizardPage>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace corvane {
+
+class RemotePage : public QWizardPage
+{
+    Q_OBJECT
+public:
+    explicit RemotePage(TransferState& state, QWidget* parent = nullptr);
+
+    void initializePage() override;
+    void cleanupPage() override; // Back keeps what was typed
+    bool isComplete() const override;
+    bool validatePage() override;
+
+    // 2 public key, 4 password, 16 keyboard.
+    std::int16_t GetAuthentificationType() const;
+
+private:
+    void storeFields();
+    void sftpToggled(bool on);
+    void authChosen();
+    void userNameLeft();
+
+    TransferState& m_state;
+    QLineEdit* txtRemoteHost;
+    QLineEdit* txtPort;
+    QLineEdit* txtUsername;
+    QLineEdit* txtPassword;
+    QLabel* lblPassword;
+    QLineEdit* txtFolder;
+    QCheckBox* chkSFTP;
+    QRadioButton* optAuthType_Keyboard;
+    QRadioButton* optAuthType_PublicKey;
+    QRadioButton* optAuthType_PASSWORD;
+    QLabel* lblPrivateKeyFile;
+    QLineEdit* txtPrivateKeyFile;
+    QPushButton* btnOpenFile;
+};
+
+} // namespace corvane

@@ -1,0 +1,67 @@
+#include "transfer/gui/TransferDialogs.h"
+
+#include "transfer/gui/TransferWizard.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+QString TransferDialogs::connectServer(const AppFolder& folder, QWidget* parent)
+{
+    TransferWizard wizard(TransferWizard::Connection, folder, QString(), parent);
+    wizard.exec();
+    return wizard.addedServer().trimmed();
+}
+
+void TransferDialogs::getConfig(const AppFolder& folder, const QString& server, QWidget* parent)
+{
+    TransferWizard wizard(TransferWizard::GetConfig, folder, server, parent);
+    wizard.exec();
+}
+
+void TransferDialogs::synchronize(const AppFolder& folder, const QString& server, QWidget* parent)
+{
+    TransferWizard wizard(TransferWizard::Upload, folder, server, parent);
+    wizard.exec();
+}
+
+QString TransferDialogs::offerFirstConnection(const AppFolder& folder, QWidget* parent)
+{
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("FrmDialogWindow"));
+    dialog.setWindowTitle(QStringLiteral("Add Connection"));
+    auto* image = new QLabel(&dialog);
+    image->setPixmap(dialog.style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
+    auto* message = new QLabel(QStringLiteral("Currently there are no configured active apache servers. Do you wish "
+                                              "to create a new connection?"),
+                               &dialog);
+    message->setWordWrap(true);
+    auto* cmdOk = new QPushButton(QStringLiteral("OK"), &dialog);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    auto* cmdClose = new QPushButton(QStringLiteral("Close"), &dialog);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    QObject::connect(cmdOk, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cmdClose, &QPushButton::clicked, &dialog, &QDialog::reject);
+    auto* top = new QHBoxLayout;
+    top->addWidget(image, 0, Qt::AlignTop);
+    top->addWidget(message, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    // Tests run without windows: nothing is offered there.
+    if (QStandardPaths::isTestModeEnabled() || dialog.exec() != QDialog::Accepted)
+        return QString();
+    return connectServer(folder, parent);
+}
+
+} // namespace corvane

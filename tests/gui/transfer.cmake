@@ -1,0 +1,3 @@
+# Transfer wizards driven through their real pages, offscreen.
+corvane_add_test(tst_transferwizard SOURCES ${CMAKE_CURRENT_LIST_DIR}/transfer/tst_transferwizard.cpp
+                 LIBS corvane_transfer_gui corvane_testsupport LABELS gui transfer TIMEOUT 180)

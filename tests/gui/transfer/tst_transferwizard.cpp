@@ -1,0 +1,349 @@
+// The connection wizard and the upload wizard driven through their real
+// pages (offscreen), against a local server folder, a real sshd and the
+// installed apache2; message boxes and prompts answered through their hooks.
+#include "SshdServer.h"
+
+#include "host/FileDialog.h"
+#include "host/MessageBox.h"
+#include "registry/IniFile.h"
+#include "transfer/gui/ConnectingPage.h"
+#include "transfer/gui/PromptDialog.h"
+#include "transfer/gui/TransferWizard.h"
+#include "transfer/gui/WelcomePage.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace corvane;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray config(const QString& dir, const QByteArray& name)
+{
+    return "ServerRoot \"/etc/apache2\"\n"
+           "Include /etc/apache2/mods-enabled/*.load\n"
+           "Include /etc/apache2/mods-enabled/*.conf\n"
+           "PidFile " + dir.toUtf8() + "/httpd.pid\n"
+           "ErrorLog " + dir.toUtf8() + "/error.log\n"
+           "Listen 127.0.0.1:18082\n"
+           "ServerName " + name + "\n"
+           "DocumentRoot " + dir.toUtf8() + "\n";
+}
+
+// With CORVANE_SCREENSHOT_DIR set, each page is saved as a picture to look at.
+void snapshot(QWidget& w, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("CORVANE_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        w.grab().save(dir + "/" + name + ".png");
+}
+
+template <typename T>
+T* child(QWidget& w, const char* name)
+{
+    T* c = w.findChild<T*>(QLatin1String(name));
+    if (!c)
+        qWarning("no widget %s", name);
+    return c;
+}
+
+QAbstractButton* nextButton(QWizard& w)
+{
+    return w.button(w.currentId() == TransferWizard::Connecting ? QWizard::FinishButton : QWizard::NextButton);
+}
+
+// Fills the server properties page.
+void fillConnectPage(TransferWizard& w, const QString& name, const QString& os, bool remote)
+{
+    child<QLineEdit>(w, "txtServer")->setText(name);
+    child<QComboBox>(w, "txtVersion")->setCurrentText("2.4.62");
+    child<QComboBox>(w, "CmbOS")->setCurrentText(os);
+    child<QRadioButton>(w, remote ? "optRemote" : "optLocal")->click();
+}
+
+} // namespace
+
+class TestTransferWizard : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init()
+    {
+        MessageBox::clearNextAnswers();
+        MessageBox::resetRecord();
+        m_app = std::make_unique<QTemporaryDir>();
+        m_server = std::make_unique<QTemporaryDir>();
+    }
+
+    void addLocalServer();
+    void connectPageRefusals_data();
+    void connectPageRefusals();
+    void remotePageRules();
+    void addSftpServerWithPrompts();
+    void failedConnectionRegistersNothing();
+    void uploadWizard_data();
+    void uploadWizard();
+
+private:
+    QString addLocal(const QByteArray& content);
+    std::unique_ptr<QTemporaryDir> m_app;
+    std::unique_ptr<QTemporaryDir> m_server;
+};
+
+QString TestTransferWizard::addLocal(const QByteArray& content)
+{
+    const QString conf = m_server->filePath("httpd.conf");
+    if (!writeFile(conf, content))
+        return QString();
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click(); // welcome
+    fillConnectPage(w, "web", "Linux / Unix", false);
+    nextButton(w)->click();
+    child<QLineEdit>(w, "txtFilename")->setText(conf);
+    nextButton(w)->click();
+    if (!QTest::qWaitFor([&] { return w.connectingPage()->finished(); }, 20000))
+        return QString();
+    nextButton(w)->click(); // Finish
+    return w.addedServer();
+}
+
+void TestTransferWizard::addLocalServer()
+{
+    const QString conf = m_server->filePath("httpd.conf");
+    QVERIFY(writeFile(conf, config(m_server->path(), "www.example.test")));
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    QCOMPARE(child<QLabel>(w, "lblCaption")->text(), QStringLiteral("Welcome to Corvane connection wizard"));
+    QVERIFY(!child<QPlainTextEdit>(w, "txtOutputs")->isVisible());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Connect));
+    QVERIFY(!nextButton(w)->isEnabled());
+    fillConnectPage(w, " web ", "Linux / Unix", false);
+    QVERIFY(nextButton(w)->isEnabled());
+    snapshot(w, "wizard-connect");
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Local));
+    // A path that does not name httpd.conf keeps Next disabled.
+    child<QLineEdit>(w, "txtFilename")->setText(m_server->filePath("apache2.conf"));
+    QVERIFY(!nextButton(w)->isEnabled());
+    FileDialog::setNextFileName(conf);
+    child<QAbstractButton>(w, "cmdBrowse")->click();
+    QCOMPARE(child<QLineEdit>(w, "txtFilename")->text(), conf);
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Connecting));
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("Connection To Server web established."));
+    snapshot(w, "wizard-connecting");
+    QVERIFY(!w.button(QWizard::BackButton)->isVisible()); // nothing to retry
+    QVERIFY(w.button(QWizard::FinishButton)->isEnabled());
+    QVERIFY(!IniFile(m_app->filePath("Corvane.ini")).hasSection("web")); // only Finish registers
+    nextButton(w)->click();
+    QCOMPARE(w.addedServer(), QStringLiteral("web"));
+    QCOMPARE(QString::fromStdString(IniFile(m_app->filePath("Corvane.ini")).readValue("web", "LOCAL_CONF")), conf);
+    QCOMPARE(readFile(m_app->filePath("web/WorkArea/httpd.conf")), readFile(conf));
+}
+
+void TestTransferWizard::connectPageRefusals_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Sample") << "Sample" << "Sorry Server Name Sample Already Assigned By System";
+    QTest::newRow("sAMPLE") << " sAMPLE " << "Sorry Server Name Sample Already Assigned By System";
+    QTest::newRow("existing folder") << "taken" << "Server name already exists.";
+}
+
+void TestTransferWizard::connectPageRefusals()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    QVERIFY(QDir().mkpath(m_app->filePath("taken")));
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, name, "Windows", false);
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Connect));
+    QCOMPARE(MessageBox::lastText(), message);
+    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Critical);
+}
+
+void TestTransferWizard::remotePageRules()
+{
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "web", "Linux / Unix", true);
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Remote));
+    // A new server: SFTP with keyboard authentication, port 22, folder "/".
+    QVERIFY(child<QCheckBox>(w, "chkSFTP")->isChecked());
+    QVERIFY(child<QRadioButton>(w, "optAuthType_Keyboard")->isChecked());
+    QCOMPARE(child<QLineEdit>(w, "txtPort")->text(), QStringLiteral("22"));
+    QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), QStringLiteral("/"));
+    QVERIFY(!child<QAbstractButton>(w, "btnOpenFile")->isEnabled());
+    // Leaving the user name of a Linux server fills in its home folder.
+    child<QLineEdit>(w, "txtRemoteHost")->setText("127.0.0.1");
+    QLineEdit* user = child<QLineEdit>(w, "txtUsername");
+    user->setText("web");
+    emit user->editingFinished();
+    QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), QStringLiteral("/usr/home/web"));
+    // Public key without a key file does not leave the page.
+    child<QRadioButton>(w, "optAuthType_PublicKey")->click();
+    QVERIFY(child<QAbstractButton>(w, "btnOpenFile")->isEnabled());
+    QVERIFY(nextButton(w)->isEnabled());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Remote));
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("Please select a valid key file."));
+    // FTP instead: the authentication choices go grey, the port follows.
+    child<QCheckBox>(w, "chkSFTP")->click();
+    QVERIFY(!child<QRadioButton>(w, "optAuthType_PublicKey")->isEnabled());
+    QCOMPARE(child<QLineEdit>(w, "txtPort")->text(), QStringLiteral("21"));
+}
+
+void TestTransferWizard::addSftpServerWithPrompts()
+{
+    if (const QString why = SshdServer::skipReason(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    SshdServer sshd;
+    QVERIFY2(sshd.start(), qPrintable(sshd.error()));
+    QVERIFY(sshd.writeFile("conf/httpd.conf", config("/srv/www", "sftp.example.test")));
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "remote", "Linux / Unix", true);
+    nextButton(w)->click();
+    child<QLineEdit>(w, "txtRemoteHost")->setText(sshd.host());
+    child<QLineEdit>(w, "txtPort")->setText(QString::number(sshd.port()));
+    child<QLineEdit>(w, "txtUsername")->setText(SshdServer::user());
+    child<QLineEdit>(w, "txtFolder")->setText(sshd.path("conf/httpd.conf")); // the file: its folder is taken
+    // Keyboard-interactive with no stored password: the server's question is asked.
+    MessageBox::setNextAnswer(QMessageBox::Yes); // trust the new host key
+    PromptDialog::setNextAnswer(SshdServer::password());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Connecting));
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 30000);
+    QVERIFY2(!w.state().TransferFailed, qPrintable(child<QLabel>(w, "lblConnStatus")->text()));
+    QVERIFY(MessageBox::lastText().contains(sshd.hostKeyFingerprint()));
+    QVERIFY(PromptDialog::lastPrompt().contains("assword"));
+    QVERIFY(child<QWidget>(w, "Log")->isVisible());
+    snapshot(w, "wizard-sftp-log");
+    nextButton(w)->click();
+    QCOMPARE(w.addedServer(), QStringLiteral("remote"));
+    const IniFile ini(m_app->filePath("Corvane.ini"));
+    QCOMPARE(ini.readValue("remote", "SFTP_AUTHTYPE"), std::string("16"));
+    QCOMPARE(ini.readValue("remote", "REMOTE_FOLDER"), sshd.path("conf").toStdString());
+    QCOMPARE(readFile(m_app->filePath("remote/WorkArea/httpd.conf")), config("/srv/www", "sftp.example.test"));
+}
+
+void TestTransferWizard::failedConnectionRegistersNothing()
+{
+    // Nothing listens on port 1: the connection fails at once.
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "web", "Windows", true);
+    nextButton(w)->click();
+    child<QCheckBox>(w, "chkSFTP")->click(); // plain FTP
+    child<QLineEdit>(w, "txtRemoteHost")->setText("127.0.0.1");
+    child<QLineEdit>(w, "txtPort")->setText("1");
+    child<QLineEdit>(w, "txtUsername")->setText("web");
+    child<QLineEdit>(w, "txtPassword")->setText("secret");
+    nextButton(w)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 30000);
+    QVERIFY(w.state().TransferFailed);
+    QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("Connection To Server web failed."));
+    QVERIFY(w.button(QWizard::BackButton)->isVisible() && w.button(QWizard::BackButton)->isEnabled());
+    // Back leads to the remote page with what was typed; a second failure, then Finish.
+    w.button(QWizard::BackButton)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Remote));
+    QCOMPARE(child<QLineEdit>(w, "txtPort")->text(), QStringLiteral("1"));
+    nextButton(w)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 30000);
+    nextButton(w)->click();
+    QCOMPARE(w.addedServer(), QString());
+    QVERIFY(!IniFile(m_app->filePath("Corvane.ini")).hasSection("web"));
+    QVERIFY(!QFileInfo::exists(m_app->filePath("web")));
+}
+
+void TestTransferWizard::uploadWizard_data()
+{
+    QTest::addColumn<QByteArray>("extra");
+    QTest::addColumn<bool>("syntaxOk");
+    QTest::addColumn<int>("answer"); // to "Continue with Upload ?"
+    QTest::addColumn<bool>("uploaded");
+    QTest::newRow("valid") << QByteArray() << true << int(QMessageBox::NoButton) << true;
+    QTest::newRow("broken, No") << QByteArray("KeepAlive perhaps\r\n") << false << int(QMessageBox::No) << false;
+    QTest::newRow("broken, Yes") << QByteArray("KeepAlive perhaps\r\n") << false << int(QMessageBox::Yes) << true;
+}
+
+void TestTransferWizard::uploadWizard()
+{
+    QFETCH(QByteArray, extra);
+    QFETCH(bool, syntaxOk);
+    QFETCH(int, answer);
+    QFETCH(bool, uploaded);
+    if (QStandardPaths::findExecutable("apache2", {"/usr/sbin"}).isEmpty())
+        QSKIP("no apache2");
+    const QByteArray original = config(m_server->path(), "www.example.test");
+    QCOMPARE(addLocal(original), QStringLiteral("web"));
+    const QString work = m_app->filePath("web/WorkArea/httpd.conf");
+    const QByteArray edited = QByteArray(original).replace("www.example", "shop.example").replace("\n", "\r\n") + extra;
+    QVERIFY(writeFile(work, edited));
+
+    TransferWizard w(TransferWizard::Upload, AppFolder(m_app->path()), "web");
+    w.show();
+    QCOMPARE(child<QLabel>(w, "lblCaption")->text(), QStringLiteral("Config file transfer"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.welcomePage()->checked(), 20000);
+    QCOMPARE(w.welcomePage()->outputs().contains("Syntax OK"), syntaxOk);
+    snapshot(w, QStringLiteral("upload-check-%1").arg(syntaxOk));
+    if (answer != QMessageBox::NoButton)
+        MessageBox::setNextAnswer(QMessageBox::StandardButton(answer));
+    nextButton(w)->click();
+    if (!syntaxOk)
+        QCOMPARE(MessageBox::lastText(), WelcomePage::continueQuestion());
+    if (!uploaded) {
+        QCOMPARE(w.currentId(), int(TransferWizard::Welcome));
+        QCOMPARE(readFile(m_server->filePath("httpd.conf")), original);
+        return;
+    }
+    QCOMPARE(w.currentId(), int(TransferWizard::Diff));
+    const QString diff = child<QPlainTextEdit>(w, "txtDiff")->toPlainText();
+    QVERIFY2(diff.contains("-ServerName www.example.test\n+ServerName shop.example.test"), qPrintable(diff));
+    snapshot(w, "upload-diff");
+    nextButton(w)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("File synchronized successfully"));
+    nextButton(w)->click();
+    QCOMPARE(readFile(m_server->filePath("httpd.conf")), QByteArray(edited).replace("\r\n", "\n"));
+    QCOMPARE(readFile(work), edited);
+}
+
+QTEST_MAIN(TestTransferWizard)
+#include "tst_transferwizard.moc"

@@ -1,0 +1,568 @@
+// Fetching and sending httpd.conf against real servers on 127.0.0.1: a local
+// folder, vsftpd and OpenSSH's sshd, each started by the test.
+#include "ProcessTree.h"
+#include "SshdServer.h"
+#include "VsftpdServer.h"
+
+#include "model/ConfigFile.h"
+#include "registry/AppFolder.h"
+#include "registry/IniFile.h"
+#include "transfer/ConfigTransfer.h"
+#include "transfer/LineEndGuard.h"
+#include "transfer/ServerWorkArea.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <unistd.h>
+
+using namespace corvane;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// A real-shaped configuration, version n, with LF line ends as a Unix server keeps it.
+QByteArray serverConfig(int n)
+{
+    return "# Apache configuration, revision " + QByteArray::number(n) + "\n"
+           "ServerRoot \"/etc/apache2\"\n"
+           "Listen 80\n"
+           "ServerName www" + QByteArray::number(n) + ".example.test\n"
+           "DocumentRoot \"/srv/www\"\n"
+           "<Directory \"/srv/www\">\n"
+           "    Options Indexes FollowSymLinks\n"
+           "    AllowOverride None\n"
+           "</Directory>\n"
+           "<VirtualHost *:80>\n"
+           "    ServerName shop.example.test\n"
+           "    DocumentRoot \"/srv/shop\"\n"
+           "</VirtualHost>\n";
+}
+
+// What a window would have seen.
+struct Seen
+{
+    QStringList statuses;
+    QStringList logs;
+    int hostKeyQuestions = 0;
+    QString fingerprint;
+    bool acceptKey = true;
+    QStringList prompts;
+    std::optional<QString> promptAnswer;
+    QStringList passphraseQuestions;
+    std::optional<QString> passphraseAnswer;
+    std::function<void()> onFirstProgress;
+    bool progressed = false;
+
+    QString all() const { return (statuses + logs).join('\n'); }
+};
+
+TransferCallbacks callbacksFor(Seen& seen)
+{
+    TransferCallbacks cb;
+    cb.status = [&seen](const QString& t) { seen.statuses << t; };
+    cb.log = [&seen](const QString& t) { seen.logs << t; };
+    cb.acceptHostKey = [&seen](const QString&, const QString& fp) {
+        ++seen.hostKeyQuestions;
+        seen.fingerprint = fp;
+        return seen.acceptKey;
+    };
+    cb.prompt = [&seen](const QString& p, bool) {
+        seen.prompts << p;
+        return seen.promptAnswer;
+    };
+    cb.passphrase = [&seen](const QString& f) {
+        seen.passphraseQuestions << f;
+        return seen.passphraseAnswer;
+    };
+    cb.progress = [&seen](qint64, qint64) {
+        if (!seen.progressed && seen.onFirstProgress) {
+            seen.progressed = true;
+            seen.onFirstProgress();
+        }
+    };
+    return cb;
+}
+
+const char* kServer = "web";
+
+} // namespace
+
+class TestConfigTransfer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void roundTrip_data();
+    void roundTrip();
+    void faults_data();
+    void faults();
+    void serverKilledDuringUpload_data();
+    void serverKilledDuringUpload();
+    void sftpAuthentication_data();
+    void sftpAuthentication();
+    void unknownHostKeyRefused();
+    void changedHostKeyRefused();
+
+private:
+    // The server side of one method: where its httpd.conf lives.
+    void putOnServer(const QString& method, const QString& name, const QByteArray& bytes);
+    QByteArray onServer(const QString& method, const QString& name) const;
+    QStringList serverFiles(const QString& method) const;
+    TransferState newServerState(const QString& method) const;
+    bool runTransfer(TransferState& state, Seen& seen, bool finish = true);
+    bool fetch(Seen& seen);
+    bool upload(Seen& seen, QString* datedName = nullptr);
+    void killFtpSessions();
+
+    std::unique_ptr<VsftpdServer> m_ftp;
+    std::unique_ptr<SshdServer> m_sshd;
+    QString m_ftpSkip, m_sshSkip;
+    std::unique_ptr<QTemporaryDir> m_app;   // the application folder of one test
+    std::unique_ptr<QTemporaryDir> m_local; // the "local server" of one test
+};
+
+void TestConfigTransfer::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_ftpSkip = VsftpdServer::skipReason();
+    if (m_ftpSkip.isEmpty()) {
+        m_ftp = std::make_unique<VsftpdServer>();
+        if (!m_ftp->start())
+            m_ftpSkip = "vsftpd did not start: " + m_ftp->error();
+    }
+    m_sshSkip = SshdServer::skipReason();
+    if (m_sshSkip.isEmpty()) {
+        m_sshd = std::make_unique<SshdServer>();
+        if (!m_sshd->start())
+            QFAIL(qPrintable("sshd did not start: " + m_sshd->error()));
+    }
+}
+
+void TestConfigTransfer::cleanupTestCase()
+{
+    m_ftp.reset();
+    m_sshd.reset();
+}
+
+void TestConfigTransfer::init()
+{
+    m_app = std::make_unique<QTemporaryDir>();
+    m_local = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_app->isValid() && m_local->isValid());
+    if (m_ftp) {
+        QDir(m_ftp->path("conf")).removeRecursively();
+        m_ftp->makeFolder("conf");
+        m_ftp->makeFolder("empty");
+    }
+    if (m_sshd) {
+        QDir(m_sshd->path("conf")).removeRecursively();
+        m_sshd->makeFolder("conf");
+        m_sshd->makeFolder("empty");
+    }
+}
+
+void TestConfigTransfer::putOnServer(const QString& method, const QString& name, const QByteArray& bytes)
+{
+    if (method == "local")
+        QVERIFY(writeFile(m_local->filePath("conf/" + name), bytes));
+    else if (method == "ftp")
+        QVERIFY(m_ftp->writeFile("conf/" + name, bytes));
+    else
+        QVERIFY(m_sshd->writeFile("conf/" + name, bytes));
+}
+
+QByteArray TestConfigTransfer::onServer(const QString& method, const QString& name) const
+{
+    if (method == "local")
+        return readFile(m_local->filePath("conf/" + name));
+    if (method == "ftp")
+        return readFile(m_ftp->path("conf/" + name));
+    return readFile(m_sshd->path("conf/" + name));
+}
+
+QStringList TestConfigTransfer::serverFiles(const QString& method) const
+{
+    const QString dir = method == "local" ? m_local->filePath("conf")
+                        : method == "ftp" ? m_ftp->path("conf")
+                                          : m_sshd->path("conf");
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+TransferState TestConfigTransfer::newServerState(const QString& method) const
+{
+    TransferState s;
+    s.WizardServerName = kServer;
+    s.WizardApacheVersion = "2.4.62";
+    s.WizardOsType = "Linux / Unix";
+    if (method == "local") {
+        s.WizardLocalConf = m_local->filePath("conf/httpd.conf");
+        return s;
+    }
+    s.WizardIsRemote = true;
+    if (method == "ftp") {
+        s.WizardRemoteHost = m_ftp->host();
+        s.WizardPort = QString::number(m_ftp->port());
+        s.WizardUserName = VsftpdServer::user();
+        s.WizardPassword = VsftpdServer::password();
+        s.WizardRemoteFolder = "/conf";
+    } else {
+        s.WizardIsSftp = true;
+        s.WizardSftpAuthType = kSftpAuthPassword;
+        s.WizardRemoteHost = m_sshd->host();
+        s.WizardPort = QString::number(m_sshd->port());
+        s.WizardUserName = SshdServer::user();
+        s.WizardPassword = SshdServer::password();
+        s.WizardRemoteFolder = m_sshd->path("conf");
+    }
+    return s;
+}
+
+bool TestConfigTransfer::runTransfer(TransferState& state, Seen& seen, bool finish)
+{
+    ConfigTransfer transfer(AppFolder(m_app->path()), state, callbacksFor(seen));
+    transfer.setFtpTimeout(20);
+    transfer.setSftpTimeout(20);
+    transfer.StartTransfer();
+    const bool ok = !state.TransferFailed;
+    if (finish)
+        transfer.Finish();
+    return ok;
+}
+
+bool TestConfigTransfer::fetch(Seen& seen)
+{
+    TransferState s;
+    ConfigTransfer::loadServerIntoState(AppFolder(m_app->path()), kServer, s);
+    s.GetConfigMode = true;
+    return runTransfer(s, seen);
+}
+
+bool TestConfigTransfer::upload(Seen& seen, QString* datedName)
+{
+    TransferState s;
+    s.UploadMode = true;
+    s.SyncServerName = kServer;
+    ConfigTransfer transfer(AppFolder(m_app->path()), s, callbacksFor(seen));
+    transfer.setFtpTimeout(20);
+    transfer.setSftpTimeout(20);
+    transfer.StartTransfer();
+    if (datedName)
+        *datedName = transfer.datedName();
+    const bool ok = !s.TransferFailed;
+    transfer.Finish();
+    return ok;
+}
+
+void TestConfigTransfer::killFtpSessions()
+{
+    for (qint64 listener : ProcessTree::childrenRunning(::getpid(), "vsftpd"))
+        ProcessTree::killDescendants(listener);
+}
+
+void TestConfigTransfer::roundTrip_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("os");
+    QTest::newRow("local unix") << "local" << "Linux / Unix";
+    QTest::newRow("local windows") << "local" << "Windows";
+    QTest::newRow("ftp unix") << "ftp" << "Linux / Unix";
+    QTest::newRow("sftp unix") << "sftp" << "Linux / Unix";
+    QTest::newRow("sftp windows") << "sftp" << "Windows";
+}
+
+void TestConfigTransfer::roundTrip()
+{
+    QFETCH(QString, method);
+    QFETCH(QString, os);
+    if (method == "ftp" && !m_ftpSkip.isEmpty())
+        QSKIP(qPrintable(m_ftpSkip));
+    if (method == "sftp" && !m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    const AppFolder folder(m_app->path());
+    const ServerWorkArea area(folder, kServer);
+
+    // Add the server: the first fetch, then Finish registers it.
+    putOnServer(method, "httpd.conf", serverConfig(1));
+    TransferState add = newServerState(method);
+    add.WizardOsType = os;
+    Seen seen;
+    seen.acceptKey = true;
+    QVERIFY2(runTransfer(add, seen), qPrintable(seen.all()));
+    QCOMPARE(seen.statuses.last(), QStringLiteral("Connection To Server web established."));
+    QVERIFY(IniFile(folder.iniPath()).hasSection(kServer));
+    QCOMPARE(readFile(area.backupFile()), serverConfig(1));
+    QCOMPARE(readFile(area.workingCopy()), serverConfig(1));
+    if (method == "sftp")
+        QCOMPARE(seen.hostKeyQuestions, 1);
+
+    // Two more fetches keep the earlier ones as httpd1.conf and httpd2.conf.
+    for (int n = 2; n <= 3; ++n) {
+        putOnServer(method, "httpd.conf", serverConfig(n));
+        Seen again;
+        QVERIFY2(fetch(again), qPrintable(again.all()));
+        QCOMPARE(again.hostKeyQuestions, 0);
+    }
+    QCOMPARE(readFile(area.backupFolder() + "/httpd1.conf"), serverConfig(1));
+    QCOMPARE(readFile(area.backupFolder() + "/httpd2.conf"), serverConfig(2));
+    QCOMPARE(readFile(area.backupFile()), serverConfig(3));
+    QCOMPARE(readFile(area.workingCopy()), serverConfig(3));
+
+    // Edit through the model; it writes the working copy with CR LF.
+    ConfigFile cf(m_app->path().toStdString());
+    cf.SetFileName(area.workingCopy().toStdString());
+    QVERIFY(cf.ReadFile());
+    QCOMPARE(cf.UpdateDirective("ServerAdmin", "webmaster@example.test", -1), 1);
+    QVERIFY(cf.WriteFile());
+    const QByteArray working = readFile(area.workingCopy());
+    QVERIFY(working.contains("ServerAdmin webmaster@example.test\r\n"));
+
+    Seen up;
+    QString dated;
+    QVERIFY2(upload(up, &dated), qPrintable(up.all()));
+    QCOMPARE(up.statuses.last(), QStringLiteral("File synchronized successfully"));
+    const QByteArray expected = os == "Windows" ? working : LineEndGuard::toLf(working);
+    QCOMPARE(onServer(method, "httpd.conf"), expected);
+    QVERIFY(!onServer(method, "httpd.conf").contains('\r') || os == "Windows");
+    QVERIFY2(QRegularExpression("^httpd\\d{6}-\\d{6}\\.conf$").match(dated).hasMatch(), qPrintable(dated));
+    QCOMPARE(onServer(method, dated), serverConfig(3));
+    QCOMPARE(serverFiles(method), QStringList({"httpd.conf", dated}));
+    // The working copy keeps its CR LF, and nothing is left over.
+    QCOMPARE(readFile(area.workingCopy()), working);
+    QVERIFY(!QFile::exists(area.workingCopyBak()));
+}
+
+void TestConfigTransfer::faults_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("expectedText");
+    QTest::newRow("local: missing file") << "local" << "missing file" << "Cannot read";
+    QTest::newRow("ftp: wrong password") << "ftp" << "wrong password" << "16530";
+    QTest::newRow("ftp: unknown host") << "ftp" << "unknown host" << "Connection To Server web failed.";
+    QTest::newRow("ftp: missing folder") << "ftp" << "missing folder" << "16550";
+    QTest::newRow("ftp: no httpd.conf") << "ftp" << "no httpd.conf" << "Connection To Server web failed.";
+    QTest::newRow("sftp: wrong password") << "sftp" << "wrong password" << "Password authentication failed.";
+    QTest::newRow("sftp: unknown host") << "sftp" << "unknown host" << "Socket error 11001";
+    QTest::newRow("sftp: nothing listening") << "sftp" << "closed port" << "Socket error 10061";
+    QTest::newRow("sftp: missing folder") << "sftp" << "missing folder" << "does not exists!";
+    QTest::newRow("sftp: no httpd.conf") << "sftp" << "no httpd.conf" << "Conf file does not exists!";
+}
+
+void TestConfigTransfer::faults()
+{
+    QFETCH(QString, method);
+    QFETCH(QString, fault);
+    QFETCH(QString, expectedText);
+    if (method == "ftp" && !m_ftpSkip.isEmpty())
+        QSKIP(qPrintable(m_ftpSkip));
+    if (method == "sftp" && !m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    putOnServer(method, "httpd.conf", serverConfig(1));
+    TransferState s = newServerState(method);
+    if (fault == "missing file")
+        s.WizardLocalConf = m_local->filePath("elsewhere/httpd.conf");
+    else if (fault == "wrong password")
+        s.WizardPassword = "not-the-password";
+    else if (fault == "unknown host")
+        s.WizardRemoteHost = "no-such-host.invalid";
+    else if (fault == "closed port")
+        s.WizardPort = "1";
+    else if (fault == "missing folder")
+        s.WizardRemoteFolder = method == "ftp" ? "/no/such/folder" : m_sshd->path("no/such/folder");
+    else if (fault == "no httpd.conf")
+        s.WizardRemoteFolder = method == "ftp" ? "/empty" : m_sshd->path("empty");
+
+    Seen seen;
+    runTransfer(s, seen, false);
+    QVERIFY2(s.TransferFailed, qPrintable(seen.all()));
+    QVERIFY2(seen.all().contains(expectedText), qPrintable(seen.all()));
+    // Finish after a failure registers nothing and leaves no folder behind.
+    ConfigTransfer(AppFolder(m_app->path()), s, {}).Finish();
+    const AppFolder folder(m_app->path());
+    QVERIFY(!IniFile(folder.iniPath()).hasSection(kServer));
+    QVERIFY(!QFileInfo::exists(folder.serverFolder(kServer)));
+    // The server's file is untouched.
+    QCOMPARE(onServer(method, "httpd.conf"), serverConfig(1));
+}
+
+void TestConfigTransfer::serverKilledDuringUpload_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("ftp") << "ftp";
+    QTest::newRow("sftp") << "sftp";
+}
+
+void TestConfigTransfer::serverKilledDuringUpload()
+{
+    QFETCH(QString, method);
+    if (method == "ftp" && !m_ftpSkip.isEmpty())
+        QSKIP(qPrintable(m_ftpSkip));
+    if (method == "sftp" && !m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    putOnServer(method, "httpd.conf", serverConfig(1));
+    TransferState add = newServerState(method);
+    Seen seen;
+    QVERIFY2(runTransfer(add, seen), qPrintable(seen.all()));
+
+    // A working copy large enough that the upload is still running when the
+    // server process serving it dies.
+    const ServerWorkArea area(AppFolder(m_app->path()), kServer);
+    QByteArray big;
+    for (int i = 0; big.size() < 4 * 1024 * 1024; ++i)
+        big += "# filler line " + QByteArray::number(i) + " of a long comment block\r\n";
+    QVERIFY(writeFile(area.workingCopy(), serverConfig(2) + big));
+
+    Seen up;
+    up.onFirstProgress = [&] {
+        if (method == "ftp")
+            killFtpSessions();
+        else
+            m_sshd->killSessions();
+    };
+    QVERIFY(!upload(up));
+    QVERIFY(up.progressed);
+    QVERIFY2(up.all().contains("put back in place"), qPrintable(up.all()));
+    // The server has its previous file back, and only that.
+    QCOMPARE(onServer(method, "httpd.conf"), serverConfig(1));
+    QCOMPARE(serverFiles(method), QStringList{"httpd.conf"});
+    // The working copy is as it was.
+    QCOMPARE(readFile(area.workingCopy()), serverConfig(2) + big);
+}
+
+void TestConfigTransfer::sftpAuthentication_data()
+{
+    QTest::addColumn<int>("authType");
+    QTest::addColumn<QString>("key");          // "", "plain", "locked", "missing"
+    QTest::addColumn<QString>("password");     // stored in the wizard
+    QTest::addColumn<QString>("promptAnswer"); // answer to keyboard questions / pass phrase ("" none)
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("expectedText");
+    const QString pw = SshdServer::password(), phrase = SshdServer::passphrase();
+    QTest::newRow("password") << 4 << "" << pw << "" << true << "Authentication type : PASSWORD ...";
+    QTest::newRow("keyboard, stored password") << 16 << "" << pw << "" << true
+                                               << "Passing keyboard authentication string for prompt - ";
+    QTest::newRow("keyboard, asked") << 16 << "" << "" << pw << true << "Authentication succeeded";
+    QTest::newRow("keyboard, wrong answer") << 16 << "" << "" << "nope" << false << "Keyboard authentication failed.";
+    QTest::newRow("public key") << 2 << "plain" << "" << "" << true << "Authentication type : PUBLICKEY ...";
+    QTest::newRow("locked key, stored pass phrase") << 2 << "locked" << phrase << "" << true << "Authentication succeeded";
+    QTest::newRow("locked key, asked") << 2 << "locked" << "" << phrase << true << "Authentication succeeded";
+    QTest::newRow("locked key, wrong pass phrase") << 2 << "locked" << "" << "wrong" << false
+                                                   << "SSH key error: Wrong password for private key.";
+    QTest::newRow("missing key falls back to password")
+        << 2 << "missing" << pw << "" << true << "Failed to add key file, disabling public key authentication...";
+}
+
+void TestConfigTransfer::sftpAuthentication()
+{
+    QFETCH(int, authType);
+    QFETCH(QString, key);
+    QFETCH(QString, password);
+    QFETCH(QString, promptAnswer);
+    QFETCH(bool, ok);
+    QFETCH(QString, expectedText);
+    if (!m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    putOnServer("sftp", "httpd.conf", serverConfig(4));
+    TransferState s = newServerState("sftp");
+    s.WizardSftpAuthType = static_cast<std::int16_t>(authType);
+    s.WizardPassword = password;
+    s.WizardKeyFile = key == "plain"    ? m_sshd->keyFile()
+                      : key == "locked" ? m_sshd->encryptedKeyFile()
+                                        : m_local->filePath("no-such-key");
+    Seen seen;
+    if (!promptAnswer.isEmpty()) {
+        seen.promptAnswer = promptAnswer;
+        seen.passphraseAnswer = promptAnswer;
+    }
+    const bool result = runTransfer(s, seen);
+    QVERIFY2(result == ok, qPrintable(seen.all() + "\n" + QString::fromLocal8Bit(m_sshd->log().right(1500))));
+    QVERIFY2(seen.all().contains(expectedText), qPrintable(seen.all()));
+    if (authType == 16 && password.isEmpty())
+        QVERIFY(!seen.prompts.isEmpty() && seen.prompts.first().contains("assword"));
+    if (key == "locked" && password.isEmpty())
+        QCOMPARE(seen.passphraseQuestions, QStringList{m_sshd->encryptedKeyFile()});
+    const ServerWorkArea area(AppFolder(m_app->path()), kServer);
+    QCOMPARE(readFile(area.workingCopy()), ok ? serverConfig(4) : QByteArray("<missing>"));
+}
+
+void TestConfigTransfer::unknownHostKeyRefused()
+{
+    if (!m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    putOnServer("sftp", "httpd.conf", serverConfig(1));
+    TransferState s = newServerState("sftp");
+    Seen seen;
+    seen.acceptKey = false;
+    QVERIFY(!runTransfer(s, seen));
+    QCOMPARE(seen.hostKeyQuestions, 1);
+    QCOMPARE(seen.fingerprint, m_sshd->hostKeyFingerprint());
+    QVERIFY2(seen.all().contains("Error connecting to server web with the given parameters. Please try again."),
+             qPrintable(seen.all()));
+    const AppFolder folder(m_app->path());
+    QVERIFY(readFile(folder.path() + "/known_hosts").isEmpty() || !QFile::exists(folder.path() + "/known_hosts"));
+    QVERIFY(!IniFile(folder.iniPath()).hasSection(kServer));
+}
+
+void TestConfigTransfer::changedHostKeyRefused()
+{
+    if (!m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    putOnServer("sftp", "httpd.conf", serverConfig(1));
+    TransferState s = newServerState("sftp");
+    Seen seen;
+    QVERIFY2(runTransfer(s, seen), qPrintable(seen.all()));
+    QCOMPARE(seen.hostKeyQuestions, 1);
+    const QString knownHosts = m_app->filePath("known_hosts");
+    const QByteArray known = readFile(knownHosts);
+    QVERIFY(known.contains(m_sshd->host().toLatin1()));
+
+    QVERIFY2(m_sshd->replaceHostKey(), qPrintable(m_sshd->error()));
+    putOnServer("sftp", "httpd.conf", serverConfig(2));
+    Seen again;
+    QVERIFY(!fetch(again));
+    QCOMPARE(again.hostKeyQuestions, 0);
+    QVERIFY2(again.all().contains("has changed"), qPrintable(again.all()));
+    QVERIFY(again.all().contains(m_sshd->hostKeyFingerprint()));
+    // Nothing was taken from the impostor, and its key was not learnt.
+    QCOMPARE(readFile(knownHosts), known);
+    const ServerWorkArea area(AppFolder(m_app->path()), kServer);
+    QCOMPARE(readFile(area.workingCopy()), serverConfig(1));
+    QCOMPARE(readFile(area.backupFile()), serverConfig(1));
+    QVERIFY(!QFile::exists(area.backupFolder() + "/httpd1.conf"));
+}
+
+// The cases are split over two test programs built from this file (see
+// CMakeLists.txt), so each stays short; arguments pick cases as usual.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    TestConfigTransfer test;
+    QStringList args = app.arguments();
+    if (args.size() == 1)
+        args += QStringLiteral(CORVANE_TRANSFER_CASES).split(QLatin1Char(' '));
+    return QTest::qExec(&test, args);
+}
+
+#include "tst_configtransfer.moc"

@@ -1,0 +1,194 @@
+// The syntax check with the real Apache of the system, the choice of the
+// checker per version, and the output runner.
+#include "registry/AppFolder.h"
+#include "registry/IniFile.h"
+#include "transfer/DOSOutputs.h"
+#include "transfer/SyntaxCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvane;
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes, bool executable = false)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        return false;
+    f.close();
+    if (executable)
+        f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
+    return true;
+}
+
+QString systemApache()
+{
+    for (const char* name : {"apache2", "httpd"}) {
+        QString found = QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/local/sbin"});
+        if (found.isEmpty())
+            found = QStandardPaths::findExecutable(name);
+        if (!found.isEmpty())
+            return found;
+    }
+    return QString();
+}
+
+// A small configuration the Debian apache2 accepts as it is.
+QByteArray validConfig(const QString& dir)
+{
+    return QByteArray("# test server\r\n"
+                      "ServerRoot \"/etc/apache2\"\r\n"
+                      "Include /etc/apache2/mods-enabled/*.load\r\n"
+                      "Include /etc/apache2/mods-enabled/*.conf\r\n"
+                      "PidFile ")
+           + dir.toUtf8() + "/httpd.pid\r\n"
+           + "ErrorLog " + dir.toUtf8() + "/error.log\r\n"
+           + "Listen 127.0.0.1:18080\r\n"
+             "ServerName www.example.test\r\n"
+             "DocumentRoot " + dir.toUtf8() + "\r\n"
+             "<VirtualHost 127.0.0.1:18080>\r\n"
+             "    ServerName vhost.example.test\r\n"
+             "    <Directory " + dir.toUtf8() + ">\r\n"
+             "        Options None\r\n"
+             "    </Directory>\r\n"
+             "</VirtualHost>\r\n";
+}
+
+} // namespace
+
+class TestSyntaxCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void realApache_data();
+    void realApache();
+    void checkerPerVersion_data();
+    void checkerPerVersion();
+    void outputArrivesInBlocks();
+    void runnerFailures_data();
+    void runnerFailures();
+};
+
+void TestSyntaxCheck::realApache_data()
+{
+    QTest::addColumn<QByteArray>("extra");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("errorPart");
+    QTest::newRow("valid") << QByteArray() << true << QString();
+    QTest::newRow("unknown directive") << QByteArray("ServerFoo on\r\n") << false << QStringLiteral("ServerFoo");
+    QTest::newRow("unclosed section") << QByteArray("<Directory /tmp>\r\nOptions None\r\n") << false
+                                      << QStringLiteral("<Directory");
+    QTest::newRow("bad argument") << QByteArray("KeepAlive perhaps\r\n") << false << QStringLiteral("KeepAlive");
+}
+
+void TestSyntaxCheck::realApache()
+{
+    QFETCH(QByteArray, extra);
+    QFETCH(bool, ok);
+    QFETCH(QString, errorPart);
+    if (systemApache().isEmpty())
+        QSKIP("no apache2 or httpd installed");
+    QTemporaryDir app;
+    const AppFolder folder(app.path());
+    IniFile(folder.iniPath()).writeValue("web1", "APACHE_VERSION", "2.4.62");
+    QVERIFY(writeFile(folder.workingCopyPath("web1"), validConfig(app.path()) + extra));
+
+    SyntaxCheck check(folder);
+    DOSOutputs runner;
+    QString shown;
+    connect(&runner, &DOSOutputs::ReceiveOutputs, this, [&](const QString& t) { shown += t; });
+    const QString out = check.run("web1", runner);
+    QCOMPARE(shown, out);
+    QVERIFY2(SyntaxCheck::syntaxOk(out) == ok, qPrintable(out));
+    if (!errorPart.isEmpty())
+        QVERIFY2(out.contains(errorPart), qPrintable(out));
+}
+
+void TestSyntaxCheck::checkerPerVersion_data()
+{
+    QTest::addColumn<QStringList>("installed"); // executables under ApacheServer/
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("expected"); // relative to the app folder; "PATH" for the system's; "" none
+    QTest::newRow("1.3 folder") << QStringList{"1.3/httpd", "2.0/httpd"} << "1.3.29" << "ApacheServer/1.3/httpd";
+    QTest::newRow("2.0 folder") << QStringList{"1.3/httpd", "2.0/httpd"} << "2.0.49" << "ApacheServer/2.0/httpd";
+    QTest::newRow("apache2 name") << QStringList{"2.0/apache2"} << "2.0.55" << "ApacheServer/2.0/apache2";
+    QTest::newRow("2.4 own folder") << QStringList{"2.0/httpd", "2.4/httpd"} << "2.4.62" << "ApacheServer/2.4/httpd";
+    QTest::newRow("2.2 falls back to 2.0") << QStringList{"2.0/httpd"} << "2.2.34" << "ApacheServer/2.0/httpd";
+    QTest::newRow("no folder: system") << QStringList{} << "2.4.62" << "PATH";
+    QTest::newRow("1.3 without folder: system") << QStringList{"2.0/httpd"} << "1.3.33" << "PATH";
+    QTest::newRow("1.2 not supported") << QStringList{"1.3/httpd"} << "1.2.0" << "";
+    QTest::newRow("not a version") << QStringList{"2.0/httpd"} << "abc" << "";
+}
+
+void TestSyntaxCheck::checkerPerVersion()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, version);
+    QFETCH(QString, expected);
+    QTemporaryDir app;
+    for (const QString& exe : installed)
+        QVERIFY(writeFile(app.filePath("ApacheServer/" + exe), "#!/bin/sh\necho Syntax OK\n", true));
+    // A file that is not executable is not a checker.
+    QVERIFY(writeFile(app.filePath("ApacheServer/1.3/apache2"), "not a program"));
+    SyntaxCheck check{AppFolder(app.path())};
+    const QString found = check.checkerFor(version);
+    if (expected == "PATH") {
+        if (systemApache().isEmpty())
+            QVERIFY(found.isEmpty());
+        else
+            QVERIFY2(!found.startsWith(app.path()) && !found.isEmpty(), qPrintable(found));
+    } else if (expected.isEmpty()) {
+        QVERIFY(found.isEmpty());
+        QVERIFY(!SyntaxCheck::isSupportedVersion(version));
+    } else {
+        QCOMPARE(found, app.filePath(expected));
+    }
+}
+
+void TestSyntaxCheck::outputArrivesInBlocks()
+{
+    // 2000 bytes on stdout and stderr: several pieces of at most 256 bytes, whole in the end.
+    DOSOutputs runner;
+    QStringList pieces;
+    connect(&runner, &DOSOutputs::ReceiveOutputs, this, [&](const QString& t) { pieces << t; });
+    const QString out = runner.ExecuteCommand(
+        "/bin/sh -c \"i=0; while [ $i -lt 40 ]; do echo 0123456789012345678901234567890123456789012345678 ; "
+        "i=$((i+1)); done; echo 'Syntax OK' >&2\"");
+    QCOMPARE(runner.errorText(), QString());
+    QCOMPARE(out.size(), 40 * 50 + 10);
+    QVERIFY(out.endsWith("Syntax OK\n"));
+    QVERIFY(pieces.size() >= 8);
+    for (const QString& p : pieces)
+        QVERIFY(p.toLocal8Bit().size() <= 256);
+    QCOMPARE(pieces.join(QString()), out);
+    QCOMPARE(runner.Outputs(), out);
+}
+
+void TestSyntaxCheck::runnerFailures_data()
+{
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("empty") << "   " << "Command Line empty";
+    QTest::newRow("missing program") << "\"/nonexistent/ApacheServer/2.0/httpd\" -f \"/x/httpd.conf\" -t"
+                                     << "File or command not found";
+}
+
+void TestSyntaxCheck::runnerFailures()
+{
+    QFETCH(QString, commandLine);
+    QFETCH(QString, error);
+    DOSOutputs runner;
+    QCOMPARE(runner.ExecuteCommand(commandLine), QString());
+    QCOMPARE(runner.errorText(), error);
+}
+
+QTEST_GUILESS_MAIN(TestSyntaxCheck)
+#include "tst_syntaxcheck.moc"

@@ -1,0 +1,247 @@
+// corvanectl add / fetch / check / diff / upload end to end, against a local
+// folder, vsftpd and sshd on 127.0.0.1.
+#include "SshdServer.h"
+#include "VsftpdServer.h"
+
+#include "registry/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run corvanectl(const QString& app, const QStringList& args, const QByteArray& input = QByteArray())
+{
+    QProcess p;
+    p.start(QStringLiteral(CORVANE_BINARY_DIR "/src/cli/corvanectl"), QStringList{"--app-dir", app} + args);
+    if (!p.waitForStarted(10000))
+        return {};
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// A configuration the installed apache2 accepts, with LF line ends.
+QByteArray config(const QString& dir, const QByteArray& serverName)
+{
+    return "ServerRoot \"/etc/apache2\"\n"
+           "Include /etc/apache2/mods-enabled/*.load\n"
+           "Include /etc/apache2/mods-enabled/*.conf\n"
+           "PidFile " + dir.toUtf8() + "/httpd.pid\n"
+           "ErrorLog " + dir.toUtf8() + "/error.log\n"
+           "Listen 127.0.0.1:18081\n"
+           "ServerName " + serverName + "\n"
+           "DocumentRoot " + dir.toUtf8() + "\n";
+}
+
+QString datedIn(const QString& folder)
+{
+    const QStringList names = QDir(folder).entryList({"httpd*-*.conf"}, QDir::Files);
+    return names.size() == 1 ? names.first() : QString();
+}
+
+} // namespace
+
+class TestTransferCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void localEndToEnd();
+    void refusals_data();
+    void refusals();
+    void remoteEndToEnd_data();
+    void remoteEndToEnd();
+};
+
+void TestTransferCli::localEndToEnd()
+{
+    QTemporaryDir app, server;
+    const QString conf = server.filePath("httpd.conf");
+    QVERIFY(writeFile(conf, config(server.path(), "www.example.test")));
+
+    Run r = corvanectl(app.path(), {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--local", conf});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(corvane::IniFile(app.filePath("Corvane.ini")).hasSection("web"));
+    const QString work = app.filePath("web/WorkArea/httpd.conf");
+    QCOMPARE(readFile(work), readFile(conf));
+
+    r = corvanectl(app.path(), {"diff", "web"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QString());
+
+    // The administrator edits the working copy (CR LF as the program writes it).
+    QByteArray edited = readFile(work).replace("www.example.test", "shop.example.test").replace("\n", "\r\n");
+    QVERIFY(writeFile(work, edited));
+    r = corvanectl(app.path(), {"diff", "web"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains("-ServerName www.example.test\n+ServerName shop.example.test\n"), qPrintable(r.out));
+    QCOMPARE(r.out.count("\n-"), 1);
+
+    r = corvanectl(app.path(), {"check", "web"});
+    QVERIFY2(r.code == 0 && r.out.contains("Syntax OK"), qPrintable(r.out + r.err));
+
+    r = corvanectl(app.path(), {"upload", "web"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(readFile(conf), QByteArray(edited).replace("\r\n", "\n"));
+    const QString dated = datedIn(server.path());
+    QVERIFY(!dated.isEmpty());
+    QVERIFY(r.out.contains(dated));
+    QCOMPARE(readFile(server.filePath(dated)), config(server.path(), "www.example.test"));
+
+    // A broken working copy is not sent without --no-check.
+    QVERIFY(writeFile(work, edited + "KeepAlive perhaps\r\n"));
+    r = corvanectl(app.path(), {"upload", "web"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("KeepAlive") && r.err.contains("Continue with Upload ?"), qPrintable(r.err));
+    QCOMPARE(readFile(conf), QByteArray(edited).replace("\r\n", "\n"));
+    r = corvanectl(app.path(), {"check", "web"});
+    QCOMPARE(r.code, 1);
+
+    // Fetching again keeps the first fetch as httpd1.conf.
+    r = corvanectl(app.path(), {"fetch", "web"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(readFile(app.filePath("web/Backup/httpd1.conf")), config(server.path(), "www.example.test"));
+    QCOMPARE(readFile(work), readFile(conf));
+}
+
+void TestTransferCli::refusals_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("sample") << QStringList{"add", "sAmPlE", "--apache-version", "2.0.49", "--os", "unix", "--local", "/etc/hostname"}
+                            << "Sorry Server Name Sample Already Assigned By System";
+    QTest::newRow("missing local file")
+        << QStringList{"add", "web", "--apache-version", "2.0.49", "--os", "unix", "--local", "/no/httpd.conf"}
+        << "File Not Found! Please verify the path you entered.";
+    QTest::newRow("bad os") << QStringList{"add", "web", "--apache-version", "2.0.49", "--os", "beos", "--local", "/etc/hostname"}
+                            << "--os must be windows or unix";
+    QTest::newRow("two places")
+        << QStringList{"add", "web", "--apache-version", "2.0.49", "--os", "unix", "--local", "/etc/hostname", "--ftp", "h"}
+        << "exactly one";
+    QTest::newRow("key without file")
+        << QStringList{"add", "web", "--apache-version", "2.4.1", "--os", "unix", "--sftp", "h", "--user", "u", "--folder", "/", "--auth", "publickey"}
+        << "Please select a valid key file.";
+    QTest::newRow("fetch unknown") << QStringList{"fetch", "nope"} << "no server named nope";
+    QTest::newRow("upload unknown") << QStringList{"upload", "nope", "--no-check"} << "no server named nope";
+}
+
+void TestTransferCli::refusals()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    QTemporaryDir app;
+    const Run r = corvanectl(app.path(), args);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(!corvane::IniFile(app.filePath("Corvane.ini")).hasSection("web"));
+}
+
+void TestTransferCli::remoteEndToEnd_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("ftp") << "ftp";
+    QTest::newRow("sftp") << "sftp";
+}
+
+void TestTransferCli::remoteEndToEnd()
+{
+    QFETCH(QString, method);
+    std::unique_ptr<VsftpdServer> ftp;
+    std::unique_ptr<SshdServer> sshd;
+    QStringList where;
+    QString serverConf;
+    QByteArray password;
+    if (method == "ftp") {
+        if (const QString why = VsftpdServer::skipReason(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        ftp = std::make_unique<VsftpdServer>();
+        QVERIFY2(ftp->start(), qPrintable(ftp->error()));
+        QVERIFY(ftp->writeFile("conf/httpd.conf", config("/srv/www", "www.example.test")));
+        where = {"--ftp", QStringLiteral("%1:%2").arg(ftp->host()).arg(ftp->port()), "--user", VsftpdServer::user(),
+                 "--folder", "/conf"};
+        serverConf = ftp->path("conf/httpd.conf");
+        password = VsftpdServer::password().toUtf8() + "\n";
+    } else {
+        if (const QString why = SshdServer::skipReason(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        sshd = std::make_unique<SshdServer>();
+        QVERIFY2(sshd->start(), qPrintable(sshd->error()));
+        QVERIFY(sshd->writeFile("conf/httpd.conf", config("/srv/www", "www.example.test")));
+        where = {"--sftp", QStringLiteral("%1:%2").arg(sshd->host()).arg(sshd->port()), "--user", SshdServer::user(),
+                 "--folder", sshd->path("conf")};
+        serverConf = sshd->path("conf/httpd.conf");
+        password = SshdServer::password().toUtf8() + "\n";
+    }
+    QTemporaryDir app;
+    const QStringList add = QStringList{"add", "web", "--apache-version", "2.4.62", "--os", "unix"} + where;
+
+    Run r;
+    if (method == "sftp") {
+        // An unknown host key is refused unless accepted on the command line.
+        r = corvanectl(app.path(), add, password);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("--accept-new-host-key"), qPrintable(r.err));
+        QVERIFY(!corvane::IniFile(app.filePath("Corvane.ini")).hasSection("web"));
+    }
+
+    // A wrong password: exit 1 with the status, nothing registered.
+    r = corvanectl(app.path(), add + QStringList{"--accept-new-host-key"}, "wrong\n");
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("failed") || r.err.contains("Error"), qPrintable(r.err));
+    QVERIFY(!corvane::IniFile(app.filePath("Corvane.ini")).hasSection("web"));
+    QVERIFY(!QFileInfo::exists(app.filePath("web")));
+
+    r = corvanectl(app.path(), add + QStringList{"--accept-new-host-key"}, password);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    // The password is kept scrambled, never as typed.
+    const QByteArray ini = readFile(app.filePath("Corvane.ini"));
+    QVERIFY(!ini.contains(password.trimmed()));
+    QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), readFile(serverConf));
+
+    r = corvanectl(app.path(), {"fetch", "web"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(QFile::exists(app.filePath("web/Backup/httpd1.conf")));
+
+    const QByteArray edited = readFile(app.filePath("web/WorkArea/httpd.conf")).replace("\n", "\r\n") + "ServerAdmin root@example.test\r\n";
+    QVERIFY(writeFile(app.filePath("web/WorkArea/httpd.conf"), edited));
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(readFile(serverConf), QByteArray(edited).replace("\r\n", "\n"));
+    const QString dated = datedIn(QFileInfo(serverConf).path());
+    QVERIFY(!dated.isEmpty());
+    QCOMPARE(readFile(QFileInfo(serverConf).path() + "/" + dated), config("/srv/www", "www.example.test"));
+    QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), edited);
+}
+
+QTEST_GUILESS_MAIN(TestTransferCli)
+#include "tst_transfercli.moc"
