@@ -21,7 +21,7 @@ QStringList ConnectPage::versions()
         list << QStringLiteral("2.0.%1").arg(p);
     for (int p = 0; p <= 34; ++p)
         list << QStringLiteral("2.2.%1").arg(p);
-    for (int p = 1; p <= 66; ++p)
+    for (int p = 1; p <= 71; ++p)
         list << QStringLiteral("2.4.%1").arg(p);
     return list;
 }
