@@ -104,6 +104,7 @@ public:
 
 private:
     struct WriteState;
+    struct WriteBlock;
     struct Frame;
 
     void clearList();
@@ -125,6 +126,7 @@ private:
     void writeLine(const Directive* d);
     void writeSeparator();
     bool isBlockOpener(const Directive* d) const;
+    const WriteBlock* blockOf(const Directive* d) const; // nullptr: not a matched foreign head
 
     std::string m_appFolder;
     std::string m_fileName;
