@@ -265,16 +265,18 @@ bool ConfigFile::convertOnDisk(std::string& converted)
             --e;
         if (!converted.empty())
             converted += "\r\n";
-        const std::string_view line(raw.data() + b, e - b);
-        for (std::size_t i = b; i < e;) {
-            const std::size_t stop = line.find_first_of("\t\n", i - b);
-            const std::size_t end = stop == std::string_view::npos ? e : b + stop;
-            converted.append(raw, i, end - i);
-            if (end == e)
-                break;
-            converted += raw[end] == '\t' ? "\x20" : "\r\n";
-            i = end + 1;
+        // One scan of the bytes: runs without tab or LF are copied whole.
+        const char* p = raw.data();
+        std::size_t run = b;
+        for (std::size_t i = b; i < e; ++i) {
+            const char c = p[i];
+            if (c != '\t' && c != '\n')
+                continue;
+            converted.append(p + run, i - run);
+            converted += c == '\t' ? "\x20" : "\r\n";
+            run = i + 1;
         }
+        converted.append(p + run, e - run);
     });
     if (!converted.empty())
         converted += "\r\n";
@@ -303,7 +305,12 @@ bool ConfigFile::ReadFile()
 
 void ConfigFile::loadConverted(const std::string& text)
 {
-    m_list.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    std::size_t lines = 0;
+    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(
+                                             p, '\n', static_cast<std::size_t>(text.data() + text.size() - p))));
+         ++p)
+        ++lines;
+    m_list.reserve(lines);
     Directive* parent = m_server.get();
     std::string pending;
     std::int32_t no = 0;
