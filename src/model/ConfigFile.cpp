@@ -1,6 +1,7 @@
 #include "model/ConfigFile.h"
 
 #include "model/AtomicFile.h"
+#include "model/HugePages.h"
 #include "model/ModelErrors.h"
 #include "model/ModelProcedures.h"
 
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <new>
 
 namespace corvane {
 
@@ -88,7 +90,6 @@ void ConfigFile::clearList()
     m_list.clear();
     m_added.clear();
     m_chunks.clear();
-    m_chunkUsed = 0;
     m_indexValid = false;
 }
 
@@ -107,14 +108,32 @@ void ConfigFile::appendOwned(std::unique_ptr<Directive> dir)
     indexNumber(d->m_no, pos);
 }
 
+ConfigFile::LineChunk::LineChunk(std::size_t n)
+    : lines(static_cast<Directive*>(::operator new(n * sizeof(Directive)))), capacity(n)
+{
+    HugePages::advise(lines, n * sizeof(Directive));
+}
+
+ConfigFile::LineChunk::~LineChunk()
+{
+    for (std::size_t i = 0; i < used; ++i)
+        lines[i].~Directive();
+    ::operator delete(lines);
+}
+
 Directive* ConfigFile::newLine()
 {
-    constexpr std::size_t kChunk = 4096;
-    if (m_chunks.empty() || m_chunkUsed == kChunk) {
-        m_chunks.push_back(std::make_unique<Directive[]>(kChunk));
-        m_chunkUsed = 0;
+    // Chunks grow with the file: small files stay small, big ones get
+    // chunks large enough for huge pages.
+    constexpr std::size_t kFirst = 256;
+    constexpr std::size_t kLargest = std::size_t(1) << 17;
+    if (m_chunks.empty() || m_chunks.back()->used == m_chunks.back()->capacity) {
+        const std::size_t n = m_chunks.empty() ? kFirst : std::min(kLargest, 2 * m_chunks.back()->capacity);
+        m_chunks.push_back(std::make_unique<LineChunk>(n));
     }
-    Directive* d = &m_chunks.back()[m_chunkUsed++];
+    LineChunk& c = *m_chunks.back();
+    Directive* d = new (c.lines + c.used) Directive();
+    ++c.used;
     d->m_owner = this;
     return d;
 }
@@ -258,6 +277,7 @@ bool ConfigFile::convertOnDisk(std::string& converted)
     // and LFs inside lines become CR LF, and a non-empty result ends in CR LF.
     converted.clear();
     converted.reserve(raw.size() + raw.size() / 16 + 2);
+    HugePages::advise(converted.data(), converted.capacity());
     forEachLine(raw, [&](std::size_t b, std::size_t e) {
         while (b < e && raw[b] == ' ')
             ++b;
@@ -311,6 +331,7 @@ void ConfigFile::loadConverted(const std::string& text)
          ++p)
         ++lines;
     m_list.reserve(lines);
+    HugePages::advise(m_list.data(), m_list.capacity() * sizeof(Directive*));
     Directive* parent = m_server.get();
     std::string pending;
     std::int32_t no = 0;

@@ -9,6 +9,7 @@
 #include "model/ConfigFile.h"
 
 #include "model/AtomicFile.h"
+#include "model/HugePages.h"
 #include "model/ModelErrors.h"
 #include "model/ModelProcedures.h"
 
@@ -356,6 +357,7 @@ bool ConfigFile::writeAll(std::string& out)
     for (const auto& d : m_list)
         estimate += d->DirectiveString().size() + 8;
     st.out.reserve(estimate);
+    HugePages::advise(st.out.data(), st.out.capacity());
     m_write = &st;
     bool ok = true;
     try {
