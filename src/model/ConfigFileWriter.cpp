@@ -136,7 +136,9 @@ void ConfigFile::prepareBlocks(WriteState& st) const
                     continue; // dropped when an outer head was closed
                 const Open& o = open[r.slot];
                 const Directive* head = m_list[static_cast<std::size_t>(kids[o.at])];
-                st.blocks[head] = {o.at, i, heads > o.heads};
+                // A macro's body is a template, not sections in force; it
+                // stays ahead of the Use lines that follow it.
+                st.blocks[head] = {o.at, i, heads > o.heads && o.name != "MACRO"};
                 open.resize(r.slot);
                 break;
             }

@@ -353,6 +353,12 @@ void TestConfigWriter::defaultVirtualHostKept_data()
                vhost("b.test", "<Directory /tmp>\n<Limit GET>\nRequire all granted\n</Limit>\n</Directory>\n") +
                "ServerSignature Off\n"
         << QByteArray("a.test");
+    // A macro's body is a template: it must stay ahead of the lines using it.
+    QTest::newRow("macro defining a host, used after")
+        << QByteArray("LoadModule macro_module modules/mod_macro.so\n<Macro Site $name>\n") +
+               vhost("$name") + "</Macro>\nUse Site a.test\n<IfVersion >= 2.4>\n" + vhost("b.test") +
+               "</IfVersion>\n"
+        << QByteArray("a.test");
     QTest::newRow("inside a module section")
         << QByteArray("<IfModule mpm_event_module>\nServerTokens Full\n") + vhost("a.test") +
                "<IfVersion >= 2.4>\n" + vhost("b.test") + "</IfVersion>\n" + vhost("c.test") + "</IfModule>\n"
