@@ -136,6 +136,13 @@ void TestConfigWriter::write_data()
     QTest::newRow("end names must match")
         << QByteArray("<Limit GET>\nA 1\n</LimitExcept>\nB 2\n</Limit>\n")
         << QStringList{kSep, "<Limit GET>", "A 1", "</LimitExcept>", "B 2", "</Limit>", kSep};
+    // An end whose head was closed with an outer block stays a plain line,
+    // also when a later head of another name takes that head's place.
+    QTest::newRow("end of a head closed earlier")
+        << QByteArray("<Limit GET>\n<Proxy x>\n</Limit>\n<Limit POST>\n<IfVersion >= 2>\nC 3\n</Proxy>\n"
+                      "</IfVersion>\n</Limit>\n")
+        << QStringList{kSep, "<Limit GET>", "<Proxy x>", "</Limit>", kSep, kSep, "<Limit POST>", kSep,
+                       "<IfVersion >= 2>", "C 3", "</Proxy>", "</IfVersion>", kSep, "</Limit>", kSep};
     QTest::newRow("virtual host inside a conditional")
         << QByteArray("<IfDefine X>\n<IfVersion >= 2.4>\n<VirtualHost *:80>\nServerName v\n</VirtualHost>\n"
                       "</IfVersion>\n</IfDefine>\n")
