@@ -1,4 +1,5 @@
 #include "model/AtomicFile.h"
+#include "model/HugePages.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -74,6 +75,8 @@ bool AtomicFile::read(const std::string& path, std::string& bytes, std::string* 
     const std::streamoff size = in.tellg();
     in.seekg(0, std::ios::beg);
     if (size > 0) {
+        bytes.reserve(static_cast<std::size_t>(size));
+        HugePages::advise(bytes.data(), bytes.capacity());
         bytes.resize(static_cast<std::size_t>(size));
         in.read(bytes.data(), size);
         bytes.resize(static_cast<std::size_t>(in.gcount()));

@@ -1,6 +1,7 @@
 #include "model/ConfigFile.h"
 
 #include "model/AtomicFile.h"
+#include "model/HugePages.h"
 #include "model/ModelErrors.h"
 #include "model/ModelProcedures.h"
 
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <new>
 
 namespace corvane {
 
@@ -88,7 +90,6 @@ void ConfigFile::clearList()
     m_list.clear();
     m_added.clear();
     m_chunks.clear();
-    m_chunkUsed = 0;
     m_indexValid = false;
 }
 
@@ -107,14 +108,32 @@ void ConfigFile::appendOwned(std::unique_ptr<Directive> dir)
     indexNumber(d->m_no, pos);
 }
 
+ConfigFile::LineChunk::LineChunk(std::size_t n)
+    : lines(static_cast<Directive*>(::operator new(n * sizeof(Directive)))), capacity(n)
+{
+    HugePages::advise(lines, n * sizeof(Directive));
+}
+
+ConfigFile::LineChunk::~LineChunk()
+{
+    for (std::size_t i = 0; i < used; ++i)
+        lines[i].~Directive();
+    ::operator delete(lines);
+}
+
 Directive* ConfigFile::newLine()
 {
-    constexpr std::size_t kChunk = 4096;
-    if (m_chunks.empty() || m_chunkUsed == kChunk) {
-        m_chunks.push_back(std::make_unique<Directive[]>(kChunk));
-        m_chunkUsed = 0;
+    // Chunks grow with the file: small files stay small, big ones get
+    // chunks large enough for huge pages.
+    constexpr std::size_t kFirst = 256;
+    constexpr std::size_t kLargest = std::size_t(1) << 17;
+    if (m_chunks.empty() || m_chunks.back()->used == m_chunks.back()->capacity) {
+        const std::size_t n = m_chunks.empty() ? kFirst : std::min(kLargest, 2 * m_chunks.back()->capacity);
+        m_chunks.push_back(std::make_unique<LineChunk>(n));
     }
-    Directive* d = &m_chunks.back()[m_chunkUsed++];
+    LineChunk& c = *m_chunks.back();
+    Directive* d = new (c.lines + c.used) Directive();
+    ++c.used;
     d->m_owner = this;
     return d;
 }
@@ -258,6 +277,7 @@ bool ConfigFile::convertOnDisk(std::string& converted)
     // and LFs inside lines become CR LF, and a non-empty result ends in CR LF.
     converted.clear();
     converted.reserve(raw.size() + raw.size() / 16 + 2);
+    HugePages::advise(converted.data(), converted.capacity());
     forEachLine(raw, [&](std::size_t b, std::size_t e) {
         while (b < e && raw[b] == ' ')
             ++b;
@@ -265,16 +285,18 @@ bool ConfigFile::convertOnDisk(std::string& converted)
             --e;
         if (!converted.empty())
             converted += "\r\n";
-        const std::string_view line(raw.data() + b, e - b);
-        for (std::size_t i = b; i < e;) {
-            const std::size_t stop = line.find_first_of("\t\n", i - b);
-            const std::size_t end = stop == std::string_view::npos ? e : b + stop;
-            converted.append(raw, i, end - i);
-            if (end == e)
-                break;
-            converted += raw[end] == '\t' ? "\x20" : "\r\n";
-            i = end + 1;
+        // One scan of the bytes: runs without tab or LF are copied whole.
+        const char* p = raw.data();
+        std::size_t run = b;
+        for (std::size_t i = b; i < e; ++i) {
+            const char c = p[i];
+            if (c != '\t' && c != '\n')
+                continue;
+            converted.append(p + run, i - run);
+            converted += c == '\t' ? "\x20" : "\r\n";
+            run = i + 1;
         }
+        converted.append(p + run, e - run);
     });
     if (!converted.empty())
         converted += "\r\n";
@@ -303,7 +325,13 @@ bool ConfigFile::ReadFile()
 
 void ConfigFile::loadConverted(const std::string& text)
 {
-    m_list.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    std::size_t lines = 0;
+    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(
+                                             p, '\n', static_cast<std::size_t>(text.data() + text.size() - p))));
+         ++p)
+        ++lines;
+    m_list.reserve(lines);
+    HugePages::advise(m_list.data(), m_list.capacity() * sizeof(Directive*));
     Directive* parent = m_server.get();
     std::string pending;
     std::int32_t no = 0;

@@ -104,6 +104,7 @@ public:
 
 private:
     struct WriteState;
+    struct WriteBlock;
     struct Frame;
 
     void clearList();
@@ -125,6 +126,7 @@ private:
     void writeLine(const Directive* d);
     void writeSeparator();
     bool isBlockOpener(const Directive* d) const;
+    const WriteBlock* blockOf(const Directive* d) const; // nullptr: not a matched foreign head
 
     std::string m_appFolder;
     std::string m_fileName;
@@ -132,8 +134,17 @@ private:
     std::vector<Directive*> m_list; // index i+1 is m_list[i]; owned by the two below
     // Lines read from a file or a snapshot live in chunks (one allocation per
     // many lines); lines given to AddDirective keep their own allocation.
-    std::vector<std::unique_ptr<Directive[]>> m_chunks;
-    std::size_t m_chunkUsed = 0;
+    struct LineChunk
+    {
+        explicit LineChunk(std::size_t capacity);
+        ~LineChunk();
+        LineChunk(const LineChunk&) = delete;
+        LineChunk& operator=(const LineChunk&) = delete;
+        Directive* lines;
+        std::size_t capacity;
+        std::size_t used = 0;
+    };
+    std::vector<std::unique_ptr<LineChunk>> m_chunks;
     std::vector<std::unique_ptr<Directive>> m_added;
     int m_readCount = 0;
     std::unique_ptr<Directive> m_server;

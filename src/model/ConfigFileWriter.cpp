@@ -9,6 +9,7 @@
 #include "model/ConfigFile.h"
 
 #include "model/AtomicFile.h"
+#include "model/HugePages.h"
 #include "model/ModelErrors.h"
 #include "model/ModelProcedures.h"
 
@@ -46,15 +47,21 @@ const char* kSeparator = "    \r\n";
 
 } // namespace
 
+// A foreign head and its matching end: their places among their scope's lines.
+struct ConfigFile::WriteBlock
+{
+    std::size_t open;
+    std::size_t close;
+    // A known section head stands between head and end (at any depth): the
+    // block is written with the sections of its scope, in their order, so
+    // that virtual hosts inside it keep their place among the others.
+    bool holdsSection;
+};
+
 struct ConfigFile::WriteState
 {
     std::string out;
-    // Block heads: their place and their end's place among their scope's lines.
-    struct Block
-    {
-        std::size_t open;
-        std::size_t close;
-    };
+    using Block = WriteBlock;
     std::unordered_map<const Directive*, Block> blocks;
 };
 
@@ -76,42 +83,80 @@ struct ConfigFile::Frame
 void ConfigFile::prepareBlocks(WriteState& st) const
 {
     ensureIndex();
+    // One pass per scope with a stack of open heads. Each end closes the
+    // latest open head of its name (heads above it stay unmatched); the heads
+    // of each name are also kept on a stack of their own so that finding that
+    // head costs no scan of the open stack.
     struct Open
     {
         std::size_t at;
+        std::size_t heads; // known section heads seen before this head
+        std::uint64_t id;
         std::string name;
     };
+    struct Ref
+    {
+        std::size_t slot;
+        std::uint64_t id;
+    };
     std::vector<Open> open;
+    std::unordered_map<std::string, std::vector<Ref>> byName;
+    std::uint64_t nextId = 0;
     for (const auto& [scope, kids] : m_children) {
         open.clear();
+        byName.clear();
+        std::size_t heads = 0;
         for (std::size_t i = 0; i < kids.size(); ++i) {
             const Directive* d = m_list[static_cast<std::size_t>(kids[i])];
-            if (d->IsDeleted() || !isForeign(d))
+            if (d->IsDeleted())
                 continue;
+            if (!isForeign(d)) {
+                if (isKnown(d, DirectiveScop::SubHead))
+                    ++heads;
+                continue;
+            }
             const std::string_view t = DirectiveScop::TrimView(d->SectionText());
             const std::string_view name = DirectiveScop::ScopeNameOf(t);
             if (name == DirectiveScop::kErrorName || name == DirectiveScop::kServerName)
                 continue;
-            const std::string upper = UCase(std::string(name));
+            std::string upper = UCase(std::string(name));
             if (t.rfind("</", 0) != 0) {
-                open.push_back({i, upper});
+                byName[upper].push_back({open.size(), nextId});
+                open.push_back({i, heads, nextId++, std::move(upper)});
                 continue;
             }
-            for (std::size_t k = open.size(); k-- > 0;) {
-                if (open[k].name == upper) {
-                    const Directive* head = m_list[static_cast<std::size_t>(kids[open[k].at])];
-                    st.blocks[head] = {open[k].at, i};
-                    open.resize(k);
-                    break;
-                }
+            const auto it = byName.find(upper);
+            if (it == byName.end())
+                continue;
+            std::vector<Ref>& refs = it->second;
+            while (!refs.empty()) {
+                const Ref r = refs.back();
+                refs.pop_back();
+                if (r.slot >= open.size() || open[r.slot].id != r.id)
+                    continue; // dropped when an outer head was closed
+                const Open& o = open[r.slot];
+                const Directive* head = m_list[static_cast<std::size_t>(kids[o.at])];
+                // A macro's body is a template, not sections in force; it
+                // stays ahead of the Use lines that follow it.
+                st.blocks[head] = {o.at, i, heads > o.heads && o.name != "MACRO"};
+                open.resize(r.slot);
+                break;
             }
         }
     }
 }
 
+const ConfigFile::WriteBlock* ConfigFile::blockOf(const Directive* d) const
+{
+    if (!m_write || !isForeign(d))
+        return nullptr;
+    const auto it = m_write->blocks.find(d);
+    return it == m_write->blocks.end() ? nullptr : &it->second;
+}
+
 bool ConfigFile::isBlockOpener(const Directive* d) const
 {
-    return m_write && m_write->blocks.count(d) != 0;
+    return blockOf(d) != nullptr;
 }
 
 void ConfigFile::writeLine(const Directive* d)
@@ -127,7 +172,7 @@ void ConfigFile::writeSeparator()
 
 ConfigFile::Frame ConfigFile::blockFrame(Directive* opener) const
 {
-    const WriteState::Block& b = m_write->blocks.at(opener);
+    const WriteBlock& b = *blockOf(opener);
     Frame f;
     f.kind = Frame::ForeignBlock;
     f.d = opener;
@@ -166,8 +211,11 @@ void ConfigFile::runFrames(Frame first)
                 Directive* c = lineAt(f, f.i++);
                 if (c->IsDeleted() || c->WrittenToFile())
                     continue;
-                if (isForeign(c) && isBlockOpener(c)) {
-                    next = blockFrame(c);
+                if (const WriteBlock* b = blockOf(c)) {
+                    // Its lines are written with it, now or among the sections.
+                    if (!b->holdsSection)
+                        next = blockFrame(c);
+                    f.i = b->close + 1;
                 } else if (isSimpleLike(c) || isForeign(c)) {
                     writeLine(c);
                     c->SetWrittenToFile(true);
@@ -186,11 +234,14 @@ void ConfigFile::runFrames(Frame first)
                 Directive* c = lineAt(f, f.i++);
                 if (c->IsDeleted() || c->WrittenToFile() || c->GetType() != Directive::TypeSection)
                     continue;
-                if (isKnown(c, DirectiveScop::SubEnd))
+                if (isKnown(c, DirectiveScop::SubEnd)) {
                     f.end = c;
-                else if (isKnown(c, DirectiveScop::SubHead))
+                } else if (isKnown(c, DirectiveScop::SubHead)) {
                     next = sectionFrame(c);
-                else {
+                } else if (const WriteBlock* b = blockOf(c)) {
+                    next = blockFrame(c);
+                    f.i = b->close + 1;
+                } else {
                     writeLine(c);
                     c->SetWrittenToFile(true);
                 }
@@ -212,8 +263,9 @@ void ConfigFile::runFrames(Frame first)
                     continue;
                 if (isKnown(c, DirectiveScop::SubHead)) {
                     next = sectionFrame(c);
-                } else if (isForeign(c) && isBlockOpener(c)) {
+                } else if (const WriteBlock* b = blockOf(c)) {
                     next = blockFrame(c);
+                    f.i = b->close + 1; // its lines are its own
                 } else {
                     writeLine(c);
                     c->SetWrittenToFile(true);
@@ -250,8 +302,13 @@ bool ConfigFile::WriteServerScopeDirectives()
                 continue;
             if (parent->ScopeType() != DirectiveScop::ScopeServer)
                 continue;
-            if (isForeign(d) && isBlockOpener(d)) {
-                runFrames(blockFrame(d));
+            if (const WriteBlock* b = blockOf(d)) {
+                // A block holding sections waits for the section phase, with
+                // its lines; the others are written here as one piece.
+                if (!b->holdsSection)
+                    runFrames(blockFrame(d));
+                const auto& kids = childrenOf(parent->DirectiveNo());
+                i = kids[b->close] + 1; // go on after the block's end line
             } else {
                 writeLine(d);
                 d->SetWrittenToFile(true);
@@ -302,6 +359,7 @@ bool ConfigFile::writeAll(std::string& out)
     for (const auto& d : m_list)
         estimate += d->DirectiveString().size() + 8;
     st.out.reserve(estimate);
+    HugePages::advise(st.out.data(), st.out.capacity());
     m_write = &st;
     bool ok = true;
     try {

@@ -43,6 +43,8 @@ private slots:
     void lineWithoutScopeFailsWrite();
     void apacheAcceptsRewrite_data();
     void apacheAcceptsRewrite();
+    void defaultVirtualHostKept_data();
+    void defaultVirtualHostKept();
 };
 
 void TestConfigWriter::write_data()
@@ -94,11 +96,13 @@ void TestConfigWriter::write_data()
                        "AllowOverride None",
                        "</Directory>",
                        kSep};
+    // A block holding a section is written among the sections of its scope.
     QTest::newRow("conditional around a section")
         << QByteArray("Listen 80\n<IfVersion >= 2.4>\n<Directory /y>\nOptions All\n</Directory>\nRequire all "
                       "denied\n"
                       "</IfVersion>\nServerName z\n")
         << QStringList{"Listen 80",
+                       "ServerName z",
                        kSep,
                        "<IfVersion >= 2.4>",
                        kSep,
@@ -108,8 +112,7 @@ void TestConfigWriter::write_data()
                        kSep,
                        "Require all denied",
                        "</IfVersion>",
-                       kSep,
-                       "ServerName z"};
+                       kSep};
     QTest::newRow("nested conditionals")
         << QByteArray("<IfVersion >= 2.2>\n<IfVersion < 2.6>\nA 1\n</IfVersion>\nB 2\n</IfVersion>\n")
         << QStringList{kSep,  "<IfVersion >= 2.2>", kSep, "<IfVersion < 2.6>", "A 1", "</IfVersion>", kSep,
@@ -133,6 +136,13 @@ void TestConfigWriter::write_data()
     QTest::newRow("end names must match")
         << QByteArray("<Limit GET>\nA 1\n</LimitExcept>\nB 2\n</Limit>\n")
         << QStringList{kSep, "<Limit GET>", "A 1", "</LimitExcept>", "B 2", "</Limit>", kSep};
+    // An end whose head was closed with an outer block stays a plain line,
+    // also when a later head of another name takes that head's place.
+    QTest::newRow("end of a head closed earlier")
+        << QByteArray("<Limit GET>\n<Proxy x>\n</Limit>\n<Limit POST>\n<IfVersion >= 2>\nC 3\n</Proxy>\n"
+                      "</IfVersion>\n</Limit>\n")
+        << QStringList{kSep, "<Limit GET>", "<Proxy x>", "</Limit>", kSep, kSep, "<Limit POST>", kSep,
+                       "<IfVersion >= 2>", "C 3", "</Proxy>", "</IfVersion>", kSep, "</Limit>", kSep};
     QTest::newRow("virtual host inside a conditional")
         << QByteArray("<IfDefine X>\n<IfVersion >= 2.4>\n<VirtualHost *:80>\nServerName v\n</VirtualHost>\n"
                       "</IfVersion>\n</IfDefine>\n")
@@ -324,6 +334,95 @@ void TestConfigWriter::apacheAcceptsRewrite()
     QVERIFY(load(cf, dir.path(), head + body));
     QVERIFY(cf.WriteFile());
     QCOMPARE(check(QString::fromStdString(cf.FileName())), QByteArray("Syntax OK rc=0"));
+}
+
+void TestConfigWriter::defaultVirtualHostKept_data()
+{
+    // Virtual hosts inside containers the model does not nest, between
+    // others: Apache's default server is the first one of the address, so
+    // the rewrite must keep their order.
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("first");
+    auto vhost = [](const char* name, const char* extra = "") {
+        return QByteArray("<VirtualHost *:8099>\nServerName ") + name + "\n" + extra + "</VirtualHost>\n";
+    };
+    QTest::newRow("version blocks between hosts")
+        << vhost("a.test") + "<IfVersion >= 2.4>\n" + vhost("b.test") + "</IfVersion>\n" + vhost("c.test") +
+               "<IfVersion >= 2.4>\n" + vhost("d.test") + "</IfVersion>\n"
+        << QByteArray("a.test");
+    QTest::newRow("host nested two blocks deep after a simple block")
+        << QByteArray("<IfVersion >= 2.0>\nServerTokens Full\n</IfVersion>\n") + vhost("a.test") +
+               "<IfVersion >= 2.2>\n<IfFile />\nServerSignature Off\n" + vhost("b.test") +
+               "</IfFile>\n</IfVersion>\n"
+        << QByteArray("a.test");
+    QTest::newRow("block first, simple lines after the hosts")
+        << QByteArray("<IfVersion >= 2.4>\n") + vhost("a.test") + "</IfVersion>\n" +
+               vhost("b.test", "<Directory /tmp>\n<Limit GET>\nRequire all granted\n</Limit>\n</Directory>\n") +
+               "ServerSignature Off\n"
+        << QByteArray("a.test");
+    // A macro's body is a template: it must stay ahead of the lines using it.
+    QTest::newRow("macro defining a host, used after")
+        << QByteArray("LoadModule macro_module modules/mod_macro.so\n<Macro Site $name>\n") +
+               vhost("$name") + "</Macro>\nUse Site a.test\n<IfVersion >= 2.4>\n" + vhost("b.test") +
+               "</IfVersion>\n"
+        << QByteArray("a.test");
+    QTest::newRow("inside a module section")
+        << QByteArray("<IfModule mpm_event_module>\nServerTokens Full\n") + vhost("a.test") +
+               "<IfVersion >= 2.4>\n" + vhost("b.test") + "</IfVersion>\n" + vhost("c.test") + "</IfModule>\n"
+        << QByteArray("a.test");
+}
+
+void TestConfigWriter::defaultVirtualHostKept()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, first);
+    const QString apache = QStandardPaths::findExecutable("apache2", {"/usr/sbin", "/usr/local/sbin"});
+    if (apache.isEmpty())
+        QSKIP("apache2 is not installed");
+    QTemporaryDir dir;
+    const QByteArray head = "ServerRoot /usr/lib/apache2\n"
+                            "LoadModule mpm_event_module modules/mod_mpm_event.so\n"
+                            "LoadModule authz_core_module modules/mod_authz_core.so\n"
+                            "ServerName localhost\nListen 127.0.0.1:8099\n"
+                            "PidFile " +
+                            dir.path().toLatin1() + "/httpd.pid\nErrorLog " + dir.path().toLatin1() +
+                            "/error.log\n";
+    // The "default server NAME" line of Apache's virtual host dump.
+    auto defaultServer = [&](const QString& file) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(apache, {"-t", "-D", "DUMP_VHOSTS", "-f", file});
+        if (!p.waitForFinished(30000))
+            return QByteArray("timeout");
+        const QByteArray out = p.readAll();
+        for (const QByteArray& line : out.split('\n')) {
+            const QByteArray t = line.trimmed();
+            if (t.startsWith("default server "))
+                return t.mid(15, t.indexOf(' ', 15) - 15);
+        }
+        return "no default server in: " + out;
+    };
+    const QString original = dir.filePath("original.conf");
+    QVERIFY(writeBytes(original, head + body));
+    QCOMPARE(defaultServer(original), first);
+
+    ConfigFile cf;
+    QVERIFY(load(cf, dir.path(), head + body));
+    const std::string rewrite = cf.WriteToString();
+    QVERIFY(cf.WriteFile());
+    QCOMPARE(defaultServer(QString::fromStdString(cf.FileName())), first);
+
+    // Reading the rewrite and writing it again changes nothing, and neither
+    // does a trip through the snapshot.
+    ConfigFile again;
+    QTemporaryDir dir2;
+    QVERIFY(load(again, dir2.path(), bytes(rewrite)));
+    QCOMPARE(bytes(again.WriteToString()), bytes(rewrite));
+    QVERIFY(cf.Serialize());
+    ConfigFile restored;
+    restored.SetFileName(cf.FileName());
+    QVERIFY(restored.DeSerialize());
+    QCOMPARE(bytes(restored.WriteToString()), bytes(rewrite));
 }
 
 QTEST_GUILESS_MAIN(TestConfigWriter)
