@@ -320,11 +320,6 @@ void TestCorpus::apacheReadsRewriteAlike()
                              .arg(i + 1)
                              .arg(QString::fromLatin1(x), QString::fromLatin1(y));
     }
-    // Known fault: the writer puts a block such as <IfVersion> that holds a
-    // <VirtualHost> ahead of the main server's own virtual hosts, so the
-    // default host changes. Remove this line when the writer keeps the order.
-    QEXPECT_FAIL("apache24-blocks.conf", "blocks holding virtual hosts are written before the other sections",
-                 Abort);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
