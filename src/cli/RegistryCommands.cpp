@@ -1,0 +1,139 @@
+// corvanectl servers | server show NAME | server remove NAME
+#include "Command.h"
+
+#include "registry/AppFolder.h"
+#include "registry/IniFile.h"
+#include "registry/RegistryKeys.h"
+#include "registry/RegistryProcedures.h"
+#include "registry/Servers.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <iostream>
+
+using namespace corvane;
+
+namespace {
+
+std::string connectionType(const Servers& servers, const std::string& name)
+{
+    if (!servers.IsRemoteServer(name))
+        return "local";
+    return TrimBlanks(servers.GetDataFromInI(name, registry::IS_SFTP)) == "1" ? "SFTP" : "FTP";
+}
+
+std::string hostOf(const Servers& servers, const std::string& name)
+{
+    if (servers.IsRemoteServer(name)) {
+        std::string host = servers.GetDataFromInI(name, registry::REMOTE_HOST);
+        const std::string port = servers.GetDataFromInI(name, registry::PORT_NUMBER);
+        if (!port.empty())
+            host += ":" + port;
+        return host.empty() ? "-" : host;
+    }
+    const std::string conf = servers.GetDataFromInI(name, registry::LOCAL_CONF);
+    return conf.empty() ? "-" : conf;
+}
+
+int listServers(const std::vector<std::string>& args, const corvanectl::Options& options)
+{
+    if (!args.empty())
+        return corvanectl::fail("servers takes no arguments");
+    Servers servers{AppFolder(QString::fromStdString(options.appDir))};
+    if (!servers.FillServerListFromIni() || servers.ServerCount() == 0) {
+        std::cout << "No servers registered in " << servers.appFolder().path().toStdString() << "\n";
+        return 0;
+    }
+    struct Row
+    {
+        std::string name, version, type, host;
+    };
+    std::vector<Row> rows{{"NAME", "VERSION", "CONNECTION", "HOST"}};
+    for (int i = 1; i <= servers.ServerCount(); ++i) {
+        const std::string name = servers.GetServer(std::to_string(i));
+        std::string version = GetServerApacheVersion(name, servers.iniFileName(), registry::APACHE_VERSION);
+        rows.push_back({name, version.empty() ? "-" : version, connectionType(servers, name), hostOf(servers, name)});
+    }
+    size_t w[3] = {0, 0, 0};
+    for (const Row& r : rows) {
+        w[0] = std::max(w[0], r.name.size());
+        w[1] = std::max(w[1], r.version.size());
+        w[2] = std::max(w[2], r.type.size());
+    }
+    for (const Row& r : rows) {
+        std::cout << r.name << std::string(w[0] - r.name.size() + 2, ' ') << r.version
+                  << std::string(w[1] - r.version.size() + 2, ' ') << r.type
+                  << std::string(w[2] - r.type.size() + 2, ' ') << r.host << "\n";
+    }
+    return 0;
+}
+
+bool isListed(Servers& servers, const std::string& name)
+{
+    servers.FillServerListFromIni();
+    const auto& names = servers.names();
+    return std::find(names.begin(), names.end(), TrimBlanks(name)) != names.end();
+}
+
+int showServer(Servers& servers, const std::string& name)
+{
+    const AppFolder& folder = servers.appFolder();
+    std::cout << "Server:        " << name << "\n"
+              << "Version:       "
+              << GetServerApacheVersion(name, servers.iniFileName(), registry::APACHE_VERSION) << "\n"
+              << "Connection:    " << connectionType(servers, name) << "\n"
+              << "Host:          " << hostOf(servers, name) << "\n";
+    const QString copy = folder.workingCopyPath(name);
+    std::cout << "Working copy:  " << copy.toStdString()
+              << (QFileInfo(copy).isFile() ? "" : " (missing)") << "\n";
+    const auto keys = IniFile(servers.iniFileName()).keys(name);
+    if (!keys.empty())
+        std::cout << "Registry keys:\n";
+    for (const auto& [key, value] : keys) {
+        // The password stays scrambled and unshown.
+        const bool secret = TrimBlanks(key) == registry::PASSWORD;
+        std::cout << "  " << key << "=" << (secret ? (value.empty() ? "" : "(set)") : value) << "\n";
+    }
+    return 0;
+}
+
+int removeServer(Servers& servers, const std::string& name)
+{
+    const AppFolder& folder = servers.appFolder();
+    const bool hasFolder = QFileInfo(folder.serverFolder(name)).isDir();
+    if (hasFolder) {
+        if (!servers.DeleteServerFolders(name))
+            return corvanectl::fail(servers.lastError().toStdString());
+        std::cout << "Working copy kept as " << servers.lastBackupPath().toStdString() << "\n";
+    }
+    if (IniFile(servers.iniFileName()).hasSection(name) && !servers.DeleteServer(name))
+        return corvanectl::fail("the folders are removed but the registry entry is not: " +
+                                servers.lastError().toStdString());
+    std::cout << "Removed server " << TrimBlanks(name) << "\n";
+    return 0;
+}
+
+int serverCommand(const std::vector<std::string>& args, const corvanectl::Options& options)
+{
+    if (args.size() != 2 || (args[0] != "show" && args[0] != "remove"))
+        return corvanectl::fail("usage: server show NAME | server remove NAME");
+    Servers servers{AppFolder(QString::fromStdString(options.appDir))};
+    const std::string& name = args[1];
+    QString error;
+    if (!servers.appFolder().checkServerName(name, &error))
+        return corvanectl::fail(error.toStdString());
+    if (!isListed(servers, name))
+        return corvanectl::fail("no server named '" + TrimBlanks(name) + "' in " +
+                                servers.appFolder().path().toStdString());
+    return args[0] == "show" ? showServer(servers, name) : removeServer(servers, name);
+}
+
+corvanectl::CommandRegistrar listReg{{"servers", "", "list the registered servers with version, connection and host",
+                                      listServers}};
+corvanectl::CommandRegistrar serverReg{
+    {"server", "show NAME | remove NAME",
+     "show a server's registry entry, or remove it with its folders (the working copy is kept in Backup)",
+     serverCommand}};
+
+} // namespace

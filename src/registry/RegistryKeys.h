@@ -1,0 +1,32 @@
+#pragma once
+// Names used in Corvane.ini and in the application folder.
+namespace corvane::registry {
+
+// Keys of a server's section.
+inline constexpr const char* SERVER_NAME = "SERVER_NAME";
+inline constexpr const char* APACHE_VERSION = "APACHE_VERSION";
+inline constexpr const char* CONNECT_TYPE = "CONNECT_TYPE"; // "1" remote, "0" local
+inline constexpr const char* REMOTE_HOST = "REMOTE_HOST";
+inline constexpr const char* USERNAME = "USERNAME";
+inline constexpr const char* PASSWORD = "PASSWORD"; // EncodePassword'ed
+inline constexpr const char* REMOTE_FOLDER = "REMOTE_FOLDER";
+inline constexpr const char* PORT_NUMBER = "PORT_NUMBER";
+inline constexpr const char* IS_SFTP = "IS_SFTP"; // "1" SFTP, "0" FTP or local
+inline constexpr const char* SFTP_AUTHTYPE = "SFTP_AUTHTYPE"; // 2 public key, 4 password, 16 keyboard
+inline constexpr const char* SFTP_PVTKEYFILE = "SFTP_PVTKEYFILE";
+inline constexpr const char* LOCAL_CONF = "LOCAL_CONF";
+inline constexpr const char* OS_TYPE = "OS_TYPE"; // e.g. "Windows", "Linux"
+
+// The sample server delivered with the program.
+inline constexpr const char* kSampleServerName = "Sample";
+inline constexpr const char* kSampleApacheVersion = "2.0.49";
+
+// Files and folders of the application folder.
+inline constexpr const char* kIniFileName = "Corvane.ini";
+inline constexpr const char* kCatalogueFileName = "Corvane.dll";
+inline constexpr const char* kWorkAreaFolder = "WorkArea";
+inline constexpr const char* kBackupFolder = "Backup";
+inline constexpr const char* kWorkingCopyName = "httpd.conf";
+inline constexpr const char* kSnapshotName = "Serialize.srl";
+
+} // namespace corvane::registry
