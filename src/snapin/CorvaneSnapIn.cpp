@@ -1,6 +1,8 @@
 #include "snapin/CorvaneSnapIn.h"
 
 #include "catalogue/DirbaseParser.h"
+#include "host/PropertySheet.h"
+#include "host/SelectedItem.h"
 #include "host/ConsoleHost.h"
 #include "host/ContextMenu.h"
 #include "host/HelpTopics.h"

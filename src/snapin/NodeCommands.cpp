@@ -1,5 +1,7 @@
 #include "snapin/NodeCommands.h"
 
+#include "host/PropertySheet.h"
+#include "host/SelectedItem.h"
 #include "host/ConsoleHost.h"
 #include "host/MessageBox.h"
 #include "host/ResultItem.h"

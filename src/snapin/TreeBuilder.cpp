@@ -1,5 +1,7 @@
 #include "snapin/TreeBuilder.h"
 
+#include "host/PropertySheet.h"
+#include "host/SelectedItem.h"
 #include "host/ConsoleHost.h"
 #include "host/NodeType.h"
 #include "host/ResultView.h"
