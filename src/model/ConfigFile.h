@@ -104,19 +104,26 @@ public:
 
 private:
     struct WriteState;
+    struct Frame;
 
     void clearList();
     void appendOwned(std::unique_ptr<Directive> dir);
     void ensureIndex() const;
-    const std::vector<int>& childrenOf(std::int32_t no) const; // 0-based list positions
+    void indexNumber(std::int32_t no, int pos) const;
+    const std::vector<int>& childrenOf(std::int32_t no) const; // 0-based list positions, deleted included
     Directive* scopeDirective(std::int32_t no) const;
-    std::string readWholeFile(const std::string& path, int errorCode, const char* description) const;
-    std::string convertedContent(const std::string& raw) const;
+    bool convertOnDisk(std::string& converted);
     void loadConverted(const std::string& text);
-    void writeBlock(WriteState& st, int parentNo, int childPos);
-    void writeSimpleOrBlock(WriteState& st, Directive* d, int listPos);
-    void writeLine(const std::string& text);
-    std::string dateNote(const std::string& text) const;
+    static std::string dateNote(const std::string& text);
+
+    // writer
+    bool writeAll(std::string& out);
+    void prepareBlocks(WriteState& st) const;
+    void runFrames(Frame first);
+    Frame blockFrame(Directive* opener) const;
+    void writeLine(const Directive* d);
+    void writeSeparator();
+    bool isBlockOpener(const Directive* d) const;
 
     std::string m_appFolder;
     std::string m_fileName;
@@ -125,12 +132,11 @@ private:
     int m_readCount = 0;
     std::unique_ptr<Directive> m_server;
 
-    // Derived lookup structures, rebuilt lazily after renumbering/reparenting.
+    // Lookup structures, rebuilt lazily after renumbering or reparenting.
     mutable bool m_indexValid = false;
     mutable std::unordered_map<std::int32_t, std::vector<int>> m_children;
-    mutable std::vector<int> m_posByNo;                        // dense: number -> first position, -1 none
-    mutable std::unordered_map<std::int32_t, int> m_posByNoSparse; // used when numbers are sparse
-    mutable bool m_denseNumbers = true;
+    mutable std::vector<int> m_posByNo;                            // number -> first position, -1 none
+    mutable std::unordered_map<std::int32_t, int> m_posByNoSparse; // numbers outside m_posByNo
     mutable std::int32_t m_maxNo = 0;
 
     WriteState* m_write = nullptr; // set while a write runs

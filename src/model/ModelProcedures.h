@@ -38,3 +38,11 @@ bool EnsureModuleLoaded(ConfigFile& model, const std::string& module, std::int32
 std::string ModuleLoadQuestion(const std::string& module);
 
 } // namespace corvane
+
+namespace corvane {
+// Splits a directive's argument text: blanks outside double quotes separate, a
+// quote not preceded by a backslash opens or closes a quoted stretch and a
+// closing quote ends the token. Non-empty trimmed tokens go to out; the token
+// left after the last character (trimmed, maybe empty) is returned.
+std::string SplitArguments(const std::string& rest, std::vector<std::string>& out);
+} // namespace corvane
