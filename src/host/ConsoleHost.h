@@ -15,6 +15,7 @@
 #include "host/PageFactory.h"
 #include "host/ResultView.h"
 #include "host/ScopeItem.h"
+#include "host/SelectedItem.h"
 #include "host/Selection.h"
 #include "host/Toolbar.h"
 
@@ -72,6 +73,7 @@ public:
     void setHelpFile(const QString& path) { m_helpFile = path; }
     QString helpFile() const { return m_helpFile; }
     HelpViewer* helpViewer(); // created on first use
+    HelpViewer* existingHelpViewer() const;
 
     Controlbar& controlbar() { return m_controlbar; }
     PageFactory& pageFactory() { return m_pageFactory; }
@@ -83,7 +85,7 @@ public:
     const ConsoleVerbs& verbs() const { return m_verbs; }
     ScopeTreeModel* scopeModel() const { return m_scopeModel; }
     ResultListModel* resultModel() const { return m_resultModel; }
-    PropertySheet* openSheet() const { return m_sheet; }
+    PropertySheet* openSheet() const;
 
     // ---- what the user does (the window and tests call these) ------------
     // Raises ScopeItems_Expand the first time; returns once the children exist.
@@ -110,7 +112,6 @@ signals:
     void selectionChanged();
     void resultViewChanged();
     void verbsChanged();
-    void expandInView(corvane::ScopeItem* item); // the window expands the tree row
     void sheetOpened(corvane::PropertySheet* sheet);
 
 private:
@@ -119,6 +120,12 @@ private:
     void rebuildResultView();
     void updateSelection(ScopeItem* scope, ResultItem* list);
     void aboutToRemove(ScopeItem& item);
+    // Runs what was deferred until the outermost event returned: announcing
+    // new children to the views, a moved selection, a redisplayed result view.
+    void settle();
+    void showResultView(ScopeItem* item);
+    QList<ColumnHeader> columnsFor(const ScopeItem& item) const;
+    void raiseSelect(bool selected);
 
     SnapIn* m_snapIn = nullptr;
     QWidget* m_dialogParent = nullptr;
@@ -136,6 +143,9 @@ private:
     QPointer<HelpViewer> m_helpViewer;
     QString m_helpFile;
     int m_eventDepth = 0;
+    bool m_settling = false;
+    bool m_pendingReselect = false;
+    bool m_pendingRedisplay = false;
 };
 
 } // namespace corvane

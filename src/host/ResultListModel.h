@@ -32,10 +32,17 @@ public:
     int rowOf(const ResultItem* item) const;
     // Re-reads everything (children added or removed, list changed).
     void reload();
+    int scopeRowCount() const { return int(m_scopeRows.size()); }
 
     std::function<QIcon(const ScopeItem&)> scopeIcon;
     std::function<QIcon(int)> listIcon;
     std::function<bool(int row)> isEditable;
+    std::function<void(int row, const QString&)> onRename;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // Around changes of the view's rows (the host calls these).
+    void beginChange();
+    void endChange();
+    void rowChanged(int row);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -44,8 +51,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    int scopeRows() const;
+    void rebuild();
     ResultView* m_view = nullptr;
+    QList<ScopeItem*> m_scopeRows;
+    int m_changeDepth = 0;
     QList<ColumnHeader> m_columns;
 };
 

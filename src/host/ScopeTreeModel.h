@@ -5,6 +5,8 @@
 // relayout. Items not yet expanded report children so the view shows an expander.
 #include <QAbstractItemModel>
 #include <QHash>
+#include <QList>
+#include <QSet>
 #include <QIcon>
 #include <functional>
 #include <memory>
@@ -46,17 +48,21 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Rename verb state for the editable flag (set by the host).
+    // Rename verb state for the editable flag, and where an edit goes (set by the host).
     std::function<bool(const ScopeItem&)> isEditable;
+    std::function<void(ScopeItem&, const QString&)> onRename;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
 private:
     friend class ScopeItem;
     void itemChanged(ScopeItem& item);
     void forget(ScopeItem& item);
-    void flush(ScopeItem& item);
+    void announce(ScopeItem& item);
 
     std::unique_ptr<ScopeItem> m_root;
     QHash<QString, ScopeItem*> m_byKey;
+    QSet<const ScopeItem*> m_all;
+    QList<ScopeItem*> m_pending; // parents with children not yet announced
 };
 
 } // namespace corvane
