@@ -6,6 +6,7 @@
 #include "host/ConsoleHost.h"
 #include "host/ContextMenu.h"
 #include "host/HelpTopics.h"
+#include "host/ResultListModel.h"
 #include "host/MessageBox.h"
 #include "host/PropertySheet.h"
 #include "host/ResultItem.h"
@@ -25,6 +26,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace corvane::snapin {
 
@@ -307,25 +309,30 @@ void CorvaneSnapIn::refreshServer(const QString& path)
     m_builder->syncServer(*config);
 
     // The Files list of the view shown is read anew; a selected Files item
-    // stays selected while its section exists.
+    // stays selected while its section exists. The host rebuilds the view
+    // once this event is over, so the item is selected again after that.
     ResultView* view = host().currentResultView();
     if (!view || !view->scopeItem())
         return;
-    const QString viewKey = trimBlanks(view->scopeItem()->itemName()).toUpper();
-    if (viewKey != trimBlanks(path).toUpper())
+    if (trimBlanks(view->scopeItem()->itemName()).toUpper() != trimBlanks(path).toUpper())
         return;
     ResultItem* selectedList = host().selectedListItem();
     const int selectedTag = selectedList ? selectedList->nodeTag() : 0;
     host().redisplayResultView();
-    ResultView* fresh = host().currentResultView();
-    if (selectedTag < 1 || !fresh)
+    if (selectedTag < 1)
         return;
-    for (int i = 0; i < fresh->listItemCount(); ++i) {
-        if (fresh->listItem(i)->nodeTag() == selectedTag) {
-            host().selectResultRow(fresh->scopeItem()->childCount() + i);
-            break;
+    ConsoleHost* console = &host();
+    QTimer::singleShot(0, console, [console, selectedTag] {
+        ResultView* fresh = console->currentResultView();
+        if (!fresh || console->selectedListItem())
+            return;
+        for (int i = 0; i < fresh->listItemCount(); ++i) {
+            if (fresh->listItem(i)->nodeTag() == selectedTag) {
+                console->selectResultRow(console->resultModel()->rowOf(fresh->listItem(i)));
+                return;
+            }
         }
-    }
+    });
 }
 
 void CorvaneSnapIn::ScopeItems_PropertyChanged(ScopeItem& item, const QString& data)
@@ -529,7 +536,10 @@ bool CorvaneSnapIn::removeServer(ScopeItem& serverNode)
     if (config)
         m_servers.remove(config);
     Servers& registry = ServerRegistry();
-    if (!registry.DeleteServerFolders(name)) {
+    const bool hadWorkingCopy = QFileInfo::exists(m_folder.workingCopyPath(name));
+    if (!registry.DeleteServerFolders(name) && hadWorkingCopy) {
+        // The working copy is still in place: keep the registry entry too, so
+        // that nothing is lost and the server comes back on the next start.
         MessageBox::warning(host().dialogParent(),
                             QStringLiteral("The folders of the server could not be removed: ") +
                                 registry.lastError());

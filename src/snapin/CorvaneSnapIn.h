@@ -29,6 +29,7 @@ class CorvaneSnapIn : public SnapIn
 {
 public:
     explicit CorvaneSnapIn(const AppFolder& folder);
+    explicit CorvaneSnapIn(const QString& appDir) : CorvaneSnapIn(AppFolder(appDir)) {}
     ~CorvaneSnapIn() override;
 
     // ---- host events ---------------------------------------------------
@@ -105,3 +106,7 @@ private:
 };
 
 } // namespace corvane::snapin
+
+namespace corvane {
+using snapin::CorvaneSnapIn;
+}

@@ -109,11 +109,18 @@ std::int32_t NodeCommands::addSection(SectionKind kind, ConfigFile& config, cons
 
 void NodeCommands::askForListen(ConfigFile& config, const std::string& address)
 {
-    const std::string port = GetPortFromAddress(address);
-    if (port.empty() || config.IsPortExists(port))
-        return;
-    if (MessageBox::question(m_host.dialogParent(), listenQuestion(toDisplay(port))) == QMessageBox::Yes)
-        config.SaveAsNewDirective("Listen", port, -1);
+    // A virtual host may name several addresses, and may quote them: each
+    // numeric port is checked on its own, so that no quote or second address
+    // ever ends up in a Listen line.
+    for (const std::string& token : splitBlanks(removeQuotes(address))) {
+        const std::string port = GetPortFromAddress(token);
+        if (port.empty() || port.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        if (config.IsPortExists(port))
+            continue;
+        if (MessageBox::question(m_host.dialogParent(), listenQuestion(toDisplay(port))) == QMessageBox::Yes)
+            config.SaveAsNewDirective("Listen", port, -1);
+    }
 }
 
 bool NodeCommands::commit(ConfigFile& config)
@@ -188,7 +195,12 @@ void NodeCommands::newSection(SectionKind kind, ScopeItem& item)
                                       : kind == SectionKind::Directory ? NodeKind::Directory
                                       : kind == SectionKind::Location  ? NodeKind::Location
                                                                        : NodeKind::IfModule;
-            m_builder.addChildNode(item, *config, {nodeKind, number, bytes});
+            // Named exactly as an expansion of the node will name it.
+            const DirectiveScop* scope = config->FindDirective(number)->GetCurrentScopeDirective();
+            const std::string name = nodeKind == NodeKind::VirtualHost
+                                         ? ScopeScanner::virtualHostName(*config, number, *scope)
+                                         : ScopeScanner::argumentName(*scope);
+            m_builder.addChildNode(item, *config, {nodeKind, number, name});
         } else {
             m_host.expand(item);
         }

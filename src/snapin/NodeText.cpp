@@ -49,6 +49,24 @@ std::string removeQuotes(const std::string& text)
     return out;
 }
 
+std::vector<std::string> splitBlanks(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::string word;
+    for (char c : text) {
+        if (c == ' ') {
+            if (!word.empty())
+                out.push_back(word);
+            word.clear();
+        } else {
+            word.push_back(c);
+        }
+    }
+    if (!word.empty())
+        out.push_back(word);
+    return out;
+}
+
 QString removeQuotes(const QString& text)
 {
     QString out = text;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 namespace corvane::snapin {
 
@@ -17,5 +18,7 @@ QString trimBlanks(const QString& text);
 // Every double quote removed.
 std::string removeQuotes(const std::string& text);
 QString removeQuotes(const QString& text);
+// The words of a text separated by blanks.
+std::vector<std::string> splitBlanks(const std::string& text);
 
 } // namespace corvane::snapin

@@ -6,6 +6,7 @@
 #include "host/MessageBox.h"
 #include "host/ResultView.h"
 #include "host/ScopeItem.h"
+#include "model/ConfigFile.h"
 
 #include <QFile>
 #include <QTest>
@@ -124,6 +125,9 @@ void tst_commands_sections::newSection_data()
     QTest::newRow("virtual host name kept as typed")
         << main << "mnuVHost" << "\"10.0.0.1:8443\"" << "New Virtual Host|Virtual Host Name:"
         << QStringList{"<VirtualHost \"10.0.0.1:8443\">", "</VirtualHost>"} << "VHost:10.0.0.1:8443";
+    QTest::newRow("virtual host on two addresses is named by the first")
+        << main << "mnuVHost" << "10.0.0.1:80  10.0.0.2:80" << "New Virtual Host|Virtual Host Name:"
+        << QStringList{"<VirtualHost 10.0.0.1:80  10.0.0.2:80>", "</VirtualHost>"} << "VHost:10.0.0.1:80";
 }
 
 void tst_commands_sections::newSection()
@@ -152,6 +156,8 @@ void tst_commands_sections::newSection()
     // Exactly the new section went into the file, inside its parent.
     const QStringList after = SnapinFixture::fileLines(fx.workingCopy("alpha"));
     int pos = -1;
+    if (insertedBlock(before, after, &pos) != block)
+        qDebug().noquote() << before.join("\n") << "\n=====\n" << after.join("\n");
     QCOMPARE(insertedBlock(before, after, &pos), block);
     const ConfOracle oracle(after);
     if (node.startsWith("File:")) {
@@ -175,15 +181,25 @@ void tst_commands_sections::newSection()
 
 void tst_commands_sections::listenQuestion_data()
 {
+    QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("port"); // asked about; "" = no question
     QTest::addColumn<bool>("listenAdded");
-    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
-    QTest::newRow("no") << int(QMessageBox::No) << false;
+    const int yes = int(QMessageBox::Yes);
+    const int no = int(QMessageBox::No);
+    QTest::newRow("yes") << "10.0.0.5:8080" << yes << "8080" << true;
+    QTest::newRow("no") << "10.0.0.5:8080" << no << "8080" << false;
+    QTest::newRow("quoted address") << "\"10.0.0.5:8081\"" << yes << "8081" << true;
+    QTest::newRow("second address on a new port") << "10.0.0.1:80 10.0.0.2:8082" << yes << "8082" << true;
+    QTest::newRow("port listened on by address") << "10.0.0.7:8443" << yes << "" << false;
+    QTest::newRow("no numeric port") << "*:*" << yes << "" << false;
 }
 
 void tst_commands_sections::listenQuestion()
 {
+    QFETCH(QString, typed);
     QFETCH(int, answer);
+    QFETCH(QString, port);
     QFETCH(bool, listenAdded);
 
     SnapinFixture fx;
@@ -193,14 +209,17 @@ void tst_commands_sections::listenQuestion()
     const QStringList before = SnapinFixture::fileLines(fx.workingCopy("alpha"));
 
     MessageBox::setNextAnswer(QMessageBox::StandardButton(answer));
-    fx.answerNewNode({{"10.0.0.5:8080", "ok"}});
+    fx.answerNewNode({{typed, "ok"}});
     QVERIFY(fx.triggerMenu("mnuVHost"));
-    QCOMPARE(MessageBox::shownCount(), 1);
-    QCOMPARE(MessageBox::lastText(),
-             QStringLiteral("Server is not listening on the port 8080 !\r\nDo you want to add this port ?"));
+    QCOMPARE(MessageBox::shownCount(), port.isEmpty() ? 0 : 1);
+    if (!port.isEmpty()) {
+        QCOMPARE(MessageBox::lastText(), QStringLiteral("Server is not listening on the port ") + port +
+                                             QStringLiteral(" !\r\nDo you want to add this port ?"));
+    }
+    MessageBox::clearNextAnswers();
 
     QStringList after = SnapinFixture::fileLines(fx.workingCopy("alpha"));
-    const int listen = int(after.indexOf("Listen 8080"));
+    const int listen = int(after.indexOf("Listen " + port));
     QCOMPARE(listen >= 0, listenAdded);
     if (listenAdded) {
         // A top-level line: after the existing Listen lines, before the first section.
@@ -208,14 +227,15 @@ void tst_commands_sections::listenQuestion()
         QVERIFY(listen < after.indexOf("<Directory />"));
         after.removeAt(listen);
     }
-    QCOMPARE(insertedBlock(before, after), (QStringList{"<VirtualHost 10.0.0.5:8080>", "</VirtualHost>"}));
+    QCOMPARE(insertedBlock(before, after), (QStringList{"<VirtualHost " + typed + ">", "</VirtualHost>"}));
     checkConsistent(fx);
 
-    // The port is now listened on (or was refused once): a second host on it
-    // asks again only when it was refused.
+    if (port.isEmpty())
+        return;
+    // A second host on that port asks again only when the port was refused.
     MessageBox::resetRecord();
     MessageBox::setNextAnswer(QMessageBox::No);
-    fx.answerNewNode({{"10.0.0.6:8080", "ok"}});
+    fx.answerNewNode({{"10.0.0.6:" + port, "ok"}});
     QVERIFY(fx.triggerMenu("mnuVHost"));
     QCOMPARE(MessageBox::shownCount(), listenAdded ? 0 : 1);
     MessageBox::clearNextAnswers();
@@ -335,7 +355,9 @@ void tst_commands_sections::deleteSection()
     const int headLine = int(before.indexOf(head));
     QVERIFY(headLine >= 0);
     // Exactly the section, with everything in it, left the file.
-    QCOMPARE(insertedBlock(after, before), sectionBlock(before, headLine));
+    QStringList expected = before;
+    expected.remove(headLine, sectionBlock(before, headLine).size());
+    QCOMPARE(after, expected);
     if (!filesItem.isEmpty())
         QVERIFY(!fx.filesItems().contains(filesItem));
     checkConsistent(fx);

@@ -36,10 +36,9 @@ void compareWithOracle(SnapinFixture& fx, ScopeItem* item, const ConfOracle& ora
         ScopeItem* child = item->child(i);
         const QString entry = SnapinFixture::childNodes(*item).at(i);
         seen << prefix + u'/' + entry;
-        const QString kind = entry.section(u':', 0, 0);
-        // The oracle finds a head by kind and name; names are unique in our data.
-        compareWithOracle(fx, child, oracle, prefix + u'/' + entry, oracle.findSection(kind, child->displayName()),
-                          seen);
+        // Lines are numbered 1, 2, 3 over the non-blank lines of the file
+        // (the files compared here have no continuation lines).
+        compareWithOracle(fx, child, oracle, prefix + u'/' + entry, child->nodeTag() - 1, seen);
     }
 }
 
@@ -229,15 +228,15 @@ void tst_snapin_tree::severalServers()
     QCOMPARE(fx.snapIn().configs().count(), 4);
 
     // Every loaded server left its snapshot; the failed ones none.
-    for (const QString& name : {"Sample", "alpha", "beta", "gamma"})
+    for (const char* name : {"Sample", "alpha", "beta", "gamma"})
         QVERIFY2(QFile::exists(fx.snapshot(name)), qPrintable(name));
     QVERIFY(!QFile::exists(fx.snapshot("broken")));
 
     // Each server's nodes lead to its own model.
     QCOMPARE(SnapinFixture::childNodes(*fx.node({"beta", "Main Server"})),
-             (QStringList{"Directory:/srv/small", "VHost:www.small.example.org"}));
+             (QStringList{"Directory:/srv/small", "VHost:*:8080"}));
     QCOMPARE(SnapinFixture::childNodes(*fx.node({"gamma", "Main Server"})),
-             (QStringList{"Directory:/srv/small", "VHost:www.small.example.org"}));
+             (QStringList{"Directory:/srv/small", "VHost:*:8080"}));
     QCOMPARE(SnapinFixture::childNodes(*fx.node({"alpha", "Main Server"})).size(), 7);
 }
 
