@@ -6,6 +6,15 @@ namespace corvane::snapin {
 
 QString toDisplay(const std::string& bytes)
 {
+    bool ascii = true;
+    for (unsigned char c : bytes) {
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     if (!utf8.hasError())

@@ -231,16 +231,18 @@ std::vector<ChildNode> TreeBuilder::childrenFor(const ScopeItem& item, const Con
 
 void TreeBuilder::ExpandMainServer(ScopeItem& item, const ConfigFile& config)
 {
+    const QString path = pathOf(config);
     for (const ChildNode& child : ScopeScanner::mainServerChildren(config))
-        addChildNode(item, config, child);
+        addSectionNode(item, child.kind, path, child.number, toDisplay(child.name));
 }
 
 void TreeBuilder::ExpandSectionNode(ScopeItem& item, const ConfigFile& config)
 {
     if (item.nodeTag() < 1)
         return;
+    const QString path = pathOf(config);
     for (const ChildNode& child : ScopeScanner::sectionChildren(config, item.nodeTag()))
-        addChildNode(item, config, child);
+        addSectionNode(item, child.kind, path, child.number, toDisplay(child.name));
 }
 
 void TreeBuilder::FillFilesList(ResultView& view, const ConfigFile& config)
