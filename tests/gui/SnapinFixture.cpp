@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QTest>
 #include <QTimer>
 
@@ -86,6 +87,10 @@ ConfOracle::ConfOracle(const QStringList& lines)
             continue;
         }
         if (line.startsWith(u'<')) {
+            // A section name ends at a blank or ">"; without either the line
+            // is no section head.
+            if (!line.mid(1).contains(u' ') && !line.mid(1).contains(u'>'))
+                continue;
             QString body = line.mid(1);
             if (body.endsWith(u'>'))
                 body.chop(1);
@@ -399,7 +404,12 @@ QStringList SnapinFixture::fileLines(const QString& path)
     QStringList out;
     if (!f.open(QIODevice::ReadOnly))
         return out;
-    const QString text = QString::fromUtf8(f.readAll());
+    // Shown as the console shows bytes: UTF-8 when valid, otherwise Latin-1.
+    const QByteArray bytes = f.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
     for (QString line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
         line.replace(u'\t', u' ');
         line = line.trimmed();
