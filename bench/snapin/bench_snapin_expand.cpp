@@ -20,8 +20,8 @@
 #include <QTreeView>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 using namespace corvane;
@@ -35,8 +35,9 @@ QByteArray bigConfig(int hosts)
     for (int i = 0; i < hosts; ++i) {
         const QByteArray n = QByteArray::number(i);
         // Half the hosts are named by their ServerName (the "*" case).
-        out += (i % 2 ? "<VirtualHost *>\n" : "<VirtualHost 10.0." + QByteArray::number(i / 250) + "." +
-                                                  QByteArray::number(i % 250) + ":80>\n");
+        out += (i % 2 ? "<VirtualHost *>\n"
+                      : "<VirtualHost 10.0." + QByteArray::number(i / 250) + "." +
+                            QByteArray::number(i % 250) + ":80>\n");
         out += "ServerName host" + n + ".example.org\nDocumentRoot /var/www/host" + n + "\n";
         out += "<Directory /var/www/host" + n + ">\nOptions None\n</Directory>\n";
         out += "<Files secret" + n + ".txt>\nOptions None\n</Files>\n</VirtualHost>\n";
@@ -94,8 +95,8 @@ RunTime oneRun(const QString& appDir)
         std::fprintf(stderr, "  + tree row expanded: %.1f ms\n", double(timer.nsecsElapsed()) / 1e6);
     QApplication::processEvents();
     if (qEnvironmentVariableIsSet("BENCH_PHASES"))
-        std::fprintf(stderr, "  + events processed: %.1f ms (cpu %.1f ms)\n", double(timer.nsecsElapsed()) / 1e6,
-                     cpuMs() - cpuStart);
+        std::fprintf(stderr, "  + events processed: %.1f ms (cpu %.1f ms)\n",
+                     double(timer.nsecsElapsed()) / 1e6, cpuMs() - cpuStart);
     const RunTime t{double(timer.nsecsElapsed()) / 1e6, cpuMs() - cpuStart};
     if (main->childCount() < 1)
         std::fprintf(stderr, "no children\n");
@@ -139,7 +140,7 @@ int main(int argc, char** argv)
     std::printf("expand Main Server with %d virtual hosts (%d runs, target < 100 ms):\n"
                 "  wall median %.1f ms (fastest %.1f, slowest %.1f)\n"
                 "  cpu  median %.1f ms (fastest %.1f, slowest %.1f)\n",
-                hosts, runs, wall[wall.size() / 2], wall.front(), wall.back(), cpu[cpu.size() / 2], cpu.front(),
-                cpu.back());
+                hosts, runs, wall[wall.size() / 2], wall.front(), wall.back(), cpu[cpu.size() / 2],
+                cpu.front(), cpu.back());
     return 0;
 }

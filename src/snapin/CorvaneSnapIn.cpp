@@ -1,17 +1,16 @@
 #include "snapin/CorvaneSnapIn.h"
 
 #include "catalogue/DirbaseParser.h"
-#include "host/PropertySheet.h"
-#include "host/SelectedItem.h"
 #include "host/ConsoleHost.h"
 #include "host/ContextMenu.h"
 #include "host/HelpTopics.h"
-#include "host/ResultListModel.h"
 #include "host/MessageBox.h"
 #include "host/PropertySheet.h"
 #include "host/ResultItem.h"
+#include "host/ResultListModel.h"
 #include "host/ResultView.h"
 #include "host/ScopeItem.h"
+#include "host/SelectedItem.h"
 #include "host/Toolbar.h"
 #include "model/ConfigFile.h"
 #include "model/ModelProcedures.h"
@@ -80,7 +79,8 @@ Servers& CorvaneSnapIn::ServerRegistry()
 
 QString CorvaneSnapIn::serverNameOf(const QString& configPath) const
 {
-    return QString::fromStdString(GetServerNameFromConfigPath(m_folder.path().toStdString(), configPath.toStdString()));
+    return QString::fromStdString(
+        GetServerNameFromConfigPath(m_folder.path().toStdString(), configPath.toStdString()));
 }
 
 bool CorvaneSnapIn::isRemote(const QString& serverName)
@@ -275,7 +275,8 @@ bool CorvaneSnapIn::Views_QueryPagesFor(const Selection& selection)
         answer = PageDispatcher::filesItemHasPages(item.nodeTag(), GetSectionType(item.nodeTag()));
     } else if (selection.isSingleScopeItem()) {
         const ScopeItem& item = *selection.firstScopeItem();
-        answer = PageDispatcher::nodeHasPages(isRootItem(item), item.nodeTag(), GetSectionType(item.nodeTag()));
+        answer =
+            PageDispatcher::nodeHasPages(isRootItem(item), item.nodeTag(), GetSectionType(item.nodeTag()));
     }
     // A sheet without a single page would only show buttons.
     return answer && !pagesFor(selection).isEmpty();
@@ -493,8 +494,8 @@ void CorvaneSnapIn::Views_SetControlbar(Controlbar& controlbar)
     if (toolbar.buttons().isEmpty()) {
         toolbar.addButton(QStringLiteral("Get"), QStringLiteral("Get"), QStringLiteral("Get Conf File"),
                           QStringLiteral("go-down"));
-        toolbar.addButton(QStringLiteral("Put"), QStringLiteral("Put"), QStringLiteral("Synchronize Conf File"),
-                          QStringLiteral("go-up"));
+        toolbar.addButton(QStringLiteral("Put"), QStringLiteral("Put"),
+                          QStringLiteral("Synchronize Conf File"), QStringLiteral("go-up"));
     }
 }
 
@@ -510,7 +511,8 @@ void CorvaneSnapIn::Views_UpdateControlbar(const Selection& selection, Controlba
     toolbar->setButtonEnabled(QStringLiteral("Put"), remoteServer && bool(m_hooks.synchronize));
 }
 
-void CorvaneSnapIn::Toolbar_ButtonClick(const QString& toolbar, const QString& button, const Selection& selection)
+void CorvaneSnapIn::Toolbar_ButtonClick(const QString& toolbar, const QString& button,
+                                        const Selection& selection)
 {
     if (toolbar != QLatin1String(kToolbarName))
         return;
@@ -553,10 +555,9 @@ void CorvaneSnapIn::disconnect(ScopeItem& item)
 {
     if (item.nodeTag() != kServerTag)
         return;
-    const auto answer =
-        MessageBox::show(host().dialogParent(), QMessageBox::Critical,
-                         QStringLiteral("Do you really wish to disconnect the server"),
-                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    const auto answer = MessageBox::show(host().dialogParent(), QMessageBox::Critical,
+                                         QStringLiteral("Do you really wish to disconnect the server"),
+                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     removeServer(item);

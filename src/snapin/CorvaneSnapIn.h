@@ -52,7 +52,8 @@ public:
     void Views_Delete(const Selection& selection) override;
     void Views_SetControlbar(Controlbar& controlbar) override;
     void Views_UpdateControlbar(const Selection& selection, Controlbar& controlbar) override;
-    void Toolbar_ButtonClick(const QString& toolbar, const QString& button, const Selection& selection) override;
+    void Toolbar_ButtonClick(const QString& toolbar, const QString& button,
+                             const Selection& selection) override;
     void MenuItem_Click(const QString& item, int index, const Selection& selection) override;
 
     // ---- for the server commands and tests -------------------------------

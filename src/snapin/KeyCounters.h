@@ -7,7 +7,16 @@
 
 namespace corvane::snapin {
 
-enum class KeyKind { Server, MainServer, VirtualHost, Directory, Location, IfModule, File };
+enum class KeyKind
+{
+    Server,
+    MainServer,
+    VirtualHost,
+    Directory,
+    Location,
+    IfModule,
+    File
+};
 
 class KeyCounters
 {

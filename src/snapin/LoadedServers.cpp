@@ -15,10 +15,7 @@ QString pathKey(const QString& path)
 
 } // namespace
 
-LoadedServers::LoadedServers(std::string appFolder)
-    : m_appFolder(std::move(appFolder))
-{
-}
+LoadedServers::LoadedServers(std::string appFolder) : m_appFolder(std::move(appFolder)) {}
 
 LoadedServers::~LoadedServers() = default;
 

@@ -1,12 +1,12 @@
 #include "snapin/NodeCommands.h"
 
-#include "host/PropertySheet.h"
-#include "host/SelectedItem.h"
 #include "host/ConsoleHost.h"
 #include "host/MessageBox.h"
+#include "host/PropertySheet.h"
 #include "host/ResultItem.h"
 #include "host/ResultView.h"
 #include "host/ScopeItem.h"
+#include "host/SelectedItem.h"
 #include "host/Selection.h"
 #include "model/ConfigFile.h"
 #include "model/CorvaneError.h"
@@ -89,7 +89,8 @@ int NodeCommands::sectionType(const ConfigFile& config, int number) const
     return ScopeScanner::sectionType(config, number);
 }
 
-std::int32_t NodeCommands::addSection(SectionKind kind, ConfigFile& config, const std::string& text, int parentTag)
+std::int32_t NodeCommands::addSection(SectionKind kind, ConfigFile& config, const std::string& text,
+                                      int parentTag)
 {
     const std::string quoted = "\"" + text + "\"";
     switch (kind) {
@@ -138,9 +139,8 @@ bool NodeCommands::commit(ConfigFile& config)
         return true;
     // Nothing on disk changed (both files are replaced atomically); go back to
     // what the snapshot holds so that the tree shows what the file says.
-    MessageBox::warning(m_host.dialogParent(),
-                        failure + QStringLiteral("\nThe change was not saved: ") +
-                            QString::fromStdString(config.FileName()));
+    MessageBox::warning(m_host.dialogParent(), failure + QStringLiteral("\nThe change was not saved: ") +
+                                                   QString::fromStdString(config.FileName()));
     try {
         config.DeSerialize();
     } catch (const std::exception&) {

@@ -21,7 +21,14 @@ namespace corvane::snapin {
 class LoadedServers;
 class TreeBuilder;
 
-enum class SectionKind { VirtualHost, Directory, Location, IfModule, Files };
+enum class SectionKind
+{
+    VirtualHost,
+    Directory,
+    Location,
+    IfModule,
+    Files
+};
 
 class NodeCommands
 {

@@ -42,11 +42,12 @@ QList<PageSpec> PageDispatcher::pagesForNode(int nodeTag, int sectionType, bool 
         return {};
     switch (sectionType) {
     case kScopeVirtualHost:
-        return {{QStringLiteral("ppgServerSettings"), {}},  {QStringLiteral("ppgCustomErrors"), {}},
-                {QStringLiteral("ppgDocuments"), {}},       {QStringLiteral("ppgHomeDirectory"), {}},
-                {QStringLiteral("ppgHTTPHeaders"), {}},     {QStringLiteral("ppgUnSupportedDirectives"), {}}};
+        return {{QStringLiteral("ppgServerSettings"), {}}, {QStringLiteral("ppgCustomErrors"), {}},
+                {QStringLiteral("ppgDocuments"), {}},      {QStringLiteral("ppgHomeDirectory"), {}},
+                {QStringLiteral("ppgHTTPHeaders"), {}},    {QStringLiteral("ppgUnSupportedDirectives"), {}}};
     case kScopeDirectory:
-        return {{QStringLiteral("ppgDirectorySecurity"), {}}, {QStringLiteral("ppgUnSupportedDirectives"), {}}};
+        return {{QStringLiteral("ppgDirectorySecurity"), {}},
+                {QStringLiteral("ppgUnSupportedDirectives"), {}}};
     case kScopeLocation:
         return {{QStringLiteral("ppgDirectorySecurity"), QStringLiteral("Location Security")},
                 {QStringLiteral("ppgUnSupportedDirectives"), {}}};

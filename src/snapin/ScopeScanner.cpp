@@ -12,8 +12,7 @@ namespace {
 
 // Calls fn(directive, scope) for every live section head whose parent is the
 // scope numbered parentNo (-1: the server directive), in list order.
-template<typename Fn>
-void forEachSectionIn(const ConfigFile& config, int parentNo, Fn fn)
+template <typename Fn> void forEachSectionIn(const ConfigFile& config, int parentNo, Fn fn)
 {
     // The model keeps a per-scope index, so this visits only the scope's own
     // lines (in list order) instead of the whole file.
@@ -71,7 +70,8 @@ std::vector<ChildNode> ScopeScanner::mainServerChildren(const ConfigFile& config
     forEachSectionIn(config, kMainServerTag, [&](const Directive& d, const DirectiveScop& s) {
         switch (s.GetType()) {
         case kScopeVirtualHost:
-            out.push_back({NodeKind::VirtualHost, d.DirectiveNo(), virtualHostName(config, d.DirectiveNo(), s)});
+            out.push_back(
+                {NodeKind::VirtualHost, d.DirectiveNo(), virtualHostName(config, d.DirectiveNo(), s)});
             break;
         case kScopeIfModule:
             out.push_back({NodeKind::IfModule, d.DirectiveNo(), moduleName(s)});

@@ -13,7 +13,16 @@ class DirectiveScop;
 
 namespace corvane::snapin {
 
-enum class NodeKind { Root, Server, MainServer, VirtualHost, Directory, Location, IfModule };
+enum class NodeKind
+{
+    Root,
+    Server,
+    MainServer,
+    VirtualHost,
+    Directory,
+    Location,
+    IfModule
+};
 
 struct ChildNode
 {

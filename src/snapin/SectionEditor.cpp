@@ -8,8 +8,8 @@
 
 namespace corvane::snapin {
 
-std::int32_t SectionEditor::addSection(ConfigFile& config, const std::string& keyword, const std::string& argument,
-                                       std::int32_t parentNo)
+std::int32_t SectionEditor::addSection(ConfigFile& config, const std::string& keyword,
+                                       const std::string& argument, std::int32_t parentNo)
 {
     Directive* parent = parentNo == -1 ? config.GetServerDirective() : config.FindDirective(parentNo);
     if (!parent)
@@ -50,7 +50,8 @@ std::int32_t SectionEditor::AddIfModuleSection(ConfigFile& config, const std::st
     return addSection(config, "IfModule", trimBlanks(argument), parentNo);
 }
 
-std::int32_t SectionEditor::AddFilesSection(ConfigFile& config, const std::string& argument, std::int32_t parentNo)
+std::int32_t SectionEditor::AddFilesSection(ConfigFile& config, const std::string& argument,
+                                            std::int32_t parentNo)
 {
     return addSection(config, "Files", trimBlanks(argument), parentNo);
 }

@@ -18,15 +18,19 @@ public:
     // "<VirtualHost name>" at top level; the name goes in as given.
     static std::int32_t AddVirtualHostSection(ConfigFile& config, const std::string& name);
     // The argument is trimmed; callers pass it in double quotes.
-    static std::int32_t AddDirectorySection(ConfigFile& config, const std::string& argument, std::int32_t parentNo);
-    static std::int32_t AddLocationSection(ConfigFile& config, const std::string& argument, std::int32_t parentNo);
-    static std::int32_t AddIfModuleSection(ConfigFile& config, const std::string& argument, std::int32_t parentNo);
-    static std::int32_t AddFilesSection(ConfigFile& config, const std::string& argument, std::int32_t parentNo);
+    static std::int32_t AddDirectorySection(ConfigFile& config, const std::string& argument,
+                                            std::int32_t parentNo);
+    static std::int32_t AddLocationSection(ConfigFile& config, const std::string& argument,
+                                           std::int32_t parentNo);
+    static std::int32_t AddIfModuleSection(ConfigFile& config, const std::string& argument,
+                                           std::int32_t parentNo);
+    static std::int32_t AddFilesSection(ConfigFile& config, const std::string& argument,
+                                        std::int32_t parentNo);
 
     // The common step: "<keyword argument>" and "</keyword>" under parentNo
     // (-1 the main server).
-    static std::int32_t addSection(ConfigFile& config, const std::string& keyword, const std::string& argument,
-                                   std::int32_t parentNo);
+    static std::int32_t addSection(ConfigFile& config, const std::string& keyword,
+                                   const std::string& argument, std::int32_t parentNo);
 };
 
 } // namespace corvane::snapin

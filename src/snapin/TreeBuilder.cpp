@@ -1,11 +1,11 @@
 #include "snapin/TreeBuilder.h"
 
-#include "host/PropertySheet.h"
-#include "host/SelectedItem.h"
 #include "host/ConsoleHost.h"
 #include "host/NodeType.h"
+#include "host/PropertySheet.h"
 #include "host/ResultView.h"
 #include "host/ScopeItem.h"
+#include "host/SelectedItem.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
 #include "snapin/NodeText.h"
@@ -62,10 +62,7 @@ QString keyPrefix(NodeKind kind)
 
 } // namespace
 
-TreeBuilder::TreeBuilder(ConsoleHost& host)
-    : m_host(host)
-{
-}
+TreeBuilder::TreeBuilder(ConsoleHost& host) : m_host(host) {}
 
 QString TreeBuilder::nodeTypeName(NodeKind kind)
 {
@@ -119,20 +116,41 @@ NodeKind TreeBuilder::kindOfNodeType(const QString& nodeType)
 void TreeBuilder::registerNodeTypes()
 {
     const QList<ColumnHeader> nameType{{kName, 200}, {kType, 100}};
-    m_host.registerNodeType({QStringLiteral("Corvane"), QStringLiteral("Corvane"), QStringLiteral("ListTopView"),
-                             {{kName, 100}}, {}});
-    m_host.registerNodeType({QStringLiteral("Server"), QStringLiteral("Server Name"), QStringLiteral("ServerView"),
-                             {{QStringLiteral("Server Name"), 200}}, {}});
-    m_host.registerNodeType({QStringLiteral("DefaultVHost"), QStringLiteral("Default Web Site"),
-                             QStringLiteral("DefaultVHostView"), nameType, {}});
-    m_host.registerNodeType(
-        {QStringLiteral("VHosts"), QStringLiteral("Virtual Hosts"), QStringLiteral("VHostView"), nameType, {}});
-    m_host.registerNodeType({QStringLiteral("Directory"), QStringLiteral("Directories"),
-                             QStringLiteral("DirectoryView"), nameType, {}});
-    m_host.registerNodeType(
-        {QStringLiteral("Location"), QStringLiteral("Locations"), QStringLiteral("LocationView"), nameType, {}});
-    m_host.registerNodeType(
-        {QStringLiteral("IfModule"), QStringLiteral("IfModule"), QStringLiteral("IfModuleView"), nameType, {}});
+    m_host.registerNodeType({QStringLiteral("Corvane"),
+                             QStringLiteral("Corvane"),
+                             QStringLiteral("ListTopView"),
+                             {{kName, 100}},
+                             {}});
+    m_host.registerNodeType({QStringLiteral("Server"),
+                             QStringLiteral("Server Name"),
+                             QStringLiteral("ServerView"),
+                             {{QStringLiteral("Server Name"), 200}},
+                             {}});
+    m_host.registerNodeType({QStringLiteral("DefaultVHost"),
+                             QStringLiteral("Default Web Site"),
+                             QStringLiteral("DefaultVHostView"),
+                             nameType,
+                             {}});
+    m_host.registerNodeType({QStringLiteral("VHosts"),
+                             QStringLiteral("Virtual Hosts"),
+                             QStringLiteral("VHostView"),
+                             nameType,
+                             {}});
+    m_host.registerNodeType({QStringLiteral("Directory"),
+                             QStringLiteral("Directories"),
+                             QStringLiteral("DirectoryView"),
+                             nameType,
+                             {}});
+    m_host.registerNodeType({QStringLiteral("Location"),
+                             QStringLiteral("Locations"),
+                             QStringLiteral("LocationView"),
+                             nameType,
+                             {}});
+    m_host.registerNodeType({QStringLiteral("IfModule"),
+                             QStringLiteral("IfModule"),
+                             QStringLiteral("IfModuleView"),
+                             nameType,
+                             {}});
     m_host.registerNodeType(
         {QStringLiteral("File"), QStringLiteral("Files"), QStringLiteral("FileView"), nameType, {}});
 }
@@ -155,7 +173,8 @@ ScopeItem* TreeBuilder::AddServerNode(ScopeItem& parent, const QString& path, co
 
 ScopeItem* TreeBuilder::AddMainServerNode(ScopeItem& parent, const QString& path)
 {
-    const QString key = QStringLiteral("MainServer-") + QString::number(m_counters.value(KeyKind::MainServer));
+    const QString key =
+        QStringLiteral("MainServer-") + QString::number(m_counters.value(KeyKind::MainServer));
     ScopeItem* item = m_host.addScopeItem(parent, nodeTypeName(NodeKind::MainServer), key);
     if (!item)
         return nullptr;
@@ -264,8 +283,8 @@ void TreeBuilder::FillFilesList(ResultView& view, const ConfigFile& config)
     const QString path = pathOf(config);
     for (const FilesEntry& entry : ScopeScanner::filesEntries(config, parentNo)) {
         const QString pattern = toDisplay(entry.pattern);
-        const QString key = QStringLiteral("File-") + QString::number(m_counters.value(KeyKind::File)) + u'-' +
-                            QString::number(entry.number);
+        const QString key = QStringLiteral("File-") + QString::number(m_counters.value(KeyKind::File)) +
+                            u'-' + QString::number(entry.number);
         ResultItem* listItem = view.addListItem(key, pattern, 1);
         if (!listItem)
             continue;

@@ -30,7 +30,8 @@ public:
 
     ScopeItem* AddServerNode(ScopeItem& parent, const QString& path, const QString& serverName);
     ScopeItem* AddMainServerNode(ScopeItem& parent, const QString& path);
-    ScopeItem* AddVHostNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number, const QString& name);
+    ScopeItem* AddVHostNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+                            const QString& name);
     ScopeItem* AddDirectoryNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
                                 const QString& name);
     ScopeItem* AddLocationNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,

@@ -10,8 +10,7 @@
 
 namespace corvane::snapin {
 
-frmNewNode::frmNewNode(QWidget* parent)
-    : QDialog(parent)
+frmNewNode::frmNewNode(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmNewNode"));
     setWindowTitle(QStringLiteral("Add New"));
@@ -75,7 +74,8 @@ void frmNewNode::cmdOk_Click()
 {
     const QString value = txtNewItemValue->text();
     if (value.isEmpty()) {
-        MessageBox::information(this, QStringLiteral("Please Enter ") + windowTitle() + QStringLiteral(" Name"));
+        MessageBox::information(this,
+                                QStringLiteral("Please Enter ") + windowTitle() + QStringLiteral(" Name"));
         return;
     }
     const QString reason = invalidNameReason(value, m_quotesKept);

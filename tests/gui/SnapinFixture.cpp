@@ -59,8 +59,8 @@ QString unquote(QString s)
 
 bool isKnownSection(const QString& kind)
 {
-    static const QStringList known{"DIRECTORY", "DIRECTORYMATCH", "FILES", "FILESMATCH", "LOCATION",
-                                   "LOCATIONMATCH", "VIRTUALHOST", "IFDEFINE", "IFMODULE"};
+    static const QStringList known{"DIRECTORY",     "DIRECTORYMATCH", "FILES",    "FILESMATCH", "LOCATION",
+                                   "LOCATIONMATCH", "VIRTUALHOST",    "IFDEFINE", "IFMODULE"};
     return known.contains(kind.toUpper());
 }
 
@@ -74,8 +74,7 @@ bool isNodeParent(const QString& kind)
 
 // ---- ConfOracle --------------------------------------------------------------
 
-ConfOracle::ConfOracle(const QStringList& lines)
-    : m_lines(lines)
+ConfOracle::ConfOracle(const QStringList& lines) : m_lines(lines)
 {
     QList<int> stack;
     for (int i = 0; i < lines.size(); ++i) {
@@ -162,7 +161,8 @@ QStringList ConfOracle::filesOf(int parent) const
     for (const Section& s : m_sections) {
         if (s.parent != parent || s.args.isEmpty() || s.kind.toUpper() != "FILES")
             continue;
-        QString pattern = s.args.value(0).trimmed() == "~" ? unquote(s.args.value(1)) : unquote(s.args.value(0));
+        QString pattern =
+            s.args.value(0).trimmed() == "~" ? unquote(s.args.value(1)) : unquote(s.args.value(0));
         if (pattern.isEmpty())
             pattern = unquote(s.args.value(0));
         out << pattern;
@@ -343,7 +343,8 @@ QStringList SnapinFixture::childNodes(const ScopeItem& item)
     QStringList out;
     for (int i = 0; i < item.childCount(); ++i) {
         const ScopeItem* c = item.child(i);
-        const QString kind = c->nodeType() == QLatin1String("VHosts") ? QStringLiteral("VHost") : c->nodeType();
+        const QString kind =
+            c->nodeType() == QLatin1String("VHosts") ? QStringLiteral("VHost") : c->nodeType();
         out << kind + u':' + c->displayName();
     }
     return out;

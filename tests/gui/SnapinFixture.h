@@ -85,7 +85,7 @@ public:
     // Selects the result-list row of the Files item with this text.
     bool selectFilesItem(const QString& text);
     static QStringList childNodes(const ScopeItem& item); // "Kind:name"
-    QStringList filesItems() const;                        // texts of the current view's list items
+    QStringList filesItems() const;                       // texts of the current view's list items
 
     // The menu built for the current selection (context menu); finds an action
     // by objectName in it and its "New" submenu.

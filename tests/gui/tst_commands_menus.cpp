@@ -88,28 +88,29 @@ void tst_commands_menus::menus_data()
                              "mnuLocation:Location", "mnuIfModule:IfModule"};
     const QStringList sectionNew{"mnuVHost:Virtual Host:grey", "mnuDirectory:Directory", "mnuFile:File",
                                  "mnuLocation:Location", "mnuIfModule:IfModule"};
-    QTest::newRow("root without wizard") << QStringList{} << false
-                                         << QStringList{"mnuConnect:Connect:grey", "mnuAboutC:About"}
-                                         << QStringList{};
+    QTest::newRow("root without wizard")
+        << QStringList{} << false << QStringList{"mnuConnect:Connect:grey", "mnuAboutC:About"}
+        << QStringList{};
     QTest::newRow("root") << QStringList{} << true << QStringList{"mnuConnect:Connect", "mnuAboutC:About"}
                           << QStringList{};
     QTest::newRow("Sample is never fetched or sent")
         << QStringList{"Sample"} << true << QStringList{"mnuDisConnect:Disconnect"} << QStringList{};
-    QTest::newRow("local server")
-        << QStringList{"alpha"} << true << QStringList{"mnuDisConnect:Disconnect", "mnuSynchronize:Synchronize"}
-        << QStringList{};
-    QTest::newRow("remote server")
-        << QStringList{"beta"} << true
-        << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get", "mnuSynchronize:Synchronize"}
-        << QStringList{};
+    QTest::newRow("local server") << QStringList{"alpha"} << true
+                                  << QStringList{"mnuDisConnect:Disconnect", "mnuSynchronize:Synchronize"}
+                                  << QStringList{};
+    QTest::newRow("remote server") << QStringList{"beta"} << true
+                                   << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get",
+                                                  "mnuSynchronize:Synchronize"}
+                                   << QStringList{};
     QTest::newRow("remote server before the transfer is installed")
         << QStringList{"beta"} << false
         << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get:grey", "mnuSynchronize:Synchronize:grey"}
         << QStringList{};
     QTest::newRow("main server") << QStringList{"alpha", "Main Server"} << true << QStringList{} << allNew;
-    QTest::newRow("directory") << QStringList{"alpha", "Main Server", "/"} << true << QStringList{} << sectionNew;
-    QTest::newRow("location") << QStringList{"alpha", "Main Server", "/server-status"} << true << QStringList{}
-                              << sectionNew;
+    QTest::newRow("directory") << QStringList{"alpha", "Main Server", "/"} << true << QStringList{}
+                               << sectionNew;
+    QTest::newRow("location") << QStringList{"alpha", "Main Server", "/server-status"} << true
+                              << QStringList{} << sectionNew;
     QTest::newRow("ifmodule") << QStringList{"alpha", "Main Server", "mod_ssl.c"} << true << QStringList{}
                               << sectionNew;
     QTest::newRow("virtual host") << QStringList{"alpha", "Main Server", "*"} << true << QStringList{}
@@ -246,7 +247,8 @@ void tst_commands_menus::missingWorkingCopyDropsTheServer()
     fx.select(beta);
     QVERIFY(QFile::remove(fx.workingCopy("beta")));
     QVERIFY(fx.triggerMenu(command));
-    QCOMPARE(MessageBox::lastText(), QStringLiteral("Config file for the specified server has been moved/removed."));
+    QCOMPARE(MessageBox::lastText(),
+             QStringLiteral("Config file for the specified server has been moved/removed."));
     QCOMPARE(MessageBox::lastIcon(), QMessageBox::Critical);
     QVERIFY(calls.isEmpty());
     QCOMPARE(SnapinFixture::childNodes(fx.host().root()), (QStringList{"Server:Sample", "Server:alpha"}));
@@ -280,7 +282,8 @@ void tst_commands_menus::disconnect()
     QCOMPARE(SnapinFixture::childNodes(fx.host().root()), servers);
     QCOMPARE(IniFile(fx.folder().iniPath()).hasSection("alpha"), !yes);
     QCOMPARE(QFile::exists(fx.workingCopy("alpha")), !yes);
-    const QStringList backups = QDir(fx.folder().backupFolder()).entryList(QStringList{"alpha-*.conf"}, QDir::Files);
+    const QStringList backups =
+        QDir(fx.folder().backupFolder()).entryList(QStringList{"alpha-*.conf"}, QDir::Files);
     QCOMPARE(backups.size(), yes ? 1 : 0);
     QCOMPARE(fx.snapIn().configs().count(), yes ? 2 : 3);
 
@@ -289,8 +292,7 @@ void tst_commands_menus::disconnect()
     QVERIFY(betaMain);
     fx.select(betaMain);
     QCOMPARE(fx.snapIn().pageContext().currentServerName, QStringLiteral("beta"));
-    QCOMPARE(SnapinFixture::childNodes(*betaMain),
-             (QStringList{"Directory:/srv/small", "VHost:*:8080"}));
+    QCOMPARE(SnapinFixture::childNodes(*betaMain), (QStringList{"Directory:/srv/small", "VHost:*:8080"}));
 }
 
 void tst_commands_menus::connectLoadsTheNewServer()

@@ -96,37 +96,57 @@ void tst_commands_sections::newSection_data()
 
     const QStringList main{"alpha", "Main Server"};
     QTest::newRow("directory under main server")
-        << main << "mnuDirectory" << "my dir" << "New Directory|Directory Name:"
-        << QStringList{"<Directory \"my dir\">", "</Directory>"} << "Directory:my dir";
+        << main << "mnuDirectory"
+        << "my dir"
+        << "New Directory|Directory Name:" << QStringList{"<Directory \"my dir\">", "</Directory>"}
+        << "Directory:my dir";
     QTest::newRow("directory in a virtual host loses typed quotes")
-        << main + QStringList{"10.0.0.1:80"} << "mnuDirectory" << "  \"/srv/app\" " << "New Directory|Directory Name:"
-        << QStringList{"<Directory \"/srv/app\">", "</Directory>"} << "Directory:/srv/app";
+        << main + QStringList{"10.0.0.1:80"} << "mnuDirectory"
+        << "  \"/srv/app\" "
+        << "New Directory|Directory Name:" << QStringList{"<Directory \"/srv/app\">", "</Directory>"}
+        << "Directory:/srv/app";
     QTest::newRow("location in a directory")
-        << main + QStringList{"/var/www/html"} << "mnuLocation" << "/api" << "New Location|Location Name:"
-        << QStringList{"<Location \"/api\">", "</Location>"} << "Location:/api";
+        << main + QStringList{"/var/www/html"} << "mnuLocation"
+        << "/api"
+        << "New Location|Location Name:" << QStringList{"<Location \"/api\">", "</Location>"}
+        << "Location:/api";
     QTest::newRow("ifmodule under main server")
-        << main << "mnuIfModule" << "mod_headers.c" << "New IfModule|Module Name:"
-        << QStringList{"<IfModule \"mod_headers.c\">", "</IfModule>"} << "IfModule:mod_headers.c";
+        << main << "mnuIfModule"
+        << "mod_headers.c"
+        << "New IfModule|Module Name:" << QStringList{"<IfModule \"mod_headers.c\">", "</IfModule>"}
+        << "IfModule:mod_headers.c";
     QTest::newRow("ifmodule in an ifmodule")
-        << main + QStringList{"mod_ssl.c"} << "mnuIfModule" << "mod_socache_shmcb.c" << "New IfModule|Module Name:"
-        << QStringList{"<IfModule \"mod_socache_shmcb.c\">", "</IfModule>"} << "IfModule:mod_socache_shmcb.c";
+        << main + QStringList{"mod_ssl.c"} << "mnuIfModule"
+        << "mod_socache_shmcb.c"
+        << "New IfModule|Module Name:" << QStringList{"<IfModule \"mod_socache_shmcb.c\">", "</IfModule>"}
+        << "IfModule:mod_socache_shmcb.c";
     QTest::newRow("files under main server")
-        << main << "mnuFile" << "*.txt" << "New File|File Name:"
-        << QStringList{"<Files \"*.txt\">", "</Files>"} << "File:*.txt";
+        << main << "mnuFile"
+        << "*.txt"
+        << "New File|File Name:" << QStringList{"<Files \"*.txt\">", "</Files>"} << "File:*.txt";
     QTest::newRow("files in a virtual host")
-        << main + QStringList{"site1.example.org"} << "mnuFile" << "robots.txt" << "New File|File Name:"
-        << QStringList{"<Files \"robots.txt\">", "</Files>"} << "File:robots.txt";
+        << main + QStringList{"site1.example.org"} << "mnuFile"
+        << "robots.txt"
+        << "New File|File Name:" << QStringList{"<Files \"robots.txt\">", "</Files>"} << "File:robots.txt";
     QTest::newRow("virtual host on a port already listened on")
-        << main << "mnuVHost" << "*:80" << "New Virtual Host|Virtual Host Name:"
-        << QStringList{"<VirtualHost *:80>", "</VirtualHost>"} << "VHost:*:80";
+        << main << "mnuVHost"
+        << "*:80"
+        << "New Virtual Host|Virtual Host Name:" << QStringList{"<VirtualHost *:80>", "</VirtualHost>"}
+        << "VHost:*:80";
     QTest::newRow("virtual host without a port")
-        << main << "mnuVHost" << "www.example.net" << "New Virtual Host|Virtual Host Name:"
+        << main << "mnuVHost"
+        << "www.example.net"
+        << "New Virtual Host|Virtual Host Name:"
         << QStringList{"<VirtualHost www.example.net>", "</VirtualHost>"} << "VHost:www.example.net";
     QTest::newRow("virtual host name kept as typed")
-        << main << "mnuVHost" << "\"10.0.0.1:8443\"" << "New Virtual Host|Virtual Host Name:"
+        << main << "mnuVHost"
+        << "\"10.0.0.1:8443\""
+        << "New Virtual Host|Virtual Host Name:"
         << QStringList{"<VirtualHost \"10.0.0.1:8443\">", "</VirtualHost>"} << "VHost:10.0.0.1:8443";
     QTest::newRow("virtual host on two addresses is named by the first")
-        << main << "mnuVHost" << "10.0.0.1:80  10.0.0.2:80" << "New Virtual Host|Virtual Host Name:"
+        << main << "mnuVHost"
+        << "10.0.0.1:80  10.0.0.2:80"
+        << "New Virtual Host|Virtual Host Name:"
         << QStringList{"<VirtualHost 10.0.0.1:80  10.0.0.2:80>", "</VirtualHost>"} << "VHost:10.0.0.1:80";
 }
 
@@ -163,12 +183,12 @@ void tst_commands_sections::newSection()
     if (node.startsWith("File:")) {
         QCOMPARE(SnapinFixture::childNodes(*item), childrenBefore);
         QCOMPARE(fx.filesItems().value(fx.filesItems().size() - 1), node.mid(5));
-        const QStringList files = item->nodeTag() == -1 ? oracle.mainServerFiles()
-                                                        : oracle.sectionFiles(oracle.findSection(
-                                                              SnapinFixture::childNodes(*item->parent())
-                                                                  .at(item->row())
-                                                                  .section(u':', 0, 0),
-                                                              item->displayName()));
+        const QStringList files =
+            item->nodeTag() == -1
+                ? oracle.mainServerFiles()
+                : oracle.sectionFiles(oracle.findSection(
+                      SnapinFixture::childNodes(*item->parent()).at(item->row()).section(u':', 0, 0),
+                      item->displayName()));
         QCOMPARE(fx.filesItems(), files);
     } else {
         QCOMPARE(SnapinFixture::childNodes(*item), childrenBefore + QStringList{node});
@@ -249,18 +269,20 @@ void tst_commands_sections::badInput_data()
 
     QTest::newRow("empty text keeps the dialog open")
         << "mnuDirectory" << Steps{{"", "ok"}, {"", "cancel"}} << "Please Enter New Directory Name";
-    QTest::newRow("blanks only") << "mnuDirectory" << Steps{{"   ", "ok"}} << "Directory name cannot be empty";
+    QTest::newRow("blanks only") << "mnuDirectory" << Steps{{"   ", "ok"}}
+                                 << "Directory name cannot be empty";
     QTest::newRow("quotes only") << "mnuLocation" << Steps{{"\"\"", "ok"}} << "Location name cannot be empty";
-    QTest::newRow("quote and blanks") << "mnuIfModule" << Steps{{" \" ", "ok"}} << "Module name cannot be empty";
+    QTest::newRow("quote and blanks")
+        << "mnuIfModule" << Steps{{" \" ", "ok"}} << "Module name cannot be empty";
     QTest::newRow("files blanks") << "mnuFile" << Steps{{" ", "ok"}} << "Filename cannot be empty";
-    QTest::newRow("virtual host blanks") << "mnuVHost" << Steps{{"  ", "ok"}} << "Virtual host name cannot be empty";
+    QTest::newRow("virtual host blanks")
+        << "mnuVHost" << Steps{{"  ", "ok"}} << "Virtual host name cannot be empty";
     QTest::newRow("virtual host empty")
         << "mnuVHost" << Steps{{"", "ok"}, {"", "cancel"}} << "Please Enter New Virtual Host Name";
-    QTest::newRow("name with >")
-        << "mnuDirectory" << Steps{{"/var/www>x", "ok"}, {"", "cancel"}}
-        << "The name cannot contain \"<\" or \">\".";
-    QTest::newRow("name with <")
-        << "mnuFile" << Steps{{"<x", "ok"}, {"", "cancel"}} << "The name cannot contain \"<\" or \">\".";
+    QTest::newRow("name with >") << "mnuDirectory" << Steps{{"/var/www>x", "ok"}, {"", "cancel"}}
+                                 << "The name cannot contain \"<\" or \">\".";
+    QTest::newRow("name with <") << "mnuFile" << Steps{{"<x", "ok"}, {"", "cancel"}}
+                                 << "The name cannot contain \"<\" or \">\".";
     QTest::newRow("virtual host with an unmatched quote")
         << "mnuVHost" << Steps{{"\"10.0.0.1:80", "ok"}, {"", "cancel"}}
         << "The name contains an unmatched double quote.";
@@ -311,17 +333,20 @@ void tst_commands_sections::deleteSection_data()
 
     const QStringList main{"alpha", "Main Server"};
     const int yes = int(QMessageBox::Yes);
-    QTest::newRow("first directory of main server") << main + QStringList{"/"} << "" << "<Directory />" << yes;
-    QTest::newRow("virtual host with nested sections")
-        << main + QStringList{"site1.example.org"} << "" << "<VirtualHost *>" << yes;
-    QTest::newRow("location in an ifmodule")
-        << main + QStringList{"mod_ssl.c", "/secure"} << "" << "<Location /secure>" << yes;
-    QTest::newRow("ifmodule in a virtual host")
-        << main + QStringList{"10.0.0.1:80", "mod_rewrite.c"} << "" << "<IfModule mod_rewrite.c>" << yes;
-    QTest::newRow("files item of main server") << main << "index.html" << "<Files index.html>" << yes;
-    QTest::newRow("files item in a directory")
-        << main + QStringList{"/var/www/html"} << "\\.cgi$" << "<Files ~ \"\\.cgi$\">" << yes;
-    QTest::newRow("answered no") << main + QStringList{"/var/www/html"} << "" << "" << int(QMessageBox::No);
+    QTest::newRow("first directory of main server") << main + QStringList{"/"} << ""
+                                                    << "<Directory />" << yes;
+    QTest::newRow("virtual host with nested sections") << main + QStringList{"site1.example.org"} << ""
+                                                       << "<VirtualHost *>" << yes;
+    QTest::newRow("location in an ifmodule") << main + QStringList{"mod_ssl.c", "/secure"} << ""
+                                             << "<Location /secure>" << yes;
+    QTest::newRow("ifmodule in a virtual host") << main + QStringList{"10.0.0.1:80", "mod_rewrite.c"} << ""
+                                                << "<IfModule mod_rewrite.c>" << yes;
+    QTest::newRow("files item of main server") << main << "index.html"
+                                               << "<Files index.html>" << yes;
+    QTest::newRow("files item in a directory") << main + QStringList{"/var/www/html"} << "\\.cgi$"
+                                               << "<Files ~ \"\\.cgi$\">" << yes;
+    QTest::newRow("answered no") << main + QStringList{"/var/www/html"} << ""
+                                 << "" << int(QMessageBox::No);
 }
 
 void tst_commands_sections::deleteSection()
@@ -373,23 +398,41 @@ void tst_commands_sections::renameSection_data()
     QTest::addColumn<QString>("shown");
 
     const QStringList main{"alpha", "Main Server"};
-    QTest::newRow("directory")
-        << main + QStringList{"/var/www/html"} << "" << "/srv/www" << "<Directory \"/var/www/html\">"
-        << "<Directory \"/srv/www\">" << "/srv/www";
-    QTest::newRow("location loses quotes and blanks")
-        << main + QStringList{"/server-status"} << "" << " \"status page\" " << "<Location /server-status>"
-        << "<Location \"status page\">" << "status page";
-    QTest::newRow("ifmodule") << main + QStringList{"mod_ssl.c"} << "" << "ssl_module"
-                              << "<IfModule mod_ssl.c>" << "<IfModule \"ssl_module\">" << "ssl_module";
-    QTest::newRow("empty name changes nothing")
-        << main + QStringList{"/"} << "" << " \"\" " << "<Directory />" << "" << "/";
-    QTest::newRow("name with > is refused")
-        << main + QStringList{"/"} << "" << "/a>b" << "<Directory />" << "" << "/";
-    QTest::newRow("files item with ~ keeps the ~")
-        << main + QStringList{"/var/www/html"} << "\\.cgi$" << "\\.pl$" << "<Files ~ \"\\.cgi$\">"
-        << "<Files ~ \\.pl$>" << "\\.pl$";
-    QTest::newRow("files item") << main << "index.html" << "home page.html" << "<Files index.html>"
-                                << "<Files \"home page.html\">" << "home page.html";
+    QTest::newRow("directory") << main + QStringList{"/var/www/html"} << ""
+                               << "/srv/www"
+                               << "<Directory \"/var/www/html\">"
+                               << "<Directory \"/srv/www\">"
+                               << "/srv/www";
+    QTest::newRow("location loses quotes and blanks") << main + QStringList{"/server-status"} << ""
+                                                      << " \"status page\" "
+                                                      << "<Location /server-status>"
+                                                      << "<Location \"status page\">"
+                                                      << "status page";
+    QTest::newRow("ifmodule") << main + QStringList{"mod_ssl.c"} << ""
+                              << "ssl_module"
+                              << "<IfModule mod_ssl.c>"
+                              << "<IfModule \"ssl_module\">"
+                              << "ssl_module";
+    QTest::newRow("empty name changes nothing") << main + QStringList{"/"} << ""
+                                                << " \"\" "
+                                                << "<Directory />"
+                                                << ""
+                                                << "/";
+    QTest::newRow("name with > is refused") << main + QStringList{"/"} << ""
+                                            << "/a>b"
+                                            << "<Directory />"
+                                            << ""
+                                            << "/";
+    QTest::newRow("files item with ~ keeps the ~") << main + QStringList{"/var/www/html"} << "\\.cgi$"
+                                                   << "\\.pl$"
+                                                   << "<Files ~ \"\\.cgi$\">"
+                                                   << "<Files ~ \\.pl$>"
+                                                   << "\\.pl$";
+    QTest::newRow("files item") << main << "index.html"
+                                << "home page.html"
+                                << "<Files index.html>"
+                                << "<Files \"home page.html\">"
+                                << "home page.html";
 }
 
 void tst_commands_sections::renameSection()

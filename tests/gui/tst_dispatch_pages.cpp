@@ -38,21 +38,23 @@ private slots:
         QTest::newRow("server on windows") << kServerTag << kScopeNone << true << server;
         QTest::newRow("main server, unix")
             << kMainServerTag << kScopeNone << false
-            << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments", "ppgHomeDirectory",
-                           "ppgHTTPHeaders", "ppgUnSupportedDirectives"};
+            << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments",
+                           "ppgHomeDirectory",  "ppgHTTPHeaders",  "ppgUnSupportedDirectives"};
         QTest::newRow("main server, windows: ISAPI fifth")
             << kMainServerTag << kScopeNone << true
-            << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments", "ppgHomeDirectory",
-                           "ppgISAPIExtensions", "ppgHTTPHeaders", "ppgUnSupportedDirectives"};
-        const QStringList vhost{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments", "ppgHomeDirectory",
-                                "ppgHTTPHeaders", "ppgUnSupportedDirectives"};
+            << QStringList{"ppgServerSettings",       "ppgCustomErrors",    "ppgDocuments",
+                           "ppgHomeDirectory",        "ppgISAPIExtensions", "ppgHTTPHeaders",
+                           "ppgUnSupportedDirectives"};
+        const QStringList vhost{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments",
+                                "ppgHomeDirectory",  "ppgHTTPHeaders",  "ppgUnSupportedDirectives"};
         QTest::newRow("virtual host") << 12 << kScopeVirtualHost << false << vhost;
         QTest::newRow("virtual host on windows has no ISAPI") << 12 << kScopeVirtualHost << true << vhost;
         QTest::newRow("directory keeps its caption")
-            << 57 << kScopeDirectory << false << QStringList{"ppgDirectorySecurity", "ppgUnSupportedDirectives"};
-        QTest::newRow("location")
-            << 3 << kScopeLocation << false
-            << QStringList{"ppgDirectorySecurity=Location Security", "ppgUnSupportedDirectives"};
+            << 57 << kScopeDirectory << false
+            << QStringList{"ppgDirectorySecurity", "ppgUnSupportedDirectives"};
+        QTest::newRow("location") << 3 << kScopeLocation << false
+                                  << QStringList{"ppgDirectorySecurity=Location Security",
+                                                 "ppgUnSupportedDirectives"};
         QTest::newRow("ifmodule") << 4 << kScopeIfModule << false << QStringList{"ppgUnSupportedDirectives"};
         QTest::newRow("files as a node gets nothing") << 5 << kScopeFiles << false << QStringList{};
         QTest::newRow("directorymatch") << 5 << kScopeDirectoryMatch << false << QStringList{};
@@ -75,9 +77,10 @@ private slots:
         QTest::addColumn<int>("sectionType");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<bool>("hasPages");
-        QTest::newRow("files")
-            << 9 << kScopeFiles << QStringList{"ppgDirectorySecurity=File Security", "ppgUnSupportedDirectives"}
-            << true;
+        QTest::newRow("files") << 9 << kScopeFiles
+                               << QStringList{"ppgDirectorySecurity=File Security",
+                                              "ppgUnSupportedDirectives"}
+                               << true;
         QTest::newRow("files item whose section is gone") << 9 << kScopeNone << QStringList{} << false;
         QTest::newRow("number points at a directory") << 9 << kScopeDirectory << QStringList{} << false;
         QTest::newRow("tag 0") << 0 << kScopeFiles << QStringList{} << false;
@@ -103,8 +106,8 @@ private slots:
         QTest::newRow("main server") << false << kMainServerTag << kScopeNone << true;
         for (int t : {kScopeDirectory, kScopeLocation, kScopeVirtualHost, kScopeIfModule})
             QTest::addRow("section type %d", t) << false << 7 << t << true;
-        for (int t : {kScopeDirectoryMatch, kScopeFiles, kScopeFilesMatch, kScopeLocationMatch, kScopeIfDefine,
-                      kScopeEntireServer, kScopeNone})
+        for (int t : {kScopeDirectoryMatch, kScopeFiles, kScopeFilesMatch, kScopeLocationMatch,
+                      kScopeIfDefine, kScopeEntireServer, kScopeNone})
             QTest::addRow("no sheet for type %d", t) << false << 7 << t << false;
         QTest::newRow("tag 0") << false << 0 << kScopeDirectory << false;
     }

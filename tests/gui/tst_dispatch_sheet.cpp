@@ -32,8 +32,7 @@ const QStringList kAllPages{"ppgGlobalProperties", "ppgGlobalProperties_1", "ppg
 class EditingPage : public PropertyPage
 {
 public:
-    explicit EditingPage(const QString& name, std::function<void(ConfigFile&)>* edit)
-        : m_edit(edit)
+    explicit EditingPage(const QString& name, std::function<void(ConfigFile&)>* edit) : m_edit(edit)
     {
         setCaption(name);
     }
@@ -63,7 +62,8 @@ QByteArray shapes()
     return f.readAll();
 }
 
-void registerPages(SnapinFixture& fx, const QStringList& names, std::function<void(ConfigFile&)>* edit = nullptr)
+void registerPages(SnapinFixture& fx, const QStringList& names,
+                   std::function<void(ConfigFile&)>* edit = nullptr)
 {
     for (const QString& name : names)
         fx.host().pageFactory().registerPage(name, [name, edit] { return new EditingPage(name, edit); });
@@ -111,30 +111,32 @@ void tst_dispatch_sheet::sheetPages_data()
     QTest::addColumn<QStringList>("tabs");
 
     const QStringList main{"alpha", "Main Server"};
-    QTest::newRow("server") << QStringList{"alpha"} << "" << "Linux"
+    QTest::newRow("server") << QStringList{"alpha"} << ""
+                            << "Linux"
                             << QStringList{"ppgGlobalProperties", "ppgGlobalProperties_1",
                                            "ppgUnSupportedDirectives", "ppgConnections"};
     QTest::newRow("main server, linux")
-        << main << "" << "Linux / Unix"
-        << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments", "ppgHomeDirectory",
-                       "ppgHTTPHeaders", "ppgUnSupportedDirectives"};
+        << main << ""
+        << "Linux / Unix" << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments",
+                                         "ppgHomeDirectory",  "ppgHTTPHeaders",  "ppgUnSupportedDirectives"};
     QTest::newRow("main server, windows")
-        << main << "" << "Windows"
-        << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments", "ppgHomeDirectory",
-                       "ppgISAPIExtensions", "ppgHTTPHeaders", "ppgUnSupportedDirectives"};
+        << main << ""
+        << "Windows" << QStringList{"ppgServerSettings",       "ppgCustomErrors",    "ppgDocuments",
+                                    "ppgHomeDirectory",        "ppgISAPIExtensions", "ppgHTTPHeaders",
+                                    "ppgUnSupportedDirectives"};
     QTest::newRow("virtual host on windows")
-        << main + QStringList{"site1.example.org"} << "" << "Windows"
-        << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments", "ppgHomeDirectory",
-                       "ppgHTTPHeaders", "ppgUnSupportedDirectives"};
+        << main + QStringList{"site1.example.org"} << ""
+        << "Windows" << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments",
+                                    "ppgHomeDirectory",  "ppgHTTPHeaders",  "ppgUnSupportedDirectives"};
     QTest::newRow("directory uses the page's caption")
-        << main + QStringList{"/"} << "" << "Linux"
-        << QStringList{"ppgDirectorySecurity", "ppgUnSupportedDirectives"};
-    QTest::newRow("location") << main + QStringList{"/server-status"} << "" << "Linux"
-                              << QStringList{"Location Security", "ppgUnSupportedDirectives"};
-    QTest::newRow("ifmodule") << main + QStringList{"mod_ssl.c"} << "" << "Linux"
-                              << QStringList{"ppgUnSupportedDirectives"};
-    QTest::newRow("files item") << main << "index.html" << "Linux"
-                                << QStringList{"File Security", "ppgUnSupportedDirectives"};
+        << main + QStringList{"/"} << ""
+        << "Linux" << QStringList{"ppgDirectorySecurity", "ppgUnSupportedDirectives"};
+    QTest::newRow("location") << main + QStringList{"/server-status"} << ""
+                              << "Linux" << QStringList{"Location Security", "ppgUnSupportedDirectives"};
+    QTest::newRow("ifmodule") << main + QStringList{"mod_ssl.c"} << ""
+                              << "Linux" << QStringList{"ppgUnSupportedDirectives"};
+    QTest::newRow("files item") << main << "index.html"
+                                << "Linux" << QStringList{"File Security", "ppgUnSupportedDirectives"};
 }
 
 void tst_dispatch_sheet::sheetPages()
@@ -245,8 +247,8 @@ void tst_dispatch_sheet::treeFollowsAnApply()
         QCOMPARE(config.UpdateDirective("ServerName", "site9.example.org", site1), 1);
         config.DeleteDirective(numberOf(config, "<Location /server-status>"));
         QVERIFY(snapin::SectionEditor::AddDirectorySection(config, "/srv/new", -1) > 0);
-        QVERIFY(snapin::SectionEditor::AddLocationSection(config, "/deep", numberOf(config, "<Location /secure>")) >
-                0);
+        QVERIFY(snapin::SectionEditor::AddLocationSection(config, "/deep",
+                                                          numberOf(config, "<Location /secure>")) > 0);
     };
     registerPages(fx, kAllPages, &edit);
 
@@ -263,8 +265,8 @@ void tst_dispatch_sheet::treeFollowsAnApply()
 
     ScopeItem* main = fx.node({"alpha", "Main Server"});
     QCOMPARE(SnapinFixture::childNodes(*main),
-             (QStringList{"Directory:/", "Directory:/var/www/html", "IfModule:mod_ssl.c", "VHost:site9.example.org",
-                          "VHost:*", "VHost:10.0.0.1:80", "Directory:/srv/new"}));
+             (QStringList{"Directory:/", "Directory:/var/www/html", "IfModule:mod_ssl.c",
+                          "VHost:site9.example.org", "VHost:*", "VHost:10.0.0.1:80", "Directory:/srv/new"}));
     // Nodes below an expanded node follow too, and keep their items.
     QVERIFY(fx.host().contains(secure));
     QCOMPARE(SnapinFixture::childNodes(*secure), QStringList{"Location:/deep"});

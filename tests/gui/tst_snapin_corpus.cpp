@@ -30,7 +30,8 @@ QString kindOf(const ScopeItem& item)
 // Expands everything below `item`; checks that each node leads to a live
 // section head of its own kind in a model rebuilt from the snapshot, and
 // returns the "Kind:name" paths.
-void walk(SnapinFixture& fx, ScopeItem* item, const ConfigFile& fresh, const QString& prefix, QStringList& out)
+void walk(SnapinFixture& fx, ScopeItem* item, const ConfigFile& fresh, const QString& prefix,
+          QStringList& out)
 {
     fx.host().expand(*item);
     fx.select(item);

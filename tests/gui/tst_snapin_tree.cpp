@@ -28,7 +28,8 @@ void compareWithOracle(SnapinFixture& fx, ScopeItem* item, const ConfOracle& ora
                        int headLine, QStringList& seen)
 {
     fx.host().expand(*item);
-    const QStringList expected = headLine < 0 ? oracle.mainServerChildren() : oracle.sectionChildren(headLine);
+    const QStringList expected =
+        headLine < 0 ? oracle.mainServerChildren() : oracle.sectionChildren(headLine);
     QCOMPARE(SnapinFixture::childNodes(*item), expected);
     fx.select(item);
     QCOMPARE(fx.filesItems(), headLine < 0 ? oracle.mainServerFiles() : oracle.sectionFiles(headLine));
@@ -66,11 +67,12 @@ void tst_snapin_tree::shapes_data()
     QTest::addColumn<QStringList>("files");
 
     const QStringList main{"alpha", "Main Server"};
-    QTest::newRow("server") << QStringList{"alpha"} << QStringList{"DefaultVHost:Main Server"} << QStringList{};
+    QTest::newRow("server") << QStringList{"alpha"} << QStringList{"DefaultVHost:Main Server"}
+                            << QStringList{};
     QTest::newRow("main server")
-        << main
-        << QStringList{"Directory:/", "Directory:/var/www/html", "Location:/server-status", "IfModule:mod_ssl.c",
-                       "VHost:site1.example.org", "VHost:*", "VHost:10.0.0.1:80"}
+        << main << QStringList{"Directory:/",        "Directory:/var/www/html", "Location:/server-status",
+                               "IfModule:mod_ssl.c", "VHost:site1.example.org", "VHost:*",
+                               "VHost:10.0.0.1:80"}
         << QStringList{"index.html", "\\.(gif|jpe?g)$"};
     QTest::newRow("directory with a Files ~ section")
         << main + QStringList{"/var/www/html"} << QStringList{} << QStringList{"\\.cgi$"};
@@ -81,9 +83,9 @@ void tst_snapin_tree::shapes_data()
         << QStringList{"secret.txt"};
     QTest::newRow("virtual host without ServerName keeps *")
         << main + QStringList{"*"} << QStringList{} << QStringList{};
-    QTest::newRow("quoted address")
-        << main + QStringList{"10.0.0.1:80"} << QStringList{"Location:/app", "IfModule:mod_rewrite.c"}
-        << QStringList{};
+    QTest::newRow("quoted address") << main + QStringList{"10.0.0.1:80"}
+                                    << QStringList{"Location:/app", "IfModule:mod_rewrite.c"}
+                                    << QStringList{};
     QTest::newRow("nested location") << main + QStringList{"mod_ssl.c", "/secure"} << QStringList{}
                                      << QStringList{};
 }
@@ -246,12 +248,12 @@ void tst_snapin_tree::quotedAndStarVirtualHosts_data()
     QTest::addColumn<QStringList>("children");
     QTest::newRow("star with ServerName")
         << QByteArray("<VirtualHost *>\nServerName site1\n</VirtualHost>\n") << QStringList{"VHost:site1"};
-    QTest::newRow("star without ServerName") << QByteArray("<VirtualHost *>\nDocumentRoot /x\n</VirtualHost>\n")
-                                             << QStringList{"VHost:*"};
+    QTest::newRow("star without ServerName")
+        << QByteArray("<VirtualHost *>\nDocumentRoot /x\n</VirtualHost>\n") << QStringList{"VHost:*"};
     QTest::newRow("star:port is not replaced")
         << QByteArray("<VirtualHost *:80>\nServerName site1\n</VirtualHost>\n") << QStringList{"VHost:*:80"};
-    QTest::newRow("quoted address")
-        << QByteArray("<VirtualHost \"10.0.0.1:80\">\n</VirtualHost>\n") << QStringList{"VHost:10.0.0.1:80"};
+    QTest::newRow("quoted address") << QByteArray("<VirtualHost \"10.0.0.1:80\">\n</VirtualHost>\n")
+                                    << QStringList{"VHost:10.0.0.1:80"};
     QTest::newRow("quoted server name")
         << QByteArray("<VirtualHost *>\nServerName \"www.example.org\"\n</VirtualHost>\n")
         << QStringList{"VHost:www.example.org"};
@@ -264,11 +266,12 @@ void tst_snapin_tree::quotedAndStarVirtualHosts_data()
         << QByteArray("<Directory>\n</Directory>\n<IfModule \"mod_a.c\">\n</IfModule>\n")
         << QStringList{"IfModule:mod_a.c"};
     QTest::newRow("tabs, CR LF and continuation lines")
-        << QByteArray("\t<Directory \\\r\n  /var/www>\r\n\t</Directory>\r\n") << QStringList{"Directory:/var/www"};
-    QTest::newRow("Latin-1 bytes shown as Latin-1")
-        << QByteArray("<Directory /caf\xe9>\n</Directory>\n") << QStringList{QStringLiteral("Directory:/caf\u00e9")};
-    QTest::newRow("UTF-8 shown as UTF-8")
-        << QByteArray("<Location /caf\xc3\xa9>\n</Location>\n") << QStringList{QStringLiteral("Location:/caf\u00e9")};
+        << QByteArray("\t<Directory \\\r\n  /var/www>\r\n\t</Directory>\r\n")
+        << QStringList{"Directory:/var/www"};
+    QTest::newRow("Latin-1 bytes shown as Latin-1") << QByteArray("<Directory /caf\xe9>\n</Directory>\n")
+                                                    << QStringList{QStringLiteral("Directory:/caf\u00e9")};
+    QTest::newRow("UTF-8 shown as UTF-8") << QByteArray("<Location /caf\xc3\xa9>\n</Location>\n")
+                                          << QStringList{QStringLiteral("Location:/caf\u00e9")};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
 }
 
