@@ -300,7 +300,7 @@ void CorvaneSnapIn::Views_CreatePropertyPages(const Selection& selection, Proper
 
 // ---- refresh ------------------------------------------------------------------
 
-void CorvaneSnapIn::refreshServer(const QString& path)
+void CorvaneSnapIn::refreshServer(QString path)
 {
     if (trimBlanks(path).isEmpty())
         return;

@@ -91,7 +91,7 @@ private:
     void publishServer(const QString& configPath);
     bool isRemote(const QString& serverName);
     QString serverNameOf(const QString& configPath) const;
-    void refreshServer(const QString& path);
+    void refreshServer(QString path); // by value: the item it came from may be removed
     void disconnect(ScopeItem& item);
     void runGetOrSynchronize(ScopeItem& item, bool get);
     void about();
