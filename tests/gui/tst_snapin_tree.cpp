@@ -4,6 +4,7 @@
 
 #include "host/ResultView.h"
 #include "host/ScopeItem.h"
+#include "model/ConfigFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -228,6 +229,11 @@ void tst_snapin_tree::severalServers()
     QCOMPARE(root.child(2)->key(), QStringLiteral("Server-2-") + fx.workingCopy("beta"));
     QCOMPARE(root.child(3)->key(), QStringLiteral("Server-3-") + fx.workingCopy("gamma"));
     QCOMPARE(fx.snapIn().configs().count(), 4);
+    // A path is found whatever its letter case and surrounding blanks.
+    ConfigFile* alpha = fx.snapIn().configs().FindConfigFile(fx.workingCopy("alpha"));
+    QVERIFY(alpha);
+    QCOMPARE(fx.snapIn().configs().FindConfigFile(" " + fx.workingCopy("alpha").toUpper() + " "), alpha);
+    QVERIFY(!fx.snapIn().configs().FindConfigFile(fx.workingCopy("broken")));
 
     // Every loaded server left its snapshot; the failed ones none.
     for (const char* name : {"Sample", "alpha", "beta", "gamma"})
