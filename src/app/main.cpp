@@ -24,6 +24,9 @@
 #include "registry/AppFolder.h"
 #include "snapin/CorvaneSnapIn.h"
 #endif
+#ifdef CORVANE_HAVE_TRANSFER_GUI
+#include "transfer/gui/TransferDialogs.h"
+#endif
 
 namespace {
 
@@ -95,6 +98,18 @@ int main(int argc, char** argv)
 #ifdef CORVANE_HAVE_SNAPIN
     const corvane::AppFolder folder(appDir);
     auto snapIn = std::make_unique<corvane::snapin::CorvaneSnapIn>(folder);
+#ifdef CORVANE_HAVE_TRANSFER_GUI
+    // Server commands: the connection wizard, fetching and the upload wizard.
+    using corvane::TransferDialogs;
+    corvane::snapin::ServerCommandHooks& hooks = snapIn->serverCommands();
+    hooks.connect = [&] { return TransferDialogs::connectServer(folder, host.dialogParent()); };
+    hooks.get = [&](const QString& server) { TransferDialogs::getConfig(folder, server, host.dialogParent()); };
+    hooks.synchronize = [&](const QString& server) {
+        TransferDialogs::synchronize(folder, server, host.dialogParent());
+    };
+    if (!parser.isSet(shotOption))
+        hooks.offerFirstConnection = [&] { TransferDialogs::offerFirstConnection(folder, host.dialogParent()); };
+#endif
     host.attachSnapIn(snapIn.get());
 #endif
     window.show();
