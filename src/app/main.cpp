@@ -1,0 +1,111 @@
+// corvane: the console. Creates the application folder, the host window and
+// the snap-in, then runs until the window closes.
+//   corvane [--app-dir DIR] [--screenshot FILE [--expand-depth N]]
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+#include "host/ConsoleHost.h"
+#include "host/ConsoleWindow.h"
+#include "host/MessageBox.h"
+#include "host/ScopeTreeModel.h"
+
+#ifdef CORVANE_HAVE_CATALOGUE
+#include "catalogue/ApplicationFolder.h"
+#endif
+#ifdef CORVANE_HAVE_PAGES
+#include "pages/PageRegistry.h"
+#endif
+#ifdef CORVANE_HAVE_SNAPIN
+#include "registry/AppFolder.h"
+#include "snapin/CorvaneSnapIn.h"
+#endif
+
+namespace {
+
+// Expands the tree, shows the first Main Server-level node's list, and saves
+// the window as a PNG. Returns the process exit code.
+int takeScreenshot(corvane::ConsoleWindow& window, int depth, const QString& fileName)
+{
+    window.expandToDepth(depth);
+    corvane::ScopeItem* pick = &window.host().root();
+    // Walk down the first branch to depth 2 (a server's first child), as far as it goes.
+    for (int d = 0; d < 2 && pick->childCount() > 0; ++d)
+        pick = pick->child(0);
+    window.selectScopeItem(pick);
+    QApplication::processEvents();
+    const QPixmap shot = window.grab();
+    if (!shot.save(fileName, "PNG")) {
+        std::fprintf(stderr, "corvane: cannot write %s\n", qPrintable(fileName));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(fileName));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("corvane"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Corvane, a console for Apache httpd.conf files"));
+    parser.addHelpOption();
+    QCommandLineOption appDirOption(QStringLiteral("app-dir"), QStringLiteral("Use DIR as the application folder."),
+                                    QStringLiteral("DIR"));
+    QCommandLineOption shotOption(QStringLiteral("screenshot"),
+                                  QStringLiteral("Expand the tree, save the window as a PNG image and quit."),
+                                  QStringLiteral("FILE"));
+    QCommandLineOption depthOption(QStringLiteral("expand-depth"),
+                                   QStringLiteral("Levels to expand for --screenshot (default 3)."),
+                                   QStringLiteral("N"), QStringLiteral("3"));
+    parser.addOptions({appDirOption, shotOption, depthOption});
+    parser.process(app);
+
+    QString appDir = parser.value(appDirOption);
+    if (appDir.isEmpty())
+        appDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/corvane");
+    appDir = QDir::cleanPath(QDir(appDir).absolutePath());
+    if (!QDir().mkpath(appDir)) {
+        corvane::MessageBox::critical(nullptr, QStringLiteral("Cannot create the application folder %1").arg(appDir));
+        return 1;
+    }
+#ifdef CORVANE_HAVE_CATALOGUE
+    std::string error;
+    if (!corvane::prepareApplicationFolder(appDir.toStdString(), &error))
+        corvane::MessageBox::critical(nullptr, QString::fromStdString(error));
+#endif
+
+    corvane::ConsoleHost host;
+    corvane::ConsoleWindow window(host);
+    host.setHelpFile(appDir + QStringLiteral("/Corvane.chm"));
+#ifdef CORVANE_HAVE_PAGES
+    corvane::registerPropertyPages(host.pageFactory());
+#endif
+#ifdef CORVANE_HAVE_SNAPIN
+    const corvane::AppFolder folder(appDir);
+    auto snapIn = std::make_unique<corvane::snapin::CorvaneSnapIn>(folder);
+    host.attachSnapIn(snapIn.get());
+#endif
+    window.show();
+
+    int code = 0;
+    if (parser.isSet(shotOption)) {
+        bool ok = false;
+        int depth = parser.value(depthOption).toInt(&ok);
+        if (!ok || depth < 0)
+            depth = 3;
+        code = takeScreenshot(window, depth, parser.value(shotOption));
+    } else {
+        code = app.exec();
+    }
+    host.detachSnapIn();
+    return code;
+}

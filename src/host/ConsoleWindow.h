@@ -1,0 +1,74 @@
+#pragma once
+// The main window: scope tree (treeScope) on the left, result list
+// (lstResult) on the right, menus File (menuFile: actionExit), Action
+// (menuAction, rebuilt for the selection when shown), View (menuView:
+// actionRefresh), Help (menuHelp: actionHelpTopics); standard toolbar
+// (toolbarStandard: actionProperties, actionDelete, actionRefresh,
+// actionRename, actionHelp) and the snap-in's toolbars (objectName = the
+// toolbar's name, buttons "<toolbar>_<key>"). Context menus (contextMenu) are
+// built from the same entries: snap-in items (objectName = item name), the
+// "New" submenu (menuNew), then the verbs.
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QMenu;
+class QSplitter;
+class QTreeView;
+
+namespace corvane {
+
+class ConsoleHost;
+class ScopeItem;
+class Toolbar;
+
+class ConsoleWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit ConsoleWindow(ConsoleHost& host, QWidget* parent = nullptr);
+    ~ConsoleWindow() override;
+
+    ConsoleHost& host() const { return m_host; }
+    QTreeView* scopeTree() const { return m_tree; }
+    QTreeView* resultList() const { return m_list; }
+
+    // Fills a menu with the current selection's commands (what the Action menu
+    // and the context menus show).
+    void fillMenu(QMenu* menu);
+    // Builds and pops up the context menu (non-blocking); returns it.
+    QMenu* popupContextMenu(const QPoint& globalPos);
+    QMenu* actionMenu() const { return m_actionMenu; }
+
+    // Expands the whole loaded tree down to the given depth (root = 0).
+    void expandToDepth(int depth);
+    // Selects a scope item in the tree (and in the host).
+    void selectScopeItem(ScopeItem* item);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void updateVerbs();
+    void attachToolbar(Toolbar* toolbar);
+    void syncTreeSelection();
+    void syncListSelection();
+    void resultViewChanged();
+
+    ConsoleHost& m_host;
+    QSplitter* m_splitter;
+    QTreeView* m_tree;
+    QTreeView* m_list;
+    QMenu* m_actionMenu = nullptr;
+    QPointer<QMenu> m_contextMenu;
+    QAction* m_properties = nullptr;
+    QAction* m_delete = nullptr;
+    QAction* m_refresh = nullptr;
+    QAction* m_rename = nullptr;
+    QAction* m_help = nullptr;
+    bool m_syncing = false;
+};
+
+} // namespace corvane

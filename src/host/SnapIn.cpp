@@ -1,0 +1,7 @@
+#include "host/SnapIn.h"
+
+namespace corvane {
+
+SnapIn::~SnapIn() = default;
+
+} // namespace corvane

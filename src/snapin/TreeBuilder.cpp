@@ -1,0 +1,350 @@
+#include "snapin/TreeBuilder.h"
+
+#include "host/PropertySheet.h"
+#include "host/SelectedItem.h"
+#include "host/ConsoleHost.h"
+#include "host/NodeType.h"
+#include "host/ResultView.h"
+#include "host/ScopeItem.h"
+#include "model/ConfigFile.h"
+#include "model/Directive.h"
+#include "snapin/NodeText.h"
+#include "snapin/SectionTypes.h"
+
+#include <set>
+#include <utility>
+
+namespace corvane::snapin {
+
+namespace {
+
+const QString kName = QStringLiteral("Name");
+const QString kType = QStringLiteral("Type");
+
+QString pathOf(const ConfigFile& config)
+{
+    return QString::fromStdString(config.FileName());
+}
+
+KeyKind keyKindOf(NodeKind kind)
+{
+    switch (kind) {
+    case NodeKind::VirtualHost:
+        return KeyKind::VirtualHost;
+    case NodeKind::Directory:
+        return KeyKind::Directory;
+    case NodeKind::Location:
+        return KeyKind::Location;
+    case NodeKind::IfModule:
+        return KeyKind::IfModule;
+    case NodeKind::MainServer:
+        return KeyKind::MainServer;
+    default:
+        return KeyKind::Server;
+    }
+}
+
+QString keyPrefix(NodeKind kind)
+{
+    switch (kind) {
+    case NodeKind::VirtualHost:
+        return QStringLiteral("VHost-");
+    case NodeKind::Directory:
+        return QStringLiteral("Directory-");
+    case NodeKind::Location:
+        return QStringLiteral("Location-");
+    case NodeKind::IfModule:
+        return QStringLiteral("IfModule-");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+TreeBuilder::TreeBuilder(ConsoleHost& host)
+    : m_host(host)
+{
+}
+
+QString TreeBuilder::nodeTypeName(NodeKind kind)
+{
+    switch (kind) {
+    case NodeKind::Root:
+        return QStringLiteral("Corvane");
+    case NodeKind::Server:
+        return QStringLiteral("Server");
+    case NodeKind::MainServer:
+        return QStringLiteral("DefaultVHost");
+    case NodeKind::VirtualHost:
+        return QStringLiteral("VHosts");
+    case NodeKind::Directory:
+        return QStringLiteral("Directory");
+    case NodeKind::Location:
+        return QStringLiteral("Location");
+    case NodeKind::IfModule:
+        return QStringLiteral("IfModule");
+    }
+    return {};
+}
+
+QString TreeBuilder::rowTypeText(NodeKind kind)
+{
+    switch (kind) {
+    case NodeKind::MainServer:
+        return QStringLiteral("Default Virtual Host");
+    case NodeKind::VirtualHost:
+        return QStringLiteral("Virtual Host");
+    case NodeKind::Directory:
+        return QStringLiteral("Directory");
+    case NodeKind::Location:
+        return QStringLiteral("Location");
+    case NodeKind::IfModule:
+        return QStringLiteral("IfModule");
+    default:
+        return {};
+    }
+}
+
+NodeKind TreeBuilder::kindOfNodeType(const QString& nodeType)
+{
+    for (NodeKind k : {NodeKind::Server, NodeKind::MainServer, NodeKind::VirtualHost, NodeKind::Directory,
+                       NodeKind::Location, NodeKind::IfModule}) {
+        if (nodeTypeName(k) == nodeType)
+            return k;
+    }
+    return NodeKind::Root;
+}
+
+void TreeBuilder::registerNodeTypes()
+{
+    const QList<ColumnHeader> nameType{{kName, 200}, {kType, 100}};
+    m_host.registerNodeType({QStringLiteral("Corvane"), QStringLiteral("Corvane"), QStringLiteral("ListTopView"),
+                             {{kName, 100}}, {}});
+    m_host.registerNodeType({QStringLiteral("Server"), QStringLiteral("Server Name"), QStringLiteral("ServerView"),
+                             {{QStringLiteral("Server Name"), 200}}, {}});
+    m_host.registerNodeType({QStringLiteral("DefaultVHost"), QStringLiteral("Default Web Site"),
+                             QStringLiteral("DefaultVHostView"), nameType, {}});
+    m_host.registerNodeType(
+        {QStringLiteral("VHosts"), QStringLiteral("Virtual Hosts"), QStringLiteral("VHostView"), nameType, {}});
+    m_host.registerNodeType({QStringLiteral("Directory"), QStringLiteral("Directories"),
+                             QStringLiteral("DirectoryView"), nameType, {}});
+    m_host.registerNodeType(
+        {QStringLiteral("Location"), QStringLiteral("Locations"), QStringLiteral("LocationView"), nameType, {}});
+    m_host.registerNodeType(
+        {QStringLiteral("IfModule"), QStringLiteral("IfModule"), QStringLiteral("IfModuleView"), nameType, {}});
+    m_host.registerNodeType(
+        {QStringLiteral("File"), QStringLiteral("Files"), QStringLiteral("FileView"), nameType, {}});
+}
+
+ScopeItem* TreeBuilder::AddServerNode(ScopeItem& parent, const QString& path, const QString& serverName)
+{
+    const QString key =
+        QStringLiteral("Server-") + QString::number(m_counters.value(KeyKind::Server)) + u'-' + path;
+    ScopeItem* item = m_host.addScopeItem(parent, nodeTypeName(NodeKind::Server), key);
+    if (!item)
+        return nullptr;
+    m_counters.next(KeyKind::Server);
+    item->setDisplayName(serverName);
+    item->setTag(kServerTag);
+    item->setItemName(path);
+    item->setColumnHeader(1, QStringLiteral("Server Name"));
+    item->setRowText(1, serverName);
+    return item;
+}
+
+ScopeItem* TreeBuilder::AddMainServerNode(ScopeItem& parent, const QString& path)
+{
+    const QString key = QStringLiteral("MainServer-") + QString::number(m_counters.value(KeyKind::MainServer));
+    ScopeItem* item = m_host.addScopeItem(parent, nodeTypeName(NodeKind::MainServer), key);
+    if (!item)
+        return nullptr;
+    m_counters.next(KeyKind::MainServer);
+    item->setDisplayName(QStringLiteral("Main Server"));
+    item->setTag(kMainServerTag);
+    item->setItemName(path);
+    item->setColumnHeader(1, kName);
+    item->setColumnHeader(2, kType);
+    item->setRowText(1, QStringLiteral("Main Server"));
+    item->setRowText(2, rowTypeText(NodeKind::MainServer));
+    return item;
+}
+
+ScopeItem* TreeBuilder::addSectionNode(ScopeItem& parent, NodeKind kind, const QString& path,
+                                       std::int32_t number, const QString& name)
+{
+    const KeyKind keyKind = keyKindOf(kind);
+    const QString key =
+        keyPrefix(kind) + QString::number(m_counters.value(keyKind)) + u'-' + QString::number(number);
+    ScopeItem* item = m_host.addScopeItem(parent, nodeTypeName(kind), key);
+    if (!item)
+        return nullptr;
+    m_counters.next(keyKind);
+    item->setDisplayName(name);
+    item->setTag(int(number));
+    item->setItemName(path);
+    item->setColumnHeader(1, kName);
+    item->setColumnHeader(2, kType);
+    item->setRowText(1, name);
+    item->setRowText(2, rowTypeText(kind));
+    return item;
+}
+
+ScopeItem* TreeBuilder::AddVHostNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+                                     const QString& name)
+{
+    return addSectionNode(parent, NodeKind::VirtualHost, pathOf(config), number, name);
+}
+
+ScopeItem* TreeBuilder::AddDirectoryNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+                                         const QString& name)
+{
+    return addSectionNode(parent, NodeKind::Directory, pathOf(config), number, name);
+}
+
+ScopeItem* TreeBuilder::AddLocationNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+                                        const QString& name)
+{
+    return addSectionNode(parent, NodeKind::Location, pathOf(config), number, name);
+}
+
+ScopeItem* TreeBuilder::AddIfModuleNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+                                        const QString& name)
+{
+    return addSectionNode(parent, NodeKind::IfModule, pathOf(config), number, name);
+}
+
+ScopeItem* TreeBuilder::addChildNode(ScopeItem& parent, const ConfigFile& config, const ChildNode& child)
+{
+    return addSectionNode(parent, child.kind, pathOf(config), child.number, toDisplay(child.name));
+}
+
+std::vector<ChildNode> TreeBuilder::childrenFor(const ScopeItem& item, const ConfigFile& config)
+{
+    const int tag = item.nodeTag();
+    if (tag == kMainServerTag)
+        return ScopeScanner::mainServerChildren(config);
+    if (tag >= 1)
+        return ScopeScanner::sectionChildren(config, tag);
+    return {};
+}
+
+void TreeBuilder::ExpandMainServer(ScopeItem& item, const ConfigFile& config)
+{
+    for (const ChildNode& child : ScopeScanner::mainServerChildren(config))
+        addChildNode(item, config, child);
+}
+
+void TreeBuilder::ExpandSectionNode(ScopeItem& item, const ConfigFile& config)
+{
+    if (item.nodeTag() < 1)
+        return;
+    for (const ChildNode& child : ScopeScanner::sectionChildren(config, item.nodeTag()))
+        addChildNode(item, config, child);
+}
+
+void TreeBuilder::FillFilesList(ResultView& view, const ConfigFile& config)
+{
+    ScopeItem* item = view.scopeItem();
+    if (!item)
+        return;
+    std::int32_t parentNo = 0;
+    if (item->nodeTag() >= 1) {
+        const Directive* d = config.FindDirective(item->nodeTag());
+        if (!d)
+            return;
+        parentNo = d->DirectiveNo();
+    } else if (item->nodeTag() == kMainServerTag) {
+        parentNo = -1;
+    } else {
+        return;
+    }
+    const QString path = pathOf(config);
+    for (const FilesEntry& entry : ScopeScanner::filesEntries(config, parentNo)) {
+        const QString pattern = toDisplay(entry.pattern);
+        const QString key = QStringLiteral("File-") + QString::number(m_counters.value(KeyKind::File)) + u'-' +
+                            QString::number(entry.number);
+        ResultItem* listItem = view.addListItem(key, pattern, 1);
+        if (!listItem)
+            continue;
+        m_counters.next(KeyKind::File);
+        listItem->setTag(int(entry.number));
+        listItem->setItemName(path);
+        listItem->setRowText(1, pattern);
+        listItem->setRowText(2, QStringLiteral("File"));
+    }
+}
+
+void TreeBuilder::updateNode(ScopeItem& item, const ChildNode& child)
+{
+    const QString name = toDisplay(child.name);
+    if (item.displayName() != name)
+        item.setDisplayName(name);
+    if (item.rowText(1) != name)
+        item.setRowText(1, name);
+}
+
+ScopeItem* TreeBuilder::serverNodeFor(const QString& path) const
+{
+    const QString key = trimBlanks(path).toUpper();
+    ScopeItem& root = m_host.root();
+    for (int i = 0; i < root.childCount(); ++i) {
+        ScopeItem* node = root.child(i);
+        if (node->nodeTag() == kServerTag && trimBlanks(node->itemName()).toUpper() == key)
+            return node;
+    }
+    return nullptr;
+}
+
+void TreeBuilder::syncServer(const ConfigFile& config)
+{
+    if (ScopeItem* server = serverNodeFor(pathOf(config)))
+        syncChildren(*server, config);
+}
+
+void TreeBuilder::syncChildren(ScopeItem& item, const ConfigFile& config)
+{
+    if (item.nodeTag() == kServerTag) {
+        for (int i = 0; i < item.childCount(); ++i)
+            syncChildren(*item.child(i), config);
+        return;
+    }
+    if (!item.hasBeenExpanded() && item.childCount() == 0)
+        return;
+
+    const std::vector<ChildNode> wanted = childrenFor(item, config);
+    auto same = [](const ScopeItem* node, const ChildNode& child) {
+        return node->nodeTag() == child.number && kindOfNodeType(node->nodeType()) == child.kind;
+    };
+
+    // Children whose section is gone (or changed kind) are removed.
+    std::set<std::pair<int, int>> wantedKeys;
+    for (const ChildNode& c : wanted)
+        wantedKeys.insert({c.number, int(c.kind)});
+    for (int i = item.childCount() - 1; i >= 0; --i) {
+        ScopeItem* node = item.child(i);
+        if (!wantedKeys.count({node->nodeTag(), int(kindOfNodeType(node->nodeType()))}))
+            m_host.removeScopeItem(*node);
+    }
+
+    // The kept children must be the first ones wanted, in order; new
+    // sections come after them because added lines go to the end of the model.
+    const int kept = item.childCount();
+    bool inOrder = kept <= int(wanted.size());
+    for (int i = 0; inOrder && i < kept; ++i)
+        inOrder = same(item.child(i), wanted[std::size_t(i)]);
+    if (!inOrder) {
+        m_host.removeChildren(item);
+        for (const ChildNode& child : wanted)
+            addChildNode(item, config, child);
+        return;
+    }
+    for (int i = 0; i < kept; ++i) {
+        updateNode(*item.child(i), wanted[std::size_t(i)]);
+        syncChildren(*item.child(i), config);
+    }
+    for (std::size_t i = std::size_t(kept); i < wanted.size(); ++i)
+        addChildNode(item, config, wanted[i]);
+}
+
+} // namespace corvane::snapin
