@@ -91,7 +91,7 @@ void CorvanePage::setTag(QWidget* control, const QString& directive)
 void CorvanePage::bindDirective(QWidget* control, const QString& directive, ReadAs read, WriteAs write)
 {
     setTag(control, directive);
-    m_bindings.push_back(Binding{control, directive, read, write, 0, {}});
+    m_bindings.push_back(Binding{control, directive, read, write, 0, {}, {}});
     // Any edit marks the page changed, so the sheet offers Apply.
     if (auto* e = qobject_cast<QLineEdit*>(control))
         connect(e, &QLineEdit::textEdited, this, [this] { setChanged(); });
@@ -246,8 +246,10 @@ QString CorvanePage::readDirective(const QString& directive, ReadAs read, std::i
 
 void CorvanePage::showBindings()
 {
-    for (Binding& b : m_bindings)
+    for (Binding& b : m_bindings) {
         setControlText(b.control, readDirective(b.directive, b.read, &b.foundNo, &b.original));
+        b.shown = controlText(b.control);
+    }
 }
 
 int CorvanePage::updateDirective(const QString& directive, QString text, WriteAs write, const std::string& original)
@@ -266,8 +268,10 @@ int CorvanePage::updateDirective(const QString& directive, QString text, WriteAs
 
 bool CorvanePage::SaveDirectivesFromGUI()
 {
-    for (const Binding& b : m_bindings) {
+    for (Binding& b : m_bindings) {
         if (!isWritable(b.control))
+            continue;
+        if (controlText(b.control) == b.shown)
             continue;
         QString text = trimBlanks(controlText(b.control));
         if (b.write != WriteAs::Text && !text.isEmpty()) {
@@ -303,8 +307,10 @@ void CorvanePage::PropertyPage_ApplyChanges()
         if (written)
             skipOnError([&] { m_model->Serialize(); });
         // The page shows what was written (new numbers of added directives).
-        for (Binding& b : m_bindings)
+        for (Binding& b : m_bindings) {
             readDirective(b.directive, b.read, &b.foundNo, &b.original);
+            b.shown = controlText(b.control);
+        }
     }
     if (notifiesRefresh())
         propertyChanged(QStringLiteral("RefreshTreeView"));

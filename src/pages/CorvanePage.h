@@ -99,7 +99,9 @@ protected:
     // After the bound directives are shown: the page's own controls.
     virtual void LoadControls() {}
     // Writes the enabled controls into model() within scopeNo(). The default
-    // writes the bound directives; pages override and call it.
+    // writes the bound directives whose text differs from what was loaded
+    // (an untouched value keeps its line exactly as written); pages override
+    // and call it.
     virtual bool SaveDirectivesFromGUI();
     // Pages that keep no directives (the connection page) return false: Apply
     // then only calls SaveDirectivesFromGUI.
@@ -134,6 +136,7 @@ private:
         WriteAs write;
         std::int32_t foundNo = 0;
         std::string original;
+        QString shown; // the text as loaded or last applied
     };
 
     void clearState();

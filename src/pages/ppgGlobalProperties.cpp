@@ -122,6 +122,7 @@ void ppgGlobalProperties::LoadControls()
     std::int32_t found = 0;
     const QString timeout = readDirective(QStringLiteral("Timeout"), ReadAs::ParamList, &found, &m_timeoutOriginal);
     m_txtTimeOut->setText(timeout);
+    m_timeoutShown = timeout;
     m_udTimeOut->setValue(timeout.toInt());
 
     QStringList ports;
@@ -142,11 +143,13 @@ bool ppgGlobalProperties::SaveDirectivesFromGUI()
 {
     CorvanePage::SaveDirectivesFromGUI();
 
-    if (isWritable(m_txtTimeOut)) {
+    if (isWritable(m_txtTimeOut) && m_txtTimeOut->text() != m_timeoutShown) {
         const QString text = m_txtTimeOut->text().trimmed();
         const QString problem = text.isEmpty() ? QString() : InputRules::checkSeconds(text, QStringLiteral("Time Out"));
-        if (problem.isEmpty())
+        if (problem.isEmpty()) {
             updateDirective(QStringLiteral("Timeout"), text, WriteAs::Text, m_timeoutOriginal);
+            m_timeoutShown = m_txtTimeOut->text();
+        }
         else
             MessageBox::information(this, problem);
     }

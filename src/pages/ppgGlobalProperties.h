@@ -39,6 +39,7 @@ private:
     QStringList m_loadedPorts;
     QMap<QString, QString> m_fullListen; // first parameter -> whole parameter list as loaded
     std::string m_timeoutOriginal;
+    QString m_timeoutShown;
 };
 
 } // namespace corvane

@@ -155,8 +155,12 @@ bool ppgServerSettings::SaveDirectivesFromGUI()
     CorvanePage::SaveDirectivesFromGUI();
     for (QLineEdit* e : held)
         e->setEnabled(true);
-    if (isWritable(m_txtDescription) && !isMainServer())
-        model()->UpdateVhostDescription(TextCodec::fromQ(m_txtDescription->text().trimmed()), scopeNo());
+    if (isWritable(m_txtDescription) && !isMainServer()) {
+        // A host without a description gets no empty marker line.
+        const QString description = m_txtDescription->text().trimmed();
+        if (!description.isEmpty() || model()->GetVHostDescriptionDirective(scopeNo()))
+            model()->UpdateVhostDescription(TextCodec::fromQ(description), scopeNo());
+    }
     if (!isMainServer())
         saveAddress();
     return true;

@@ -58,6 +58,9 @@ void PageFixture::addServer(const QString& name, const QByteArray& config, const
     ConfigFile cf(m_appDir.toStdString());
     cf.SetFileName(workingCopy(name).toStdString());
     cf.ReadFile();
+    // The working copy in the writer's own layout, so that a test sees only
+    // what a page changed, not where the writer puts sections.
+    cf.WriteFile();
     cf.Serialize();
 }
 
@@ -75,10 +78,10 @@ QStringList PageFixture::lines(const QString& server) const
     for (QByteArray line : f.readAll().split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
-        out << QString::fromLatin1(line).trimmed();
+        const QString text = QString::fromLatin1(line).trimmed();
+        if (!text.isEmpty())
+            out << text;
     }
-    if (!out.isEmpty() && out.last().isEmpty())
-        out.removeLast();
     return out;
 }
 

@@ -34,7 +34,8 @@ public:
     static QByteArray corpus(const QString& name); // tests/data/corpus/<name>
 
     QString workingCopy(const QString& server) const;
-    // Lines of the working copy, trimmed (indentation is the writer's business).
+    // Non-blank lines of the working copy, trimmed (indentation and blank
+    // separator lines are the writer's business).
     QStringList lines(const QString& server) const;
     // DirectiveNo of the first section head "<kind args>" (args compared trimmed, case-insensitively).
     int sectionNo(const QString& server, const QString& kind, const QString& args) const;

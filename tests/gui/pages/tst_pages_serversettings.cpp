@@ -154,7 +154,7 @@ private slots:
     {
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("added");
-        QTest::newRow("yes") << int(QMessageBox::Yes) << QStringList{"<VirtualHost *:8080>", "Listen 8080"};
+        QTest::newRow("yes") << int(QMessageBox::Yes) << QStringList{"Listen 8080", "<VirtualHost *:8080>"};
         QTest::newRow("no") << int(QMessageBox::No) << QStringList{"<VirtualHost *:8080>"};
     }
     void newPortAsksForListen()

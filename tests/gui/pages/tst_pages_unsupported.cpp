@@ -6,6 +6,7 @@
 #include "host/MessageBox.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
