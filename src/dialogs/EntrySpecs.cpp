@@ -1,0 +1,156 @@
+#include "dialogs/EntrySpecs.h"
+
+#include "dialogs/EntryDialog.h"
+
+namespace corvane {
+
+namespace {
+
+EntryField text(const char* name, const char* label, bool required = true)
+{
+    return EntryField{QString::fromLatin1(name), QString::fromLatin1(label), EntryField::Text, {}, required};
+}
+
+EntryField combo(const char* name, const char* label, const QStringList& entries, bool editable = false,
+                 bool required = true)
+{
+    return EntryField{QString::fromLatin1(name), QString::fromLatin1(label),
+                      editable ? EntryField::EditableCombo : EntryField::Combo, entries, required};
+}
+
+EntrySpec spec(const char* name, const char* caption, QList<EntryField> fields, const char* message)
+{
+    EntrySpec s;
+    s.objectName = QString::fromLatin1(name);
+    s.caption = QString::fromLatin1(caption);
+    s.fields = std::move(fields);
+    s.message = QString::fromLatin1(message);
+    return s;
+}
+
+} // namespace
+
+EntrySpec EntrySpecs::frmAddAlias()
+{
+    return spec("frmAddAlias", "Alias", {text("txtAliasName", "Alias:"), text("txtAliasPath", "Path:")},
+                "Please specify Alias and path");
+}
+
+EntrySpec EntrySpecs::frmAddCharSet()
+{
+    return spec("frmAddCharSet", "Add/Edit Charset",
+                {text("txtCharsetName", "Charset:"), text("txtExtension", "File Extension:")},
+                "Please specify Charset name and extension");
+}
+
+EntrySpec EntrySpecs::frmAddDefaultDoc()
+{
+    return spec("frmAddDefaultDoc", "Add Default Document", {text("txtDefaultDoc", "Default Document Name:")},
+                "Please enter default document name");
+}
+
+EntrySpec EntrySpecs::frmAddDirOption()
+{
+    return spec("frmAddDirOption", "Add New Option",
+                {combo("cmbMerge", "Merge:", {"+", "-"}, false, false),
+                 combo("cmbOptions", "Option:",
+                       {"ExecCGI", "FollowSymlInks", "INcludes", "IncludesNOEXEC", "indexes", "MultiViews",
+                        "SymLinksIfOwnerMatch"})},
+                "Please specify Option");
+}
+
+EntrySpec EntrySpecs::frmAddEncoding()
+{
+    return spec("frmAddEncoding", "Add/Edit Encoding",
+                {text("txtEncodingName", "Mime Encoding:"), text("txtExtension", "Extension:")},
+                "Please specify Encoding name and extension");
+}
+
+EntrySpec EntrySpecs::frmAddEnvVariables()
+{
+    return spec("frmAddEnvVariables", "Add/Edit Environment Variable",
+                {text("txtEnvVariable", "Environment Variable:"), text("txtEnvValue", "Value:")},
+                "Please enter environment variable name and value");
+}
+
+EntrySpec EntrySpecs::frmAddErrorDoc()
+{
+    QStringList codes;
+    for (int code : {400, 401, 402, 403, 404, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414, 415, 416, 417,
+                     500, 501, 502, 503, 504, 505})
+        codes << QString::number(code);
+    EntrySpec s = spec("frmAddErrorDoc", "Add Custom Errors",
+                       {combo("CmbErrorCode", "Error Code:", codes, true),
+                        combo("CmbType", "Message Type:", {"Default", "File", "URL"}, false, false),
+                        text("txtDocument", "", false)},
+                       "Please select a valud error code");
+    s.check = [](const EntryDialog& d) {
+        if (d.value(1) != QLatin1String("Default") && d.value(2).isEmpty())
+            return QStringLiteral("Please enter the value");
+        return QString();
+    };
+    return s;
+}
+
+EntrySpec EntrySpecs::frmAddHandler()
+{
+    return spec("frmAddHandler", "Add/Edit Handler",
+                {text("txtHandlerName", "Handler Name:"), text("txtExtension", "File Extension:")},
+                "Please fill Handler name and extension");
+}
+
+EntrySpec EntrySpecs::frmAddHTTPHeader()
+{
+    return spec("frmAddHTTPHeader", "Add/Edit HTTP Header",
+                {text("txtHeaderName", "Header Name:"),
+                 combo("cmbAction", "Action:", {"set", "append", "add", "unset", "echo"}),
+                 text("txtValue", "Value:", false)},
+                "Please specify Header name and action");
+}
+
+EntrySpec EntrySpecs::frmAddIcon()
+{
+    return spec("frmAddIcon", "Add/Edit Icon", {text("txtIcon", "Icon:"), text("txtAssociate", "Name:")},
+                "Please Enter all values");
+}
+
+EntrySpec EntrySpecs::frmAddIndexOption()
+{
+    return spec("frmAddIndexOption", "Index Option",
+                {combo("txtOption", "Option:",
+                       {"FancyIndexing", "FoldersFirst", "HTMLTable", "IconsAreLinks", "IgnoreCase",
+                        "IgnoreClient", "NameWidth=*", "ScanHTMLTitles", "ShowForbidden", "SuppressColumnSorting",
+                        "SuppressDescription", "SuppressHTMLPreamble", "SuppressIcon", "SuppressLastModified",
+                        "SuppressRules", "SuppressSize", "TrackModified", "VersionSort", "XHTML"},
+                       true)},
+                "Please specify the option");
+}
+
+EntrySpec EntrySpecs::frmAddLanguage()
+{
+    return spec("frmAddLanguage", "Add/Edit Language",
+                {text("txtLanguageName", "Language Name:"), text("txtExtension", "File Extension:")},
+                "Please specify language name and extension");
+}
+
+EntrySpec EntrySpecs::frmAddModule()
+{
+    return spec("frmAddModule", "Load/Add Module",
+                {text("txtModuleName", "Module Name:"), text("txtFilePath", "File Path:")},
+                "Please enter module name and file path");
+}
+
+EntrySpec EntrySpecs::frmAddServerAlias()
+{
+    return spec("frmAddServerAlias", "Add Server Alias", {text("txtServerAlias", "Server Alias:")},
+                "Please enter server alias");
+}
+
+QList<EntrySpec> EntrySpecs::all()
+{
+    return {frmAddAlias(),      frmAddCharSet(),  frmAddDefaultDoc(),  frmAddDirOption(), frmAddEncoding(),
+            frmAddEnvVariables(), frmAddErrorDoc(), frmAddHandler(),     frmAddHTTPHeader(), frmAddIcon(),
+            frmAddIndexOption(), frmAddLanguage(), frmAddModule(),      frmAddServerAlias()};
+}
+
+} // namespace corvane

@@ -1,0 +1,29 @@
+#pragma once
+// The entry dialogs of the editors, as designed: captions, fields, labels
+// and required-field messages.
+#include "dialogs/EntrySpec.h"
+
+namespace corvane {
+
+class EntrySpecs
+{
+public:
+    static EntrySpec frmAddAlias();
+    static EntrySpec frmAddCharSet();
+    static EntrySpec frmAddDefaultDoc();
+    static EntrySpec frmAddDirOption();
+    static EntrySpec frmAddEncoding();
+    static EntrySpec frmAddEnvVariables();
+    static EntrySpec frmAddErrorDoc();
+    static EntrySpec frmAddHandler();
+    static EntrySpec frmAddHTTPHeader();
+    static EntrySpec frmAddIcon();
+    static EntrySpec frmAddIndexOption();
+    static EntrySpec frmAddLanguage();
+    static EntrySpec frmAddModule();
+    static EntrySpec frmAddServerAlias();
+    // Every spec above, for tests and tools.
+    static QList<EntrySpec> all();
+};
+
+} // namespace corvane

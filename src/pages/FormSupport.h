@@ -1,0 +1,80 @@
+#pragma once
+// What every property page and editor dialog does with its controls, kept in
+// one place: a control's dynamic property "tag" names the directive it edits;
+// version gating enables each tagged control by the catalogue; the first time
+// the mouse enters a control (a combo box: gets the focus) its balloon tooltip
+// is created with the tag as title and the catalogue's description as text;
+// the mouse on the form itself takes every shown tooltip down; F1 opens help
+// at the focused control's "helpContextId".
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace corvane {
+
+class CToolTip;
+class DirbaseParser;
+
+class FormSupport : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FormSupport(QWidget* form);
+    ~FormSupport() override;
+
+    // ---- declaring controls (static: usable while building a form) ------
+    static void setTag(QWidget* control, const QString& directive);
+    static QString tagOf(const QWidget* control); // trimmed
+    // A tooltip with fixed title and text for a control that stands for no directive.
+    static void setFixedTip(QWidget* control, const QString& title, const QString& text);
+    static void setHelpContext(QWidget* control, int contextId);
+
+    // Every child control of the form whose tag is not blank.
+    std::vector<QWidget*> taggedControls() const;
+
+    // ---- the catalogue --------------------------------------------------
+    // The form's catalogue reader (every entry, supported or not), read from
+    // appDir/Corvane.dll on first use.
+    const DirbaseParser& catalogue(const QString& appDir);
+
+    // Version gating of every tagged control for the server's Apache version.
+    // False (and the checksum message shown, controls untouched) when the
+    // catalogue fails its checksum test.
+    bool gate(const QString& appDir, const QString& serverName);
+
+    // ---- tooltips -------------------------------------------------------
+    // Watches the form and its tagged / fixed-tip controls (call after the
+    // controls exist; controls added later need another call).
+    void installTooltips(const QString& appDir);
+    CToolTip* tooltip(const QWidget* control) const; // nullptr until first shown
+    bool isTipShown(const QWidget* control) const;
+    void hideTooltips();
+
+    // ---- help -----------------------------------------------------------
+    // Where help requests go; without one the form opens a help viewer of its own.
+    std::function<void(int)> helpHandler;
+    // Help for the focused control (or its nearest parent with a context).
+    void showHelpForFocus();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showTip(QWidget* control);
+
+    QWidget* m_form;
+    QString m_appDir;
+    std::unique_ptr<DirbaseParser> m_catalogue;
+    QString m_catalogueDir;
+    std::map<const QWidget*, CToolTip*> m_tips; // owned as QObject children
+    std::map<const QWidget*, bool> m_shown;
+    QWidget* m_helpViewer = nullptr;
+};
+
+} // namespace corvane

@@ -1,0 +1,235 @@
+#include "pages/ppgConnections.h"
+
+#include "host/FileDialog.h"
+#include "host/MessageBox.h"
+#include "pages/FormSupport.h"
+#include "pages/PageWidgets.h"
+#include "pages/TextCodec.h"
+#include "registry/AppFolder.h"
+#include "registry/RegistryProcedures.h"
+#include "registry/Servers.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+namespace {
+
+std::string trimmed(const QString& s)
+{
+    return TrimBlanks(TextCodec::fromQ(s));
+}
+
+} // namespace
+
+ppgConnections::ppgConnections(QWidget* parent)
+    : CorvanePage(QStringLiteral("Connection"), 103, ServerNode, parent)
+{
+    setObjectName(QStringLiteral("ppgConnections"));
+    auto* layout = new QVBoxLayout(this);
+    auto* frame = new QGroupBox(QStringLiteral("Settings"), this);
+    auto* grid = new QGridLayout(frame);
+    int row = 0;
+    auto add = [&](const QString& caption, QWidget* control, const QString& tipTitle, const QString& tipText,
+                   QWidget* extra = nullptr) {
+        auto* label = new QLabel(caption, frame);
+        label->setBuddy(control);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(control, row, 1, 1, extra ? 1 : 2);
+        if (extra)
+            grid->addWidget(extra, row, 2);
+        if (!tipTitle.isEmpty())
+            FormSupport::setFixedTip(control, tipTitle, tipText);
+        ++row;
+        return label;
+    };
+    auto combo = [&](const char* name, const QStringList& entries, bool editable) {
+        auto* c = new QComboBox(frame);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setEditable(editable);
+        c->addItems(entries);
+        connect(c, &QComboBox::activated, this, [this] { setChanged(); });
+        return c;
+    };
+
+    m_txtServer = PageWidgets::lineEdit(frame, "txtServer");
+    m_txtServer->setReadOnly(true);
+    add(QStringLiteral("Server Name :"), m_txtServer, QStringLiteral("Server Name"),
+        QStringLiteral("Server to which currently connected"));
+    m_cmbVersion = combo("cmbVersion", versionEntries(), true);
+    add(QStringLiteral("Apache Version :"), m_cmbVersion, QStringLiteral("Apache Version"),
+        QStringLiteral("Version of the Apache Server"));
+    m_cmbOS = combo("CmbOS", {QStringLiteral("Windows"), QStringLiteral("Linux / Unix")}, false);
+    add(QStringLiteral("Operating System :"), m_cmbOS, QStringLiteral("Operating System"),
+        QStringLiteral("Operating System Type"));
+    m_txtRemoteHost = PageWidgets::lineEdit(frame, "txtRemoteHost");
+    m_remoteLabels << add(QStringLiteral("FTP Remote Host :"), m_txtRemoteHost, QStringLiteral("Remote Host"),
+                          QStringLiteral("Host Name"));
+    m_txtUsername = PageWidgets::lineEdit(frame, "txtUsername");
+    m_remoteLabels << add(QStringLiteral("User Name :"), m_txtUsername, QStringLiteral("Username"),
+                          QStringLiteral("Username used to connect to the server"));
+    m_txtPassword = PageWidgets::lineEdit(frame, "txtPassword");
+    m_txtPassword->setEchoMode(QLineEdit::Password);
+    m_remoteLabels << add(QStringLiteral("Password :"), m_txtPassword, QStringLiteral("Password"),
+                          QStringLiteral("Password used to connect to the server"));
+    m_txtPort = PageWidgets::lineEdit(frame, "txtPort");
+    m_txtPort->setReadOnly(true);
+    m_remoteLabels << add(QStringLiteral("Port Number :"), m_txtPort, QStringLiteral("Port Number"),
+                          QStringLiteral("Port to connect to"));
+    m_txtFolder = PageWidgets::lineEdit(frame, "txtFolder");
+    m_remoteLabels << add(QStringLiteral("Remote Folder Name :"), m_txtFolder, QStringLiteral("Remote Folder Name"),
+                          QStringLiteral("Remote Folder to which connection is established"));
+    m_cmbAuthType = combo("CmbAuthType", {QStringLiteral("Keyboard"), QStringLiteral("Password"),
+                                          QStringLiteral("PublicKey")},
+                          false);
+    m_lblAuthType = add(QStringLiteral("Secure Authentication:"), m_cmbAuthType, {}, {});
+    m_txtPrivateKey = PageWidgets::lineEdit(frame, "txtPrivateKey");
+    m_cmdBrowsePrivateKey = PageWidgets::button(frame, "cmdBrowsePrivateKey", "Browse...");
+    m_lblPrivateKey = add(QStringLiteral("Privatekey file:"), m_txtPrivateKey, {}, {}, m_cmdBrowsePrivateKey);
+    layout->addWidget(frame);
+    layout->addStretch(1);
+
+    for (QLineEdit* e : {m_txtRemoteHost, m_txtUsername, m_txtPassword, m_txtFolder, m_txtPrivateKey})
+        connect(e, &QLineEdit::textEdited, this, [this] { setChanged(); });
+    connect(m_cmbAuthType, &QComboBox::currentIndexChanged, this, [this] { updatePrivateKeyState(); });
+    connect(m_cmdBrowsePrivateKey, &QPushButton::clicked, this, [this] {
+        const QString chosen = FileDialog::getOpenFileName(this, QStringLiteral("Private key file"));
+        if (!chosen.isEmpty()) {
+            m_txtPrivateKey->setText(chosen);
+            setChanged();
+        }
+    });
+}
+
+QStringList ppgConnections::versionEntries()
+{
+    QStringList out;
+    const struct { const char* branch; int first, last; } ranges[] = {
+        {"1.3", 26, 34}, {"2.0", 44, 55}, {"2.2", 0, 34}, {"2.4", 1, 71}};
+    for (const auto& r : ranges)
+        for (int p = r.first; p <= r.last; ++p)
+            out << QStringLiteral("%1.%2").arg(QString::fromLatin1(r.branch)).arg(p);
+    return out;
+}
+
+int ppgConnections::authCode(const QString& entry)
+{
+    if (entry == QLatin1String("PublicKey"))
+        return 2;
+    if (entry == QLatin1String("Password"))
+        return 4;
+    if (entry == QLatin1String("Keyboard"))
+        return 16;
+    return 0;
+}
+
+QString ppgConnections::authEntry(int code)
+{
+    switch (code) {
+    case 2: return QStringLiteral("PublicKey");
+    case 4: return QStringLiteral("Password");
+    case 16: return QStringLiteral("Keyboard");
+    default: return {};
+    }
+}
+
+void ppgConnections::ResetControls()
+{
+    for (QLineEdit* e : {m_txtServer, m_txtRemoteHost, m_txtUsername, m_txtPassword, m_txtPort, m_txtFolder,
+                         m_txtPrivateKey})
+        e->clear();
+    m_cmbVersion->setEditText({});
+    m_cmbOS->setCurrentIndex(-1);
+    m_cmbAuthType->setCurrentIndex(-1);
+    m_sftp = false;
+}
+
+void ppgConnections::setRemoteEnabled(bool enabled)
+{
+    for (QWidget* w : {static_cast<QWidget*>(m_txtRemoteHost), static_cast<QWidget*>(m_txtUsername),
+                       static_cast<QWidget*>(m_txtPassword), static_cast<QWidget*>(m_txtPort),
+                       static_cast<QWidget*>(m_txtFolder)})
+        w->setEnabled(enabled);
+    for (QLabel* l : m_remoteLabels)
+        l->setEnabled(enabled);
+}
+
+void ppgConnections::updatePrivateKeyState()
+{
+    const bool key = m_cmbAuthType->isEnabled() && m_cmbAuthType->currentText() == QLatin1String("PublicKey");
+    for (QWidget* w : {static_cast<QWidget*>(m_txtPrivateKey), static_cast<QWidget*>(m_lblPrivateKey),
+                       static_cast<QWidget*>(m_cmdBrowsePrivateKey)})
+        w->setEnabled(key);
+}
+
+void ppgConnections::LoadControls()
+{
+    const std::string server = serverName().toStdString();
+    const Servers servers{AppFolder(appDir())};
+    auto value = [&](const char* key) { return TextCodec::toQ(servers.GetDataFromInI(server, key)); };
+    m_txtServer->setText(serverName());
+    m_cmbVersion->setEditText(value("APACHE_VERSION"));
+    m_cmbOS->setCurrentIndex(m_cmbOS->findText(value("OS_TYPE"), Qt::MatchFixedString));
+
+    const bool remote = servers.IsRemoteServer(server);
+    m_sftp = remote && value("IS_SFTP").trimmed() == QLatin1String("1");
+    if (remote) {
+        m_txtRemoteHost->setText(value("REMOTE_HOST"));
+        m_txtUsername->setText(value("USERNAME"));
+        m_txtPassword->setText(TextCodec::toQ(DecodePassword(servers.GetDataFromInI(server, "PASSWORD"))));
+        m_txtPort->setText(value("PORT_NUMBER"));
+        m_txtFolder->setText(value("REMOTE_FOLDER"));
+    }
+    setRemoteEnabled(remote);
+    m_cmbAuthType->setEnabled(m_sftp);
+    m_lblAuthType->setEnabled(m_sftp);
+    if (m_sftp) {
+        const int code = value("SFTP_AUTHTYPE").trimmed().toInt();
+        m_cmbAuthType->setCurrentIndex(m_cmbAuthType->findText(authEntry(code)));
+        if (code == 2)
+            m_txtPrivateKey->setText(value("SFTP_PVTKEYFILE"));
+    }
+    updatePrivateKeyState();
+}
+
+bool ppgConnections::SaveDirectivesFromGUI()
+{
+    const std::string server = serverName().toStdString();
+    if (server.empty() || TrimBlanks(server) == "Sample" || !hasNode())
+        return false;
+    Servers servers{AppFolder(appDir())};
+    const QString version = m_cmbVersion->currentText().trimmed();
+    if (!version.isEmpty() && !QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch()) {
+        MessageBox::information(this, QStringLiteral("The Apache version must be written as three numbers, "
+                                                     "for example 2.4.58; it was not changed."));
+    } else {
+        servers.WriteDataToInI(server, "APACHE_VERSION", trimmed(version));
+    }
+    servers.WriteDataToInI(server, "OS_TYPE", trimmed(m_cmbOS->currentText()));
+    if (isWritable(m_txtUsername))
+        servers.WriteDataToInI(server, "USERNAME", trimmed(m_txtUsername->text()));
+    if (isWritable(m_txtPassword))
+        servers.WriteDataToInI(server, "PASSWORD", EncodePassword(trimmed(m_txtPassword->text())));
+    if (isWritable(m_txtRemoteHost))
+        servers.WriteDataToInI(server, "REMOTE_HOST", trimmed(m_txtRemoteHost->text()));
+    if (isWritable(m_txtFolder))
+        servers.WriteDataToInI(server, "REMOTE_FOLDER", trimmed(m_txtFolder->text()));
+    if (m_sftp) {
+        const int code = authCode(m_cmbAuthType->currentText());
+        if (code != 0)
+            servers.WriteDataToInI(server, "SFTP_AUTHTYPE", std::to_string(code));
+        if (code == 2)
+            servers.WriteDataToInI(server, "SFTP_PVTKEYFILE", TextCodec::fromQ(m_txtPrivateKey->text()));
+    }
+    return true;
+}
+
+} // namespace corvane
