@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -78,7 +79,8 @@ void frmDirOptions::showChoice()
 void frmDirOptions::setOptions(const QStringList& params, int directiveNo)
 {
     m_list->clear();
-    if (params.size() == 1 && params.first().trimmed().compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) {
+    if (params.size() == 1 &&
+        params.first().trimmed().compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) {
         m_optAll->setChecked(true);
     } else {
         m_optSpecifiedOptions->setChecked(true);
@@ -170,6 +172,16 @@ void frmDirOptions::showEvent(QShowEvent* event)
     }
     showChoice();
     QDialog::showEvent(event);
+}
+
+void frmDirOptions::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1) {
+        event->accept();
+        m_form->showHelpForFocus();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace corvane

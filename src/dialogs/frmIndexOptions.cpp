@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -134,6 +135,16 @@ void frmIndexOptions::showEvent(QShowEvent* event)
         m_form->installTooltips(m_context.appDir);
     }
     QDialog::showEvent(event);
+}
+
+void frmIndexOptions::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1) {
+        event->accept();
+        m_form->showHelpForFocus();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace corvane

@@ -28,9 +28,9 @@ namespace {
 
 const QStringList kOverrides{QStringLiteral("All"), QStringLiteral("None"), QStringLiteral("AuthConfig"),
                              QStringLiteral("Limit"), QStringLiteral("FileInfo")};
-const QStringList kHandlers{QStringLiteral("None"),         QStringLiteral("default-handler"),
-                            QStringLiteral("send-as-is"),   QStringLiteral("cgi-script"),
-                            QStringLiteral("imap-file"),    QStringLiteral("server-info"),
+const QStringList kHandlers{QStringLiteral("None"),          QStringLiteral("default-handler"),
+                            QStringLiteral("send-as-is"),    QStringLiteral("cgi-script"),
+                            QStringLiteral("imap-file"),     QStringLiteral("server-info"),
                             QStringLiteral("server-status"), QStringLiteral("type-map")};
 const QString kMutualFailure = QStringLiteral("Mutual Failure");
 
@@ -53,6 +53,7 @@ ppgDirectorySecurity::ppgDirectorySecurity(QWidget* parent)
       m_dirOptions(new frmDirOptions(this))
 {
     setObjectName(QStringLiteral("ppgDirectorySecurity"));
+    m_dirOptions->form().helpHandler = [this](int id) { showHelpContext(id); };
     auto* layout = new QVBoxLayout(this);
 
     auto* access = new QGroupBox(QStringLiteral("Authenticated Access"), this);
@@ -87,8 +88,9 @@ ppgDirectorySecurity::ppgDirectorySecurity(QWidget* parent)
         connect(e, &QLineEdit::textEdited, this, [this] { setChanged(); });
         return e;
     };
-    m_cmbOrder = combo("cmbOrder", {QStringLiteral("Allow,Deny"), QStringLiteral("Deny,Allow"), kMutualFailure},
-                       false, QStringLiteral("Order"));
+    m_cmbOrder =
+        combo("cmbOrder", {QStringLiteral("Allow,Deny"), QStringLiteral("Deny,Allow"), kMutualFailure}, false,
+              QStringLiteral("Order"));
     add(QStringLiteral("Order :"), m_cmbOrder);
     m_txtAllow = text("txtAllow", QStringLiteral("Allow"));
     add(QStringLiteral("Allow from :"), m_txtAllow);
@@ -103,12 +105,12 @@ ppgDirectorySecurity::ppgDirectorySecurity(QWidget* parent)
     add(QStringLiteral("Require :"), m_cmbRequire);
     m_txtRequireFields = text("txtRequireFields", QStringLiteral("Require"));
     add(QStringLiteral("'Require' fields"), m_txtRequireFields);
-    m_cmbSatisfy = combo("cmbSatisfy", {QStringLiteral("any"), QStringLiteral("all")}, false,
-                         QStringLiteral("Satisfy"));
+    m_cmbSatisfy =
+        combo("cmbSatisfy", {QStringLiteral("any"), QStringLiteral("all")}, false, QStringLiteral("Satisfy"));
     add(QStringLiteral("Satisfy :"), m_cmbSatisfy);
-    m_cmbAuthenticationAuthoritative = combo("cmbAuthenticationAuthoritative",
-                                             {QStringLiteral("on"), QStringLiteral("off")}, false,
-                                             QStringLiteral("AuthAuthoritative"));
+    m_cmbAuthenticationAuthoritative =
+        combo("cmbAuthenticationAuthoritative", {QStringLiteral("on"), QStringLiteral("off")}, false,
+              QStringLiteral("AuthAuthoritative"));
     add(QStringLiteral("Authentication Authoritative :"), m_cmbAuthenticationAuthoritative);
     auto fileRow = [&](const char* name, const QString& tag, const char* browseName, const QString& label) {
         QLineEdit* e = text(name, tag);
@@ -118,10 +120,12 @@ ppgDirectorySecurity::ppgDirectorySecurity(QWidget* parent)
         add(label, e, b);
         return e;
     };
-    m_txtAuthenticationUserFile = fileRow("txtAuthenticationUserFile", QStringLiteral("AuthUserFile"),
-                                          "cmdBrowseAuthUserFile", QStringLiteral("Authentication User File :"));
-    m_txtAuthenticationGroupFile = fileRow("txtAuthenticationGroupFile", QStringLiteral("AuthGroupFile"),
-                                           "cmdBrowseAuthGroupFile", QStringLiteral("Authentication Group File :"));
+    m_txtAuthenticationUserFile =
+        fileRow("txtAuthenticationUserFile", QStringLiteral("AuthUserFile"), "cmdBrowseAuthUserFile",
+                QStringLiteral("Authentication User File :"));
+    m_txtAuthenticationGroupFile =
+        fileRow("txtAuthenticationGroupFile", QStringLiteral("AuthGroupFile"), "cmdBrowseAuthGroupFile",
+                QStringLiteral("Authentication Group File :"));
     layout->addWidget(access);
 
     auto* override = new QGroupBox(QStringLiteral("Allow Override"), this);
@@ -285,8 +289,9 @@ void ppgDirectorySecurity::LoadControls()
     m_kept.remember(QStringLiteral("Order"), m_cmbOrder->currentText());
     m_kept.remember(QStringLiteral("Allow"), m_txtAllow->text());
     m_kept.remember(QStringLiteral("Deny"), m_txtDeny->text());
-    m_kept.remember(QStringLiteral("Require"),
-                    (m_cmbRequire->currentText().trimmed() + u' ' + m_txtRequireFields->text().trimmed()).trimmed());
+    m_kept.remember(
+        QStringLiteral("Require"),
+        (m_cmbRequire->currentText().trimmed() + u' ' + m_txtRequireFields->text().trimmed()).trimmed());
     m_kept.remember(QStringLiteral("Satisfy"), m_cmbSatisfy->currentText());
     m_kept.remember(QStringLiteral("AuthAuthoritative"), m_cmbAuthenticationAuthoritative->currentText());
     m_kept.remember(QStringLiteral("AuthUserFile"), m_txtAuthenticationUserFile->text());
@@ -373,7 +378,8 @@ bool ppgDirectorySecurity::SaveDirectivesFromGUI()
     writeHosts(QStringLiteral("Deny"), m_txtDeny);
     if (isWritable(m_cmbOrder) && m_kept.changed(QStringLiteral("Order"), m_cmbOrder->currentText())) {
         const QString shown = m_cmbOrder->currentText().trimmed();
-        updateDirective(QStringLiteral("Order"), shown == kMutualFailure ? QStringLiteral("Mutual-failure") : shown);
+        updateDirective(QStringLiteral("Order"),
+                        shown == kMutualFailure ? QStringLiteral("Mutual-failure") : shown);
         m_kept.remember(QStringLiteral("Order"), shown);
     }
     write(QStringLiteral("Require"),
@@ -382,8 +388,8 @@ bool ppgDirectorySecurity::SaveDirectivesFromGUI()
     write(QStringLiteral("Satisfy"), m_cmbSatisfy->currentText(), isWritable(m_cmbSatisfy));
     write(QStringLiteral("AuthAuthoritative"), m_cmbAuthenticationAuthoritative->currentText(),
           isWritable(m_cmbAuthenticationAuthoritative));
-    write(QStringLiteral("AuthUserFile"), m_txtAuthenticationUserFile->text(), isWritable(m_txtAuthenticationUserFile),
-          WriteAs::Path);
+    write(QStringLiteral("AuthUserFile"), m_txtAuthenticationUserFile->text(),
+          isWritable(m_txtAuthenticationUserFile), WriteAs::Path);
     write(QStringLiteral("AuthGroupFile"), m_txtAuthenticationGroupFile->text(),
           isWritable(m_txtAuthenticationGroupFile), WriteAs::Path);
     write(QStringLiteral("AllowOverride"), selectedOverrides(), isWritable(m_lstAllowOverride));

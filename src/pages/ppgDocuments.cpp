@@ -40,11 +40,13 @@ ppgDocuments::ppgDocuments(QWidget* parent)
       m_indexOptions(new frmIndexOptions(this))
 {
     setObjectName(QStringLiteral("ppgDocuments"));
+    m_indexOptions->form().helpHandler = [this](int id) { showHelpContext(id); };
     auto* layout = new QVBoxLayout(this);
 
     // A list with its Add / Remove / Up / Down column of buttons.
-    auto listFrame = [&](const QString& title, const char* listName, const QString& column, const QString& tag,
-                         const char* add, const char* remove, const char* up, const char* down) {
+    auto listFrame = [&](const QString& title, const char* listName, const QString& column,
+                         const QString& tag, const char* add, const char* remove, const char* up,
+                         const char* down) {
         auto* frame = new QGroupBox(title, this);
         auto* row = new QHBoxLayout(frame);
         auto* list = new QTreeWidget(frame);
@@ -83,21 +85,22 @@ ppgDocuments::ppgDocuments(QWidget* parent)
         return std::pair{list, cmdAdd};
     };
     auto [docs, cmdAddDoc] = listFrame(QStringLiteral("Default Documents"), "lstvDirectoryIndex",
-                                       QStringLiteral("Document"), QStringLiteral("DirectoryIndex"), "cmdAddDoc",
-                                       "cmdRemoveDefaultDoc", "cmdDocUp", "cmdDocDown");
+                                       QStringLiteral("Document"), QStringLiteral("DirectoryIndex"),
+                                       "cmdAddDoc", "cmdRemoveDefaultDoc", "cmdDocUp", "cmdDocDown");
     m_lstvDirectoryIndex = docs;
     connect(cmdAddDoc, &QPushButton::clicked, this,
             [this] { addEntry(m_lstvDirectoryIndex, QStringLiteral("Add Document"), QString()); });
-    auto [ignore, cmdAddIndex] = listFrame(QStringLiteral("Index Ignore"), "lstvIndx", QStringLiteral("File Name"),
-                                           QStringLiteral("IndexIgnore"), "cmdAddIndex", "cmdRemoveIndex",
-                                           "cmdIndexUp", "cmdIndexDown");
+    auto [ignore, cmdAddIndex] = listFrame(QStringLiteral("Index Ignore"), "lstvIndx",
+                                           QStringLiteral("File Name"), QStringLiteral("IndexIgnore"),
+                                           "cmdAddIndex", "cmdRemoveIndex", "cmdIndexUp", "cmdIndexDown");
     m_lstvIndx = ignore;
     connect(cmdAddIndex, &QPushButton::clicked, this,
             [this] { addEntry(m_lstvIndx, QStringLiteral("Add Index"), QStringLiteral("File Name:")); });
 
     auto* listing = new QGroupBox(QStringLiteral("Index Listing"), this);
     auto* grid = new QGridLayout(listing);
-    auto fileRow = [&](int r, const QString& label, const char* boxName, const QString& tag, const char* browseName) {
+    auto fileRow = [&](int r, const QString& label, const char* boxName, const QString& tag,
+                       const char* browseName) {
         QLineEdit* box = PageWidgets::lineEdit(listing, boxName);
         setTag(box, tag);
         connect(box, &QLineEdit::textEdited, this, [this] { setChanged(); });
@@ -111,10 +114,10 @@ ppgDocuments::ppgDocuments(QWidget* parent)
         grid->addWidget(browse, r, 2);
         return box;
     };
-    m_txtReadmeName = fileRow(0, QStringLiteral("Readme Name :"), "txtReadmeName", QStringLiteral("ReadmeName"),
-                              "cmdBrowseReadme");
-    m_txtHeaderName = fileRow(1, QStringLiteral("Header Name :"), "txtHeaderName", QStringLiteral("HeaderName"),
-                              "cmdBrowseHeader");
+    m_txtReadmeName = fileRow(0, QStringLiteral("Readme Name :"), "txtReadmeName",
+                              QStringLiteral("ReadmeName"), "cmdBrowseReadme");
+    m_txtHeaderName = fileRow(1, QStringLiteral("Header Name :"), "txtHeaderName",
+                              QStringLiteral("HeaderName"), "cmdBrowseHeader");
     m_cmdIndexOptions = PageWidgets::button(listing, "cmdIndexOptions", "Advanced...");
     setTag(m_cmdIndexOptions, QStringLiteral("IndexOptions"));
     grid->addWidget(m_cmdIndexOptions, 2, 2);
@@ -142,9 +145,10 @@ void ppgDocuments::addEntry(QTreeWidget* list, const QString& caption, const QSt
     if (text.isEmpty())
         return;
     if (text.contains(u' ') || text.contains(u'\t') || text.contains(u'"')) {
-        MessageBox::information(this, QStringLiteral("\"%1\" cannot be added: a name in this list cannot hold "
-                                                     "blanks or quotes.")
-                                          .arg(text));
+        MessageBox::information(this,
+                                QStringLiteral("\"%1\" cannot be added: a name in this list cannot hold "
+                                               "blanks or quotes.")
+                                    .arg(text));
         return;
     }
     QTreeWidgetItem* row = ListViewRows::addRow(list, {text});
@@ -232,10 +236,11 @@ bool ppgDocuments::SaveDirectivesFromGUI()
 {
     writeValue(QStringLiteral("DirectoryIndex"), ListViewRows::texts(m_lstvDirectoryIndex).join(u' '),
                isWritable(m_lstvDirectoryIndex));
-    writeValue(QStringLiteral("IndexIgnore"), ListViewRows::texts(m_lstvIndx).join(u' '), isWritable(m_lstvIndx));
+    writeValue(QStringLiteral("IndexIgnore"), ListViewRows::texts(m_lstvIndx).join(u' '),
+               isWritable(m_lstvIndx));
     writeValue(QStringLiteral("IndexOrderDefault"), m_indexOptions->indexOrder(),
-               m_indexOptions->cmbIndexOrderSort()->isEnabled()
-                   && m_indexOptions->cmbIndexOrderPrimaryKey()->isEnabled());
+               m_indexOptions->cmbIndexOrderSort()->isEnabled() &&
+                   m_indexOptions->cmbIndexOrderPrimaryKey()->isEnabled());
     writeValue(QStringLiteral("IndexOptions"), m_indexOptions->indexOptions().join(u' '),
                m_indexOptions->lstvIndexOptions()->isEnabled());
     writeValue(QStringLiteral("ReadmeName"), m_txtReadmeName->text(), isWritable(m_txtReadmeName));

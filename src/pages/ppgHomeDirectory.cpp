@@ -42,7 +42,8 @@ bool takesNoUrl(const QString& status)
 {
     bool numeric = false;
     const int code = status.toInt(&numeric);
-    return status.compare(QLatin1String("gone"), Qt::CaseInsensitive) == 0 || (numeric && (code < 300 || code > 399));
+    return status.compare(QLatin1String("gone"), Qt::CaseInsensitive) == 0 ||
+           (numeric && (code < 300 || code > 399));
 }
 
 QString part(QString text)
@@ -61,7 +62,8 @@ ppgHomeDirectory::ppgHomeDirectory(QWidget* parent)
 {
     setObjectName(QStringLiteral("ppgHomeDirectory"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("When connecting to this resource, the content should come from :"), this));
+    layout->addWidget(
+        new QLabel(QStringLiteral("When connecting to this resource, the content should come from :"), this));
     m_optDirectory = new QRadioButton(QStringLiteral("A directory located on this computer"), this);
     m_optDirectory->setObjectName(QStringLiteral("optDirectory"));
     m_optUrl = new QRadioButton(QStringLiteral("A redirection to a URL"), this);
@@ -85,7 +87,8 @@ ppgHomeDirectory::ppgHomeDirectory(QWidget* parent)
         connect(e, &QLineEdit::textEdited, this, [this] { setChanged(); });
         return e;
     };
-    m_txtDocumentRoot = dirRow(0, "txtDocumentRoot", QStringLiteral("DocumentRoot  :"), QStringLiteral("DocumentRoot"));
+    m_txtDocumentRoot =
+        dirRow(0, "txtDocumentRoot", QStringLiteral("DocumentRoot  :"), QStringLiteral("DocumentRoot"));
     m_txtUserDir = dirRow(1, "txtUserDir", QStringLiteral("UserDir :"), QStringLiteral("UserDir"));
     m_txtUser = dirRow(2, "txtUser", QStringLiteral("User :"), QStringLiteral("User"));
     m_txtGroup = dirRow(3, "txtGroup", QStringLiteral("Group :"), QStringLiteral("Group"));
@@ -95,7 +98,8 @@ ppgHomeDirectory::ppgHomeDirectory(QWidget* parent)
     m_redirectFrame->setObjectName(QStringLiteral("RedirectFrame"));
     auto* redGrid = new QGridLayout(m_redirectFrame);
     const QString match = QStringLiteral("RedirectMatch");
-    m_optDoNotSupportRE = new QRadioButton(QStringLiteral("Do not Support Regular Expression"), m_redirectFrame);
+    m_optDoNotSupportRE =
+        new QRadioButton(QStringLiteral("Do not Support Regular Expression"), m_redirectFrame);
     m_optDoNotSupportRE->setObjectName(QStringLiteral("optDoNotSupportRE"));
     setTag(m_optDoNotSupportRE, QStringLiteral("Redirect"));
     m_optSupportRE = new QRadioButton(QStringLiteral("Support Regular Expression"), m_redirectFrame);
@@ -128,8 +132,8 @@ ppgHomeDirectory::ppgHomeDirectory(QWidget* parent)
     };
     m_lblStatus = label(2, "lblStatus", QStringLiteral("Status :"), m_cmbStatus);
     m_lblUrlPath = label(3, "lblUrlPath", QStringLiteral("URL Path :"), m_txtUrlPath);
-    m_lblRegularExpression = label(4, "lblRegularExpression", QStringLiteral("Regular Expression :"),
-                                   m_txtRegularExpression);
+    m_lblRegularExpression =
+        label(4, "lblRegularExpression", QStringLiteral("Regular Expression :"), m_txtRegularExpression);
     m_lblUrl = label(5, "lblUrl", QStringLiteral("Redirect to URL :"), m_txtUrl);
     layout->addWidget(m_redirectFrame);
     layout->addStretch(1);

@@ -26,8 +26,9 @@ QByteArray config(const QString& dir)
                    "PidFile \"@D/apache.pid\"\n"
                    "ErrorLog \"@D/error.log\"\n"
                    "ServerName localhost\n";
-    for (const char* m : {"mpm_event", "authz_core", "access_compat", "authn_core", "authn_file", "auth_basic",
-                          "authz_user", "authz_groupfile", "alias", "autoindex", "dir", "userdir"})
+    for (const char* m :
+         {"mpm_event", "authz_core", "access_compat", "authn_core", "authn_file", "auth_basic", "authz_user",
+          "authz_groupfile", "alias", "autoindex", "dir", "userdir"})
         c += QByteArray("LoadModule ") + m + "_module /usr/lib/apache2/modules/mod_" + m + ".so\n";
     c += "Listen 127.0.0.1:8099\n"
          "DocumentRoot \"@D\"\n"
@@ -101,41 +102,51 @@ private slots:
         QTest::addColumn<QString>("node");
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<QStringList>("expected"); // lines the working copy must hold
-        QTest::newRow("as loaded") << "ppgDirectorySecurity" << "html" << QStringList{} << QStringList{};
+        QTest::newRow("as loaded") << "ppgDirectorySecurity"
+                                   << "html" << QStringList{} << QStringList{};
         QTest::newRow("mutual failure")
-            << "ppgDirectorySecurity" << "html" << QStringList{"cmbOrder=Mutual Failure"}
-            << QStringList{"Order Mutual-failure"};
-        QTest::newRow("host lists")
-            << "ppgDirectorySecurity" << "html" << QStringList{"txtAllow=10.0.0.0/8 .example.org env=ok", "txtDeny=ALL"}
-            << QStringList{"Allow From 10.0.0.0/8 .example.org env=ok", "Deny From ALL"};
-        QTest::newRow("overrides") << "ppgDirectorySecurity" << "html"
-                                   << QStringList{"lstAllowOverride=AuthConfig Limit FileInfo"}
+            << "ppgDirectorySecurity"
+            << "html" << QStringList{"cmbOrder=Mutual Failure"} << QStringList{"Order Mutual-failure"};
+        QTest::newRow("host lists") << "ppgDirectorySecurity"
+                                    << "html"
+                                    << QStringList{"txtAllow=10.0.0.0/8 .example.org env=ok", "txtDeny=ALL"}
+                                    << QStringList{"Allow From 10.0.0.0/8 .example.org env=ok",
+                                                   "Deny From ALL"};
+        QTest::newRow("overrides") << "ppgDirectorySecurity"
+                                   << "html" << QStringList{"lstAllowOverride=AuthConfig Limit FileInfo"}
                                    << QStringList{"AllowOverride AuthConfig Limit FileInfo"};
         QTest::newRow("authentication")
-            << "ppgDirectorySecurity" << "private"
+            << "ppgDirectorySecurity"
+            << "private"
             << QStringList{"txtAuthenticationUserFile=/etc/my users/htpasswd", "cmbRequire=user",
                            "txtRequireFields=alice bob", "cmbSatisfy=all",
                            "txtAuthenticationGroupFile=/etc/groups file"}
             << QStringList{"AuthUserFile \"/etc/my users/htpasswd\"", "Require user alice bob", "Satisfy all",
                            "AuthGroupFile \"/etc/groups file\""};
-        QTest::newRow("location handler") << "ppgDirectorySecurity" << "status"
-                                          << QStringList{"cmbSetHandler=default-handler", "txtAllow=127.0.0.1 ::1"}
-                                          << QStringList{"SetHandler default-handler", "Allow From 127.0.0.1 ::1"};
-        QTest::newRow("user dir") << "ppgHomeDirectory" << "main" << QStringList{"txtUserDir=public_html"}
-                                           << QStringList{"UserDir public_html"};
+        QTest::newRow("location handler")
+            << "ppgDirectorySecurity"
+            << "status" << QStringList{"cmbSetHandler=default-handler", "txtAllow=127.0.0.1 ::1"}
+            << QStringList{"SetHandler default-handler", "Allow From 127.0.0.1 ::1"};
+        QTest::newRow("user dir") << "ppgHomeDirectory"
+                                  << "main" << QStringList{"txtUserDir=public_html"}
+                                  << QStringList{"UserDir public_html"};
         QTest::newRow("redirect path with a blank")
-            << "ppgHomeDirectory" << "vhost" << QStringList{"txtUrlPath=/old stuff", "txtUrl=new.example.org/x"}
+            << "ppgHomeDirectory"
+            << "vhost" << QStringList{"txtUrlPath=/old stuff", "txtUrl=new.example.org/x"}
             << QStringList{"Redirect permanent \"/old stuff\" http://new.example.org/x"};
-        QTest::newRow("redirect gone") << "ppgHomeDirectory" << "vhost"
-                                       << QStringList{"click:optSupportRE", "cmbStatus=gone", "txtUrl=",
-                                                      "txtRegularExpression=^/old/(.*)$"}
+        QTest::newRow("redirect gone") << "ppgHomeDirectory"
+                                       << "vhost"
+                                       << QStringList{"click:optSupportRE", "cmbStatus=gone",
+                                                      "txtUrl=", "txtRegularExpression=^/old/(.*)$"}
                                        << QStringList{"RedirectMatch gone ^/old/(.*)$"};
         QTest::newRow("vhost to a directory")
-            << "ppgHomeDirectory" << "vhost" << QStringList{"click:optDirectory", "txtDocumentRoot=" + QDir::tempPath()}
+            << "ppgHomeDirectory"
+            << "vhost" << QStringList{"click:optDirectory", "txtDocumentRoot=" + QDir::tempPath()}
             << QStringList{"DocumentRoot " + QDir::tempPath()};
-        QTest::newRow("listing files") << "ppgDocuments" << "main"
-                                       << QStringList{"txtHeaderName=my header.html", "txtReadmeName=README.txt"}
-                                       << QStringList{"HeaderName \"my header.html\"", "ReadmeName README.txt"};
+        QTest::newRow("listing files")
+            << "ppgDocuments"
+            << "main" << QStringList{"txtHeaderName=my header.html", "txtReadmeName=README.txt"}
+            << QStringList{"HeaderName \"my header.html\"", "ReadmeName README.txt"};
     }
     void editsPassTheSyntaxCheck()
     {

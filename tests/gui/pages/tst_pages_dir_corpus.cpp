@@ -31,14 +31,22 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("version");
-        QTest::newRow("1.3 unix") << "apache13-unix.conf" << "1.3.42";
-        QTest::newRow("2.0 windows") << "apache20-windows.conf" << "2.0.65";
-        QTest::newRow("2.2 debian") << "apache22-debian.conf" << "2.2.22";
-        QTest::newRow("2.4 access") << "apache24-access.conf" << "2.4.71";
-        QTest::newRow("2.4 nesting") << "apache24-nesting.conf" << "2.4.71";
-        QTest::newRow("2.4 latin-1") << "apache24-latin1.conf" << "2.4.71";
-        QTest::newRow("2.4 vhosts") << "apache24-vhosts-crlf.conf" << "2.4.71";
-        QTest::newRow("2.4 proxy") << "apache24-proxy.conf" << "2.4.71";
+        QTest::newRow("1.3 unix") << "apache13-unix.conf"
+                                  << "1.3.42";
+        QTest::newRow("2.0 windows") << "apache20-windows.conf"
+                                     << "2.0.65";
+        QTest::newRow("2.2 debian") << "apache22-debian.conf"
+                                    << "2.2.22";
+        QTest::newRow("2.4 access") << "apache24-access.conf"
+                                    << "2.4.71";
+        QTest::newRow("2.4 nesting") << "apache24-nesting.conf"
+                                     << "2.4.71";
+        QTest::newRow("2.4 latin-1") << "apache24-latin1.conf"
+                                     << "2.4.71";
+        QTest::newRow("2.4 vhosts") << "apache24-vhosts-crlf.conf"
+                                    << "2.4.71";
+        QTest::newRow("2.4 proxy") << "apache24-proxy.conf"
+                                   << "2.4.71";
     }
     void applyWithoutEditsKeepsTheFile()
     {
@@ -92,9 +100,11 @@ private slots:
             return bytes(fx.workingCopy("web")) == before;
         };
         for (const auto& [tag, pages] : nodes)
-            QVERIFY2(check(tag, pages, false), qPrintable(QString("node %1 %2").arg(tag).arg(pages.join(','))));
+            QVERIFY2(check(tag, pages, false),
+                     qPrintable(QString("node %1 %2").arg(tag).arg(pages.join(','))));
         for (int tag : files)
-            QVERIFY2(check(tag, {"ppgDirectorySecurity"}, true), qPrintable(QString("files item %1").arg(tag)));
+            QVERIFY2(check(tag, {"ppgDirectorySecurity"}, true),
+                     qPrintable(QString("files item %1").arg(tag)));
         QVERIFY(opened > 1);
         QCOMPARE(MessageBox::shownCount(), 0);
     }

@@ -93,13 +93,27 @@ private slots:
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("state");
-        QTest::newRow("documents") << "main" << "lstvDirectoryIndex" << "index.html|index.php";
-        QTest::newRow("ignored") << "main" << "lstvIndx" << ".??*|*~|README*";
-        QTest::newRow("readme") << "main" << "txtReadmeName" << "README.html";
-        QTest::newRow("header unquoted") << "main" << "txtHeaderName" << "HEADER.html";
-        QTest::newRow("vhost documents only its own") << "shop" << "lstvDirectoryIndex" << "shop.html";
-        QTest::newRow("vhost no readme") << "shop" << "txtReadmeName" << "";
-        QTest::newRow("bare documents") << "bare" << "lstvDirectoryIndex" << "";
+        QTest::newRow("documents") << "main"
+                                   << "lstvDirectoryIndex"
+                                   << "index.html|index.php";
+        QTest::newRow("ignored") << "main"
+                                 << "lstvIndx"
+                                 << ".??*|*~|README*";
+        QTest::newRow("readme") << "main"
+                                << "txtReadmeName"
+                                << "README.html";
+        QTest::newRow("header unquoted") << "main"
+                                         << "txtHeaderName"
+                                         << "HEADER.html";
+        QTest::newRow("vhost documents only its own") << "shop"
+                                                      << "lstvDirectoryIndex"
+                                                      << "shop.html";
+        QTest::newRow("vhost no readme") << "shop"
+                                         << "txtReadmeName"
+                                         << "";
+        QTest::newRow("bare documents") << "bare"
+                                        << "lstvDirectoryIndex"
+                                        << "";
     }
     void showsTheFile()
     {
@@ -122,19 +136,22 @@ private slots:
         QTest::addColumn<QStringList>("added");
         QTest::newRow("nothing edited") << "main" << QStringList{} << QStringList{} << QStringList{};
         QTest::newRow("document added last")
-            << "main" << QStringList{"add:docs:  default.htm "} << QStringList{"DirectoryIndex index.html index.php"}
+            << "main" << QStringList{"add:docs:  default.htm "}
+            << QStringList{"DirectoryIndex index.html index.php"}
             << QStringList{"DirectoryIndex index.html index.php default.htm"};
-        QTest::newRow("blank entry adds nothing") << "main" << QStringList{"add:docs:   "} << QStringList{}
-                                                  << QStringList{};
+        QTest::newRow("blank entry adds nothing")
+            << "main" << QStringList{"add:docs:   "} << QStringList{} << QStringList{};
         QTest::newRow("document moved up")
             << "main" << QStringList{"select:lstvDirectoryIndex=index.php", "click:cmdDocUp"}
-            << QStringList{"DirectoryIndex index.html index.php"} << QStringList{"DirectoryIndex index.php index.html"};
+            << QStringList{"DirectoryIndex index.html index.php"}
+            << QStringList{"DirectoryIndex index.php index.html"};
         QTest::newRow("up at the top does nothing")
-            << "main" << QStringList{"select:lstvDirectoryIndex=index.html", "click:cmdDocUp"} << QStringList{}
-            << QStringList{};
+            << "main" << QStringList{"select:lstvDirectoryIndex=index.html", "click:cmdDocUp"}
+            << QStringList{} << QStringList{};
         QTest::newRow("document moved down")
             << "main" << QStringList{"select:lstvDirectoryIndex=index.html", "click:cmdDocDown"}
-            << QStringList{"DirectoryIndex index.html index.php"} << QStringList{"DirectoryIndex index.php index.html"};
+            << QStringList{"DirectoryIndex index.html index.php"}
+            << QStringList{"DirectoryIndex index.php index.html"};
         QTest::newRow("document removed")
             << "main" << QStringList{"select:lstvDirectoryIndex=index.html", "click:cmdRemoveDefaultDoc"}
             << QStringList{"DirectoryIndex index.html index.php"} << QStringList{"DirectoryIndex index.php"};
@@ -153,9 +170,9 @@ private slots:
             << QStringList{"IndexIgnore .??* *~ README*"} << QStringList{"IndexIgnore README* *~"};
         QTest::newRow("readme emptied") << "main" << QStringList{"txtReadmeName= "}
                                         << QStringList{"ReadmeName README.html"} << QStringList{};
-        QTest::newRow("header with a blank") << "main" << QStringList{"txtHeaderName=my header.html"}
-                                             << QStringList{"HeaderName \"HEADER.html\""}
-                                             << QStringList{"HeaderName \"my header.html\""};
+        QTest::newRow("header with a blank")
+            << "main" << QStringList{"txtHeaderName=my header.html"}
+            << QStringList{"HeaderName \"HEADER.html\""} << QStringList{"HeaderName \"my header.html\""};
         QTest::newRow("readme added in the vhost") << "bare" << QStringList{"txtReadmeName=FOOTER.txt"}
                                                    << QStringList{} << QStringList{"ReadmeName FOOTER.txt"};
     }
@@ -183,8 +200,12 @@ private slots:
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("label");
-        QTest::newRow("documents") << "docs" << "Add Document" << "Default Document Name:";
-        QTest::newRow("ignored") << "index" << "Add Index" << "File Name:";
+        QTest::newRow("documents") << "docs"
+                                   << "Add Document"
+                                   << "Default Document Name:";
+        QTest::newRow("ignored") << "index"
+                                 << "Add Index"
+                                 << "File Name:";
     }
     void entryDialogCaptions()
     {
@@ -203,7 +224,8 @@ private slots:
     {
         PropertySheet* sheet = fx->openSheet("web", -1, {"ppgDocuments"});
         QVERIFY(step(sheet, "add:docs:my page.html"));
-        QCOMPARE(controlState(sheet->findChild<QTreeWidget*>("lstvDirectoryIndex")), QString("index.html|index.php"));
+        QCOMPARE(controlState(sheet->findChild<QTreeWidget*>("lstvDirectoryIndex")),
+                 QString("index.html|index.php"));
         QVERIFY(MessageBox::lastText().contains("blanks"));
         sheet->reject();
     }
@@ -215,21 +237,22 @@ private slots:
         QTest::addColumn<QString>("addOption");
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QStringList>("added");
-        QTest::newRow("order changed") << "main"
-                                       << QStringList{"cmbIndexOrderSort=Ascending", "cmbIndexOrderPrimaryKey=Name"}
-                                       << "" << QStringList{"IndexOrderDefault Descending Date"}
-                                       << QStringList{"IndexOrderDefault Ascending Name"};
+        QTest::newRow("order changed")
+            << "main" << QStringList{"cmbIndexOrderSort=Ascending", "cmbIndexOrderPrimaryKey=Name"} << ""
+            << QStringList{"IndexOrderDefault Descending Date"}
+            << QStringList{"IndexOrderDefault Ascending Name"};
         QTest::newRow("option added") << "main" << QStringList{} << "FoldersFirst"
                                       << QStringList{"IndexOptions FancyIndexing VersionSort"}
                                       << QStringList{"IndexOptions FancyIndexing VersionSort FoldersFirst"};
-        QTest::newRow("option removed") << "main"
-                                        << QStringList{"select:lstvIndexOptions=FancyIndexing", "click:cmdRemove"}
-                                        << "" << QStringList{"IndexOptions FancyIndexing VersionSort"}
-                                        << QStringList{"IndexOptions VersionSort"};
-        QTest::newRow("typed option in the vhost") << "bare" << QStringList{} << "Charset=UTF-8" << QStringList{}
-                                                   << QStringList{"IndexOptions Charset=UTF-8"};
-        QTest::newRow("half an order writes nothing") << "bare" << QStringList{"cmbIndexOrderSort=Ascending"} << ""
-                                                      << QStringList{} << QStringList{};
+        QTest::newRow("option removed")
+            << "main" << QStringList{"select:lstvIndexOptions=FancyIndexing", "click:cmdRemove"} << ""
+            << QStringList{"IndexOptions FancyIndexing VersionSort"}
+            << QStringList{"IndexOptions VersionSort"};
+        QTest::newRow("typed option in the vhost")
+            << "bare" << QStringList{} << "Charset=UTF-8" << QStringList{}
+            << QStringList{"IndexOptions Charset=UTF-8"};
+        QTest::newRow("half an order writes nothing")
+            << "bare" << QStringList{"cmbIndexOrderSort=Ascending"} << "" << QStringList{} << QStringList{};
         QTest::newRow("order added in the vhost")
             << "bare" << QStringList{"cmbIndexOrderSort=Descending", "cmbIndexOrderPrimaryKey=Size"} << ""
             << QStringList{} << QStringList{"IndexOrderDefault Descending Size"};
@@ -246,8 +269,8 @@ private slots:
         bool ok = true;
         QString shownOrder;
         fx->whenShown("frmIndexOptions", [&](QDialog* d) {
-            shownOrder = controlState(d->findChild<QComboBox*>("cmbIndexOrderSort")) + " "
-                         + controlState(d->findChild<QComboBox*>("cmbIndexOrderPrimaryKey"));
+            shownOrder = controlState(d->findChild<QComboBox*>("cmbIndexOrderSort")) + " " +
+                         controlState(d->findChild<QComboBox*>("cmbIndexOrderPrimaryKey"));
             for (const QString& a : actions)
                 ok = ok && applyAction(d, a);
             if (!addOption.isEmpty()) {
@@ -309,8 +332,8 @@ private slots:
         QFETCH(QString, version);
         fx->addServer("v", kConf, version);
         PropertySheet* sheet = fx->openSheet("v", -1, {"ppgDocuments"});
-        for (const char* name : {"lstvDirectoryIndex", "cmdAddDoc", "lstvIndx", "txtReadmeName", "txtHeaderName",
-                                 "cmdIndexOptions"})
+        for (const char* name : {"lstvDirectoryIndex", "cmdAddDoc", "lstvIndx", "txtReadmeName",
+                                 "txtHeaderName", "cmdIndexOptions"})
             QVERIFY2(sheet->findChild<QWidget*>(name)->isEnabled(), name);
         const QStringList before = fx->lines("v");
         QVERIFY(applyAction(sheet, "select:lstvDirectoryIndex=index.php"));
@@ -341,7 +364,8 @@ private slots:
         QVERIFY(step(first, "add:docs:index.htm"));
         first->accept();
         PropertySheet* second = fx->openSheet("web", node("shop"), {"ppgDocuments"});
-        QCOMPARE(controlState(second->findChild<QTreeWidget*>("lstvDirectoryIndex")), QString("shop.html|index.htm"));
+        QCOMPARE(controlState(second->findChild<QTreeWidget*>("lstvDirectoryIndex")),
+                 QString("shop.html|index.htm"));
         second->reject();
     }
 

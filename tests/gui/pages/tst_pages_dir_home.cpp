@@ -49,8 +49,8 @@ class PagesDirHome : public QObject
     {
         if (which == "main")
             return -1;
-        static const QMap<QString, QString> ports{{"shop", "*:80"}, {"moved", "*:81"}, {"bare", "*:82"},
-                                                  {"plain", "*:83"}};
+        static const QMap<QString, QString> ports{
+            {"shop", "*:80"}, {"moved", "*:81"}, {"bare", "*:82"}, {"plain", "*:83"}};
         return fx->sectionNo("web", "VirtualHost", ports.value(which));
     }
     static QString sectionOf(const QString& which)
@@ -80,26 +80,66 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("state");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("main root unquoted") << "main" << "txtDocumentRoot" << "/var/www/html" << true;
-        QTest::newRow("main userdir") << "main" << "txtUserDir" << "public_html" << true;
-        QTest::newRow("main user") << "main" << "txtUser" << "apache" << true;
-        QTest::newRow("main group") << "main" << "txtGroup" << "apache" << true;
-        QTest::newRow("main directory mode") << "main" << "optDirectory" << "checked" << true;
-        QTest::newRow("main no url path") << "main" << "txtUrlPath" << "" << true;
-        QTest::newRow("redirect wins the mode") << "shop" << "OptUrl" << "checked" << true;
-        QTest::newRow("redirect plain") << "shop" << "optDoNotSupportRE" << "checked" << true;
-        QTest::newRow("redirect status") << "shop" << "cmbStatus" << "permanent" << true;
-        QTest::newRow("redirect path") << "shop" << "txtUrlPath" << "/old" << true;
-        QTest::newRow("redirect url") << "shop" << "txtUrl" << "http://shop.example.org/new" << true;
-        QTest::newRow("redirect no regex") << "shop" << "txtRegularExpression" << "" << false;
-        QTest::newRow("match regex mode") << "moved" << "optSupportRE" << "checked" << true;
-        QTest::newRow("match regex") << "moved" << "txtRegularExpression" << "^/(.*)$" << true;
-        QTest::newRow("match no path") << "moved" << "txtUrlPath" << "" << false;
-        QTest::newRow("match status") << "moved" << "cmbStatus" << "temp" << true;
-        QTest::newRow("no status reads temp") << "plain" << "cmbStatus" << "temp" << true;
-        QTest::newRow("no status path") << "plain" << "txtUrlPath" << "/a" << true;
-        QTest::newRow("no status url") << "plain" << "txtUrl" << "http://plain.example.org/b" << true;
-        QTest::newRow("bare root") << "bare" << "txtDocumentRoot" << "" << true;
+        QTest::newRow("main root unquoted") << "main"
+                                            << "txtDocumentRoot"
+                                            << "/var/www/html" << true;
+        QTest::newRow("main userdir") << "main"
+                                      << "txtUserDir"
+                                      << "public_html" << true;
+        QTest::newRow("main user") << "main"
+                                   << "txtUser"
+                                   << "apache" << true;
+        QTest::newRow("main group") << "main"
+                                    << "txtGroup"
+                                    << "apache" << true;
+        QTest::newRow("main directory mode") << "main"
+                                             << "optDirectory"
+                                             << "checked" << true;
+        QTest::newRow("main no url path") << "main"
+                                          << "txtUrlPath"
+                                          << "" << true;
+        QTest::newRow("redirect wins the mode") << "shop"
+                                                << "OptUrl"
+                                                << "checked" << true;
+        QTest::newRow("redirect plain") << "shop"
+                                        << "optDoNotSupportRE"
+                                        << "checked" << true;
+        QTest::newRow("redirect status") << "shop"
+                                         << "cmbStatus"
+                                         << "permanent" << true;
+        QTest::newRow("redirect path") << "shop"
+                                       << "txtUrlPath"
+                                       << "/old" << true;
+        QTest::newRow("redirect url") << "shop"
+                                      << "txtUrl"
+                                      << "http://shop.example.org/new" << true;
+        QTest::newRow("redirect no regex") << "shop"
+                                           << "txtRegularExpression"
+                                           << "" << false;
+        QTest::newRow("match regex mode") << "moved"
+                                          << "optSupportRE"
+                                          << "checked" << true;
+        QTest::newRow("match regex") << "moved"
+                                     << "txtRegularExpression"
+                                     << "^/(.*)$" << true;
+        QTest::newRow("match no path") << "moved"
+                                       << "txtUrlPath"
+                                       << "" << false;
+        QTest::newRow("match status") << "moved"
+                                      << "cmbStatus"
+                                      << "temp" << true;
+        QTest::newRow("no status reads temp") << "plain"
+                                              << "cmbStatus"
+                                              << "temp" << true;
+        QTest::newRow("no status path") << "plain"
+                                        << "txtUrlPath"
+                                        << "/a" << true;
+        QTest::newRow("no status url") << "plain"
+                                       << "txtUrl"
+                                       << "http://plain.example.org/b" << true;
+        QTest::newRow("bare root") << "bare"
+                                   << "txtDocumentRoot"
+                                   << "" << true;
     }
     void showsTheFile()
     {
@@ -126,55 +166,63 @@ private slots:
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QStringList>("added");
         QTest::newRow("nothing edited") << "shop" << QStringList{} << QStringList{} << QStringList{};
-        QTest::newRow("nothing edited, no status word") << "plain" << QStringList{} << QStringList{} << QStringList{};
+        QTest::newRow("nothing edited, no status word")
+            << "plain" << QStringList{} << QStringList{} << QStringList{};
         QTest::newRow("root with a blank is quoted")
             << "main" << QStringList{"txtDocumentRoot=  /srv/my docs "}
             << QStringList{"DocumentRoot \"/var/www/html\""} << QStringList{"DocumentRoot \"/srv/my docs\""};
         QTest::newRow("typed quotes are not doubled")
-            << "main" << QStringList{"txtDocumentRoot=\"/srv/www\""} << QStringList{"DocumentRoot \"/var/www/html\""}
-            << QStringList{"DocumentRoot /srv/www"};
-        QTest::newRow("emptied user removed") << "main" << QStringList{"txtUser=  "} << QStringList{"User apache"}
-                                              << QStringList{};
-        QTest::newRow("root added in the vhost") << "bare" << QStringList{"txtDocumentRoot=/srv/bare"} << QStringList{}
-                                                 << QStringList{"DocumentRoot /srv/bare"};
+            << "main" << QStringList{"txtDocumentRoot=\"/srv/www\""}
+            << QStringList{"DocumentRoot \"/var/www/html\""} << QStringList{"DocumentRoot /srv/www"};
+        QTest::newRow("emptied user removed")
+            << "main" << QStringList{"txtUser=  "} << QStringList{"User apache"} << QStringList{};
+        QTest::newRow("root added in the vhost") << "bare" << QStringList{"txtDocumentRoot=/srv/bare"}
+                                                 << QStringList{} << QStringList{"DocumentRoot /srv/bare"};
         QTest::newRow("switch to url drops the directory")
             << "main"
             << QStringList{"click:OptUrl", "cmbStatus=permanent", "txtUrlPath=/", "txtUrl=www.example.com"}
-            << QStringList{"User apache", "Group apache", "DocumentRoot \"/var/www/html\"", "UserDir public_html"}
+            << QStringList{"User apache", "Group apache", "DocumentRoot \"/var/www/html\"",
+                           "UserDir public_html"}
             << QStringList{"Redirect permanent / http://www.example.com"};
         QTest::newRow("switch back drops the redirect")
             << "shop" << QStringList{"click:optDirectory"}
             << QStringList{"Redirect permanent /old http://shop.example.org/new"} << QStringList{};
         QTest::newRow("scheme in any case kept")
-            << "bare" << QStringList{"click:OptUrl", "cmbStatus=temp", "txtUrlPath=/x", "txtUrl=HtTp://a.example.org/"}
+            << "bare"
+            << QStringList{"click:OptUrl", "cmbStatus=temp", "txtUrlPath=/x", "txtUrl=HtTp://a.example.org/"}
             << QStringList{} << QStringList{"Redirect temp /x HtTp://a.example.org/"};
-        QTest::newRow("https kept")
-            << "bare" << QStringList{"click:OptUrl", "cmbStatus=seeother", "txtUrlPath=/x", "txtUrl=https://s.example.org"}
-            << QStringList{} << QStringList{"Redirect seeother /x https://s.example.org"};
+        QTest::newRow("https kept") << "bare"
+                                    << QStringList{"click:OptUrl", "cmbStatus=seeother", "txtUrlPath=/x",
+                                                   "txtUrl=https://s.example.org"}
+                                    << QStringList{}
+                                    << QStringList{"Redirect seeother /x https://s.example.org"};
         QTest::newRow("missing url writes nothing")
             << "bare" << QStringList{"click:OptUrl", "cmbStatus=temp", "txtUrlPath=/x"} << QStringList{}
             << QStringList{};
         QTest::newRow("missing status removes")
-            << "shop" << QStringList{"cmbStatus="} << QStringList{"Redirect permanent /old http://shop.example.org/new"}
-            << QStringList{};
+            << "shop" << QStringList{"cmbStatus="}
+            << QStringList{"Redirect permanent /old http://shop.example.org/new"} << QStringList{};
         QTest::newRow("gone needs no url")
             << "shop" << QStringList{"cmbStatus=gone", "txtUrl="}
-            << QStringList{"Redirect permanent /old http://shop.example.org/new"} << QStringList{"Redirect gone /old"};
+            << QStringList{"Redirect permanent /old http://shop.example.org/new"}
+            << QStringList{"Redirect gone /old"};
         QTest::newRow("path with a blank quoted")
             << "shop" << QStringList{"txtUrlPath=/old stuff"}
             << QStringList{"Redirect permanent /old http://shop.example.org/new"}
             << QStringList{"Redirect permanent \"/old stuff\" http://shop.example.org/new"};
         QTest::newRow("plain to regular expression")
-            << "shop" << QStringList{"click:optSupportRE", "txtRegularExpression=^/shop/(.*)", "txtUrl=n.example.org/$1"}
+            << "shop"
+            << QStringList{"click:optSupportRE", "txtRegularExpression=^/shop/(.*)",
+                           "txtUrl=n.example.org/$1"}
             << QStringList{"Redirect permanent /old http://shop.example.org/new"}
             << QStringList{"RedirectMatch permanent ^/shop/(.*) http://n.example.org/$1"};
         QTest::newRow("regular expression to plain")
             << "moved" << QStringList{"click:optDoNotSupportRE", "txtUrlPath=/"}
             << QStringList{"RedirectMatch temp ^/(.*)$ http://elsewhere.example.org/$1"}
             << QStringList{"Redirect temp / http://elsewhere.example.org/$1"};
-        QTest::newRow("numeric status")
-            << "plain" << QStringList{"cmbStatus=301"} << QStringList{"Redirect /a http://plain.example.org/b"}
-            << QStringList{"Redirect 301 /a http://plain.example.org/b"};
+        QTest::newRow("numeric status") << "plain" << QStringList{"cmbStatus=301"}
+                                        << QStringList{"Redirect /a http://plain.example.org/b"}
+                                        << QStringList{"Redirect 301 /a http://plain.example.org/b"};
     }
     void applyWrites()
     {
@@ -261,7 +309,8 @@ private slots:
         QFETCH(QString, version);
         fx->addServer("v", kConf, version);
         PropertySheet* sheet = fx->openSheet("v", -1, {"ppgHomeDirectory"});
-        for (const char* name : {"txtDocumentRoot", "txtUserDir", "txtUser", "txtGroup", "cmbStatus", "txtUrl"})
+        for (const char* name :
+             {"txtDocumentRoot", "txtUserDir", "txtUser", "txtGroup", "cmbStatus", "txtUrl"})
             QVERIFY2(sheet->findChild<QWidget*>(name)->isEnabled(), name);
         const QStringList before = fx->lines("v");
         sheet->findChild<QLineEdit*>("txtUserDir")->setText("www");

@@ -100,28 +100,72 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("state");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("order in any case") << "html" << "cmbOrder" << "Allow,Deny" << true;
-        QTest::newRow("allow all") << "html" << "txtAllow" << "all" << true;
-        QTest::newRow("no deny") << "html" << "txtDeny" << "" << true;
-        QTest::newRow("overrides with an extra word") << "html" << "lstAllowOverride" << "AuthConfig Indexes" << true;
-        QTest::newRow("no handler") << "html" << "cmbSetHandler" << "" << true;
-        QTest::newRow("order") << "private" << "cmbOrder" << "Deny,Allow" << true;
-        QTest::newRow("allow list") << "private" << "txtAllow" << "10.0.0.0/8 .example.org" << true;
-        QTest::newRow("deny all") << "private" << "txtDeny" << "all" << true;
-        QTest::newRow("require") << "private" << "cmbRequire" << "group" << true;
-        QTest::newRow("require fields") << "private" << "txtRequireFields" << "staff admins" << true;
-        QTest::newRow("satisfy") << "private" << "cmbSatisfy" << "any" << true;
-        QTest::newRow("authoritative") << "private" << "cmbAuthenticationAuthoritative" << "off" << true;
-        QTest::newRow("user file unquoted") << "private" << "txtAuthenticationUserFile" << "/etc/httpd/users" << true;
-        QTest::newRow("group file") << "private" << "txtAuthenticationGroupFile" << "/etc/httpd/groups" << true;
-        QTest::newRow("override none") << "private" << "lstAllowOverride" << "None" << true;
-        QTest::newRow("handler") << "private" << "cmbSetHandler" << "cgi-script" << true;
-        QTest::newRow("location: no override list") << "status" << "lstAllowOverride" << "" << false;
-        QTest::newRow("location: handler") << "status" << "cmbSetHandler" << "server-status" << true;
-        QTest::newRow("location: allow") << "status" << "txtAllow" << "127.0.0.1" << true;
-        QTest::newRow("files: no handler") << "secret" << "cmbSetHandler" << "" << false;
-        QTest::newRow("files: no override list") << "secret" << "lstAllowOverride" << "" << false;
-        QTest::newRow("files: deny") << "secret" << "txtDeny" << "all" << true;
+        QTest::newRow("order in any case") << "html"
+                                           << "cmbOrder"
+                                           << "Allow,Deny" << true;
+        QTest::newRow("allow all") << "html"
+                                   << "txtAllow"
+                                   << "all" << true;
+        QTest::newRow("no deny") << "html"
+                                 << "txtDeny"
+                                 << "" << true;
+        QTest::newRow("overrides with an extra word") << "html"
+                                                      << "lstAllowOverride"
+                                                      << "AuthConfig Indexes" << true;
+        QTest::newRow("no handler") << "html"
+                                    << "cmbSetHandler"
+                                    << "" << true;
+        QTest::newRow("order") << "private"
+                               << "cmbOrder"
+                               << "Deny,Allow" << true;
+        QTest::newRow("allow list") << "private"
+                                    << "txtAllow"
+                                    << "10.0.0.0/8 .example.org" << true;
+        QTest::newRow("deny all") << "private"
+                                  << "txtDeny"
+                                  << "all" << true;
+        QTest::newRow("require") << "private"
+                                 << "cmbRequire"
+                                 << "group" << true;
+        QTest::newRow("require fields") << "private"
+                                        << "txtRequireFields"
+                                        << "staff admins" << true;
+        QTest::newRow("satisfy") << "private"
+                                 << "cmbSatisfy"
+                                 << "any" << true;
+        QTest::newRow("authoritative") << "private"
+                                       << "cmbAuthenticationAuthoritative"
+                                       << "off" << true;
+        QTest::newRow("user file unquoted") << "private"
+                                            << "txtAuthenticationUserFile"
+                                            << "/etc/httpd/users" << true;
+        QTest::newRow("group file") << "private"
+                                    << "txtAuthenticationGroupFile"
+                                    << "/etc/httpd/groups" << true;
+        QTest::newRow("override none") << "private"
+                                       << "lstAllowOverride"
+                                       << "None" << true;
+        QTest::newRow("handler") << "private"
+                                 << "cmbSetHandler"
+                                 << "cgi-script" << true;
+        QTest::newRow("location: no override list") << "status"
+                                                    << "lstAllowOverride"
+                                                    << "" << false;
+        QTest::newRow("location: handler") << "status"
+                                           << "cmbSetHandler"
+                                           << "server-status" << true;
+        QTest::newRow("location: allow") << "status"
+                                         << "txtAllow"
+                                         << "127.0.0.1" << true;
+        QTest::newRow("files: no handler") << "secret"
+                                           << "cmbSetHandler"
+                                           << "" << false;
+        QTest::newRow("files: no override list") << "secret"
+                                                 << "lstAllowOverride"
+                                                 << "" << false;
+        QTest::newRow("files: deny") << "secret"
+                                     << "txtDeny"
+                                     << "all" << true;
     }
     void showsTheFile()
     {
@@ -156,60 +200,65 @@ private slots:
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QStringList>("added");
         QTest::addColumn<bool>("message");
-        QTest::newRow("nothing edited") << "private" << QStringList{} << QStringList{} << QStringList{} << false;
-        QTest::newRow("allow emptied") << "html" << QStringList{"txtAllow="} << QStringList{"Allow from all"}
-                                       << QStringList{} << false;
-        QTest::newRow("deny added") << "html" << QStringList{"txtDeny= 192.168.1.0/24 env=bad_bot "} << QStringList{}
-                                    << QStringList{"Deny From 192.168.1.0/24 env=bad_bot"} << false;
-        QTest::newRow("order changed") << "html" << QStringList{"cmbOrder=Deny,Allow"}
-                                       << QStringList{"Order allow,deny"} << QStringList{"Order Deny,Allow"} << false;
-        QTest::newRow("mutual failure") << "html" << QStringList{"cmbOrder=Mutual Failure"}
-                                        << QStringList{"Order allow,deny"} << QStringList{"Order Mutual-failure"}
-                                        << false;
-        QTest::newRow("order emptied") << "html" << QStringList{"cmbOrder="} << QStringList{"Order allow,deny"}
-                                       << QStringList{} << false;
+        QTest::newRow("nothing edited")
+            << "private" << QStringList{} << QStringList{} << QStringList{} << false;
+        QTest::newRow("allow emptied")
+            << "html" << QStringList{"txtAllow="} << QStringList{"Allow from all"} << QStringList{} << false;
+        QTest::newRow("deny added") << "html" << QStringList{"txtDeny= 192.168.1.0/24 env=bad_bot "}
+                                    << QStringList{} << QStringList{"Deny From 192.168.1.0/24 env=bad_bot"}
+                                    << false;
+        QTest::newRow("order changed")
+            << "html" << QStringList{"cmbOrder=Deny,Allow"} << QStringList{"Order allow,deny"}
+            << QStringList{"Order Deny,Allow"} << false;
+        QTest::newRow("mutual failure")
+            << "html" << QStringList{"cmbOrder=Mutual Failure"} << QStringList{"Order allow,deny"}
+            << QStringList{"Order Mutual-failure"} << false;
+        QTest::newRow("order emptied") << "html" << QStringList{"cmbOrder="}
+                                       << QStringList{"Order allow,deny"} << QStringList{} << false;
         QTest::newRow("quote in a host refused")
             << "html" << QStringList{"txtAllow=10.0.0.1 \"evil"} << QStringList{} << QStringList{} << true;
         QTest::newRow("comma in a host refused")
-            << "private" << QStringList{"txtAllow=a.example.org,b.example.org"} << QStringList{} << QStringList{}
-            << true;
+            << "private" << QStringList{"txtAllow=a.example.org,b.example.org"} << QStringList{}
+            << QStringList{} << true;
         QTest::newRow("refused allow, deny still written")
             << "private" << QStringList{"txtAllow=a;b", "txtDeny=10.1.1.1"} << QStringList{"Deny from all"}
             << QStringList{"Deny From 10.1.1.1"} << true;
-        QTest::newRow("require valid-user") << "private" << QStringList{"cmbRequire=valid-user", "txtRequireFields="}
-                                            << QStringList{"Require group staff admins"}
-                                            << QStringList{"Require valid-user"} << false;
-        QTest::newRow("require users") << "private" << QStringList{"cmbRequire=user", "txtRequireFields= alice bob"}
-                                       << QStringList{"Require group staff admins"}
-                                       << QStringList{"Require user alice bob"} << false;
-        QTest::newRow("require emptied") << "private" << QStringList{"cmbRequire=", "txtRequireFields="}
-                                         << QStringList{"Require group staff admins"} << QStringList{} << false;
-        QTest::newRow("satisfy all") << "private" << QStringList{"cmbSatisfy=all"} << QStringList{"Satisfy any"}
-                                     << QStringList{"Satisfy all"} << false;
-        QTest::newRow("authoritative on") << "private" << QStringList{"cmbAuthenticationAuthoritative=on"}
-                                          << QStringList{"AuthAuthoritative off"}
-                                          << QStringList{"AuthAuthoritative on"} << false;
+        QTest::newRow("require valid-user")
+            << "private" << QStringList{"cmbRequire=valid-user", "txtRequireFields="}
+            << QStringList{"Require group staff admins"} << QStringList{"Require valid-user"} << false;
+        QTest::newRow("require users")
+            << "private" << QStringList{"cmbRequire=user", "txtRequireFields= alice bob"}
+            << QStringList{"Require group staff admins"} << QStringList{"Require user alice bob"} << false;
+        QTest::newRow("require emptied")
+            << "private" << QStringList{"cmbRequire=", "txtRequireFields="}
+            << QStringList{"Require group staff admins"} << QStringList{} << false;
+        QTest::newRow("satisfy all") << "private" << QStringList{"cmbSatisfy=all"}
+                                     << QStringList{"Satisfy any"} << QStringList{"Satisfy all"} << false;
+        QTest::newRow("authoritative on")
+            << "private" << QStringList{"cmbAuthenticationAuthoritative=on"}
+            << QStringList{"AuthAuthoritative off"} << QStringList{"AuthAuthoritative on"} << false;
         QTest::newRow("user file with a blank")
             << "private" << QStringList{"txtAuthenticationUserFile=/etc/my users/htpasswd"}
             << QStringList{"AuthUserFile \"/etc/httpd/users\""}
             << QStringList{"AuthUserFile \"/etc/my users/htpasswd\""} << false;
-        QTest::newRow("group file emptied") << "private" << QStringList{"txtAuthenticationGroupFile=  "}
-                                            << QStringList{"AuthGroupFile /etc/httpd/groups"} << QStringList{}
-                                            << false;
-        QTest::newRow("overrides chosen") << "html" << QStringList{"lstAllowOverride=Limit Indexes AuthConfig"}
-                                          << QStringList{"AllowOverride AuthConfig Indexes"}
-                                          << QStringList{"AllowOverride AuthConfig Limit Indexes"} << false;
-        QTest::newRow("overrides added") << "private" << QStringList{"lstAllowOverride=All"}
-                                         << QStringList{"AllowOverride None"} << QStringList{"AllowOverride All"}
-                                         << false;
-        QTest::newRow("declared handler") << "private" << QStringList{"cmbSetHandler=php5-script"}
-                                          << QStringList{"SetHandler cgi-script"}
-                                          << QStringList{"SetHandler php5-script"} << false;
+        QTest::newRow("group file emptied")
+            << "private" << QStringList{"txtAuthenticationGroupFile=  "}
+            << QStringList{"AuthGroupFile /etc/httpd/groups"} << QStringList{} << false;
+        QTest::newRow("overrides chosen")
+            << "html" << QStringList{"lstAllowOverride=Limit Indexes AuthConfig"}
+            << QStringList{"AllowOverride AuthConfig Indexes"}
+            << QStringList{"AllowOverride AuthConfig Limit Indexes"} << false;
+        QTest::newRow("overrides added")
+            << "private" << QStringList{"lstAllowOverride=All"} << QStringList{"AllowOverride None"}
+            << QStringList{"AllowOverride All"} << false;
+        QTest::newRow("declared handler")
+            << "private" << QStringList{"cmbSetHandler=php5-script"} << QStringList{"SetHandler cgi-script"}
+            << QStringList{"SetHandler php5-script"} << false;
         QTest::newRow("handler emptied") << "status" << QStringList{"cmbSetHandler="}
                                          << QStringList{"SetHandler server-status"} << QStringList{} << false;
-        QTest::newRow("files: deny changed") << "secret" << QStringList{"txtDeny=all 10.0.0.0/8"}
-                                             << QStringList{"Deny from all"} << QStringList{"Deny From all 10.0.0.0/8"}
-                                             << false;
+        QTest::newRow("files: deny changed")
+            << "secret" << QStringList{"txtDeny=all 10.0.0.0/8"} << QStringList{"Deny from all"}
+            << QStringList{"Deny From all 10.0.0.0/8"} << false;
     }
     void applyWrites()
     {
@@ -241,25 +290,33 @@ private slots:
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QStringList>("added");
-        QTest::newRow("all chosen") << "html" << "Indexes|FollowSymLinks" << QStringList{"click:optAll"}
-                                    << QStringList{"Options Indexes FollowSymLinks"} << QStringList{"Options All"};
-        QTest::newRow("row removed") << "html" << "Indexes|FollowSymLinks"
+        QTest::newRow("all chosen") << "html"
+                                    << "Indexes|FollowSymLinks" << QStringList{"click:optAll"}
+                                    << QStringList{"Options Indexes FollowSymLinks"}
+                                    << QStringList{"Options All"};
+        QTest::newRow("row removed") << "html"
+                                     << "Indexes|FollowSymLinks"
                                      << QStringList{"select:lstvDirOptions=Indexes", "click:cmdRemove"}
                                      << QStringList{"Options Indexes FollowSymLinks"}
                                      << QStringList{"Options FollowSymLinks"};
-        QTest::newRow("row added with a sign") << "private" << "All"
-                                               << QStringList{"click:optSpecifiedOptions", "add:+|ExecCGI"}
-                                               << QStringList{"Options All"} << QStringList{"Options +ExecCGI"};
-        QTest::newRow("row edited") << "html" << "Indexes|FollowSymLinks"
-                                    << QStringList{"select:lstvDirOptions=FollowSymLinks", "edit:-|FollowSymLinks"}
+        QTest::newRow("row added with a sign")
+            << "private"
+            << "All" << QStringList{"click:optSpecifiedOptions", "add:+|ExecCGI"}
+            << QStringList{"Options All"} << QStringList{"Options +ExecCGI"};
+        QTest::newRow("row edited") << "html"
+                                    << "Indexes|FollowSymLinks"
+                                    << QStringList{"select:lstvDirOptions=FollowSymLinks",
+                                                   "edit:-|FollowSymLinks"}
                                     << QStringList{"Options Indexes FollowSymLinks"}
                                     << QStringList{"Options Indexes -FollowSymLinks"};
-        QTest::newRow("every row removed") << "html" << "Indexes|FollowSymLinks"
-                                           << QStringList{"select:lstvDirOptions=Indexes", "click:cmdRemove",
-                                                          "click:cmdRemove"}
-                                           << QStringList{"Options Indexes FollowSymLinks"} << QStringList{};
-        QTest::newRow("options added where none") << "status" << "" << QStringList{"add:|None"} << QStringList{}
-                                                  << QStringList{"Options None"};
+        QTest::newRow("every row removed")
+            << "html"
+            << "Indexes|FollowSymLinks"
+            << QStringList{"select:lstvDirOptions=Indexes", "click:cmdRemove", "click:cmdRemove"}
+            << QStringList{"Options Indexes FollowSymLinks"} << QStringList{};
+        QTest::newRow("options added where none")
+            << "status"
+            << "" << QStringList{"add:|None"} << QStringList{} << QStringList{"Options None"};
     }
     void optionsThroughTheDialog()
     {
@@ -306,24 +363,27 @@ private slots:
     {
         QTest::addColumn<QString>("node");
         QTest::addColumn<bool>("startsAllowing");
-        QTest::addColumn<QString>("rows");       // "Access:entry" joined by '|'
-        QTest::addColumn<QStringList>("steps");  // actions, "ip:x", "domain:x", "remove:x", "cancel"
+        QTest::addColumn<QString>("rows");      // "Access:entry" joined by '|'
+        QTest::addColumn<QStringList>("steps"); // actions, "ip:x", "domain:x", "remove:x", "cancel"
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QStringList>("added");
-        QTest::newRow("allow list edited") << "private" << true << "Granted:10.0.0.0/8|Granted:.example.org"
-                                           << QStringList{"ip:192.168.0.1", "remove:.example.org"}
-                                           << QStringList{"Allow from 10.0.0.0/8 .example.org", "Deny from all"}
-                                           << QStringList{"Allow From 10.0.0.0/8 192.168.0.1", "Deny From ALL"};
+        QTest::newRow("allow list edited")
+            << "private" << true << "Granted:10.0.0.0/8|Granted:.example.org"
+            << QStringList{"ip:192.168.0.1", "remove:.example.org"}
+            << QStringList{"Allow from 10.0.0.0/8 .example.org", "Deny from all"}
+            << QStringList{"Allow From 10.0.0.0/8 192.168.0.1", "Deny From ALL"};
         QTest::newRow("allow all starts denying, only the list")
             << "html" << false << "" << QStringList{"click:OptAllow", "domain:  .corp.example.org "}
             << QStringList{"Allow from all"} << QStringList{"Allow From .corp.example.org", "Deny From ALL"};
         QTest::newRow("deny list kept in deny mode")
             << "secret" << false << "" << QStringList{"ip:10.9.9.9"} << QStringList{"Deny from all"}
             << QStringList{"Deny From 10.9.9.9", "Allow From ALL"};
-        QTest::newRow("empty entry adds nothing") << "status" << true << "Granted:127.0.0.1" << QStringList{"ip:   "}
-                                                  << QStringList{"Deny from all"} << QStringList{"Deny From ALL"};
+        QTest::newRow("empty entry adds nothing")
+            << "status" << true << "Granted:127.0.0.1" << QStringList{"ip:   "}
+            << QStringList{"Deny from all"} << QStringList{"Deny From ALL"};
         QTest::newRow("cancelled") << "private" << true << "Granted:10.0.0.0/8|Granted:.example.org"
-                                   << QStringList{"ip:192.168.0.1", "cancel"} << QStringList{} << QStringList{};
+                                   << QStringList{"ip:192.168.0.1", "cancel"} << QStringList{}
+                                   << QStringList{};
     }
     void accessWizard()
     {
@@ -353,8 +413,8 @@ private slots:
                     const bool ip = s.startsWith("ip:");
                     const QString v = s.mid(s.indexOf(':') + 1);
                     fx->whenShown("FrmAddIp", [ip, v, &ok](QDialog* e) {
-                        ok = ok && applyAction(e, ip ? "click:OptSingle" : "click:OptDomain")
-                             && applyAction(e, (ip ? "TxtIp=" : "TxtDomain=") + v);
+                        ok = ok && applyAction(e, ip ? "click:OptSingle" : "click:OptDomain") &&
+                             applyAction(e, (ip ? "TxtIp=" : "TxtDomain=") + v);
                         e->findChild<QAbstractButton*>("cmdOK")->click();
                     });
                     d->findChild<QAbstractButton*>("cmdAdd")->click();
@@ -368,7 +428,8 @@ private slots:
                 }
             }
             // Every row follows the chosen mode.
-            const QString access = d->findChild<QRadioButton*>("OptAllow")->isChecked() ? "Granted" : "Denied";
+            const QString access =
+                d->findChild<QRadioButton*>("OptAllow")->isChecked() ? "Granted" : "Denied";
             for (int i = 0; i < list->topLevelItemCount(); ++i)
                 ok = ok && list->topLevelItem(i)->text(0) == access;
             d->findChild<QAbstractButton*>(cancel ? "cmdCancel" : "cmdOK")->click();
@@ -433,8 +494,9 @@ private slots:
         PropertySheet* sheet = open("private", "v");
         auto* combo = sheet->findChild<QComboBox*>("cmbAuthenticationAuthoritative");
         QCOMPARE(combo->isEnabled(), authoritative);
-        for (const char* name : {"cmbOrder", "txtAllow", "txtDeny", "cmbRequire", "cmbSatisfy",
-                                 "txtAuthenticationUserFile", "lstAllowOverride", "cmbSetHandler", "cmdEditOptions"})
+        for (const char* name :
+             {"cmbOrder", "txtAllow", "txtDeny", "cmbRequire", "cmbSatisfy", "txtAuthenticationUserFile",
+              "lstAllowOverride", "cmbSetHandler", "cmdEditOptions"})
             QVERIFY2(sheet->findChild<QWidget*>(name)->isEnabled(), name);
         // A gated control is neither written nor removed by Apply.
         const QStringList before = fx->lines("v");
