@@ -98,7 +98,9 @@ ppgUnSupportedDirectives::ppgUnSupportedDirectives(QWidget* parent)
 
 bool ppgUnSupportedDirectives::offered(const xmldirective& e, int context)
 {
-    if (e.Supported())
+    // Sections ("<Directory>", "<IfModule>" ...) are created from the
+    // console's menus, never as a line of this page.
+    if (e.Supported() || e.Name().empty() || e.Name().front() == '<')
         return false;
     switch (context) {
     case ServerContext: return e.ServerScope();

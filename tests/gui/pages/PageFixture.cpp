@@ -122,6 +122,7 @@ PropertySheet* PageFixture::openSheet(const QString& server, int tag, const QStr
     if (!filesItem)
         c.propertySheetItem = item;
     sheet->onPropertyChanged = [this](const SelectedItem&, const QString& data) { m_notifications << data; };
+    sheet->onHelpContext = [this](int id) { m_help << id; };
     for (const QString& p : pages)
         sheet->addPage(p);
     sheet->start();

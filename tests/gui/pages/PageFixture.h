@@ -43,6 +43,7 @@ public:
     // A sheet with the named pages for the node with this tag, started and shown.
     PropertySheet* openSheet(const QString& server, int tag, const QStringList& pages, bool filesItem = false);
     QStringList notifications() const { return m_notifications; }
+    QList<int> helpRequests() const { return m_help; }
 
     // Runs `answer` once on the modal dialog with this objectName when it shows
     // (call before the click that opens it). answered() says how many ran.
@@ -65,6 +66,7 @@ private:
     bool m_valid = false;
     PageFactory m_factory;
     QStringList m_notifications;
+    QList<int> m_help;
     int m_answered = 0;
 };
 

@@ -160,6 +160,7 @@ private slots:
             const xmldirective* e = catalogue.findDirective(list->item(i)->text().toStdString());
             QVERIFY(e);
             QVERIFY(!e->Supported());
+            QVERIFY(!list->item(i)->text().startsWith('<'));
             if (node == "files")
                 QVERIFY(e->DirectoryScope());
             if (node == "server")
