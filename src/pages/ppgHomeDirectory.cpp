@@ -58,7 +58,7 @@ QString part(QString text)
 } // namespace
 
 ppgHomeDirectory::ppgHomeDirectory(QWidget* parent)
-    : CorvanePage(QStringLiteral("Home Directory"), 150, MainServer | Sections, parent)
+    : CorvanePage(QStringLiteral("Home Directory"), 145, MainServer | Sections, parent)
 {
     setObjectName(QStringLiteral("ppgHomeDirectory"));
     auto* layout = new QVBoxLayout(this);
