@@ -122,6 +122,7 @@ void FormSupport::installTooltips(const QString& appDir)
     m_appDir = appDir;
     m_form->removeEventFilter(this);
     m_form->installEventFilter(this);
+    m_form->setMouseTracking(true); // mouse moves over the form itself take the tips down
     for (QWidget* w : m_form->findChildren<QWidget*>()) {
         if (tagOf(w).isEmpty() && !hasFixedTip(w))
             continue;

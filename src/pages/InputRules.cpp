@@ -50,4 +50,20 @@ QString InputRules::checkVirtualHostAddress(const QString& text)
     return {};
 }
 
+QString InputRules::checkQuotes(const QString& text)
+{
+    bool open = false;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\') {
+            ++i;
+            continue;
+        }
+        if (text[i] == u'"')
+            open = !open;
+    }
+    if (open)
+        return QStringLiteral("The value has a double quote that is not closed");
+    return {};
+}
+
 } // namespace corvane

@@ -15,6 +15,9 @@ public:
     // Virtual host addresses: blank-separated "host[:port]" items, port a
     // number 1..65535 or "*", no quotes; not empty.
     static QString checkVirtualHostAddress(const QString& text);
+    // Double quotes that open and close (a backslash escapes one), so the
+    // value stays the arguments it reads as.
+    static QString checkQuotes(const QString& text);
 };
 
 } // namespace corvane

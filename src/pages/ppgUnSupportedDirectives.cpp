@@ -7,6 +7,7 @@
 #include "model/DirectiveScop.h"
 #include "model/ModelProcedures.h"
 #include "pages/FormSupport.h"
+#include "pages/InputRules.h"
 #include "pages/ListViewRows.h"
 #include "pages/PageWidgets.h"
 #include "pages/TextCodec.h"
@@ -225,6 +226,10 @@ void ppgUnSupportedDirectives::addOrModify()
 {
     if (m_txtValue->text().isEmpty()) {
         MessageBox::information(this, QStringLiteral("Please enter the value for the parameter"));
+        return;
+    }
+    if (const QString problem = InputRules::checkQuotes(m_txtValue->text()); !problem.isEmpty()) {
+        MessageBox::information(this, problem);
         return;
     }
     if (m_cmdAdd->text() == QLatin1String("Modify")) {

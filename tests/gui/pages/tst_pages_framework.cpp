@@ -3,6 +3,7 @@
 #include "PageFixture.h"
 
 #include "catalogue/DirbaseParser.h"
+#include "host/HelpTopics.h"
 #include "host/MessageBox.h"
 #include "pages/CToolTip.h"
 #include "pages/CorvanePage.h"
@@ -110,6 +111,27 @@ private slots:
         QCOMPARE(fx->helpRequests(), QList<int>{root->property("helpContextId").toInt()});
         QVERIFY(fx->helpRequests().first() > 0);
         sheet->reject();
+    }
+
+    // Every page's help context leads to a help page of its own.
+    void helpContextsHaveTheirPages()
+    {
+        PropertySheet* sheet = fx->openSheet("web", -2, {"ppgGlobalProperties", "ppgGlobalProperties_1",
+                                                         "ppgUnSupportedDirectives", "ppgConnections"});
+        PropertySheet* main = fx->openSheet("web", -1, {"ppgServerSettings"});
+        QList<QWidget*> pages;
+        for (int i = 0; i < sheet->pageCount(); ++i)
+            pages << sheet->page(i);
+        pages << main->page(0);
+        QSet<QUrl> urls;
+        for (QWidget* p : pages) {
+            const QUrl url = HelpTopics::resolveContext(p->property("helpContextId").toInt());
+            QVERIFY2(url.isValid() && !url.isEmpty(), qPrintable(p->objectName()));
+            urls << url;
+        }
+        QCOMPARE(urls.size(), pages.size());
+        sheet->reject();
+        main->reject();
     }
 
     void checksumFailureLeavesEverythingEnabled()

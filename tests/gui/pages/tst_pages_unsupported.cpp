@@ -254,6 +254,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("empty value") << true << "" << "Please enter the value for the parameter";
         QTest::newRow("no directive") << false << "x" << "Please select a module and directive";
+        QTest::newRow("unclosed quote") << true << "\"/srv/a b" << "The value has a double quote that is not closed";
     }
     void refusals()
     {
