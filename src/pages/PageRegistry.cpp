@@ -2,8 +2,11 @@
 
 #include "host/PageFactory.h"
 #include "pages/ppgConnections.h"
+#include "pages/ppgDirectorySecurity.h"
+#include "pages/ppgDocuments.h"
 #include "pages/ppgGlobalProperties.h"
 #include "pages/ppgGlobalProperties_1.h"
+#include "pages/ppgHomeDirectory.h"
 #include "pages/ppgServerSettings.h"
 #include "pages/ppgUnSupportedDirectives.h"
 
@@ -16,6 +19,9 @@ void registerPropertyPages(PageFactory& factory)
     factory.registerPage(QStringLiteral("ppgGlobalProperties_1"), [] { return new ppgGlobalProperties_1; });
     factory.registerPage(QStringLiteral("ppgConnections"), [] { return new ppgConnections; });
     factory.registerPage(QStringLiteral("ppgUnSupportedDirectives"), [] { return new ppgUnSupportedDirectives; });
+    factory.registerPage(QStringLiteral("ppgDocuments"), [] { return new ppgDocuments; });
+    factory.registerPage(QStringLiteral("ppgHomeDirectory"), [] { return new ppgHomeDirectory; });
+    factory.registerPage(QStringLiteral("ppgDirectorySecurity"), [] { return new ppgDirectorySecurity; });
 }
 
 } // namespace corvane

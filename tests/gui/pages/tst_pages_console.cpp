@@ -48,11 +48,16 @@ private slots:
         QTest::newRow("server") << QStringList{"web"}
                                 << QStringList{"Global Properties (Basic)", "Global Properties (Advanced)",
                                                "Extended Properties", "Connection"};
-        QTest::newRow("main server") << main << QStringList{"Server Settings", "Extended Properties"};
+        QTest::newRow("main server") << main
+                                     << QStringList{"Server Settings", "Documents", "Home Directory",
+                                                    "Extended Properties"};
         QTest::newRow("virtual host") << main + QStringList{"*:80"}
-                                      << QStringList{"Server Settings", "Extended Properties"};
-        QTest::newRow("directory") << main + QStringList{"/srv/www"} << QStringList{"Extended Properties"};
-        QTest::newRow("location") << main + QStringList{"/status"} << QStringList{"Extended Properties"};
+                                      << QStringList{"Server Settings", "Documents", "Home Directory",
+                                                     "Extended Properties"};
+        QTest::newRow("directory") << main + QStringList{"/srv/www"}
+                                   << QStringList{"Directory Security", "Extended Properties"};
+        QTest::newRow("location") << main + QStringList{"/status"}
+                                  << QStringList{"Location Security", "Extended Properties"};
         QTest::newRow("ifmodule") << main + QStringList{"mod_ssl.c"} << QStringList{"Extended Properties"};
     }
     void propertiesOpensThePages()
