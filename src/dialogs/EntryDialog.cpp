@@ -14,15 +14,15 @@
 
 namespace corvane {
 
-EntryDialog::EntryDialog(const EntrySpec& spec, const PageContext& context, QWidget* parent)
-    : QDialog(parent), m_spec(spec), m_context(context), m_form(new FormSupport(this))
+EntryDialog::EntryDialog(const EntrySpec& entry, const PageContext& context, QWidget* parent)
+    : QDialog(parent), m_spec(entry), m_context(context), m_form(new FormSupport(this))
 {
-    setObjectName(spec.objectName);
-    setWindowTitle(spec.caption);
+    setObjectName(entry.objectName);
+    setWindowTitle(entry.caption);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    for (const EntryField& f : spec.fields) {
+    for (const EntryField& f : entry.fields) {
         QWidget* w = nullptr;
         if (f.kind == EntryField::Text) {
             w = new QLineEdit(this);

@@ -19,7 +19,7 @@ class EntryDialog : public QDialog
 {
     Q_OBJECT
 public:
-    EntryDialog(const EntrySpec& spec, const PageContext& context, QWidget* parent = nullptr);
+    EntryDialog(const EntrySpec& entry, const PageContext& context, QWidget* parent = nullptr);
 
     bool Accepted = false;
 

@@ -18,7 +18,7 @@ EntryField combo(const char* name, const char* label, const QStringList& entries
                       editable ? EntryField::EditableCombo : EntryField::Combo, entries, required};
 }
 
-EntrySpec spec(const char* name, const char* caption, QList<EntryField> fields, const char* message)
+EntrySpec makeEntry(const char* name, const char* caption, QList<EntryField> fields, const char* message)
 {
     EntrySpec s;
     s.objectName = QString::fromLatin1(name);
@@ -32,26 +32,26 @@ EntrySpec spec(const char* name, const char* caption, QList<EntryField> fields, 
 
 EntrySpec EntrySpecs::frmAddAlias()
 {
-    return spec("frmAddAlias", "Alias", {text("txtAliasName", "Alias:"), text("txtAliasPath", "Path:")},
+    return makeEntry("frmAddAlias", "Alias", {text("txtAliasName", "Alias:"), text("txtAliasPath", "Path:")},
                 "Please specify Alias and path");
 }
 
 EntrySpec EntrySpecs::frmAddCharSet()
 {
-    return spec("frmAddCharSet", "Add/Edit Charset",
+    return makeEntry("frmAddCharSet", "Add/Edit Charset",
                 {text("txtCharsetName", "Charset:"), text("txtExtension", "File Extension:")},
                 "Please specify Charset name and extension");
 }
 
 EntrySpec EntrySpecs::frmAddDefaultDoc()
 {
-    return spec("frmAddDefaultDoc", "Add Default Document", {text("txtDefaultDoc", "Default Document Name:")},
+    return makeEntry("frmAddDefaultDoc", "Add Default Document", {text("txtDefaultDoc", "Default Document Name:")},
                 "Please enter default document name");
 }
 
 EntrySpec EntrySpecs::frmAddDirOption()
 {
-    return spec("frmAddDirOption", "Add New Option",
+    return makeEntry("frmAddDirOption", "Add New Option",
                 {combo("cmbMerge", "Merge:", {"+", "-"}, false, false),
                  combo("cmbOptions", "Option:",
                        {"ExecCGI", "FollowSymlInks", "INcludes", "IncludesNOEXEC", "indexes", "MultiViews",
@@ -61,14 +61,14 @@ EntrySpec EntrySpecs::frmAddDirOption()
 
 EntrySpec EntrySpecs::frmAddEncoding()
 {
-    return spec("frmAddEncoding", "Add/Edit Encoding",
+    return makeEntry("frmAddEncoding", "Add/Edit Encoding",
                 {text("txtEncodingName", "Mime Encoding:"), text("txtExtension", "Extension:")},
                 "Please specify Encoding name and extension");
 }
 
 EntrySpec EntrySpecs::frmAddEnvVariables()
 {
-    return spec("frmAddEnvVariables", "Add/Edit Environment Variable",
+    return makeEntry("frmAddEnvVariables", "Add/Edit Environment Variable",
                 {text("txtEnvVariable", "Environment Variable:"), text("txtEnvValue", "Value:")},
                 "Please enter environment variable name and value");
 }
@@ -79,7 +79,7 @@ EntrySpec EntrySpecs::frmAddErrorDoc()
     for (int code : {400, 401, 402, 403, 404, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414, 415, 416, 417,
                      500, 501, 502, 503, 504, 505})
         codes << QString::number(code);
-    EntrySpec s = spec("frmAddErrorDoc", "Add Custom Errors",
+    EntrySpec s = makeEntry("frmAddErrorDoc", "Add Custom Errors",
                        {combo("CmbErrorCode", "Error Code:", codes, true),
                         combo("CmbType", "Message Type:", {"Default", "File", "URL"}, false, false),
                         text("txtDocument", "", false)},
@@ -94,14 +94,14 @@ EntrySpec EntrySpecs::frmAddErrorDoc()
 
 EntrySpec EntrySpecs::frmAddHandler()
 {
-    return spec("frmAddHandler", "Add/Edit Handler",
+    return makeEntry("frmAddHandler", "Add/Edit Handler",
                 {text("txtHandlerName", "Handler Name:"), text("txtExtension", "File Extension:")},
                 "Please fill Handler name and extension");
 }
 
 EntrySpec EntrySpecs::frmAddHTTPHeader()
 {
-    return spec("frmAddHTTPHeader", "Add/Edit HTTP Header",
+    return makeEntry("frmAddHTTPHeader", "Add/Edit HTTP Header",
                 {text("txtHeaderName", "Header Name:"),
                  combo("cmbAction", "Action:", {"set", "append", "add", "unset", "echo"}),
                  text("txtValue", "Value:", false)},
@@ -110,13 +110,13 @@ EntrySpec EntrySpecs::frmAddHTTPHeader()
 
 EntrySpec EntrySpecs::frmAddIcon()
 {
-    return spec("frmAddIcon", "Add/Edit Icon", {text("txtIcon", "Icon:"), text("txtAssociate", "Name:")},
+    return makeEntry("frmAddIcon", "Add/Edit Icon", {text("txtIcon", "Icon:"), text("txtAssociate", "Name:")},
                 "Please Enter all values");
 }
 
 EntrySpec EntrySpecs::frmAddIndexOption()
 {
-    return spec("frmAddIndexOption", "Index Option",
+    return makeEntry("frmAddIndexOption", "Index Option",
                 {combo("txtOption", "Option:",
                        {"FancyIndexing", "FoldersFirst", "HTMLTable", "IconsAreLinks", "IgnoreCase",
                         "IgnoreClient", "NameWidth=*", "ScanHTMLTitles", "ShowForbidden", "SuppressColumnSorting",
@@ -128,21 +128,21 @@ EntrySpec EntrySpecs::frmAddIndexOption()
 
 EntrySpec EntrySpecs::frmAddLanguage()
 {
-    return spec("frmAddLanguage", "Add/Edit Language",
+    return makeEntry("frmAddLanguage", "Add/Edit Language",
                 {text("txtLanguageName", "Language Name:"), text("txtExtension", "File Extension:")},
                 "Please specify language name and extension");
 }
 
 EntrySpec EntrySpecs::frmAddModule()
 {
-    return spec("frmAddModule", "Load/Add Module",
+    return makeEntry("frmAddModule", "Load/Add Module",
                 {text("txtModuleName", "Module Name:"), text("txtFilePath", "File Path:")},
                 "Please enter module name and file path");
 }
 
 EntrySpec EntrySpecs::frmAddServerAlias()
 {
-    return spec("frmAddServerAlias", "Add Server Alias", {text("txtServerAlias", "Server Alias:")},
+    return makeEntry("frmAddServerAlias", "Add Server Alias", {text("txtServerAlias", "Server Alias:")},
                 "Please enter server alias");
 }
 

@@ -22,7 +22,7 @@ public:
     static EntrySpec frmAddLanguage();
     static EntrySpec frmAddModule();
     static EntrySpec frmAddServerAlias();
-    // Every spec above, for tests and tools.
+    // Every entry dialog above, for tests and tools.
     static QList<EntrySpec> all();
 };
 

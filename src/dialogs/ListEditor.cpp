@@ -9,9 +9,9 @@
 
 namespace corvane {
 
-ListEditor::ListEditor(QTreeWidget* list, EntrySpec spec, const PageContext& context, Buttons buttons,
+ListEditor::ListEditor(QTreeWidget* list, EntrySpec entry, const PageContext& context, Buttons buttons,
                        QObject* parent)
-    : QObject(parent), m_list(list), m_spec(std::move(spec)), m_context(context)
+    : QObject(parent), m_list(list), m_spec(std::move(entry)), m_context(context)
 {
     if (buttons.add)
         connect(buttons.add, &QAbstractButton::clicked, this, &ListEditor::add);

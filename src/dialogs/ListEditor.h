@@ -32,7 +32,7 @@ public:
         QAbstractButton* down = nullptr;
     };
 
-    ListEditor(QTreeWidget* list, EntrySpec spec, const PageContext& context, Buttons buttons,
+    ListEditor(QTreeWidget* list, EntrySpec entry, const PageContext& context, Buttons buttons,
                QObject* parent = nullptr);
 
     void setCaptions(const QString& adding, const QString& editing);

@@ -100,12 +100,12 @@ QString frmDirOptions::options() const
 
 bool frmDirOptions::runEntry(const QString& caption, QString& value)
 {
-    EntrySpec spec = EntrySpecs::frmAddDirOption();
+    EntrySpec dirOption = EntrySpecs::frmAddDirOption();
     // Words the fixed list does not hold (None, Includes under another
     // spelling, 2.4 words) can be typed.
-    if (spec.fields.size() > 1)
-        spec.fields[1].kind = EntryField::EditableCombo;
-    EntryDialog dialog(spec, m_context, this);
+    if (dirOption.fields.size() > 1)
+        dirOption.fields[1].kind = EntryField::EditableCombo;
+    EntryDialog dialog(dirOption, m_context, this);
     if (!caption.isEmpty())
         dialog.setCaption(caption);
     if (!value.isEmpty()) {

@@ -285,20 +285,20 @@ private slots:
     void entryDialogs()
     {
         QFETCH(int, index);
-        const EntrySpec spec = EntrySpecs::all()[index];
+        const EntrySpec form = EntrySpecs::all()[index];
         PageContext context;
-        EntryDialog dialog(spec, context);
-        QCOMPARE(dialog.windowTitle(), spec.caption);
-        for (const EntryField& f : spec.fields)
+        EntryDialog dialog(form, context);
+        QCOMPARE(dialog.windowTitle(), form.caption);
+        for (const EntryField& f : form.fields)
             QVERIFY2(dialog.findChild<QWidget*>(f.objectName), qPrintable(f.objectName));
         // Empty required fields: the dialog's message, stays open, not accepted.
         MessageBox::resetRecord();
         bool anyRequired = false;
-        for (const EntryField& f : spec.fields)
+        for (const EntryField& f : form.fields)
             anyRequired = anyRequired || f.required;
         QVERIFY(anyRequired);
         dialog.accept();
-        QCOMPARE(MessageBox::lastText(), spec.message);
+        QCOMPARE(MessageBox::lastText(), form.message);
         QVERIFY(!dialog.Accepted);
         // Blanks count as a value: the check does not trim.
         for (int i = 0; i < dialog.fieldCount(); ++i) {
