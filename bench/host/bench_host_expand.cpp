@@ -30,16 +30,21 @@ public:
 
     void SnapIn_Load() override
     {
-        host().registerNodeType({QStringLiteral("VHosts"), QStringLiteral("Virtual Hosts"), QStringLiteral("VHostView"),
-                                 {{QStringLiteral("Name"), 200}, {QStringLiteral("Type"), 100}}, {}});
+        host().registerNodeType({QStringLiteral("VHosts"),
+                                 QStringLiteral("Virtual Hosts"),
+                                 QStringLiteral("VHostView"),
+                                 {{QStringLiteral("Name"), 200}, {QStringLiteral("Type"), 100}},
+                                 {}});
     }
 
     void ScopeItems_Expand(ScopeItem& item) override
     {
         if (item.isRoot()) {
-            add(item, QStringLiteral("Server"), QStringLiteral("Server-0-/app/big/WorkArea/httpd.conf"), QStringLiteral("big"), -2);
+            add(item, QStringLiteral("Server"), QStringLiteral("Server-0-/app/big/WorkArea/httpd.conf"),
+                QStringLiteral("big"), -2);
         } else if (item.nodeTag() == -2) {
-            add(item, QStringLiteral("DefaultVHost"), QStringLiteral("MainServer-0"), QStringLiteral("Main Server"), -1);
+            add(item, QStringLiteral("DefaultVHost"), QStringLiteral("MainServer-0"),
+                QStringLiteral("Main Server"), -1);
         } else if (item.nodeTag() == -1) {
             for (int i = 0; i < m_children; ++i)
                 add(item, QStringLiteral("VHosts"), QStringLiteral("VHost-%1-%2").arg(i).arg(10 + 7 * i),
@@ -122,8 +127,8 @@ int main(int argc, char** argv)
             window.resultList()->viewport()->repaint();
             inWindow.push_back(t.nsecsElapsed() / 1e6);
             if (qEnvironmentVariableIsSet("CORVANE_BENCH_DETAIL"))
-                std::printf("  expand %.1f select %.1f events %.1f tree paint %.1f list paint %.1f\n", a, b - a, c - b, d - c,
-                            inWindow.back() - d);
+                std::printf("  expand %.1f select %.1f events %.1f tree paint %.1f list paint %.1f\n", a,
+                            b - a, c - b, d - c, inWindow.back() - d);
             if (main->childCount() != children || host.resultModel()->rowCount() != children) {
                 std::fprintf(stderr, "wrong count: %d children, %d rows\n", main->childCount(),
                              host.resultModel()->rowCount());
@@ -132,11 +137,12 @@ int main(int argc, char** argv)
             host.detachSnapIn();
         }
     }
-    std::printf("expand %d children, host only:          median %.1f ms (min %.1f, max %.1f, %d runs)\n", children,
-                median(hostOnly), *std::min_element(hostOnly.begin(), hostOnly.end()),
+    std::printf("expand %d children, host only:          median %.1f ms (min %.1f, max %.1f, %d runs)\n",
+                children, median(hostOnly), *std::min_element(hostOnly.begin(), hostOnly.end()),
                 *std::max_element(hostOnly.begin(), hostOnly.end()), runs);
-    std::printf("expand + select + paint in the window:  median %.1f ms (min %.1f, max %.1f) target < 100 ms\n",
-                median(inWindow), *std::min_element(inWindow.begin(), inWindow.end()),
-                *std::max_element(inWindow.begin(), inWindow.end()));
+    std::printf(
+        "expand + select + paint in the window:  median %.1f ms (min %.1f, max %.1f) target < 100 ms\n",
+        median(inWindow), *std::min_element(inWindow.begin(), inWindow.end()),
+        *std::max_element(inWindow.begin(), inWindow.end()));
     return median(inWindow) < 100.0 ? 0 : 2;
 }

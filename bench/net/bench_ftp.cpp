@@ -58,7 +58,8 @@ double timeClient(const VsftpdServer& server, bool upload, const QString& local,
         return -1;
     const bool started = upload ? ftp.UploadFile(local, remote) : ftp.DownloadFile(remote, local, true);
     if (!started || ftp.waitForResult() != 0) {
-        std::fprintf(stderr, "client: %d %s\n", ftp.LastFtpError().Number, qPrintable(ftp.LastFtpError().Description));
+        std::fprintf(stderr, "client: %d %s\n", ftp.LastFtpError().Number,
+                     qPrintable(ftp.LastFtpError().Description));
         return -1;
     }
     const double seconds = clock.nsecsElapsed() / 1e9;
@@ -116,22 +117,24 @@ int main(int argc, char** argv)
         bool upload;
     };
     bool ok = true;
-    std::printf("%-6s %12s %12s %8s   (%lld MB, best of %d, loopback, vsftpd)\n", "", "corvane MB/s", "curl MB/s",
-                "ratio", megabytes, kRounds);
+    std::printf("%-6s %12s %12s %8s   (%lld MB, best of %d, loopback, vsftpd)\n", "", "corvane MB/s",
+                "curl MB/s", "ratio", megabytes, kRounds);
     for (const Row row : {Row{"fetch", false}, Row{"store", true}}) {
         double ours = 1e9, theirs = 1e9;
         for (int round = 0; round < kRounds; ++round) {
             // Alternate who goes first so that caches favour neither.
             for (int turn = 0; turn < 2; ++turn) {
                 const bool client = (turn + round) % 2 == 0;
-                const QString remote = row.upload ? QStringLiteral("up-%1.bin").arg(client) : QStringLiteral("big.bin");
+                const QString remote =
+                    row.upload ? QStringLiteral("up-%1.bin").arg(client) : QStringLiteral("big.bin");
                 const QString file = row.upload ? source : local.filePath(QStringLiteral("down.bin"));
                 QFile::remove(local.filePath(QStringLiteral("down.bin")));
                 const double seconds = client ? timeClient(server, row.upload, file, remote)
                                               : timeCurl(server, row.upload, file, remote);
                 const QString check = row.upload ? server.path(remote) : file;
                 if (seconds < 0 || digest(check) != expected) {
-                    std::fprintf(stderr, "%s by %s failed or differs\n", row.name, client ? "corvane" : "curl");
+                    std::fprintf(stderr, "%s by %s failed or differs\n", row.name,
+                                 client ? "corvane" : "curl");
                     return 2;
                 }
                 (client ? ours : theirs) = std::min(client ? ours : theirs, seconds);
@@ -139,7 +142,8 @@ int main(int argc, char** argv)
         }
         const double mbOurs = megabytes / ours, mbCurl = megabytes / theirs;
         const double ratio = mbOurs / mbCurl;
-        std::printf("%-6s %12.1f %12.1f %8.2f %s\n", row.name, mbOurs, mbCurl, ratio, ratio >= 0.8 ? "ok" : "TOO SLOW");
+        std::printf("%-6s %12.1f %12.1f %8.2f %s\n", row.name, mbOurs, mbCurl, ratio,
+                    ratio >= 0.8 ? "ok" : "TOO SLOW");
         ok = ok && ratio >= 0.8;
     }
     return ok ? 0 : 1;

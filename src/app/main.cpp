@@ -61,7 +61,8 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Corvane, a console for Apache httpd.conf files"));
     parser.addHelpOption();
-    QCommandLineOption appDirOption(QStringLiteral("app-dir"), QStringLiteral("Use DIR as the application folder."),
+    QCommandLineOption appDirOption(QStringLiteral("app-dir"),
+                                    QStringLiteral("Use DIR as the application folder."),
                                     QStringLiteral("DIR"));
     QCommandLineOption shotOption(QStringLiteral("screenshot"),
                                   QStringLiteral("Expand the tree, save the window as a PNG image and quit."),
@@ -74,7 +75,8 @@ int main(int argc, char** argv)
 
     QString appDir = parser.value(appDirOption);
     if (appDir.isEmpty())
-        appDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/corvane");
+        appDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                 QStringLiteral("/corvane");
     appDir = QDir::cleanPath(QDir(appDir).absolutePath());
 #ifdef CORVANE_HAVE_CATALOGUE
     // Creates the folder itself: a new folder gets the Sample server, so it
@@ -84,7 +86,8 @@ int main(int argc, char** argv)
         corvane::MessageBox::critical(nullptr, QString::fromStdString(error));
 #else
     if (!QDir().mkpath(appDir)) {
-        corvane::MessageBox::critical(nullptr, QStringLiteral("Cannot create the application folder %1").arg(appDir));
+        corvane::MessageBox::critical(nullptr,
+                                      QStringLiteral("Cannot create the application folder %1").arg(appDir));
         return 1;
     }
 #endif
@@ -103,12 +106,16 @@ int main(int argc, char** argv)
     using corvane::TransferDialogs;
     corvane::snapin::ServerCommandHooks& hooks = snapIn->serverCommands();
     hooks.connect = [&] { return TransferDialogs::connectServer(folder, host.dialogParent()); };
-    hooks.get = [&](const QString& server) { TransferDialogs::getConfig(folder, server, host.dialogParent()); };
+    hooks.get = [&](const QString& server) {
+        TransferDialogs::getConfig(folder, server, host.dialogParent());
+    };
     hooks.synchronize = [&](const QString& server) {
         TransferDialogs::synchronize(folder, server, host.dialogParent());
     };
     if (!parser.isSet(shotOption))
-        hooks.offerFirstConnection = [&] { TransferDialogs::offerFirstConnection(folder, host.dialogParent()); };
+        hooks.offerFirstConnection = [&] {
+            TransferDialogs::offerFirstConnection(folder, host.dialogParent());
+        };
 #endif
     host.attachSnapIn(snapIn.get());
 #endif

@@ -13,8 +13,8 @@ using corvane::net::CFtpClient;
 int report(const CFtpClient& ftp, const char* what)
 {
     const auto& error = ftp.LastFtpError();
-    return corvanectl::fail(std::string(what) + " failed: " + std::to_string(error.Number) + " "
-                            + error.Description.toStdString() + " (" + error.Source.toStdString() + ")");
+    return corvanectl::fail(std::string(what) + " failed: " + std::to_string(error.Number) + " " +
+                            error.Description.toStdString() + " (" + error.Source.toStdString() + ")");
 }
 
 bool run(CFtpClient& ftp, bool started)

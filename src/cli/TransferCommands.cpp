@@ -14,8 +14,8 @@
 
 #include <iostream>
 #include <map>
-#include <set>
 #include <optional>
+#include <set>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -141,7 +141,8 @@ TransferCallbacks terminalCallbacks(bool verbose, bool acceptNewHostKey, QString
     }
     cb.acceptHostKey = [acceptNewHostKey, refusedKey](const QString& host, const QString& fingerprint) {
         if (acceptNewHostKey) {
-            std::cerr << "corvanectl: new host key of " << text(host) << " accepted: " << text(fingerprint) << '\n';
+            std::cerr << "corvanectl: new host key of " << text(host) << " accepted: " << text(fingerprint)
+                      << '\n';
             return true;
         }
         *refusedKey = QStringLiteral("the host key of %1 is not known yet (%2); check it and run again with "
@@ -194,8 +195,10 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
     const QString dated = transfer.datedName();
     const bool saved = transfer.Finish();
     if (registerServer && !saved)
-        return fail("the file was fetched but the server could not be registered in " + text(folder.iniPath()));
-    std::cout << success << (dated.isEmpty() ? std::string() : "; the server's previous file is now " + text(dated))
+        return fail("the file was fetched but the server could not be registered in " +
+                    text(folder.iniPath()));
+    std::cout << success
+              << (dated.isEmpty() ? std::string() : "; the server's previous file is now " + text(dated))
               << '\n';
     return 0;
 }
@@ -207,10 +210,10 @@ bool isRegistered(const AppFolder& folder, const std::string& name)
 
 int addServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv,
-                         {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key",
-                          "--auth"},
-                         {"--accept-new-host-key", "--verbose"});
+    const Args a = parse(
+        argv,
+        {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key", "--auth"},
+        {"--accept-new-host-key", "--verbose"});
     if (!a.error.empty())
         return fail(a.error);
     if (a.positional.size() != 1)
@@ -226,7 +229,8 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
         return fail("Sorry Server Name Sample Already Assigned By System");
     if (!folder.checkServerName(text(s.WizardServerName), &why))
         return fail(text(why));
-    if (QFileInfo::exists(folder.serverFolder(text(s.WizardServerName))) || isRegistered(folder, text(s.WizardServerName)))
+    if (QFileInfo::exists(folder.serverFolder(text(s.WizardServerName))) ||
+        isRegistered(folder, text(s.WizardServerName)))
         return fail("Server name already exists.");
     auto value = [&](const char* name) {
         const auto it = a.values.find(name);
@@ -243,7 +247,8 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
     else
         return fail("--os must be windows or unix");
 
-    const int kinds = int(a.values.count("--local")) + int(a.values.count("--ftp")) + int(a.values.count("--sftp"));
+    const int kinds =
+        int(a.values.count("--local")) + int(a.values.count("--ftp")) + int(a.values.count("--sftp"));
     if (kinds != 1)
         return fail("give exactly one of --local, --ftp and --sftp");
     if (a.values.count("--local")) {
@@ -296,9 +301,10 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
             s.WizardPassword = QString::fromStdString(pw.value_or(std::string()));
         }
     }
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0, true,
-                       "Server " + text(s.WizardServerName) + " added; its httpd.conf is in "
-                           + text(folder.workingCopyPath(text(s.WizardServerName))));
+    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
+                       true,
+                       "Server " + text(s.WizardServerName) + " added; its httpd.conf is in " +
+                           text(folder.workingCopyPath(text(s.WizardServerName))));
 }
 
 int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
@@ -316,7 +322,8 @@ int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options&
     ConfigTransfer::loadServerIntoState(folder, QString::fromStdString(name), s);
     s.GetConfigMode = true;
     s.UploadMode = false;
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0, false,
+    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
+                       false,
                        "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)));
 }
 
@@ -325,7 +332,8 @@ bool syntaxCheck(const AppFolder& folder, const std::string& name, std::ostream&
 {
     SyntaxCheck check(folder);
     DOSOutputs runner;
-    QObject::connect(&runner, &DOSOutputs::ReceiveOutputs, [&out](const QString& t) { out << text(t) << std::flush; });
+    QObject::connect(&runner, &DOSOutputs::ReceiveOutputs,
+                     [&out](const QString& t) { out << text(t) << std::flush; });
     const QString output = check.run(QString::fromStdString(name), runner);
     if (!output.endsWith('\n'))
         out << '\n';
@@ -355,8 +363,8 @@ int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& 
     if (!area.isValid() || !QFileInfo(area.workingCopy()).isFile())
         return fail("Config file for the specified server has been moved/removed.");
     const QString n = QString::fromStdString(name);
-    const QByteArray d =
-        UnifiedDiff::diffFiles(area.backupFile(), area.workingCopy(), n + "/Backup/httpd.conf", n + "/WorkArea/httpd.conf");
+    const QByteArray d = UnifiedDiff::diffFiles(area.backupFile(), area.workingCopy(),
+                                                n + "/Backup/httpd.conf", n + "/WorkArea/httpd.conf");
     std::cout.write(d.constData(), d.size());
     return 0;
 }
@@ -380,13 +388,14 @@ int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options
         else
             std::cerr << '\n';
         if (!answer || (*answer != "y" && *answer != "Y" && *answer != "yes"))
-            return fail("nothing was uploaded: the syntax check did not report Syntax OK (--no-check uploads anyway)");
+            return fail("nothing was uploaded: the syntax check did not report Syntax OK (--no-check uploads "
+                        "anyway)");
     }
     TransferState s;
     s.UploadMode = true;
     s.SyncServerName = QString::fromStdString(name);
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0, false,
-                       "Uploaded the working copy of " + name);
+    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
+                       false, "Uploaded the working copy of " + name);
 }
 
 corvanectl::CommandRegistrar addCommand{
@@ -395,9 +404,9 @@ corvanectl::CommandRegistrar addCommand{
      "--sftp HOST[:PORT] --user U --folder DIR [--key FILE] [--auth password|keyboard|publickey]) "
      "[--accept-new-host-key] [--verbose]",
      "register a server and fetch its httpd.conf (password from standard input)", addServer}};
-corvanectl::CommandRegistrar fetchCommand{
-    {"fetch", "NAME [--accept-new-host-key] [--verbose]", "fetch the server's httpd.conf again (older ones kept)",
-     fetchServer}};
+corvanectl::CommandRegistrar fetchCommand{{"fetch", "NAME [--accept-new-host-key] [--verbose]",
+                                           "fetch the server's httpd.conf again (older ones kept)",
+                                           fetchServer}};
 corvanectl::CommandRegistrar checkCommand{
     {"check", "NAME", "check the working copy with a real Apache (-t)", checkServer}};
 corvanectl::CommandRegistrar diffCommand{

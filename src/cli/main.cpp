@@ -35,7 +35,8 @@ static void printHelp()
                  "  -h, --help      show this help\n\n"
                  "Commands:\n";
     auto sorted = commands();
-    std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return a.name < b.name; });
     for (const Command& c : sorted) {
         std::cout << "  " << c.name << (c.usage.empty() ? "" : " ") << c.usage << "\n      " << c.summary
                   << "\n";

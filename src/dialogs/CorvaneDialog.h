@@ -26,8 +26,8 @@ class CorvaneDialog : public QDialog
 {
     Q_OBJECT
 public:
-    CorvaneDialog(const EditorInputs& inputs, const QString& objectName, const QString& caption, int helpContextId,
-                  QWidget* parent = nullptr);
+    CorvaneDialog(const EditorInputs& inputs, const QString& objectName, const QString& caption,
+                  int helpContextId, QWidget* parent = nullptr);
     ~CorvaneDialog() override;
 
     ConfigFile* objConfigFile() const { return m_inputs.objConfigFile; }

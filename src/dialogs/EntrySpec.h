@@ -13,7 +13,12 @@ class EntryDialog;
 
 struct EntryField
 {
-    enum Kind { Text, Combo, EditableCombo };
+    enum Kind
+    {
+        Text,
+        Combo,
+        EditableCombo
+    };
     QString objectName;
     QString label;
     Kind kind = Text;

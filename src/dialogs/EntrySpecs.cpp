@@ -33,57 +33,57 @@ EntrySpec makeEntry(const char* name, const char* caption, QList<EntryField> fie
 EntrySpec EntrySpecs::frmAddAlias()
 {
     return makeEntry("frmAddAlias", "Alias", {text("txtAliasName", "Alias:"), text("txtAliasPath", "Path:")},
-                "Please specify Alias and path");
+                     "Please specify Alias and path");
 }
 
 EntrySpec EntrySpecs::frmAddCharSet()
 {
     return makeEntry("frmAddCharSet", "Add/Edit Charset",
-                {text("txtCharsetName", "Charset:"), text("txtExtension", "File Extension:")},
-                "Please specify Charset name and extension");
+                     {text("txtCharsetName", "Charset:"), text("txtExtension", "File Extension:")},
+                     "Please specify Charset name and extension");
 }
 
 EntrySpec EntrySpecs::frmAddDefaultDoc()
 {
-    return makeEntry("frmAddDefaultDoc", "Add Default Document", {text("txtDefaultDoc", "Default Document Name:")},
-                "Please enter default document name");
+    return makeEntry("frmAddDefaultDoc", "Add Default Document",
+                     {text("txtDefaultDoc", "Default Document Name:")}, "Please enter default document name");
 }
 
 EntrySpec EntrySpecs::frmAddDirOption()
 {
     return makeEntry("frmAddDirOption", "Add New Option",
-                {combo("cmbMerge", "Merge:", {"+", "-"}, false, false),
-                 combo("cmbOptions", "Option:",
-                       {"ExecCGI", "FollowSymlInks", "INcludes", "IncludesNOEXEC", "indexes", "MultiViews",
-                        "SymLinksIfOwnerMatch"})},
-                "Please specify Option");
+                     {combo("cmbMerge", "Merge:", {"+", "-"}, false, false),
+                      combo("cmbOptions", "Option:",
+                            {"ExecCGI", "FollowSymlInks", "INcludes", "IncludesNOEXEC", "indexes",
+                             "MultiViews", "SymLinksIfOwnerMatch"})},
+                     "Please specify Option");
 }
 
 EntrySpec EntrySpecs::frmAddEncoding()
 {
     return makeEntry("frmAddEncoding", "Add/Edit Encoding",
-                {text("txtEncodingName", "Mime Encoding:"), text("txtExtension", "Extension:")},
-                "Please specify Encoding name and extension");
+                     {text("txtEncodingName", "Mime Encoding:"), text("txtExtension", "Extension:")},
+                     "Please specify Encoding name and extension");
 }
 
 EntrySpec EntrySpecs::frmAddEnvVariables()
 {
     return makeEntry("frmAddEnvVariables", "Add/Edit Environment Variable",
-                {text("txtEnvVariable", "Environment Variable:"), text("txtEnvValue", "Value:")},
-                "Please enter environment variable name and value");
+                     {text("txtEnvVariable", "Environment Variable:"), text("txtEnvValue", "Value:")},
+                     "Please enter environment variable name and value");
 }
 
 EntrySpec EntrySpecs::frmAddErrorDoc()
 {
     QStringList codes;
-    for (int code : {400, 401, 402, 403, 404, 405, 406, 407, 408, 409, 410, 411, 412, 413, 414, 415, 416, 417,
-                     500, 501, 502, 503, 504, 505})
+    for (int code : {400, 401, 402, 403, 404, 405, 406, 407, 408, 409, 410, 411,
+                     412, 413, 414, 415, 416, 417, 500, 501, 502, 503, 504, 505})
         codes << QString::number(code);
     EntrySpec s = makeEntry("frmAddErrorDoc", "Add Custom Errors",
-                       {combo("CmbErrorCode", "Error Code:", codes, true),
-                        combo("CmbType", "Message Type:", {"Default", "File", "URL"}, false, false),
-                        text("txtDocument", "", false)},
-                       "Please select a valud error code");
+                            {combo("CmbErrorCode", "Error Code:", codes, true),
+                             combo("CmbType", "Message Type:", {"Default", "File", "URL"}, false, false),
+                             text("txtDocument", "", false)},
+                            "Please select a valud error code");
     s.check = [](const EntryDialog& d) {
         if (d.value(1) != QLatin1String("Default") && d.value(2).isEmpty())
             return QStringLiteral("Please enter the value");
@@ -95,62 +95,63 @@ EntrySpec EntrySpecs::frmAddErrorDoc()
 EntrySpec EntrySpecs::frmAddHandler()
 {
     return makeEntry("frmAddHandler", "Add/Edit Handler",
-                {text("txtHandlerName", "Handler Name:"), text("txtExtension", "File Extension:")},
-                "Please fill Handler name and extension");
+                     {text("txtHandlerName", "Handler Name:"), text("txtExtension", "File Extension:")},
+                     "Please fill Handler name and extension");
 }
 
 EntrySpec EntrySpecs::frmAddHTTPHeader()
 {
     return makeEntry("frmAddHTTPHeader", "Add/Edit HTTP Header",
-                {text("txtHeaderName", "Header Name:"),
-                 combo("cmbAction", "Action:", {"set", "append", "add", "unset", "echo"}),
-                 text("txtValue", "Value:", false)},
-                "Please specify Header name and action");
+                     {text("txtHeaderName", "Header Name:"),
+                      combo("cmbAction", "Action:", {"set", "append", "add", "unset", "echo"}),
+                      text("txtValue", "Value:", false)},
+                     "Please specify Header name and action");
 }
 
 EntrySpec EntrySpecs::frmAddIcon()
 {
     return makeEntry("frmAddIcon", "Add/Edit Icon", {text("txtIcon", "Icon:"), text("txtAssociate", "Name:")},
-                "Please Enter all values");
+                     "Please Enter all values");
 }
 
 EntrySpec EntrySpecs::frmAddIndexOption()
 {
-    return makeEntry("frmAddIndexOption", "Index Option",
-                {combo("txtOption", "Option:",
-                       {"FancyIndexing", "FoldersFirst", "HTMLTable", "IconsAreLinks", "IgnoreCase",
-                        "IgnoreClient", "NameWidth=*", "ScanHTMLTitles", "ShowForbidden", "SuppressColumnSorting",
-                        "SuppressDescription", "SuppressHTMLPreamble", "SuppressIcon", "SuppressLastModified",
-                        "SuppressRules", "SuppressSize", "TrackModified", "VersionSort", "XHTML"},
-                       true)},
-                "Please specify the option");
+    return makeEntry(
+        "frmAddIndexOption", "Index Option",
+        {combo("txtOption", "Option:",
+               {"FancyIndexing", "FoldersFirst", "HTMLTable", "IconsAreLinks", "IgnoreCase", "IgnoreClient",
+                "NameWidth=*", "ScanHTMLTitles", "ShowForbidden", "SuppressColumnSorting",
+                "SuppressDescription", "SuppressHTMLPreamble", "SuppressIcon", "SuppressLastModified",
+                "SuppressRules", "SuppressSize", "TrackModified", "VersionSort", "XHTML"},
+               true)},
+        "Please specify the option");
 }
 
 EntrySpec EntrySpecs::frmAddLanguage()
 {
     return makeEntry("frmAddLanguage", "Add/Edit Language",
-                {text("txtLanguageName", "Language Name:"), text("txtExtension", "File Extension:")},
-                "Please specify language name and extension");
+                     {text("txtLanguageName", "Language Name:"), text("txtExtension", "File Extension:")},
+                     "Please specify language name and extension");
 }
 
 EntrySpec EntrySpecs::frmAddModule()
 {
     return makeEntry("frmAddModule", "Load/Add Module",
-                {text("txtModuleName", "Module Name:"), text("txtFilePath", "File Path:")},
-                "Please enter module name and file path");
+                     {text("txtModuleName", "Module Name:"), text("txtFilePath", "File Path:")},
+                     "Please enter module name and file path");
 }
 
 EntrySpec EntrySpecs::frmAddServerAlias()
 {
     return makeEntry("frmAddServerAlias", "Add Server Alias", {text("txtServerAlias", "Server Alias:")},
-                "Please enter server alias");
+                     "Please enter server alias");
 }
 
 QList<EntrySpec> EntrySpecs::all()
 {
-    return {frmAddAlias(),      frmAddCharSet(),  frmAddDefaultDoc(),  frmAddDirOption(), frmAddEncoding(),
-            frmAddEnvVariables(), frmAddErrorDoc(), frmAddHandler(),     frmAddHTTPHeader(), frmAddIcon(),
-            frmAddIndexOption(), frmAddLanguage(), frmAddModule(),      frmAddServerAlias()};
+    return {frmAddAlias(),        frmAddCharSet(),  frmAddDefaultDoc(), frmAddDirOption(),  frmAddEncoding(),
+            frmAddEnvVariables(), frmAddErrorDoc(), frmAddHandler(),    frmAddHTTPHeader(), frmAddIcon(),
+            frmAddIndexOption(),  frmAddLanguage(), frmAddModule(),     frmAddServerAlias()};
 }
 
 } // namespace corvane

@@ -23,7 +23,8 @@ namespace {
 std::string quotedIfBlank(std::string path)
 {
     path = Trim(path);
-    if (path.find(' ') != std::string::npos && !(path.size() >= 2 && path.front() == '"' && path.back() == '"')) {
+    if (path.find(' ') != std::string::npos &&
+        !(path.size() >= 2 && path.front() == '"' && path.back() == '"')) {
         std::string clean;
         for (char c : path)
             if (c != '"')
@@ -59,8 +60,9 @@ frmModules::frmModules(const EditorInputs& inputs, QWidget* parent)
     resize(560, 380);
 }
 
-QTreeWidget* frmModules::buildTab(const QString& title, const QString& tag, const char*, const QStringList& names,
-                                  const QString& duplicateMessage, ListEditor** editor)
+QTreeWidget* frmModules::buildTab(const QString& title, const QString& tag, const char*,
+                                  const QStringList& names, const QString& duplicateMessage,
+                                  ListEditor** editor)
 {
     auto* page = new QWidget(m_tabs);
     auto* layout = new QHBoxLayout(page);
@@ -85,17 +87,18 @@ QTreeWidget* frmModules::buildTab(const QString& title, const QString& tag, cons
 
     *editor = new ListEditor(list, EntrySpecs::frmAddModule(), inputs().context,
                              {made[0], made[1], made[2], made[3], made[4]}, this);
-    (*editor)->setAcceptRow([this, list, duplicateMessage](const QStringList& values, const QTreeWidgetItem* editing) {
-        const QString name = values.value(0).trimmed();
-        for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* row = list->topLevelItem(i);
-            if (row != editing && row->text(0).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
-                MessageBox::information(this, duplicateMessage);
-                return false;
+    (*editor)->setAcceptRow(
+        [this, list, duplicateMessage](const QStringList& values, const QTreeWidgetItem* editing) {
+            const QString name = values.value(0).trimmed();
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* row = list->topLevelItem(i);
+                if (row != editing && row->text(0).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
+                    MessageBox::information(this, duplicateMessage);
+                    return false;
+                }
             }
-        }
-        return true;
-    });
+            return true;
+        });
     connect(*editor, &ListEditor::changed, this, &CorvaneDialog::markChanged);
     return list;
 }
@@ -107,8 +110,8 @@ void frmModules::FormLoad()
     m_add->clear();
     for (int i = 1; i <= cf->GetDirectiveCount(); ++i) {
         Directive* d = cf->GetDirective(i);
-        if (!d || d->GetType() != Directive::TypeSimple || !d->ParentDirective()
-            || d->ParentDirective()->DirectiveNo() != lScopeDirNo() || d->GetParam(1).empty())
+        if (!d || d->GetType() != Directive::TypeSimple || !d->ParentDirective() ||
+            d->ParentDirective()->DirectiveNo() != lScopeDirNo() || d->GetParam(1).empty())
             continue;
         const std::string name = UCase(d->GetDirectiveName());
         QTreeWidget* list = name == "ADDMODULE" ? m_add : name == "LOADMODULE" ? m_load : nullptr;

@@ -25,8 +25,8 @@ protected:
     bool SaveDirectivesFromGUI() override;
 
 private:
-    QTreeWidget* buildTab(const QString& title, const QString& tag, const char* prefix, const QStringList& names,
-                          const QString& duplicateMessage, ListEditor** editor);
+    QTreeWidget* buildTab(const QString& title, const QString& tag, const char* prefix,
+                          const QStringList& names, const QString& duplicateMessage, ListEditor** editor);
     void saveList(QTreeWidget* list, const char* directive, const ListRows& loaded);
 
     QTabWidget* m_tabs;

@@ -38,10 +38,10 @@ frmPortConfiguration::frmPortConfiguration(QWidget* parent) : QDialog(parent), m
     frameLayout->addWidget(m_list, 1);
     auto* buttons = new QVBoxLayout;
     const QList<QPair<const char*, const char*>> names{{"cmdAdd", "Add..."},
-                                                        {"cmdEdit", "Edit..."},
-                                                        {"cmdRemove", "Remove"},
-                                                        {"cmdMoveUp", "Move Up"},
-                                                        {"cmdMoveDown", "Move Down"}};
+                                                       {"cmdEdit", "Edit..."},
+                                                       {"cmdRemove", "Remove"},
+                                                       {"cmdMoveUp", "Move Up"},
+                                                       {"cmdMoveDown", "Move Down"}};
     QList<QPushButton*> made;
     for (const auto& [name, caption] : names) {
         auto* b = new QPushButton(QString::fromLatin1(caption), frame);

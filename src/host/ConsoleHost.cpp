@@ -40,7 +40,7 @@ QIcon standardIcon(QStyle::StandardPixmap pixmap)
 // Every event goes through here: one at a time from the snap-in's point of
 // view, exceptions stopped at the border, deferred work done when the
 // outermost event has returned.
-template<typename F> void ConsoleHost::raise(F&& event)
+template <typename F> void ConsoleHost::raise(F&& event)
 {
     if (!m_snapIn)
         return;
@@ -72,7 +72,8 @@ ConsoleHost::ConsoleHost(QObject* parent)
     };
     m_scopeModel->onAboutToRemove = [this](ScopeItem& item) { aboutToRemove(item); };
     m_scopeModel->isEditable = [this](const ScopeItem& item) {
-        return m_verbs.isEnabled(Verb::Rename) && !m_selectedList && !m_selectedScopeRow && &item == m_selectedScope;
+        return m_verbs.isEnabled(Verb::Rename) && !m_selectedList && !m_selectedScopeRow &&
+               &item == m_selectedScope;
     };
     m_scopeModel->onRename = [this](ScopeItem& item, const QString& name) {
         if (&item == m_selectedScope && !m_selectedList && !m_selectedScopeRow)
@@ -81,12 +82,12 @@ ConsoleHost::ConsoleHost(QObject* parent)
     m_resultModel->isEditable = [this](int row) {
         if (!m_verbs.isEnabled(Verb::Rename))
             return false;
-        return (m_selectedList && m_resultModel->rowOf(m_selectedList) == row)
-            || (m_selectedScopeRow && m_resultModel->rowOf(m_selectedScopeRow) == row);
+        return (m_selectedList && m_resultModel->rowOf(m_selectedList) == row) ||
+               (m_selectedScopeRow && m_resultModel->rowOf(m_selectedScopeRow) == row);
     };
     m_resultModel->onRename = [this](int row, const QString& name) {
-        if ((m_selectedList && m_resultModel->rowOf(m_selectedList) == row)
-            || (m_selectedScopeRow && m_resultModel->rowOf(m_selectedScopeRow) == row))
+        if ((m_selectedList && m_resultModel->rowOf(m_selectedList) == row) ||
+            (m_selectedScopeRow && m_resultModel->rowOf(m_selectedScopeRow) == row))
             rename(name);
     };
 
@@ -95,13 +96,23 @@ ConsoleHost::ConsoleHost(QObject* parent)
         return m_view && m_view->scopeItem() && m_scopeModel->itemFromIndex(parent) == m_view->scopeItem();
     };
     connect(m_scopeModel, &QAbstractItemModel::rowsAboutToBeInserted, this,
-            [=, this](const QModelIndex& parent) { if (showsChildrenOf(parent)) m_resultModel->beginChange(); });
-    connect(m_scopeModel, &QAbstractItemModel::rowsInserted, this,
-            [=, this](const QModelIndex& parent) { if (showsChildrenOf(parent)) m_resultModel->endChange(); });
+            [=, this](const QModelIndex& parent) {
+                if (showsChildrenOf(parent))
+                    m_resultModel->beginChange();
+            });
+    connect(m_scopeModel, &QAbstractItemModel::rowsInserted, this, [=, this](const QModelIndex& parent) {
+        if (showsChildrenOf(parent))
+            m_resultModel->endChange();
+    });
     connect(m_scopeModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [=, this](const QModelIndex& parent) { if (showsChildrenOf(parent)) m_resultModel->beginChange(); });
-    connect(m_scopeModel, &QAbstractItemModel::rowsRemoved, this,
-            [=, this](const QModelIndex& parent) { if (showsChildrenOf(parent)) m_resultModel->endChange(); });
+            [=, this](const QModelIndex& parent) {
+                if (showsChildrenOf(parent))
+                    m_resultModel->beginChange();
+            });
+    connect(m_scopeModel, &QAbstractItemModel::rowsRemoved, this, [=, this](const QModelIndex& parent) {
+        if (showsChildrenOf(parent))
+            m_resultModel->endChange();
+    });
     connect(m_scopeModel, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& topLeft) {
         ScopeItem* item = m_scopeModel->itemFromIndex(topLeft);
         if (!item || !m_view || !m_view->scopeItem())
@@ -299,7 +310,9 @@ void ConsoleHost::showResultView(ScopeItem* item)
         return; // replaced or dropped while it initialised
     view->onAboutToChange = [this] { m_resultModel->beginChange(); };
     view->onChanged = [this] { m_resultModel->endChange(); };
-    view->onItemChanged = [this](int index) { m_resultModel->rowChanged(m_resultModel->scopeRowCount() + index); };
+    view->onItemChanged = [this](int index) {
+        m_resultModel->rowChanged(m_resultModel->scopeRowCount() + index);
+    };
     m_resultModel->setView(view, columnsFor(*item));
     emit resultViewChanged();
 }

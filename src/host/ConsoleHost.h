@@ -118,7 +118,7 @@ signals:
     void sheetOpened(corvane::PropertySheet* sheet);
 
 private:
-    template<typename F> void raise(F&& event);
+    template <typename F> void raise(F&& event);
     void deliverPropertyChanged(const SelectedItem& item, const QString& data);
     void rebuildResultView();
     void updateSelection(ScopeItem* scope, ResultItem* list);

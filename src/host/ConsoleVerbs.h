@@ -6,7 +6,13 @@
 
 namespace corvane {
 
-enum class Verb { Properties, Delete, Refresh, Rename };
+enum class Verb
+{
+    Properties,
+    Delete,
+    Refresh,
+    Rename
+};
 
 class ConsoleVerbs
 {

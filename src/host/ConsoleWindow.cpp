@@ -71,18 +71,20 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
     createActions();
     createMenus();
 
-    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (!m_syncing && !m_removing && !m_host.isBusy())
-            m_host.selectScopeItem(m_host.scopeModel()->itemFromIndex(current));
-    });
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_syncing && !m_removing && !m_host.isBusy())
+                    m_host.selectScopeItem(m_host.scopeModel()->itemFromIndex(current));
+            });
     connect(m_tree, &QTreeView::expanded, this, [this](const QModelIndex& index) {
         if (ScopeItem* item = m_host.scopeModel()->itemFromIndex(index))
             m_host.expand(*item);
     });
-    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (!m_syncing && !m_removing && !m_host.isBusy())
-            m_host.selectResultRow(current.isValid() ? current.row() : -1);
-    });
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_syncing && !m_removing && !m_host.isBusy())
+                    m_host.selectResultRow(current.isValid() ? current.row() : -1);
+            });
     connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         // Opening a child node from the list moves to it in the tree, as a console does.
         if (ScopeItem* child = m_host.resultModel()->scopeItemAt(index.row()))
@@ -288,7 +290,8 @@ void ConsoleWindow::attachToolbar(Toolbar* toolbar)
                 action->setObjectName(objectName);
                 const QString name = toolbar->name();
                 const QString key = b.key;
-                connect(action, &QAction::triggered, this, [this, name, key] { m_host.clickToolbarButton(name, key); });
+                connect(action, &QAction::triggered, this,
+                        [this, name, key] { m_host.clickToolbarButton(name, key); });
                 bar->addAction(action);
                 if (QWidget* w = bar->widgetForAction(action))
                     w->setObjectName(objectName);
@@ -333,8 +336,8 @@ void ConsoleWindow::syncListSelection()
     int row = -1;
     if (ResultItem* list = m_host.selectedListItem())
         row = model->rowOf(list);
-    else if (!m_host.currentSelection().scopeItems.isEmpty()
-             && m_host.currentSelection().firstScopeItem() != m_host.selectedScopeItem())
+    else if (!m_host.currentSelection().scopeItems.isEmpty() &&
+             m_host.currentSelection().firstScopeItem() != m_host.selectedScopeItem())
         row = model->rowOf(m_host.currentSelection().firstScopeItem());
     const QModelIndex wanted = row >= 0 ? model->index(row, 0) : QModelIndex();
     if (m_list->currentIndex().row() == wanted.row() && m_list->currentIndex().isValid() == wanted.isValid())
@@ -358,7 +361,8 @@ void ConsoleWindow::expandToDepth(int depth)
             m_tree->expand(index); // raises the expansion through the expanded() signal
             if (ScopeItem* item = m_host.scopeModel()->itemFromIndex(index))
                 m_host.expand(*item);
-            const QModelIndex fresh = m_host.scopeModel()->indexFromItem(m_host.scopeModel()->itemFromIndex(index));
+            const QModelIndex fresh =
+                m_host.scopeModel()->indexFromItem(m_host.scopeModel()->itemFromIndex(index));
             for (int r = 0; r < m_host.scopeModel()->rowCount(fresh); ++r)
                 next.append(m_host.scopeModel()->index(r, 0, fresh));
         }

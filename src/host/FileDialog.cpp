@@ -36,7 +36,8 @@ bool takeAnswer(const QString& caption, QString* answer)
 }
 } // namespace
 
-QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)
+QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter)
 {
     QString answer;
     if (takeAnswer(caption, &answer))
@@ -44,7 +45,8 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
-QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)
+QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter)
 {
     QString answer;
     if (takeAnswer(caption, &answer))

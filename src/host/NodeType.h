@@ -11,11 +11,11 @@ namespace corvane {
 
 struct NodeType
 {
-    QString name;               // e.g. "Server"
-    QString defaultDisplayName; // shown until the snap-in sets a display name
-    QString viewName;           // e.g. "ServerView"
+    QString name;                // e.g. "Server"
+    QString defaultDisplayName;  // shown until the snap-in sets a display name
+    QString viewName;            // e.g. "ServerView"
     QList<ColumnHeader> columns; // default result-list columns (text, width)
-    QIcon icon;                 // folder image; the host picks one when null
+    QIcon icon;                  // folder image; the host picks one when null
 };
 
 } // namespace corvane

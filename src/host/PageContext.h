@@ -12,13 +12,13 @@ namespace corvane {
 
 struct PageContext
 {
-    QString appDir;             // application folder
-    QString currentServerName;  // server of the node being edited
-    bool isLocalServer = true;  // false when the server's file is fetched over FTP/SFTP
-    QString helpFilePath;       // help file beside the program
-    QString cataloguePath;      // directive catalogue
+    QString appDir;                                // application folder
+    QString currentServerName;                     // server of the node being edited
+    bool isLocalServer = true;                     // false when the server's file is fetched over FTP/SFTP
+    QString helpFilePath;                          // help file beside the program
+    QString cataloguePath;                         // directive catalogue
     std::optional<SelectedItem> propertySheetItem; // the scope item selected last, if any
-    QVariantMap extra;          // anything else a snap-in and its pages agree on
+    QVariantMap extra;                             // anything else a snap-in and its pages agree on
 };
 
 } // namespace corvane

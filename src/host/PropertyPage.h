@@ -4,7 +4,8 @@
 //   creation (in addPage order) -> PropertyPage_Initialize -> IMMCPropertyPage_Initialize
 //   -> PropertyPage_SelectionChanged -> [Apply: PropertyPage_ApplyChanges]*
 //   -> OK: PropertyPage_ApplyChanges, IMMCPropertyPage_Close
-//    | Cancel: IMMCPropertyPage_QueryCancel (any page may veto), IMMCPropertyPage_Cancel, IMMCPropertyPage_Close
+//    | Cancel: IMMCPropertyPage_QueryCancel (any page may veto), IMMCPropertyPage_Cancel,
+//    IMMCPropertyPage_Close
 //   -> PropertyPage_Terminate -> deletion.
 // A page reaches its data only through the files named by selectedControl()
 // and the sheet's PageContext. F1 shows the help context number of the focused

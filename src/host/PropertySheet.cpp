@@ -12,7 +12,7 @@ namespace corvane {
 
 namespace {
 // Page handlers never take the sheet down with them.
-template<typename F> void guarded(F&& f)
+template <typename F> void guarded(F&& f)
 {
     try {
         f();
@@ -30,7 +30,8 @@ PropertySheet::PropertySheet(const SelectedItem& item, const PageFactory* factor
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabPages"));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
     m_cancel = buttons->button(QDialogButtonBox::Cancel);
     m_apply = buttons->button(QDialogButtonBox::Apply);

@@ -143,7 +143,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const
 
 QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= m_columns.size())
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= m_columns.size())
         return {};
     return m_columns[section].text;
 }

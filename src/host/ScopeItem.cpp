@@ -65,7 +65,8 @@ int ScopeItem::row() const
     const auto& siblings = m_parent->m_children;
     // Views ask for rows constantly; remember the last answer so large
     // sibling lists are not searched every time.
-    if (m_rowHint >= 0 && std::size_t(m_rowHint) < siblings.size() && siblings[std::size_t(m_rowHint)].get() == this)
+    if (m_rowHint >= 0 && std::size_t(m_rowHint) < siblings.size() &&
+        siblings[std::size_t(m_rowHint)].get() == this)
         return m_rowHint;
     for (std::size_t i = 0; i < siblings.size(); ++i) {
         if (siblings[i].get() == this) {

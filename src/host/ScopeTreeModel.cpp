@@ -15,8 +15,7 @@ int depthOf(const ScopeItem* item)
 } // namespace
 
 ScopeTreeModel::ScopeTreeModel(QObject* parent)
-    : QAbstractItemModel(parent),
-      m_root(new ScopeItem(this, nullptr, QStringLiteral("Corvane"), QString()))
+    : QAbstractItemModel(parent), m_root(new ScopeItem(this, nullptr, QStringLiteral("Corvane"), QString()))
 {
     m_root->m_displayName = QStringLiteral("Corvane");
     m_root->m_itemName = QStringLiteral("Static Node");

@@ -5,9 +5,9 @@
 // relayout. Items not yet expanded report children so the view shows an expander.
 #include <QAbstractItemModel>
 #include <QHash>
+#include <QIcon>
 #include <QList>
 #include <QSet>
-#include <QIcon>
 #include <functional>
 #include <memory>
 

@@ -9,7 +9,12 @@ namespace corvane {
 
 struct SelectedItem
 {
-    enum class Kind { None, ScopeItem, ListItem };
+    enum class Kind
+    {
+        None,
+        ScopeItem,
+        ListItem
+    };
 
     Kind kind = Kind::None;
     QString key;

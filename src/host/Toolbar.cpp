@@ -7,7 +7,8 @@ Toolbar::Toolbar(const QString& name, QObject* parent) : QObject(parent), m_name
     setObjectName(name);
 }
 
-bool Toolbar::addButton(const QString& key, const QString& caption, const QString& toolTip, const QString& iconName)
+bool Toolbar::addButton(const QString& key, const QString& caption, const QString& toolTip,
+                        const QString& iconName)
 {
     for (const Button& b : m_buttons)
         if (b.key == key)

@@ -15,9 +15,9 @@ class Toolbar : public QObject
 public:
     struct Button
     {
-        QString key;     // e.g. "Get"
-        QString caption; // text under/next to the icon
-        QString toolTip; // e.g. "Get Conf File"
+        QString key;      // e.g. "Get"
+        QString caption;  // text under/next to the icon
+        QString toolTip;  // e.g. "Get Conf File"
         QString iconName; // a freedesktop icon name; the host picks a standard icon when empty
         bool enabled = false;
     };

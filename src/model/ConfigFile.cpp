@@ -326,8 +326,9 @@ bool ConfigFile::ReadFile()
 void ConfigFile::loadConverted(const std::string& text)
 {
     std::size_t lines = 0;
-    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(
-                                             p, '\n', static_cast<std::size_t>(text.data() + text.size() - p))));
+    for (const char* p = text.data();
+         (p = static_cast<const char*>(
+              std::memchr(p, '\n', static_cast<std::size_t>(text.data() + text.size() - p))));
          ++p)
         ++lines;
     m_list.reserve(lines);

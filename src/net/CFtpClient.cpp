@@ -71,9 +71,15 @@ void CFtpClient::setSendBufferLenght(int length)
         m_sendBufferLenght = length;
 }
 
-int CFtpClient::TimeOut() const { return m_objTimeOut->TimeOutValue(); }
+int CFtpClient::TimeOut() const
+{
+    return m_objTimeOut->TimeOutValue();
+}
 
-void CFtpClient::setTimeOut(int seconds) { m_objTimeOut->setTimeOutValue(seconds); }
+void CFtpClient::setTimeOut(int seconds)
+{
+    m_objTimeOut->setTimeOutValue(seconds);
+}
 
 bool CFtpClient::DataTransferInProgress() const
 {
@@ -112,7 +118,8 @@ bool CFtpClient::Connect()
     try {
         m_objControlSocket->Connect(m_ftpServer, m_remotePort);
     } catch (const CorvaneError& e) {
-        setError(int(e.number()), QString::fromStdString(e.description()), QString::fromStdString(e.source()));
+        setError(int(e.number()), QString::fromStdString(e.description()),
+                 QString::fromStdString(e.source()));
         if (m_method == ftpConnect)
             EndMethod();
         setState(ftpClosed);
@@ -127,7 +134,8 @@ bool CFtpClient::startOperation(FtpMethod method, const QString& command, const 
     try {
         SendFtpCommand(command, argument);
     } catch (const CorvaneError& e) {
-        setError(int(e.number()), QString::fromStdString(e.description()), QString::fromStdString(e.source()));
+        setError(int(e.number()), QString::fromStdString(e.description()),
+                 QString::fromStdString(e.source()));
         if (m_method == method)
             EndMethod();
         return false;
@@ -142,26 +150,26 @@ bool CFtpClient::GetCurrentDirectory()
 
 bool CFtpClient::SetCurrentDirectory(const QString& directory)
 {
-    return m_method == ftpNone && !directory.isEmpty()
-           && startOperation(ftpSetCurrentDirectory, QStringLiteral("CWD"), directory);
+    return m_method == ftpNone && !directory.isEmpty() &&
+           startOperation(ftpSetCurrentDirectory, QStringLiteral("CWD"), directory);
 }
 
 bool CFtpClient::CreateDirectory(const QString& directory)
 {
-    return m_method == ftpNone && !directory.isEmpty()
-           && startOperation(ftpCreateDirectory, QStringLiteral("MKD"), directory);
+    return m_method == ftpNone && !directory.isEmpty() &&
+           startOperation(ftpCreateDirectory, QStringLiteral("MKD"), directory);
 }
 
 bool CFtpClient::RemoveDirectory(const QString& directory)
 {
-    return m_method == ftpNone && !directory.isEmpty()
-           && startOperation(ftpRemoveDirectory, QStringLiteral("RMD"), directory);
+    return m_method == ftpNone && !directory.isEmpty() &&
+           startOperation(ftpRemoveDirectory, QStringLiteral("RMD"), directory);
 }
 
 bool CFtpClient::DeleteFile(const QString& fileName)
 {
-    return m_method == ftpNone && !fileName.isEmpty()
-           && startOperation(ftpDeleteFile, QStringLiteral("DELE"), fileName);
+    return m_method == ftpNone && !fileName.isEmpty() &&
+           startOperation(ftpDeleteFile, QStringLiteral("DELE"), fileName);
 }
 
 bool CFtpClient::RenameFile(const QString& oldName, const QString& newName)
@@ -263,12 +271,15 @@ int CFtpClient::waitForResult()
         // was closed under it); the check runs after the current call stack, by
         // which time a completion that follows EndMethod has been raised.
         connect(this, &CFtpClient::OnStateChange, &loop, [this, &loop] {
-            QMetaObject::invokeMethod(&loop, [this, &loop] {
-                if (!m_resultReady && m_method == ftpNone) {
-                    m_lastResult = ftpCancelled;
-                    loop.quit();
-                }
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &loop,
+                [this, &loop] {
+                    if (!m_resultReady && m_method == ftpNone) {
+                        m_lastResult = ftpCancelled;
+                        loop.quit();
+                    }
+                },
+                Qt::QueuedConnection);
         });
         loop.exec();
     }
@@ -304,18 +315,41 @@ void CFtpClient::complete(int method, int result)
     m_lastResult = result;
     m_resultReady = true;
     switch (method) {
-    case ftpConnect: emit OnConnect(result); break;
-    case ftpGetCurrentDirectory: emit OnGetCurrentDirectory(result); break;
-    case ftpSetCurrentDirectory: emit OnSetCurrentDirectory(result); break;
-    case ftpCreateDirectory: emit OnCreateDirectory(result); break;
-    case ftpRemoveDirectory: emit OnRemoveDirectory(result); break;
-    case ftpRenameFile: emit OnRenameFile(result); break;
-    case ftpDeleteFile: emit OnDeleteFile(result); break;
-    case ftpDownloadFile: emit OnDownloadFile(result); break;
-    case ftpUploadFile: emit OnUploadFile(result); break;
-    case ftpEnumFiles: emit OnEnumFiles(result); break;
-    case ftpQuitSession: emit OnQuitSession(result); break;
-    default: return;
+    case ftpConnect:
+        emit OnConnect(result);
+        break;
+    case ftpGetCurrentDirectory:
+        emit OnGetCurrentDirectory(result);
+        break;
+    case ftpSetCurrentDirectory:
+        emit OnSetCurrentDirectory(result);
+        break;
+    case ftpCreateDirectory:
+        emit OnCreateDirectory(result);
+        break;
+    case ftpRemoveDirectory:
+        emit OnRemoveDirectory(result);
+        break;
+    case ftpRenameFile:
+        emit OnRenameFile(result);
+        break;
+    case ftpDeleteFile:
+        emit OnDeleteFile(result);
+        break;
+    case ftpDownloadFile:
+        emit OnDownloadFile(result);
+        break;
+    case ftpUploadFile:
+        emit OnUploadFile(result);
+        break;
+    case ftpEnumFiles:
+        emit OnEnumFiles(result);
+        break;
+    case ftpQuitSession:
+        emit OnQuitSession(result);
+        break;
+    default:
+        return;
     }
     emit operationFinished(method, result);
 }
@@ -354,11 +388,13 @@ void CFtpClient::runtimeFailure(const CorvaneError& error, const char* source)
 void CFtpClient::SendFtpCommand(const QString& command, const QString& argument)
 {
     if (m_objControlSocket->State() != CSocket::sckConnected)
-        throw CorvaneError(kFtpNotConnected, "CFtpClient.SendFtpCommand", "The connection is not established.");
+        throw CorvaneError(kFtpNotConnected, "CFtpClient.SendFtpCommand",
+                           "The connection is not established.");
     // A line break in a name would smuggle a second command to the server.
     if (argument.contains(QLatin1Char('\r')) || argument.contains(QLatin1Char('\n')))
         throw CorvaneError(kErrInvalidArgument, "CFtpClient.SendFtpCommand",
-                           "CFtpClient.SendFtpCommand failed: " + socketErrorText(kErrInvalidArgument).toStdString());
+                           "CFtpClient.SendFtpCommand failed: " +
+                               socketErrorText(kErrInvalidArgument).toStdString());
     m_replyBuffer.clear();
     int state = ftpIdle;
     if (command == QLatin1String("USER") || command == QLatin1String("PASS"))
@@ -415,7 +451,8 @@ void CFtpClient::onControlData()
         return;
     if (!reply.serverMessage.isEmpty())
         m_ftpServerMessage = reply.serverMessage;
-    emit SessionProtocolMessage(reply.code < 400 ? 1 : 2, m_lastServerResponse.chopped(qMin<qsizetype>(2, m_lastServerResponse.size())));
+    emit SessionProtocolMessage(reply.code < 400 ? 1 : 2, m_lastServerResponse.chopped(qMin<qsizetype>(
+                                                              2, m_lastServerResponse.size())));
     try {
         dispatchReply(reply.code);
     } catch (const CorvaneError& e) {
@@ -430,11 +467,17 @@ void CFtpClient::dispatchReply(int code)
         if (code == 421)
             CloseControlConnection();
         return;
-    case ftpConnect: handleLogin(code); return;
+    case ftpConnect:
+        handleLogin(code);
+        return;
     case ftpDownloadFile:
     case ftpUploadFile:
-    case ftpEnumFiles: handleDataCommand(code); return;
-    default: handleSimple(code); return;
+    case ftpEnumFiles:
+        handleDataCommand(code);
+        return;
+    default:
+        handleSimple(code);
+        return;
     }
 }
 
@@ -472,9 +515,10 @@ void CFtpClient::handleLogin(int code)
             EndMethod();
             complete(ftpConnect, ftpSuccess);
         } else {
-            setError(kFtpNoCurrentDirectory,
-                     QStringLiteral("Cannot retrieve the current directory path. Unexpected server response."),
-                     QStringLiteral("CFtpClient.GetCurrentDirectory"));
+            setError(
+                kFtpNoCurrentDirectory,
+                QStringLiteral("Cannot retrieve the current directory path. Unexpected server response."),
+                QStringLiteral("CFtpClient.GetCurrentDirectory"));
             const CFtpError error = m_lastFtpError;
             CloseControlConnection();
             m_lastFtpError = error;
@@ -498,9 +542,10 @@ void CFtpClient::handleSimple(int code)
             succeed();
         } else {
             EndMethod();
-            setError(kFtpNoCurrentDirectory,
-                     QStringLiteral("Cannot retrieve the current directory path. Unexpected server response."),
-                     QStringLiteral("CFtpClient.GetCurrentDirectory"));
+            setError(
+                kFtpNoCurrentDirectory,
+                QStringLiteral("Cannot retrieve the current directory path. Unexpected server response."),
+                QStringLiteral("CFtpClient.GetCurrentDirectory"));
             complete(method, ftpFailed);
         }
         return;
@@ -528,15 +573,16 @@ void CFtpClient::handleSimple(int code)
             return;
         }
         break;
-    default: return;
+    default:
+        return;
     }
     ProcessFtpError(code);
 }
 
 bool CFtpClient::transferCommandSent() const
 {
-    return m_lastCommand == QLatin1String("RETR") || m_lastCommand == QLatin1String("STOR")
-           || m_lastCommand == QLatin1String("LIST");
+    return m_lastCommand == QLatin1String("RETR") || m_lastCommand == QLatin1String("STOR") ||
+           m_lastCommand == QLatin1String("LIST");
 }
 
 void CFtpClient::handleDataCommand(int code)
@@ -691,8 +737,8 @@ void CFtpClient::ListenForDataConnection()
         SendFtpCommand(QStringLiteral("EPRT"), QStringLiteral("|2|%1|%2|").arg(localIP).arg(port));
         return;
     }
-    const QString argument = QString(localIP).replace(QLatin1Char('.'), QLatin1Char(','))
-                             + QStringLiteral(",%1,%2").arg(port / 256).arg(port % 256);
+    const QString argument = QString(localIP).replace(QLatin1Char('.'), QLatin1Char(',')) +
+                             QStringLiteral(",%1,%2").arg(port / 256).arg(port % 256);
     SendFtpCommand(QStringLiteral("PORT"), argument);
 }
 
@@ -741,8 +787,9 @@ bool CFtpClient::PrepareLocalFile()
     }
     m_file.setFileName(m_localFile);
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        throw CorvaneError(75, "CFtpClient.PrepareLocalFile",
-                           ("Path/File access error: " + m_localFile + ": " + m_file.errorString()).toStdString());
+        throw CorvaneError(
+            75, "CFtpClient.PrepareLocalFile",
+            ("Path/File access error: " + m_localFile + ": " + m_file.errorString()).toStdString());
     if (resumeOffset <= 0)
         return false;
     m_bytesReceived = resumeOffset;
@@ -756,8 +803,9 @@ void CFtpClient::prepareUpload()
     m_uploadPosition = m_startOffset;
     m_file.setFileName(m_localFile);
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw CorvaneError(75, "CFtpClient.UploadFile",
-                           ("Path/File access error: " + m_localFile + ": " + m_file.errorString()).toStdString());
+        throw CorvaneError(
+            75, "CFtpClient.UploadFile",
+            ("Path/File access error: " + m_localFile + ": " + m_file.errorString()).toStdString());
     m_uploadLength = m_file.size();
 }
 
@@ -768,7 +816,8 @@ void CFtpClient::SendNextBlock()
     if (m_uploadPosition < m_uploadLength) {
         // Whole multiples of the block length, queued together so that the
         // event loop is not the limit on a fast link.
-        const qint64 block = qMax<qint64>(m_sendBufferLenght, (kUploadBlockLimit / m_sendBufferLenght) * m_sendBufferLenght);
+        const qint64 block =
+            qMax<qint64>(m_sendBufferLenght, (kUploadBlockLimit / m_sendBufferLenght) * m_sendBufferLenght);
         const qint64 count = qMin(block, m_uploadLength - m_uploadPosition);
         if (!m_file.seek(m_uploadPosition))
             throw CorvaneError(75, "CFtpClient.SendNextBlock", m_file.errorString().toStdString());
@@ -853,7 +902,8 @@ void CFtpClient::onControlClose()
         if (method == ftpQuitSession) {
             complete(method, ftpSuccess);
         } else {
-            setError(kFtpReplyBase + 421, ftpReplyText(421), QStringLiteral("CFtpClient.m_objControlSocket_OnClose"));
+            setError(kFtpReplyBase + 421, ftpReplyText(421),
+                     QStringLiteral("CFtpClient.m_objControlSocket_OnClose"));
             complete(method, ftpFailed);
         }
     }
@@ -882,8 +932,12 @@ void CFtpClient::onDataConnect()
             prepareUpload();
             SendFtpCommand(QStringLiteral("STOR"), m_remoteFile);
             break;
-        case ftpEnumFiles: SendFtpCommand(QStringLiteral("LIST")); break;
-        default: CloseDataConnection(); break;
+        case ftpEnumFiles:
+            SendFtpCommand(QStringLiteral("LIST"));
+            break;
+        default:
+            CloseDataConnection();
+            break;
         }
     } catch (const CorvaneError& e) {
         runtimeFailure(e, "CFtpClient.m_objDataSocket_OnConnect");
@@ -896,7 +950,8 @@ void CFtpClient::onDataConnectionRequest(qintptr requestID)
         m_objDataSocket->Accept(requestID);
         // Only the server we are logged in to may open the data connection.
         const QHostAddress peer(m_objDataSocket->RemoteHostIP());
-        if (!peer.isEqual(QHostAddress(m_objControlSocket->RemoteHostIP()), QHostAddress::ConvertV4MappedToIPv4))
+        if (!peer.isEqual(QHostAddress(m_objControlSocket->RemoteHostIP()),
+                          QHostAddress::ConvertV4MappedToIPv4))
             throw CorvaneError(kErrAccessDenied, "CFtpClient.m_objDataSocket_OnConnectionRequest",
                                socketErrorText(kErrAccessDenied).toStdString());
         if (m_method == ftpUploadFile) {
@@ -924,10 +979,11 @@ void CFtpClient::onDataArrival(qint64)
     if (m_method != ftpDownloadFile || !m_file.isOpen())
         return;
     if (m_file.write(bytes) != bytes.size()) {
-        runtimeFailure(CorvaneError(75, "CFtpClient.m_objDataSocket_OnDataArrival",
-                                    ("Path/File access error: " + m_file.fileName() + ": " + m_file.errorString())
-                                        .toStdString()),
-                       "CFtpClient.m_objDataSocket_OnDataArrival");
+        runtimeFailure(
+            CorvaneError(
+                75, "CFtpClient.m_objDataSocket_OnDataArrival",
+                ("Path/File access error: " + m_file.fileName() + ": " + m_file.errorString()).toStdString()),
+            "CFtpClient.m_objDataSocket_OnDataArrival");
         return;
     }
     m_bytesReceived += bytes.size();

@@ -27,7 +27,8 @@ class CFtpClient : public QObject
 {
     Q_OBJECT
 public:
-    enum FtpMethod : int {
+    enum FtpMethod : int
+    {
         ftpNone = 0,
         ftpConnect = 1,
         ftpGetCurrentDirectory = 2,
@@ -41,8 +42,15 @@ public:
         ftpEnumFiles = 10,
         ftpQuitSession = 11,
     };
-    enum FtpResult : int { ftpSuccess = 0, ftpFailed = 1, ftpTimedOut = 2, ftpCancelled = 3 };
-    enum SessionState : int {
+    enum FtpResult : int
+    {
+        ftpSuccess = 0,
+        ftpFailed = 1,
+        ftpTimedOut = 2,
+        ftpCancelled = 3
+    };
+    enum SessionState : int
+    {
         ftpIdle = 0,
         ftpClosed = 1,
         ftpConnecting = 2,

@@ -36,11 +36,15 @@ ThreadSockets& threadSockets()
 int errnoToNumber(int err)
 {
     switch (err) {
-    case ENOTCONN: return kErrNotConnected;
+    case ENOTCONN:
+        return kErrNotConnected;
     case EBADF:
-    case ENOTSOCK: return kErrNotSocket;
-    case EINVAL: return kErrInvalidArgument;
-    default: return kErrSystemCallFailure;
+    case ENOTSOCK:
+        return kErrNotSocket;
+    case EINVAL:
+        return kErrInvalidArgument;
+    default:
+        return kErrSystemCallFailure;
     }
 }
 
@@ -52,7 +56,10 @@ void checkPort(int port, const char* source)
 
 } // namespace
 
-CSocket::CSocket(QObject* parent) : QObject(parent) { ++threadSockets().live; }
+CSocket::CSocket(QObject* parent) : QObject(parent)
+{
+    ++threadSockets().live;
+}
 
 CSocket::~CSocket()
 {
@@ -108,7 +115,10 @@ int CSocket::SendBufferSize() const
     return m_tcp ? m_tcp->socketOption(QAbstractSocket::SendBufferSizeSocketOption).toInt() : 0;
 }
 
-qint64 CSocket::BytesToSend() const { return m_tcp ? m_tcp->bytesToWrite() : 0; }
+qint64 CSocket::BytesToSend() const
+{
+    return m_tcp ? m_tcp->bytesToWrite() : 0;
+}
 
 void CSocket::ensureTcp(const char* source) const
 {
@@ -253,7 +263,10 @@ void CSocket::Accept(qintptr requestID)
         QMetaObject::invokeMethod(this, &CSocket::onDisconnected, Qt::QueuedConnection);
 }
 
-void CSocket::createSocket() { adoptSocket(new QTcpSocket(this)); }
+void CSocket::createSocket()
+{
+    adoptSocket(new QTcpSocket(this));
+}
 
 void CSocket::adoptSocket(QTcpSocket* socket)
 {
@@ -319,8 +332,8 @@ void CSocket::onLookup(const QHostInfo& info)
     if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
         // No such name, an answer without addresses, or no answer at all (no name server reachable).
         const int number = info.error() == QHostInfo::HostNotFound ? kErrHostNotFound
-                           : info.error() == QHostInfo::NoError  ? kErrNoData
-                                                                 : kErrTryAgain;
+                           : info.error() == QHostInfo::NoError    ? kErrNoData
+                                                                   : kErrTryAgain;
         notifyError(number, QStringLiteral("MSocketSupport.ResolveHost"));
         return;
     }

@@ -22,7 +22,8 @@ class CSocket : public QObject
 {
     Q_OBJECT
 public:
-    enum SocketState : int {
+    enum SocketState : int
+    {
         sckClosed = 0,
         sckListening = 2,
         sckResolvingHost = 4,
@@ -32,7 +33,11 @@ public:
         sckClosing = 8,
         sckError = 9,
     };
-    enum ProtocolType : int { sckTCPProtocol = 0, sckUDPProtocol = 1 };
+    enum ProtocolType : int
+    {
+        sckTCPProtocol = 0,
+        sckUDPProtocol = 1
+    };
 
     explicit CSocket(QObject* parent = nullptr);
     ~CSocket() override;
@@ -63,8 +68,8 @@ public:
     void SendData(const QString& text) { SendData(text.toLocal8Bit()); }
     void SendData(const char* text) { SendData(QByteArray(text)); }
     void SendData(bool value) { SendData(qint16(value ? -1 : 0)); }
-    template<typename T>
-        requires std::is_arithmetic_v<T>
+    template <typename T>
+    requires std::is_arithmetic_v<T>
     void SendData(T value)
     {
         QByteArray bytes(int(sizeof(T)), Qt::Uninitialized);

@@ -17,7 +17,10 @@ CTimeout::CTimeout(QObject* parent) : QObject(parent)
     connect(&m_timer, &QTimer::timeout, this, &CTimeout::TimeOut);
 }
 
-CTimeout::~CTimeout() { m_timer.stop(); }
+CTimeout::~CTimeout()
+{
+    m_timer.stop();
+}
 
 bool CTimeout::arm()
 {

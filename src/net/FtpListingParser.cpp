@@ -12,8 +12,8 @@ const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
 // Columns below are 1-based, as listings are described by column.
 bool digitAt(const QString& line, int column)
 {
-    return column >= 1 && column <= line.size() && line.at(column - 1).isDigit()
-           && line.at(column - 1).unicode() < 128;
+    return column >= 1 && column <= line.size() && line.at(column - 1).isDigit() &&
+           line.at(column - 1).unicode() < 128;
 }
 
 QString fromColumn(const QString& line, int column, qsizetype length = -1)

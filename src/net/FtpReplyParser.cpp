@@ -16,7 +16,10 @@ int codeOf(const QString& line)
     return line.left(3).toInt();
 }
 
-QChar separatorOf(const QString& line) { return line.size() > 3 ? line.at(3) : QLatin1Char(' '); }
+QChar separatorOf(const QString& line)
+{
+    return line.size() > 3 ? line.at(3) : QLatin1Char(' ');
+}
 
 } // namespace
 

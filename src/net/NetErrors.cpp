@@ -60,20 +60,34 @@ QString socketErrorText(int number)
 int socketErrorNumber(QAbstractSocket::SocketError error)
 {
     switch (error) {
-    case QAbstractSocket::ConnectionRefusedError: return kErrConnectionRefused;
-    case QAbstractSocket::RemoteHostClosedError: return kErrConnectionReset;
-    case QAbstractSocket::HostNotFoundError: return kErrHostNotFound;
-    case QAbstractSocket::SocketAccessError: return kErrAccessDenied;
-    case QAbstractSocket::SocketResourceError: return kErrNoBufferSpace;
-    case QAbstractSocket::SocketTimeoutError: return kErrTimedOut;
-    case QAbstractSocket::DatagramTooLargeError: return kErrMessageTooLong;
-    case QAbstractSocket::NetworkError: return kErrNetworkUnreachable;
-    case QAbstractSocket::AddressInUseError: return kErrAddressInUse;
-    case QAbstractSocket::SocketAddressNotAvailableError: return kErrAddressNotAvailable;
-    case QAbstractSocket::UnsupportedSocketOperationError: return kErrOperationNotSupported;
-    case QAbstractSocket::OperationError: return kErrWrongState;
-    case QAbstractSocket::TemporaryError: return kErrWouldBlock;
-    default: return kErrSystemCallFailure;
+    case QAbstractSocket::ConnectionRefusedError:
+        return kErrConnectionRefused;
+    case QAbstractSocket::RemoteHostClosedError:
+        return kErrConnectionReset;
+    case QAbstractSocket::HostNotFoundError:
+        return kErrHostNotFound;
+    case QAbstractSocket::SocketAccessError:
+        return kErrAccessDenied;
+    case QAbstractSocket::SocketResourceError:
+        return kErrNoBufferSpace;
+    case QAbstractSocket::SocketTimeoutError:
+        return kErrTimedOut;
+    case QAbstractSocket::DatagramTooLargeError:
+        return kErrMessageTooLong;
+    case QAbstractSocket::NetworkError:
+        return kErrNetworkUnreachable;
+    case QAbstractSocket::AddressInUseError:
+        return kErrAddressInUse;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return kErrAddressNotAvailable;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return kErrOperationNotSupported;
+    case QAbstractSocket::OperationError:
+        return kErrWrongState;
+    case QAbstractSocket::TemporaryError:
+        return kErrWouldBlock;
+    default:
+        return kErrSystemCallFailure;
     }
 }
 

@@ -7,7 +7,8 @@
 
 namespace corvane::net {
 
-enum SocketErrorNumber : int {
+enum SocketErrorNumber : int
+{
     kErrInterrupted = 10004,
     kErrAccessDenied = 10013,
     kErrInvalidArgument = 10022,
@@ -37,7 +38,8 @@ enum SocketErrorNumber : int {
     kErrWrongState = 40006,
 };
 
-enum FtpErrorNumber : int {
+enum FtpErrorNumber : int
+{
     kFtpReplyBase = 16000,
     kFtpNoCurrentDirectory = 16001,
     kFtpUnknownListing = 16002,

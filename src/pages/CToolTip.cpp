@@ -61,7 +61,8 @@ QString CToolTip::html() const
 {
     static const char* const icons[] = {"", "&#x2139;&nbsp;", "&#x26A0;&nbsp;", "&#x26D4;&nbsp;"};
     QString out;
-    const QString style = m_fore.isValid() ? QStringLiteral(" style=\"color:%1\"").arg(m_fore.name()) : QString();
+    const QString style =
+        m_fore.isValid() ? QStringLiteral(" style=\"color:%1\"").arg(m_fore.name()) : QString();
     out += QStringLiteral("<div%1>").arg(style);
     if (!m_title.isEmpty() || m_icon != NoIcon) {
         const long icon = m_icon >= 0 && m_icon <= 3 ? m_icon : 0;

@@ -16,8 +16,18 @@ class CToolTip : public QObject
 {
     Q_OBJECT
 public:
-    enum TipStyle { Standard = 0, Balloon = 1 };
-    enum TipIcon { NoIcon = 0, Information = 1, Warning = 2, Error = 3 };
+    enum TipStyle
+    {
+        Standard = 0,
+        Balloon = 1
+    };
+    enum TipIcon
+    {
+        NoIcon = 0,
+        Information = 1,
+        Warning = 2,
+        Error = 3
+    };
 
     explicit CToolTip(QObject* parent = nullptr);
     ~CToolTip() override;

@@ -21,7 +21,7 @@ namespace corvane {
 namespace {
 
 // One statement of an event handler: a failure is passed over.
-template<typename F> void skipOnError(F&& f)
+template <typename F> void skipOnError(F&& f)
 {
     try {
         f();
@@ -64,7 +64,8 @@ void setControlText(QWidget* w, const QString& text)
 } // namespace
 
 CorvanePage::CorvanePage(const QString& caption, int helpContextId, int nodeKinds, QWidget* parent)
-    : PropertyPage(parent), m_form(new FormSupport(this)), m_nodeKinds(nodeKinds), m_helpContextId(helpContextId)
+    : PropertyPage(parent), m_form(new FormSupport(this)), m_nodeKinds(nodeKinds),
+      m_helpContextId(helpContextId)
 {
     setCaption(caption);
     FormSupport::setHelpContext(this, helpContextId);
@@ -171,8 +172,8 @@ bool CorvanePage::loadNode()
     const int tag = item.nodeTag();
     bool accepted = false;
     if (item.isScopeItem()) {
-        accepted = (tag == -2 && (m_nodeKinds & ServerNode)) || (tag == -1 && (m_nodeKinds & MainServer))
-                   || (tag > 0 && (m_nodeKinds & Sections));
+        accepted = (tag == -2 && (m_nodeKinds & ServerNode)) || (tag == -1 && (m_nodeKinds & MainServer)) ||
+                   (tag > 0 && (m_nodeKinds & Sections));
     } else if (item.isListItem()) {
         accepted = tag > 0 && (m_nodeKinds & FileEntries);
     }
@@ -197,7 +198,8 @@ bool CorvanePage::loadNode()
     m_hasNode = true;
 
     // The server whose node this is, and whether its files are local.
-    const std::string server = Trim(GetServerNameFromConfigPath(context().appDir.toStdString(), m_model->FileName()));
+    const std::string server =
+        Trim(GetServerNameFromConfigPath(context().appDir.toStdString(), m_model->FileName()));
     if (!server.empty()) {
         context().currentServerName = QString::fromStdString(server);
         const Servers servers{AppFolder(context().appDir)};
@@ -252,7 +254,8 @@ void CorvanePage::showBindings()
     }
 }
 
-int CorvanePage::updateDirective(const QString& directive, QString text, WriteAs write, const std::string& original)
+int CorvanePage::updateDirective(const QString& directive, QString text, WriteAs write,
+                                 const std::string& original)
 {
     if (!m_model || !m_hasNode)
         return -3;
@@ -299,9 +302,10 @@ void CorvanePage::PropertyPage_ApplyChanges()
         try {
             written = m_model->WriteFile();
         } catch (const CorvaneError& e) {
-            MessageBox::critical(this, QStringLiteral("The configuration file could not be written, nothing was "
-                                                      "changed:\n%1")
-                                           .arg(QString::fromStdString(e.description())));
+            MessageBox::critical(this,
+                                 QStringLiteral("The configuration file could not be written, nothing was "
+                                                "changed:\n%1")
+                                     .arg(QString::fromStdString(e.description())));
         } catch (...) {
         }
         if (written)

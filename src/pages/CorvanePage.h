@@ -32,7 +32,8 @@ class CorvanePage : public PropertyPage
     Q_OBJECT
 public:
     // Which selected items a page loads for.
-    enum NodeKind {
+    enum NodeKind
+    {
         ServerNode = 0x1,  // server node (tag -2): edits the main server scope
         MainServer = 0x2,  // Main Server node (tag -1)
         Sections = 0x4,    // section nodes (tag = section head number)
@@ -40,8 +41,14 @@ public:
     };
 
     // How a bound directive is shown and written.
-    enum class ReadAs { FirstParam, ParamList, Unquoted };
-    enum class WriteAs {
+    enum class ReadAs
+    {
+        FirstParam,
+        ParamList,
+        Unquoted
+    };
+    enum class WriteAs
+    {
         Text,       // trimmed text as typed
         QuotedPath, // double quotes removed, written inside one pair of quotes
         Path,       // double quotes removed, quoted only when it holds a blank
@@ -117,7 +124,7 @@ protected:
                           std::string* original = nullptr) const;
 
     // Shows an editor dialog modally when the page has a model and node.
-    template<typename Dialog> void openEditor()
+    template <typename Dialog> void openEditor()
     {
         if (!canOpenEditor())
             return;

@@ -98,8 +98,8 @@ bool FormSupport::gate(const QString& appDir, const QString& serverName)
 {
     const AppFolder folder(appDir);
     if (!CheckCatalogueChecksum(folder.cataloguePath().toStdString())) {
-        MessageBox::show(m_form, QMessageBox::NoIcon, QString::fromLatin1(kChecksumFailedMessage), QMessageBox::Ok,
-                         QMessageBox::Ok);
+        MessageBox::show(m_form, QMessageBox::NoIcon, QString::fromLatin1(kChecksumFailedMessage),
+                         QMessageBox::Ok, QMessageBox::Ok);
         return false;
     }
     const std::string version = GetServerApacheVersion(serverName.toStdString(), folder.iniPath());
@@ -214,8 +214,8 @@ bool FormSupport::eventFilter(QObject* watched, QEvent* event)
     if (!control)
         return false;
     const bool isCombo = qobject_cast<QComboBox*>(control) != nullptr;
-    if ((!isCombo && (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove))
-        || (isCombo && event->type() == QEvent::FocusIn))
+    if ((!isCombo && (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)) ||
+        (isCombo && event->type() == QEvent::FocusIn))
         showTip(control);
     return false;
 }

@@ -18,7 +18,8 @@ void registerPropertyPages(PageFactory& factory)
     factory.registerPage(QStringLiteral("ppgGlobalProperties"), [] { return new ppgGlobalProperties; });
     factory.registerPage(QStringLiteral("ppgGlobalProperties_1"), [] { return new ppgGlobalProperties_1; });
     factory.registerPage(QStringLiteral("ppgConnections"), [] { return new ppgConnections; });
-    factory.registerPage(QStringLiteral("ppgUnSupportedDirectives"), [] { return new ppgUnSupportedDirectives; });
+    factory.registerPage(QStringLiteral("ppgUnSupportedDirectives"),
+                         [] { return new ppgUnSupportedDirectives; });
     factory.registerPage(QStringLiteral("ppgDocuments"), [] { return new ppgDocuments; });
     factory.registerPage(QStringLiteral("ppgHomeDirectory"), [] { return new ppgHomeDirectory; });
     factory.registerPage(QStringLiteral("ppgDirectorySecurity"), [] { return new ppgDirectorySecurity; });

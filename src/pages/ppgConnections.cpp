@@ -85,11 +85,12 @@ ppgConnections::ppgConnections(QWidget* parent)
     m_remoteLabels << add(QStringLiteral("Port Number :"), m_txtPort, QStringLiteral("Port Number"),
                           QStringLiteral("Port to connect to"));
     m_txtFolder = PageWidgets::lineEdit(frame, "txtFolder");
-    m_remoteLabels << add(QStringLiteral("Remote Folder Name :"), m_txtFolder, QStringLiteral("Remote Folder Name"),
+    m_remoteLabels << add(QStringLiteral("Remote Folder Name :"), m_txtFolder,
+                          QStringLiteral("Remote Folder Name"),
                           QStringLiteral("Remote Folder to which connection is established"));
-    m_cmbAuthType = combo("CmbAuthType", {QStringLiteral("Keyboard"), QStringLiteral("Password"),
-                                          QStringLiteral("PublicKey")},
-                          false);
+    m_cmbAuthType =
+        combo("CmbAuthType",
+              {QStringLiteral("Keyboard"), QStringLiteral("Password"), QStringLiteral("PublicKey")}, false);
     m_lblAuthType = add(QStringLiteral("Secure Authentication:"), m_cmbAuthType, {}, {});
     m_txtPrivateKey = PageWidgets::lineEdit(frame, "txtPrivateKey");
     m_cmdBrowsePrivateKey = PageWidgets::button(frame, "cmdBrowsePrivateKey", "Browse...");
@@ -112,8 +113,11 @@ ppgConnections::ppgConnections(QWidget* parent)
 QStringList ppgConnections::versionEntries()
 {
     QStringList out;
-    const struct { const char* branch; int first, last; } ranges[] = {
-        {"1.3", 26, 34}, {"2.0", 44, 55}, {"2.2", 0, 34}, {"2.4", 1, 71}};
+    const struct
+    {
+        const char* branch;
+        int first, last;
+    } ranges[] = {{"1.3", 26, 34}, {"2.0", 44, 55}, {"2.2", 0, 34}, {"2.4", 1, 71}};
     for (const auto& r : ranges)
         for (int p = r.first; p <= r.last; ++p)
             out << QStringLiteral("%1.%2").arg(QString::fromLatin1(r.branch)).arg(p);
@@ -134,10 +138,14 @@ int ppgConnections::authCode(const QString& entry)
 QString ppgConnections::authEntry(int code)
 {
     switch (code) {
-    case 2: return QStringLiteral("PublicKey");
-    case 4: return QStringLiteral("Password");
-    case 16: return QStringLiteral("Keyboard");
-    default: return {};
+    case 2:
+        return QStringLiteral("PublicKey");
+    case 4:
+        return QStringLiteral("Password");
+    case 16:
+        return QStringLiteral("Keyboard");
+    default:
+        return {};
     }
 }
 
@@ -207,7 +215,8 @@ bool ppgConnections::SaveDirectivesFromGUI()
         return false;
     Servers servers{AppFolder(appDir())};
     const QString version = m_cmbVersion->currentText().trimmed();
-    if (!version.isEmpty() && !QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch()) {
+    if (!version.isEmpty() &&
+        !QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch()) {
         MessageBox::information(this, QStringLiteral("The Apache version must be written as three numbers, "
                                                      "for example 2.4.58; it was not changed."));
     } else {

@@ -50,14 +50,15 @@ ppgGlobalProperties::ppgGlobalProperties(QWidget* parent)
     grid->addWidget(m_cmbServerType, 1, 1, 1, 2);
 
     m_txtCoreDumpDir = PageWidgets::lineEdit(general, "txtCoreDumpDir");
-    bindDirective(m_txtCoreDumpDir, QStringLiteral("CoreDumpDirectory"), ReadAs::Unquoted, WriteAs::QuotedPath);
+    bindDirective(m_txtCoreDumpDir, QStringLiteral("CoreDumpDirectory"), ReadAs::Unquoted,
+                  WriteAs::QuotedPath);
     label(2, QStringLiteral("Core Dump Directory :"), m_txtCoreDumpDir);
     grid->addWidget(m_txtCoreDumpDir, 2, 1, 1, 2);
 
     m_txtTimeOut = PageWidgets::lineEdit(general, "txtTimeOut");
     setTag(m_txtTimeOut, QStringLiteral("Timeout"));
-    m_txtTimeOut->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")),
-                                                               m_txtTimeOut));
+    m_txtTimeOut->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), m_txtTimeOut));
     m_udTimeOut = new UpDown(general);
     m_udTimeOut->setObjectName(QStringLiteral("udTimeOut"));
     setTag(m_udTimeOut, QStringLiteral("Timeout"));
@@ -84,7 +85,8 @@ ppgGlobalProperties::ppgGlobalProperties(QWidget* parent)
 
     auto* mime = new QGroupBox(QStringLiteral("MIME Map"), this);
     auto* mimeLayout = new QHBoxLayout(mime);
-    auto* mimeLabel = new QLabel(QStringLiteral("Configure the MIME types for all the web sites on this computer :"), mime);
+    auto* mimeLabel =
+        new QLabel(QStringLiteral("Configure the MIME types for all the web sites on this computer :"), mime);
     mimeLabel->setWordWrap(true);
     mimeLayout->addWidget(mimeLabel, 1);
     auto* command4 = PageWidgets::button(mime, "Command4", "Edit...");
@@ -120,7 +122,8 @@ void ppgGlobalProperties::LoadControls()
         m_cmbServerType->setEnabled(false);
 
     std::int32_t found = 0;
-    const QString timeout = readDirective(QStringLiteral("Timeout"), ReadAs::ParamList, &found, &m_timeoutOriginal);
+    const QString timeout =
+        readDirective(QStringLiteral("Timeout"), ReadAs::ParamList, &found, &m_timeoutOriginal);
     m_txtTimeOut->setText(timeout);
     m_timeoutShown = timeout;
     m_udTimeOut->setValue(timeout.toInt());
@@ -145,12 +148,12 @@ bool ppgGlobalProperties::SaveDirectivesFromGUI()
 
     if (isWritable(m_txtTimeOut) && m_txtTimeOut->text() != m_timeoutShown) {
         const QString text = m_txtTimeOut->text().trimmed();
-        const QString problem = text.isEmpty() ? QString() : InputRules::checkSeconds(text, QStringLiteral("Time Out"));
+        const QString problem =
+            text.isEmpty() ? QString() : InputRules::checkSeconds(text, QStringLiteral("Time Out"));
         if (problem.isEmpty()) {
             updateDirective(QStringLiteral("Timeout"), text, WriteAs::Text, m_timeoutOriginal);
             m_timeoutShown = m_txtTimeOut->text();
-        }
-        else
+        } else
             MessageBox::information(this, problem);
     }
 

@@ -21,7 +21,8 @@ ppgGlobalProperties_1::ppgGlobalProperties_1(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* files = new QGroupBox(QStringLiteral("Files"), this);
     new QGridLayout(files);
-    fileRow(files, 0, "ScoreBoard File :", "txtScoreBoardFile", "cmdBrowseSBFile", QStringLiteral("ScoreBoardFile"));
+    fileRow(files, 0, "ScoreBoard File :", "txtScoreBoardFile", "cmdBrowseSBFile",
+            QStringLiteral("ScoreBoardFile"));
     fileRow(files, 1, "PID File :", "txtPidFile", "cmdBrowsePIDFile", QStringLiteral("PidFile"));
     fileRow(files, 2, "Lock File :", "txtLockFile", "cmdBrowseLockFile", QStringLiteral("LockFile"));
     layout->addWidget(files);

@@ -38,7 +38,8 @@ ppgServerSettings::ppgServerSettings(QWidget* parent)
         return label;
     };
     m_txtDescription = PageWidgets::lineEdit(general, "txtDescription");
-    FormSupport::setFixedTip(m_txtDescription, QStringLiteral("Description"), QStringLiteral("Description of the Server"));
+    FormSupport::setFixedTip(m_txtDescription, QStringLiteral("Description"),
+                             QStringLiteral("Description of the Server"));
     m_txtVirtualHost = PageWidgets::lineEdit(general, "txtVirtualHost");
     setTag(m_txtVirtualHost, QStringLiteral("VirtualHost"));
     m_txtServerName = PageWidgets::lineEdit(general, "txtServerName");
@@ -78,8 +79,8 @@ ppgServerSettings::ppgServerSettings(QWidget* parent)
     logLayout->addWidget(new QLabel(QStringLiteral("Logs :"), logging));
     m_cmbLogs = new QComboBox(logging);
     m_cmbLogs->setObjectName(QStringLiteral("cmbLogs"));
-    m_cmbLogs->addItems({QStringLiteral("Transfer Log"), QStringLiteral("Error Log"), QStringLiteral("Cookie Log"),
-                         QStringLiteral("Custom Log")});
+    m_cmbLogs->addItems({QStringLiteral("Transfer Log"), QStringLiteral("Error Log"),
+                         QStringLiteral("Cookie Log"), QStringLiteral("Custom Log")});
     logLayout->addWidget(m_cmbLogs, 1);
     auto* cmdLogProperties = PageWidgets::button(logging, "cmdLogProperties", "Properties...");
     markUnavailable(cmdLogProperties, QStringLiteral("The logging editors"));
@@ -146,8 +147,9 @@ bool ppgServerSettings::SaveDirectivesFromGUI()
     QList<QLineEdit*> held;
     for (QLineEdit* e : {m_txtServerName, m_txtServerAdmin}) {
         if (isWritable(e) && e->text().trimmed().contains(u' ')) {
-            MessageBox::information(this, QStringLiteral("%1 takes a single value without blanks; it was not changed.")
-                                              .arg(FormSupport::tagOf(e)));
+            MessageBox::information(
+                this, QStringLiteral("%1 takes a single value without blanks; it was not changed.")
+                          .arg(FormSupport::tagOf(e)));
             e->setEnabled(false);
             held << e;
         }
@@ -189,9 +191,9 @@ void ppgServerSettings::saveAddress()
     m_loadedAddress = typed;
     const std::string port = GetPortFromAddress(newAddress);
     if (!port.empty() && !model()->IsPortExists(port)) {
-        const QString question = QStringLiteral("Server is not listening on the port ") + TextCodec::toQ(port)
-                                 + QStringLiteral(" !") + QStringLiteral("\r\n")
-                                 + QStringLiteral("Do you want to add this port ?");
+        const QString question = QStringLiteral("Server is not listening on the port ") +
+                                 TextCodec::toQ(port) + QStringLiteral(" !") + QStringLiteral("\r\n") +
+                                 QStringLiteral("Do you want to add this port ?");
         if (MessageBox::question(this, question) == QMessageBox::Yes)
             model()->SaveAsNewDirective("Listen", port, -1);
     }

@@ -32,27 +32,32 @@ const QString kAll = QStringLiteral("All");
 }
 
 ppgUnSupportedDirectives::ppgUnSupportedDirectives(QWidget* parent)
-    : CorvanePage(QStringLiteral("Extended Properties"), 150, ServerNode | MainServer | Sections | FileEntries, parent)
+    : CorvanePage(QStringLiteral("Extended Properties"), 150,
+                  ServerNode | MainServer | Sections | FileEntries, parent)
 {
     setObjectName(QStringLiteral("ppgUnSupportedDirectives"));
     auto* layout = new QVBoxLayout(this);
     m_lstvUnSupported = new QTreeWidget(this);
     m_lstvUnSupported->setObjectName(QStringLiteral("lstvUnSupported"));
-    ListViewRows::setup(m_lstvUnSupported, {QStringLiteral("Directive"), QStringLiteral("Value"),
-                                            QStringLiteral("Module")});
+    ListViewRows::setup(m_lstvUnSupported,
+                        {QStringLiteral("Directive"), QStringLiteral("Value"), QStringLiteral("Module")});
     m_lstvUnSupported->setColumnWidth(1, 220);
-    FormSupport::setFixedTip(m_lstvUnSupported, QStringLiteral("Directives"), QStringLiteral("Unsupported Directive list"));
+    FormSupport::setFixedTip(m_lstvUnSupported, QStringLiteral("Directives"),
+                             QStringLiteral("Unsupported Directive list"));
     layout->addWidget(m_lstvUnSupported, 2);
 
     auto* grid = new QGridLayout;
     m_cmbModules = new QComboBox(this);
     m_cmbModules->setObjectName(QStringLiteral("cmbModules"));
-    FormSupport::setFixedTip(m_cmbModules, QStringLiteral("Modules"), QStringLiteral("Select a module to list its directives"));
+    FormSupport::setFixedTip(m_cmbModules, QStringLiteral("Modules"),
+                             QStringLiteral("Select a module to list its directives"));
     m_lstDirectives = new QListWidget(this);
     m_lstDirectives->setObjectName(QStringLiteral("lstDirectives"));
-    FormSupport::setFixedTip(m_lstDirectives, QStringLiteral("Directives"), QStringLiteral("Directives of the selected module"));
+    FormSupport::setFixedTip(m_lstDirectives, QStringLiteral("Directives"),
+                             QStringLiteral("Directives of the selected module"));
     m_txtValue = PageWidgets::lineEdit(this, "txtValue");
-    FormSupport::setFixedTip(m_txtValue, QStringLiteral("Value"), QStringLiteral("Parameter value of the directive"));
+    FormSupport::setFixedTip(m_txtValue, QStringLiteral("Value"),
+                             QStringLiteral("Parameter value of the directive"));
     m_txtValue->installEventFilter(this);
     auto valueLabel = [this](const char* name) {
         auto* l = new QLabel(this);
@@ -104,12 +109,17 @@ bool ppgUnSupportedDirectives::offered(const xmldirective& e, int context)
     if (e.Supported() || e.Name().empty() || e.Name().front() == '<')
         return false;
     switch (context) {
-    case ServerContext: return e.ServerScope();
-    case MainServerContext: return e.MainServerScope();
-    case VirtualHostContext: return e.VirtualHostScope();
+    case ServerContext:
+        return e.ServerScope();
+    case MainServerContext:
+        return e.MainServerScope();
+    case VirtualHostContext:
+        return e.VirtualHostScope();
     case DirectoryContext:
-    case FilesContext: return e.DirectoryScope();
-    default: return false;
+    case FilesContext:
+        return e.DirectoryScope();
+    default:
+        return false;
     }
 }
 
@@ -142,10 +152,18 @@ void ppgUnSupportedDirectives::LoadControls()
         switch (node->ScopeType()) {
         case DirectiveScop::ScopeDirectory:
         case DirectiveScop::ScopeLocation:
-        case DirectiveScop::ScopeIfModule: m_context = DirectoryContext; break;
-        case DirectiveScop::ScopeFiles: m_context = FilesContext; break;
-        case DirectiveScop::ScopeVirtualHost: m_context = VirtualHostContext; break;
-        default: m_context = NoContext; break;
+        case DirectiveScop::ScopeIfModule:
+            m_context = DirectoryContext;
+            break;
+        case DirectiveScop::ScopeFiles:
+            m_context = FilesContext;
+            break;
+        case DirectiveScop::ScopeVirtualHost:
+            m_context = VirtualHostContext;
+            break;
+        default:
+            m_context = NoContext;
+            break;
         }
     }
     if (m_context == NoContext)
@@ -189,8 +207,8 @@ void ppgUnSupportedDirectives::moduleChosen()
     if (module.isEmpty() || m_context == NoContext)
         return;
     for (const xmldirective& e : form().catalogue(appDir()).GetAllDirectives())
-        if (offered(e, m_context)
-            && (module == kAll || TextCodec::toQ(e.ModuleName()).compare(module, Qt::CaseInsensitive) == 0))
+        if (offered(e, m_context) &&
+            (module == kAll || TextCodec::toQ(e.ModuleName()).compare(module, Qt::CaseInsensitive) == 0))
             m_lstDirectives->addItem(TextCodec::toQ(e.Name()));
 }
 
@@ -247,7 +265,8 @@ void ppgUnSupportedDirectives::addOrModify()
         return;
     }
     QTreeWidgetItem* row = ListViewRows::addRow(
-        m_lstvUnSupported, {TextCodec::toQ(e->Name()), m_txtValue->text().trimmed(), TextCodec::toQ(e->ModuleName())}, 0);
+        m_lstvUnSupported,
+        {TextCodec::toQ(e->Name()), m_txtValue->text().trimmed(), TextCodec::toQ(e->ModuleName())}, 0);
     ListViewRows::selectRow(m_lstvUnSupported, m_lstvUnSupported->indexOfTopLevelItem(row));
     m_cmdDelete->setEnabled(true);
     setChanged();

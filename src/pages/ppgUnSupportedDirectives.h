@@ -24,8 +24,15 @@ class ppgUnSupportedDirectives : public CorvanePage
 public:
     // The node's context: 1 server, 2 main server, 3 virtual host,
     // 4 Directory/Location/IfModule, 5 Files; 0 none.
-    enum Context { NoContext = 0, ServerContext = 1, MainServerContext = 2, VirtualHostContext = 3,
-                   DirectoryContext = 4, FilesContext = 5 };
+    enum Context
+    {
+        NoContext = 0,
+        ServerContext = 1,
+        MainServerContext = 2,
+        VirtualHostContext = 3,
+        DirectoryContext = 4,
+        FilesContext = 5
+    };
 
     explicit ppgUnSupportedDirectives(QWidget* parent = nullptr);
 

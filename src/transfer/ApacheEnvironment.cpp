@@ -7,7 +7,8 @@
 
 namespace corvane {
 
-QProcessEnvironment ApacheEnvironment::fromEnvvars(const QString& envvarsPath, const QProcessEnvironment& base)
+QProcessEnvironment ApacheEnvironment::fromEnvvars(const QString& envvarsPath,
+                                                   const QProcessEnvironment& base)
 {
     if (!QFileInfo(envvarsPath).isFile())
         return base;
@@ -41,16 +42,18 @@ QProcessEnvironment ApacheEnvironment::parseEnvvars(const QByteArray& script, co
     const QString confDir = base.value(QStringLiteral("APACHE_CONFDIR"));
     if (confDir.startsWith(QLatin1String("/etc/apache2-")))
         suffix = QLatin1Char('-') + confDir.mid(13);
-    static const QRegularExpression exportLine(QStringLiteral("^\\s*export\\s+([A-Za-z_][A-Za-z0-9_]*)=(.*)$"));
-    static const QRegularExpression reference(QStringLiteral("\\$\\{([A-Za-z_][A-Za-z0-9_]*)\\}|\\$([A-Za-z_][A-Za-z0-9_]*)"));
+    static const QRegularExpression exportLine(
+        QStringLiteral("^\\s*export\\s+([A-Za-z_][A-Za-z0-9_]*)=(.*)$"));
+    static const QRegularExpression reference(
+        QStringLiteral("\\$\\{([A-Za-z_][A-Za-z0-9_]*)\\}|\\$([A-Za-z_][A-Za-z0-9_]*)"));
     const QStringList lines = QString::fromLocal8Bit(script).split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         const QRegularExpressionMatch m = exportLine.match(line);
         if (!m.hasMatch())
             continue;
         QString value = m.captured(2).trimmed();
-        if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''))
-            && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+            value.back() == value.front())
             value = value.mid(1, value.size() - 2);
         QString expanded;
         qsizetype at = 0;

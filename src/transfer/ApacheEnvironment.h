@@ -17,8 +17,9 @@ public:
     // by /bin/sh as apache2ctl does; when no shell is at hand, its
     // "export NAME=value" lines are read directly. `base` unchanged when the
     // file does not exist.
-    static QProcessEnvironment fromEnvvars(const QString& envvarsPath,
-                                           const QProcessEnvironment& base = QProcessEnvironment::systemEnvironment());
+    static QProcessEnvironment
+    fromEnvvars(const QString& envvarsPath,
+                const QProcessEnvironment& base = QProcessEnvironment::systemEnvironment());
     // The direct reading: export lines with $NAME and ${NAME} taken from what
     // is known so far (SUFFIX is empty unless APACHE_CONFDIR ends in
     // "apache2-NAME").

@@ -40,13 +40,15 @@ ConfigTransfer::~ConfigTransfer() = default;
 QString ConfigTransfer::explanationText(const TransferState& state)
 {
     if (state.UploadMode)
-        return QStringLiteral("The wizard will now attempt to connect to the Apache server and upload the modified "
-                              "config file.");
+        return QStringLiteral(
+            "The wizard will now attempt to connect to the Apache server and upload the modified "
+            "config file.");
     if (state.GetConfigMode)
         return QStringLiteral("Trying to connect to the Apache server and retrive the current configuration "
                               "information. Please wait.....");
-    return QStringLiteral("The wizard will now attempt to connect to the Apache server and retrieve configuration "
-                          "information.");
+    return QStringLiteral(
+        "The wizard will now attempt to connect to the Apache server and retrieve configuration "
+        "information.");
 }
 
 QString ConfigTransfer::knownHostsFile() const
@@ -136,7 +138,8 @@ void ConfigTransfer::StartTransfer()
     }
     const bool folderExisted = QFileInfo::exists(workArea.serverFolder());
     if (!m_state.WizardRemoteHost.trimmed().isEmpty()) {
-        status(QStringLiteral("Connecting to ") + m_state.WizardRemoteHost + QStringLiteral(". Please wait..."));
+        status(QStringLiteral("Connecting to ") + m_state.WizardRemoteHost +
+               QStringLiteral(". Please wait..."));
         fetchRemote(workArea);
         if (m_state.TransferFailed && m_state.WizardIsSftp && !m_sftp) {
             return; // the connection itself failed: the page already says so
@@ -145,7 +148,8 @@ void ConfigTransfer::StartTransfer()
         fetchLocal(workArea);
     }
     // A new server that could not be fetched leaves nothing behind.
-    if (m_state.TransferFailed && !m_state.GetConfigMode && !folderExisted && QFileInfo::exists(workArea.serverFolder()))
+    if (m_state.TransferFailed && !m_state.GetConfigMode && !folderExisted &&
+        QFileInfo::exists(workArea.serverFolder()))
         workArea.RemoveServerFolder();
     if (m_state.TransferFailed) {
         back(true, true);
@@ -179,8 +183,8 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
         if (!m_sftp->ConnectSftp()) {
             m_sftp.reset();
-            status(QStringLiteral("Error connecting to server ") + serverName()
-                   + QStringLiteral(" with the given parameters. Please try again."));
+            status(QStringLiteral("Error connecting to server ") + serverName() +
+                   QStringLiteral(" with the given parameters. Please try again."));
             m_state.TransferFailed = true;
             back(true, true);
             next(true);
@@ -219,8 +223,8 @@ void ConfigTransfer::fetchLocal(const ServerWorkArea& workArea)
     // The copy is made beside the work copy first, so a file that cannot be
     // read changes nothing.
     QString why;
-    if (!ServerWorkArea::copyFileAtomic(m_state.WizardLocalConf, workArea.downloadFile(), &why)
-        || !workArea.installFetched(workArea.downloadFile(), &why)) {
+    if (!ServerWorkArea::copyFileAtomic(m_state.WizardLocalConf, workArea.downloadFile(), &why) ||
+        !workArea.installFetched(workArea.downloadFile(), &why)) {
         QFile::remove(workArea.downloadFile());
         m_state.TransferFailed = true;
         status(why);
@@ -265,7 +269,8 @@ void ConfigTransfer::upload()
         if (s.port <= 0)
             s.port = 22;
         s.user = iniValue(m_folder, server, USERNAME);
-        s.password = QString::fromStdString(DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
+        s.password = QString::fromStdString(
+            DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
         s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
         s.knownHostsFile = knownHostsFile();
         s.timeoutSeconds = m_sftpTimeout;
@@ -273,8 +278,8 @@ void ConfigTransfer::upload()
             m_cb.log(QStringLiteral("Connecting to SFTP"));
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
         if (!m_sftp->ConnectSftp())
-            status(QStringLiteral("Error connecting to server ") + server
-                   + QStringLiteral(" with the given parameters. Please try again."));
+            status(QStringLiteral("Error connecting to server ") + server +
+                   QStringLiteral(" with the given parameters. Please try again."));
         else
             ok = m_sftp->UploadViaSftp(workArea.workingCopy());
         if (ok)
@@ -288,8 +293,8 @@ void ConfigTransfer::upload()
             if (s.port <= 0)
                 s.port = 21;
             s.user = iniValue(m_folder, server, USERNAME);
-            s.password =
-                QString::fromStdString(DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
+            s.password = QString::fromStdString(
+                DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
             s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
             s.timeoutSeconds = m_ftpTimeout;
             m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
@@ -302,8 +307,8 @@ void ConfigTransfer::upload()
     }
     if (!lineEnds.restore() && ok) {
         ok = false;
-        status(QStringLiteral("The file was sent, but the working copy could not be restored from ")
-               + workArea.workingCopyBak());
+        status(QStringLiteral("The file was sent, but the working copy could not be restored from ") +
+               workArea.workingCopyBak());
     }
     m_state.TransferFailed = !ok;
     if (ok)

@@ -102,8 +102,8 @@ bool FtpTransfer::connectAndChangeFolder()
         m_failure = errorText();
         return false;
     }
-    if (!m_client->SetCurrentDirectory(m_settings.remoteFolder)
-        || m_client->waitForResult() != CFtpClient::ftpSuccess) {
+    if (!m_client->SetCurrentDirectory(m_settings.remoteFolder) ||
+        m_client->waitForResult() != CFtpClient::ftpSuccess) {
         m_failure = errorText();
         return false;
     }
@@ -155,11 +155,12 @@ bool FtpTransfer::UploadViaFtp(const QString& localFile)
         return false;
     }
     const QString dated = ServerWorkArea::datedConfName();
-    if (!m_client->RenameFile(QStringLiteral("httpd.conf"), dated)
-        || m_client->waitForResult() != CFtpClient::ftpSuccess) {
+    if (!m_client->RenameFile(QStringLiteral("httpd.conf"), dated) ||
+        m_client->waitForResult() != CFtpClient::ftpSuccess) {
         // Without the dated copy an upload would overwrite the only one.
-        status(QStringLiteral("The server's httpd.conf could not be renamed to %1 (%2); nothing was uploaded and "
-                              "the server keeps its file.")
+        status(QStringLiteral(
+                   "The server's httpd.conf could not be renamed to %1 (%2); nothing was uploaded and "
+                   "the server keeps its file.")
                    .arg(dated, m_client->LastFtpError().Description.trimmed()));
         DisconnectAll();
         return false;
@@ -177,11 +178,13 @@ bool FtpTransfer::UploadViaFtp(const QString& localFile)
     const QString why = m_client->LastFtpError().Description.trimmed();
     status(QStringLiteral("File Upload Error"));
     const bool restored = restoreAfterFailedUpload(dated);
-    status(restored ? QStringLiteral("File Upload Error: %1. The server's previous httpd.conf was put back in place.")
-                          .arg(why)
-                    : QStringLiteral("File Upload Error: %1. The server's previous httpd.conf could not be put back; "
-                                     "it is kept on the server as %2.")
-                          .arg(why, dated));
+    status(
+        restored
+            ? QStringLiteral("File Upload Error: %1. The server's previous httpd.conf was put back in place.")
+                  .arg(why)
+            : QStringLiteral("File Upload Error: %1. The server's previous httpd.conf could not be put back; "
+                             "it is kept on the server as %2.")
+                  .arg(why, dated));
     DisconnectAll();
     return false;
 }
@@ -189,8 +192,8 @@ bool FtpTransfer::UploadViaFtp(const QString& localFile)
 bool FtpTransfer::restoreAfterFailedUpload(const QString& dated)
 {
     auto rename = [&] {
-        return m_client->RenameFile(dated, QStringLiteral("httpd.conf"))
-               && m_client->waitForResult() == CFtpClient::ftpSuccess;
+        return m_client->RenameFile(dated, QStringLiteral("httpd.conf")) &&
+               m_client->waitForResult() == CFtpClient::ftpSuccess;
     };
     // Servers that refuse to rename over an existing file get the partial one deleted first.
     auto putBack = [&] {

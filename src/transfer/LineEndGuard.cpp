@@ -60,7 +60,8 @@ bool LineEndGuard::restore()
     if (!m_converted)
         return true;
     // rename(2) replaces the target in one step.
-    if (std::rename(QFile::encodeName(m_backupCopy).constData(), QFile::encodeName(m_workingCopy).constData()) != 0)
+    if (std::rename(QFile::encodeName(m_backupCopy).constData(),
+                    QFile::encodeName(m_workingCopy).constData()) != 0)
         return false;
     m_converted = false;
     return true;

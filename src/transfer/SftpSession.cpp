@@ -32,13 +32,14 @@ bool isEncryptedKey(const QByteArray& pem)
     if (b < 0)
         return false;
     const qsizetype e = pem.indexOf("-----END", b + begin.size());
-    const QByteArray blob = QByteArray::fromBase64(pem.mid(b + begin.size(), e - b - begin.size()).simplified());
+    const QByteArray blob =
+        QByteArray::fromBase64(pem.mid(b + begin.size(), e - b - begin.size()).simplified());
     // "openssh-key-v1\0", then the cipher name as a length-prefixed string.
     const qsizetype at = 15;
     if (blob.size() < at + 4)
         return false;
-    const quint32 len = (quint8(blob[at]) << 24) | (quint8(blob[at + 1]) << 16) | (quint8(blob[at + 2]) << 8)
-                        | quint8(blob[at + 3]);
+    const quint32 len = (quint8(blob[at]) << 24) | (quint8(blob[at + 1]) << 16) |
+                        (quint8(blob[at + 2]) << 8) | quint8(blob[at + 3]);
     return blob.mid(at + 4, len) != "none";
 }
 
@@ -49,8 +50,8 @@ int socketErrorNumber(int err, const QString& text)
         return 11001;
     if (err == ECONNREFUSED || text.contains(QLatin1String("refused"), Qt::CaseInsensitive))
         return 10061;
-    if (err == ETIMEDOUT || text.contains(QLatin1String("timed out"), Qt::CaseInsensitive)
-        || text.contains(QLatin1String("timeout"), Qt::CaseInsensitive))
+    if (err == ETIMEDOUT || text.contains(QLatin1String("timed out"), Qt::CaseInsensitive) ||
+        text.contains(QLatin1String("timeout"), Qt::CaseInsensitive))
         return 10060;
     if (err == EHOSTUNREACH || text.contains(QLatin1String("No route"), Qt::CaseInsensitive))
         return 10065;
@@ -197,8 +198,8 @@ bool SftpSession::loadPrivateKey(const QString& file, const QString& passphrase)
     const QByteArray path = QFile::encodeName(file);
     const QByteArray pass = local8(passphrase);
     ssh_key key = nullptr;
-    const int rc = ssh_pki_import_privkey_file(path.constData(), encrypted ? pass.constData() : nullptr, nullptr,
-                                               nullptr, &key);
+    const int rc = ssh_pki_import_privkey_file(path.constData(), encrypted ? pass.constData() : nullptr,
+                                               nullptr, nullptr, &key);
     if (rc == SSH_OK) {
         m_key = key;
         return true;

@@ -23,8 +23,19 @@ namespace corvane {
 class SftpSession
 {
 public:
-    enum class HostKey { Known, Unknown, Changed, Error };
-    enum class Auth { Success, Denied, Error };
+    enum class HostKey
+    {
+        Known,
+        Unknown,
+        Changed,
+        Error
+    };
+    enum class Auth
+    {
+        Success,
+        Denied,
+        Error
+    };
 
     struct Entry
     {

@@ -173,8 +173,8 @@ bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
     };
     if (!session.connect(m_settings.host, m_settings.port, m_settings.user)) {
         if (session.socketError() != 0) {
-            note(QStringLiteral("Failed to connect to Sftp server: ") + QStringLiteral("Socket error ")
-                 + QString::number(session.socketError()));
+            note(QStringLiteral("Failed to connect to Sftp server: ") + QStringLiteral("Socket error ") +
+                 QString::number(session.socketError()));
         } else {
             note(QStringLiteral("SSH error: ") + session.errorString());
         }
@@ -183,8 +183,8 @@ bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
         return false;
     }
     touch();
-    note(QStringLiteral("Opening socket connection PORT = ") + QString::number(m_settings.port)
-         + QStringLiteral(" HOST = ") + m_settings.host);
+    note(QStringLiteral("Opening socket connection PORT = ") + QString::number(m_settings.port) +
+         QStringLiteral(" HOST = ") + m_settings.host);
     note(QStringLiteral("Server key received"));
     QString fingerprint;
     switch (session.checkHostKey(&fingerprint)) {
@@ -193,13 +193,15 @@ bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
     case SftpSession::HostKey::Unknown: {
         bool accepted = false;
         if (m_cb.acceptHostKey) {
-            const QString host = m_settings.port == 22 ? m_settings.host
-                                                       : QStringLiteral("[%1]:%2").arg(m_settings.host).arg(m_settings.port);
+            const QString host = m_settings.port == 22
+                                     ? m_settings.host
+                                     : QStringLiteral("[%1]:%2").arg(m_settings.host).arg(m_settings.port);
             ask([&] { accepted = m_cb.acceptHostKey(host, fingerprint); });
         }
         if (!accepted) {
-            note(QStringLiteral("The host key of %1 (%2) is not known and was not accepted; the connection was "
-                                "refused.")
+            note(QStringLiteral(
+                     "The host key of %1 (%2) is not known and was not accepted; the connection was "
+                     "refused.")
                      .arg(m_settings.host, fingerprint));
             session.disconnect();
             return false;
@@ -209,9 +211,10 @@ bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
         break;
     }
     case SftpSession::HostKey::Changed:
-        note(QStringLiteral("WARNING: the host key of %1 has changed (it now offers %2). This may be an attack "
-                            "on the connection, so it was refused. If the server's key was replaced on purpose, "
-                            "remove its line from %3 and connect again.")
+        note(QStringLiteral(
+                 "WARNING: the host key of %1 has changed (it now offers %2). This may be an attack "
+                 "on the connection, so it was refused. If the server's key was replaced on purpose, "
+                 "remove its line from %3 and connect again.")
                  .arg(m_settings.host, fingerprint, m_settings.knownHostsFile));
         session.disconnect();
         return false;
@@ -305,8 +308,8 @@ bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
         m_session->closeDirectory();
         touch();
         if (!entries) {
-            statusAndLog(QStringLiteral("Cannot list the folder ") + path + QStringLiteral(": ")
-                         + m_session->errorString());
+            statusAndLog(QStringLiteral("Cannot list the folder ") + path + QStringLiteral(": ") +
+                         m_session->errorString());
             return;
         }
         bool found = false;
@@ -363,7 +366,13 @@ bool SftpTransfer::UploadViaSftp(const QString& localFile)
         m_failed = true;
         return false;
     }
-    enum class Outcome { Done, NoFolder, RenameFailed, UploadFailed };
+    enum class Outcome
+    {
+        Done,
+        NoFolder,
+        RenameFailed,
+        UploadFailed
+    };
     Outcome outcome = Outcome::Done;
     QString path, dated, why;
     const qint64 total = QFileInfo(localFile).size();
@@ -411,9 +420,10 @@ bool SftpTransfer::UploadViaSftp(const QString& localFile)
     case Outcome::NoFolder:
         break;
     case Outcome::RenameFailed: {
-        const QString text = QStringLiteral("The server's httpd.conf could not be renamed to %1 (%2); nothing was "
-                                            "uploaded and the server keeps its file.")
-                                 .arg(QFileInfo(dated).fileName(), why);
+        const QString text =
+            QStringLiteral("The server's httpd.conf could not be renamed to %1 (%2); nothing was "
+                           "uploaded and the server keeps its file.")
+                .arg(QFileInfo(dated).fileName(), why);
         if (m_cb.status)
             m_cb.status(text);
         if (m_cb.log)
@@ -425,12 +435,13 @@ bool SftpTransfer::UploadViaSftp(const QString& localFile)
             m_cb.log(QStringLiteral("Upload failed: ") + why);
         const bool restored = restoreAfterFailedUpload(path, dated);
         const QString text =
-            restored ? QStringLiteral("File Upload Error: %1. The server's previous httpd.conf was put back in "
-                                      "place.")
-                           .arg(why)
-                     : QStringLiteral("File Upload Error: %1. The server's previous httpd.conf could not be put "
-                                      "back; it is kept on the server as %2.")
-                           .arg(why, dated);
+            restored
+                ? QStringLiteral("File Upload Error: %1. The server's previous httpd.conf was put back in "
+                                 "place.")
+                      .arg(why)
+                : QStringLiteral("File Upload Error: %1. The server's previous httpd.conf could not be put "
+                                 "back; it is kept on the server as %2.")
+                      .arg(why, dated);
         if (m_cb.status)
             m_cb.status(text);
         if (m_cb.log)

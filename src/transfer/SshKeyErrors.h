@@ -8,7 +8,8 @@ class SshKeyErrors
 {
 public:
     // Error numbers with a fixed text.
-    enum Number {
+    enum Number
+    {
         TooManyPasswordAttempts = 113,
         NoMoreAuthMethods = 114,
         NoSuchUser = 115,

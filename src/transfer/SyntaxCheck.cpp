@@ -54,8 +54,8 @@ QString SyntaxCheck::checkerFor(const QString& version) const
         folders << QStringLiteral("2.0");
     for (const QString& folder : folders) {
         for (const char* name : {"httpd", "apache2"}) {
-            const QString candidate = m_folder.path() + QStringLiteral("/ApacheServer/") + folder + QLatin1Char('/')
-                                      + QLatin1String(name);
+            const QString candidate = m_folder.path() + QStringLiteral("/ApacheServer/") + folder +
+                                      QLatin1Char('/') + QLatin1String(name);
             if (isExecutableFile(candidate))
                 return candidate;
         }

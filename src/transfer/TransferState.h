@@ -36,7 +36,8 @@ struct TransferState
 };
 
 // Authentication types of an SFTP server's SFTP_AUTHTYPE.
-enum SftpAuthType : std::int16_t {
+enum SftpAuthType : std::int16_t
+{
     kSftpAuthPublicKey = 2,
     kSftpAuthPassword = 4,
     kSftpAuthKeyboard = 16,

@@ -174,8 +174,8 @@ QByteArray UnifiedDiff::diff(const QByteArray& oldText, const QByteArray& newTex
         const int newShown = newCount ? newStart + 1 : newStart;
         if (out.isEmpty())
             out += "--- " + oldName.toUtf8() + "\n+++ " + newName.toUtf8() + '\n';
-        out += "@@ -" + QByteArray::number(oldShown) + ',' + QByteArray::number(oldCount) + " +"
-               + QByteArray::number(newShown) + ',' + QByteArray::number(newCount) + " @@\n";
+        out += "@@ -" + QByteArray::number(oldShown) + ',' + QByteArray::number(oldCount) + " +" +
+               QByteArray::number(newShown) + ',' + QByteArray::number(newCount) + " @@\n";
         out += body;
         i = end;
     }

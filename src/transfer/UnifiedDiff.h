@@ -13,7 +13,12 @@ namespace corvane {
 class UnifiedDiff
 {
 public:
-    enum class Op { Equal, Delete, Insert };
+    enum class Op
+    {
+        Equal,
+        Delete,
+        Insert
+    };
     struct Edit
     {
         Op op;

@@ -101,18 +101,9 @@ void TestConfigWriter::write_data()
         << QByteArray("Listen 80\n<IfVersion >= 2.4>\n<Directory /y>\nOptions All\n</Directory>\nRequire all "
                       "denied\n"
                       "</IfVersion>\nServerName z\n")
-        << QStringList{"Listen 80",
-                       "ServerName z",
-                       kSep,
-                       "<IfVersion >= 2.4>",
-                       kSep,
-                       "<Directory /y>",
-                       "Options All",
-                       "</Directory>",
-                       kSep,
-                       "Require all denied",
-                       "</IfVersion>",
-                       kSep};
+        << QStringList{"Listen 80", "ServerName z",       kSep,           "<IfVersion >= 2.4>",
+                       kSep,        "<Directory /y>",     "Options All",  "</Directory>",
+                       kSep,        "Require all denied", "</IfVersion>", kSep};
     QTest::newRow("nested conditionals")
         << QByteArray("<IfVersion >= 2.2>\n<IfVersion < 2.6>\nA 1\n</IfVersion>\nB 2\n</IfVersion>\n")
         << QStringList{kSep,  "<IfVersion >= 2.2>", kSep, "<IfVersion < 2.6>", "A 1", "</IfVersion>", kSep,
@@ -141,8 +132,9 @@ void TestConfigWriter::write_data()
     QTest::newRow("end of a head closed earlier")
         << QByteArray("<Limit GET>\n<Proxy x>\n</Limit>\n<Limit POST>\n<IfVersion >= 2>\nC 3\n</Proxy>\n"
                       "</IfVersion>\n</Limit>\n")
-        << QStringList{kSep, "<Limit GET>", "<Proxy x>", "</Limit>", kSep, kSep, "<Limit POST>", kSep,
-                       "<IfVersion >= 2>", "C 3", "</Proxy>", "</IfVersion>", kSep, "</Limit>", kSep};
+        << QStringList{kSep,       "<Limit GET>",  "<Proxy x>", "</Limit>",         kSep,
+                       kSep,       "<Limit POST>", kSep,        "<IfVersion >= 2>", "C 3",
+                       "</Proxy>", "</IfVersion>", kSep,        "</Limit>",         kSep};
     QTest::newRow("virtual host inside a conditional")
         << QByteArray("<IfDefine X>\n<IfVersion >= 2.4>\n<VirtualHost *:80>\nServerName v\n</VirtualHost>\n"
                       "</IfVersion>\n</IfDefine>\n")
@@ -357,14 +349,14 @@ void TestConfigWriter::defaultVirtualHostKept_data()
         << QByteArray("a.test");
     QTest::newRow("block first, simple lines after the hosts")
         << QByteArray("<IfVersion >= 2.4>\n") + vhost("a.test") + "</IfVersion>\n" +
-               vhost("b.test", "<Directory /tmp>\n<Limit GET>\nRequire all granted\n</Limit>\n</Directory>\n") +
+               vhost("b.test",
+                     "<Directory /tmp>\n<Limit GET>\nRequire all granted\n</Limit>\n</Directory>\n") +
                "ServerSignature Off\n"
         << QByteArray("a.test");
     // A macro's body is a template: it must stay ahead of the lines using it.
     QTest::newRow("macro defining a host, used after")
-        << QByteArray("LoadModule macro_module modules/mod_macro.so\n<Macro Site $name>\n") +
-               vhost("$name") + "</Macro>\nUse Site a.test\n<IfVersion >= 2.4>\n" + vhost("b.test") +
-               "</IfVersion>\n"
+        << QByteArray("LoadModule macro_module modules/mod_macro.so\n<Macro Site $name>\n") + vhost("$name") +
+               "</Macro>\nUse Site a.test\n<IfVersion >= 2.4>\n" + vhost("b.test") + "</IfVersion>\n"
         << QByteArray("a.test");
     QTest::newRow("inside a module section")
         << QByteArray("<IfModule mpm_event_module>\nServerTokens Full\n") + vhost("a.test") +

@@ -14,7 +14,10 @@ void FakeFtpServer::send(const QByteArray& text)
         m_session->write(text);
 }
 
-void FakeFtpServer::reply(const QByteArray& line) { send(line + "\r\n"); }
+void FakeFtpServer::reply(const QByteArray& line)
+{
+    send(line + "\r\n");
+}
 
 void FakeFtpServer::closeControl()
 {
@@ -41,7 +44,8 @@ QTcpSocket* FakeFtpServer::dataConnection()
             return nullptr;
         }
         m_dataSocket = socket;
-    } else if (m_data.isListening() && (m_data.hasPendingConnections() || m_data.waitForNewConnection(5000))) {
+    } else if (m_data.isListening() &&
+               (m_data.hasPendingConnections() || m_data.waitForNewConnection(5000))) {
         m_dataSocket = m_data.nextPendingConnection();
     }
     return m_dataSocket;
@@ -103,8 +107,8 @@ void FakeFtpServer::answerByDefault(const QByteArray& command, const QByteArray&
     else if (command == "TYPE" || command == "PORT" || command == "EPRT")
         reply("200 OK.");
     else if (command == "PASV")
-        reply("227 Entering Passive Mode (127,0,0,1," + QByteArray::number(listenForData() / 256) + ","
-              + QByteArray::number(listenForData() % 256) + ").");
+        reply("227 Entering Passive Mode (127,0,0,1," + QByteArray::number(listenForData() / 256) + "," +
+              QByteArray::number(listenForData() % 256) + ").");
     else if (command == "EPSV")
         reply("229 Entering Extended Passive Mode (|||" + QByteArray::number(listenForData()) + "|)");
     else if (command == "QUIT") {

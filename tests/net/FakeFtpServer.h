@@ -28,8 +28,8 @@ public:
     // Returns true when it handled the command; otherwise the default answer is given.
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
-    void send(const QByteArray& text);        // raw bytes on the control connection
-    void reply(const QByteArray& line);       // one line, CR LF added
+    void send(const QByteArray& text);  // raw bytes on the control connection
+    void reply(const QByteArray& line); // one line, CR LF added
     void closeControl();
     // Passive: listens for the data connection and returns the port.
     quint16 listenForData();

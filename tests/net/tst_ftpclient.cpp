@@ -40,12 +40,12 @@ bool writeLocal(const QString& path, const QByteArray& data)
 }
 
 // Byte-for-byte comparison without dumping megabytes into the log on failure.
-#define COMPARE_BYTES(actual, expected)                                                                        \
-    do {                                                                                                       \
-        const QByteArray a_ = (actual), e_ = (expected);                                                        \
-        QCOMPARE(a_.size(), e_.size());                                                                        \
-        QCOMPARE(QCryptographicHash::hash(a_, QCryptographicHash::Sha256).toHex(),                             \
-                 QCryptographicHash::hash(e_, QCryptographicHash::Sha256).toHex());                            \
+#define COMPARE_BYTES(actual, expected)                                                                      \
+    do {                                                                                                     \
+        const QByteArray a_ = (actual), e_ = (expected);                                                     \
+        QCOMPARE(a_.size(), e_.size());                                                                      \
+        QCOMPARE(QCryptographicHash::hash(a_, QCryptographicHash::Sha256).toHex(),                           \
+                 QCryptographicHash::hash(e_, QCryptographicHash::Sha256).toHex());                          \
     } while (0)
 
 } // namespace
@@ -77,7 +77,8 @@ private:
     {
         const bool ok = ftp.Connect() && ftp.waitForResult() == CFtpClient::ftpSuccess;
         if (!ok)
-            qWarning() << "login failed:" << ftp.LastFtpError().Number << ftp.LastFtpError().Description << ftp.LastFtpError().Source << ftp.LastServerResponse();
+            qWarning() << "login failed:" << ftp.LastFtpError().Number << ftp.LastFtpError().Description
+                       << ftp.LastFtpError().Source << ftp.LastServerResponse();
         return ok;
     }
 
@@ -139,7 +140,8 @@ private slots:
         QTest::addColumn<bool>("passive");
         QTest::addColumn<int>("transferMode");
         QTest::addColumn<QByteArray>("content");
-        const QByteArray crlf = QByteArray("ServerRoot \"/etc/apache2\"\r\nListen 80\r\n\r\n# end\r\n").repeated(50);
+        const QByteArray crlf =
+            QByteArray("ServerRoot \"/etc/apache2\"\r\nListen 80\r\n\r\n# end\r\n").repeated(50);
         const QByteArray big = randomBytes(10 * 1024 * 1024 + 17, 7);
         const QByteArray odd = randomBytes(1459 * 3 + 1, 11); // not a multiple of any block size
         for (const bool passive : {true, false}) {
@@ -158,7 +160,8 @@ private slots:
         QFETCH(bool, passive);
         QFETCH(int, transferMode);
         QFETCH(QByteArray, content);
-        const QString name = QStringLiteral("t-%1.bin").arg(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
+        const QString name =
+            QStringLiteral("t-%1.bin").arg(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
         QVERIFY(writeLocal(local(QStringLiteral("up.bin")), content));
 
         auto ftp = client(passive);
@@ -305,7 +308,8 @@ private slots:
         QVERIFY(m_server->writeFile(folder + QStringLiteral("/name with blanks.txt"), "abc"));
         QVERIFY(m_server->writeFile(folder + QStringLiteral("/empty"), QByteArray()));
         QVERIFY(m_server->makeFolder(folder + QStringLiteral("/conf.d")));
-        QVERIFY(QFile::link(QStringLiteral("httpd.conf"), m_server->path(folder + QStringLiteral("/current.conf"))));
+        QVERIFY(QFile::link(QStringLiteral("httpd.conf"),
+                            m_server->path(folder + QStringLiteral("/current.conf"))));
 
         auto ftp = client(passive);
         QVERIFY(login(*ftp));
@@ -320,7 +324,8 @@ private slots:
         QVERIFY(conf);
         QCOMPARE(conf->FileSize, qint64(1234));
         QVERIFY(!conf->IsDirectory);
-        QCOMPARE(conf->LastWriteTime.date(), QFileInfo(m_server->path(folder + "/httpd.conf")).lastModified().date());
+        QCOMPARE(conf->LastWriteTime.date(),
+                 QFileInfo(m_server->path(folder + "/httpd.conf")).lastModified().date());
         QVERIFY(files->find(QStringLiteral("name with blanks.txt")));
         QCOMPARE(files->find(QStringLiteral("empty"))->FileSize, qint64(0));
         QVERIFY(files->find(QStringLiteral("conf.d"))->IsDirectory);
@@ -345,7 +350,8 @@ private slots:
         QVERIFY(ftp->RenameFile(QStringLiteral("httpd.conf"), QStringLiteral("httpd120512-153012.conf")));
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpSuccess));
         QVERIFY(!QFile::exists(m_server->path(QStringLiteral("cmd/httpd.conf"))));
-        QCOMPARE(m_server->readFile(QStringLiteral("cmd/httpd120512-153012.conf")), QByteArray("Listen 80\n"));
+        QCOMPARE(m_server->readFile(QStringLiteral("cmd/httpd120512-153012.conf")),
+                 QByteArray("Listen 80\n"));
 
         QVERIFY(ftp->DeleteFile(QStringLiteral("httpd120512-153012.conf")));
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpSuccess));
@@ -379,10 +385,18 @@ private slots:
         const QString missing = QStringLiteral("no-such-thing");
         bool started = false;
         switch (operation) {
-        case CFtpClient::ftpSetCurrentDirectory: started = ftp->SetCurrentDirectory(missing); break;
-        case CFtpClient::ftpDeleteFile: started = ftp->DeleteFile(missing); break;
-        case CFtpClient::ftpRenameFile: started = ftp->RenameFile(missing, QStringLiteral("x")); break;
-        case CFtpClient::ftpDownloadFile: started = ftp->DownloadFile(missing, local(QStringLiteral("m")), true); break;
+        case CFtpClient::ftpSetCurrentDirectory:
+            started = ftp->SetCurrentDirectory(missing);
+            break;
+        case CFtpClient::ftpDeleteFile:
+            started = ftp->DeleteFile(missing);
+            break;
+        case CFtpClient::ftpRenameFile:
+            started = ftp->RenameFile(missing, QStringLiteral("x"));
+            break;
+        case CFtpClient::ftpDownloadFile:
+            started = ftp->DownloadFile(missing, local(QStringLiteral("m")), true);
+            break;
         }
         QVERIFY(started);
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpFailed));
@@ -407,7 +421,8 @@ private slots:
         QVERIFY(m_server->writeFile(QStringLiteral("small.conf"), "Listen 80\n"));
         auto ftp = client(passive);
         QVERIFY(login(*ftp));
-        QVERIFY(ftp->DownloadFile(QStringLiteral("small.conf"), local(QStringLiteral("missing/small.conf")), true));
+        QVERIFY(ftp->DownloadFile(QStringLiteral("small.conf"), local(QStringLiteral("missing/small.conf")),
+                                  true));
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpFailed));
         QCOMPARE(ftp->LastFtpError().Number, 75);
         QVERIFY(ftp->LastFtpError().Description.contains(QStringLiteral("missing/small.conf")));
@@ -457,7 +472,8 @@ private slots:
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpFailed));
         // Without a reachable name server a lookup ends in "try again" (11002) instead.
         const int number = ftp->LastFtpError().Number;
-        QVERIFY2(number == expectedNumber || (expectedNumber == 11001 && number == 11002), qPrintable(QString::number(number)));
+        QVERIFY2(number == expectedNumber || (expectedNumber == 11001 && number == 11002),
+                 qPrintable(QString::number(number)));
         QCOMPARE(ftp->LastFtpError().Description, corvane::net::socketErrorText(number));
         QCOMPARE(ftp->LastFtpError().Source, QStringLiteral("CFtpClient.m_objControlSocket_OnError"));
         QCOMPARE(ftp->FtpSessionState(), int(CFtpClient::ftpClosed));

@@ -32,11 +32,15 @@ private:
         return ftp;
     }
 
-    static bool login(CFtpClient& ftp) { return ftp.Connect() && ftp.waitForResult() == CFtpClient::ftpSuccess; }
+    static bool login(CFtpClient& ftp)
+    {
+        return ftp.Connect() && ftp.waitForResult() == CFtpClient::ftpSuccess;
+    }
 
     static int count(const QList<QByteArray>& commands, const QByteArray& prefix)
     {
-        return int(std::count_if(commands.begin(), commands.end(), [&](const QByteArray& c) { return c.startsWith(prefix); }));
+        return int(std::count_if(commands.begin(), commands.end(),
+                                 [&](const QByteArray& c) { return c.startsWith(prefix); }));
     }
 
 private slots:
@@ -51,9 +55,11 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("chunks");
         QTest::addColumn<QString>("message");
         QTest::newRow("one line") << QList<QByteArray>{"220 ready"} << QString();
-        QTest::newRow("multi-line in two chunks") << QList<QByteArray>{"220-Welcome", "220 ready"} << "Welcome";
+        QTest::newRow("multi-line in two chunks")
+            << QList<QByteArray>{"220-Welcome", "220 ready"} << "Welcome";
         QTest::newRow("inner line starting with a code")
-            << QList<QByteArray>{"220-Corvane test site", "226 is not the end\r\n220x is not the end either", "220 ready"}
+            << QList<QByteArray>{"220-Corvane test site", "226 is not the end\r\n220x is not the end either",
+                                 "220 ready"}
             << "Corvane test site\r\n226 is not the end\r\n220x is not the end either";
     }
 
@@ -96,8 +102,8 @@ private slots:
         server.setHandler([&](const QByteArray& command, const QByteArray&) {
             if (command == "PASV") {
                 const quint16 port = server.listenForData();
-                server.reply("227 Entering Passive Mode (10,66,77,88," + QByteArray::number(port / 256) + ","
-                             + QByteArray::number(port % 256) + ")");
+                server.reply("227 Entering Passive Mode (10,66,77,88," + QByteArray::number(port / 256) +
+                             "," + QByteArray::number(port % 256) + ")");
                 return true;
             }
             if (command == "LIST") {
@@ -180,7 +186,8 @@ private slots:
         ftp->setPassiveMode(passive);
         QVERIFY(login(*ftp));
         QSignalSpy results(ftp.get(), &CFtpClient::OnDownloadFile);
-        QVERIFY(ftp->DownloadFile(QStringLiteral("httpd.conf"), m_local.filePath(QStringLiteral("cut.conf")), true));
+        QVERIFY(ftp->DownloadFile(QStringLiteral("httpd.conf"), m_local.filePath(QStringLiteral("cut.conf")),
+                                  true));
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpFailed));
         QCOMPARE(results.count(), 1);
         QCOMPARE(ftp->LastFtpError().Number, 16421);
@@ -207,7 +214,8 @@ private slots:
         ftp->setPassiveMode(false);
         ftp->setTimeOut(1);
         QVERIFY(login(*ftp));
-        QVERIFY(ftp->DownloadFile(QStringLiteral("httpd.conf"), m_local.filePath(QStringLiteral("never.conf")), true));
+        QVERIFY(ftp->DownloadFile(QStringLiteral("httpd.conf"),
+                                  m_local.filePath(QStringLiteral("never.conf")), true));
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpTimedOut));
         QCOMPARE(ftp->LastFtpError().Number, 10060);
         QCOMPARE(ftp->LastFtpError().Description, QStringLiteral("Connection timed out."));
@@ -249,13 +257,14 @@ private slots:
         server.setHandler([&](const QByteArray& command, const QByteArray&) {
             if (command != "PASV")
                 return false;
-            server.reply("227 Entering Passive Mode (127,0,0,1," + QByteArray::number(deadPort / 256) + ","
-                         + QByteArray::number(deadPort % 256) + ")");
+            server.reply("227 Entering Passive Mode (127,0,0,1," + QByteArray::number(deadPort / 256) + "," +
+                         QByteArray::number(deadPort % 256) + ")");
             return true;
         });
         auto ftp = client(server);
         QVERIFY(login(*ftp));
-        QVERIFY(ftp->DownloadFile(QStringLiteral("httpd.conf"), m_local.filePath(QStringLiteral("dead.conf")), true));
+        QVERIFY(ftp->DownloadFile(QStringLiteral("httpd.conf"), m_local.filePath(QStringLiteral("dead.conf")),
+                                  true));
         QCOMPARE(ftp->waitForResult(), int(CFtpClient::ftpFailed));
         QCOMPARE(ftp->LastFtpError().Number, 10061);
         QVERIFY(!ftp->Busy());

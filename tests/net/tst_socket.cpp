@@ -115,7 +115,8 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("description");
         QTest::newRow("nobody listening") << "127.0.0.1" << true << 10061 << "Connection refused.";
-        QTest::newRow("name does not resolve") << "no-such-host.invalid" << false << 11001 << "Host not found.";
+        QTest::newRow("name does not resolve")
+            << "no-such-host.invalid" << false << 11001 << "Host not found.";
     }
 
     void notifiedErrors()
@@ -168,12 +169,24 @@ private slots:
         QVERIFY(peer);
         QSignalSpy complete(&socket, &CSocket::OnSendComplete);
         switch (kind) {
-        case 0: socket.SendData(qint16(0x1234)); break;
-        case 1: socket.SendData(qint32(0x12345678)); break;
-        case 2: socket.SendData(1.0); break;
-        case 3: socket.SendData(true); break;
-        case 4: socket.SendData(QStringLiteral("USER web\r\n")); break;
-        case 5: socket.SendData(expected); break;
+        case 0:
+            socket.SendData(qint16(0x1234));
+            break;
+        case 1:
+            socket.SendData(qint32(0x12345678));
+            break;
+        case 2:
+            socket.SendData(1.0);
+            break;
+        case 3:
+            socket.SendData(true);
+            break;
+        case 4:
+            socket.SendData(QStringLiteral("USER web\r\n"));
+            break;
+        case 5:
+            socket.SendData(expected);
+            break;
         }
         QVERIFY(complete.wait(5000));
         QByteArray received;

@@ -62,7 +62,8 @@ QList<qint64> ProcessTree::childrenRunning(qint64 parent, const QString& executa
 {
     QList<qint64> result;
     for (qint64 p : children(parent)) {
-        if (QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(p))).fileName() == executableName)
+        if (QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(p))).fileName() ==
+            executableName)
             result << p;
     }
     return result;

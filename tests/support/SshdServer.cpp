@@ -18,7 +18,8 @@ namespace {
 
 const char* kSshd = "/usr/sbin/sshd";
 
-bool run(const QString& program, const QStringList& args, QString* error, const QByteArray& input = QByteArray())
+bool run(const QString& program, const QStringList& args, QString* error,
+         const QByteArray& input = QByteArray())
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
@@ -31,8 +32,8 @@ bool run(const QString& program, const QStringList& args, QString* error, const 
         p.write(input);
     p.closeWriteChannel();
     if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *error = program + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QStringLiteral(": ")
-                 + QString::fromLocal8Bit(p.readAll());
+        *error = program + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QStringLiteral(": ") +
+                 QString::fromLocal8Bit(p.readAll());
         return false;
     }
     return true;
@@ -105,7 +106,8 @@ bool SshdServer::makeFolder(const QString& relative) const
 bool SshdServer::writeFile(const QString& relative, const QByteArray& data) const
 {
     const QString full = path(relative);
-    if (!makeFolder(QFileInfo(relative).path() == QLatin1String(".") ? QString() : QFileInfo(relative).path()))
+    if (!makeFolder(QFileInfo(relative).path() == QLatin1String(".") ? QString()
+                                                                     : QFileInfo(relative).path()))
         return false;
     QFile f(full);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size())
@@ -125,13 +127,14 @@ bool SshdServer::ensureUser()
     if (!::getpwnam(user().toLatin1().constData())) {
         // Another test program may be creating the same user at this moment.
         if (!run(QStringLiteral("useradd"),
-                 {QStringLiteral("-M"), QStringLiteral("-d"), QStringLiteral("/nonexistent"), QStringLiteral("-s"),
-                  QStringLiteral("/bin/sh"), user()},
-                 &m_error)
-            && !::getpwnam(user().toLatin1().constData()))
+                 {QStringLiteral("-M"), QStringLiteral("-d"), QStringLiteral("/nonexistent"),
+                  QStringLiteral("-s"), QStringLiteral("/bin/sh"), user()},
+                 &m_error) &&
+            !::getpwnam(user().toLatin1().constData()))
             return false;
     }
-    if (!run(QStringLiteral("chpasswd"), {}, &m_error, (user() + QLatin1Char(':') + password() + QLatin1Char('\n')).toLatin1()))
+    if (!run(QStringLiteral("chpasswd"), {}, &m_error,
+             (user() + QLatin1Char(':') + password() + QLatin1Char('\n')).toLatin1()))
         return false;
     const passwd* pw = ::getpwnam(user().toLatin1().constData());
     if (!pw) {
@@ -171,24 +174,24 @@ bool SshdServer::writeConfig()
     QFile f(m_dir.filePath(QStringLiteral("sshd_config")));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const QString text = QStringLiteral(
-                             "Port %1\n"
-                             "ListenAddress 127.0.0.1\n"
-                             "HostKey %2\n"
-                             "PidFile none\n"
-                             "UsePAM yes\n"
-                             "PasswordAuthentication yes\n"
-                             "KbdInteractiveAuthentication yes\n"
-                             "PubkeyAuthentication yes\n"
-                             "AuthorizedKeysFile %3\n"
-                             "StrictModes no\n"
-                             "PermitRootLogin no\n"
-                             "UseDNS no\n"
-                             "MaxAuthTries 10\n"
-                             "LogLevel VERBOSE\n"
-                             "Subsystem sftp internal-sftp\n")
+    const QString text = QStringLiteral("Port %1\n"
+                                        "ListenAddress 127.0.0.1\n"
+                                        "HostKey %2\n"
+                                        "PidFile none\n"
+                                        "UsePAM yes\n"
+                                        "PasswordAuthentication yes\n"
+                                        "KbdInteractiveAuthentication yes\n"
+                                        "PubkeyAuthentication yes\n"
+                                        "AuthorizedKeysFile %3\n"
+                                        "StrictModes no\n"
+                                        "PermitRootLogin no\n"
+                                        "UseDNS no\n"
+                                        "MaxAuthTries 10\n"
+                                        "LogLevel VERBOSE\n"
+                                        "Subsystem sftp internal-sftp\n")
                              .arg(m_port)
-                             .arg(m_dir.filePath(QStringLiteral("host_key")), m_dir.filePath(QStringLiteral("authorized_keys")));
+                             .arg(m_dir.filePath(QStringLiteral("host_key")),
+                                  m_dir.filePath(QStringLiteral("authorized_keys")));
     return f.write(text.toLatin1()) > 0;
 }
 
@@ -201,16 +204,17 @@ bool SshdServer::prepare()
         return false;
     }
     // The test user must reach its keys and files below the temporary folder.
-    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                            | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                            QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                            QFile::ExeOther);
     QDir().mkpath(QStringLiteral("/run/sshd"));
     if (!ensureUser() || !makeHostKey())
         return false;
     for (const auto& [name, phrase] : {std::pair{QStringLiteral("client_key"), QString()},
                                        std::pair{QStringLiteral("client_key_locked"), passphrase()}}) {
         if (!run(QStringLiteral("ssh-keygen"),
-                 {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"), QStringLiteral("-N"), phrase,
-                  QStringLiteral("-f"), m_dir.filePath(name)},
+                 {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"), QStringLiteral("-N"),
+                  phrase, QStringLiteral("-f"), m_dir.filePath(name)},
                  &m_error))
             return false;
         QFile::setPermissions(m_dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner);

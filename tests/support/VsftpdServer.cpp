@@ -40,9 +40,15 @@ quint16 freePort(const QHostAddress& address)
 
 } // namespace
 
-VsftpdServer::VsftpdServer(Options options) : m_options(options), m_dir(QDir::tempPath() + "/corvane-vsftpd-XXXXXX") {}
+VsftpdServer::VsftpdServer(Options options)
+    : m_options(options), m_dir(QDir::tempPath() + "/corvane-vsftpd-XXXXXX")
+{
+}
 
-VsftpdServer::~VsftpdServer() { stop(); }
+VsftpdServer::~VsftpdServer()
+{
+    stop();
+}
 
 QString VsftpdServer::skipReason()
 {
@@ -53,11 +59,20 @@ QString VsftpdServer::skipReason()
     return QString();
 }
 
-QString VsftpdServer::root() const { return m_dir.path() + QStringLiteral("/root"); }
+QString VsftpdServer::root() const
+{
+    return m_dir.path() + QStringLiteral("/root");
+}
 
-QString VsftpdServer::anonymousRoot() const { return m_dir.path() + QStringLiteral("/anon"); }
+QString VsftpdServer::anonymousRoot() const
+{
+    return m_dir.path() + QStringLiteral("/anon");
+}
 
-QString VsftpdServer::path(const QString& relative) const { return root() + QLatin1Char('/') + relative; }
+QString VsftpdServer::path(const QString& relative) const
+{
+    return root() + QLatin1Char('/') + relative;
+}
 
 bool VsftpdServer::chownToUser(const QString& path) const
 {
@@ -100,8 +115,8 @@ bool VsftpdServer::ensureUser()
     if (!::getpwnam(name.constData())) {
         QString output;
         // Another test may create it at the same moment; only its existence counts.
-        run(QStringLiteral("useradd"), {QStringLiteral("-m"), QStringLiteral("-s"), QStringLiteral("/bin/sh"), user()},
-            {}, &output);
+        run(QStringLiteral("useradd"),
+            {QStringLiteral("-m"), QStringLiteral("-s"), QStringLiteral("/bin/sh"), user()}, {}, &output);
         if (!::getpwnam(name.constData())) {
             m_error = QStringLiteral("cannot create the test user %1: %2").arg(user(), output);
             return false;
@@ -181,7 +196,8 @@ bool VsftpdServer::writeConfig()
         QStringLiteral("idle_session_timeout=60"),
     };
     QFile config(m_dir.path() + QStringLiteral("/vsftpd.conf"));
-    if (!config.open(QIODevice::WriteOnly) || config.write(lines.join(QLatin1Char('\n')).toLatin1() + '\n') < 0) {
+    if (!config.open(QIODevice::WriteOnly) ||
+        config.write(lines.join(QLatin1Char('\n')).toLatin1() + '\n') < 0) {
         m_error = QStringLiteral("cannot write %1").arg(config.fileName());
         return false;
     }
@@ -205,8 +221,8 @@ bool VsftpdServer::start()
     const QString errors = m_dir.path() + QStringLiteral("/startup-errors.txt");
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.start(QStringLiteral("/bin/sh"),
-                    {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$1\" 0<>\"$2\""), QString::fromLatin1(kVsftpd),
-                     m_dir.path() + QStringLiteral("/vsftpd.conf"), errors});
+                    {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$1\" 0<>\"$2\""),
+                     QString::fromLatin1(kVsftpd), m_dir.path() + QStringLiteral("/vsftpd.conf"), errors});
     if (!m_process.waitForStarted(10000)) {
         m_error = QStringLiteral("cannot start vsftpd: %1").arg(m_process.errorString());
         return false;
@@ -246,7 +262,10 @@ bool VsftpdServer::waitForGreeting(int timeoutMs)
     return false;
 }
 
-bool VsftpdServer::isRunning() const { return m_process.state() == QProcess::Running; }
+bool VsftpdServer::isRunning() const
+{
+    return m_process.state() == QProcess::Running;
+}
 
 void VsftpdServer::stop()
 {

@@ -42,10 +42,13 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 // A real-shaped configuration, version n, with LF line ends as a Unix server keeps it.
 QByteArray serverConfig(int n)
 {
-    return "# Apache configuration, revision " + QByteArray::number(n) + "\n"
+    return "# Apache configuration, revision " + QByteArray::number(n) +
+           "\n"
            "ServerRoot \"/etc/apache2\"\n"
            "Listen 80\n"
-           "ServerName www" + QByteArray::number(n) + ".example.test\n"
+           "ServerName www" +
+           QByteArray::number(n) +
+           ".example.test\n"
            "DocumentRoot \"/srv/www\"\n"
            "<Directory \"/srv/www\">\n"
            "    Options Indexes FollowSymLinks\n"
@@ -285,11 +288,16 @@ void TestConfigTransfer::roundTrip_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<QString>("os");
-    QTest::newRow("local unix") << "local" << "Linux / Unix";
-    QTest::newRow("local windows") << "local" << "Windows";
-    QTest::newRow("ftp unix") << "ftp" << "Linux / Unix";
-    QTest::newRow("sftp unix") << "sftp" << "Linux / Unix";
-    QTest::newRow("sftp windows") << "sftp" << "Windows";
+    QTest::newRow("local unix") << "local"
+                                << "Linux / Unix";
+    QTest::newRow("local windows") << "local"
+                                   << "Windows";
+    QTest::newRow("ftp unix") << "ftp"
+                              << "Linux / Unix";
+    QTest::newRow("sftp unix") << "sftp"
+                               << "Linux / Unix";
+    QTest::newRow("sftp windows") << "sftp"
+                                  << "Windows";
 }
 
 void TestConfigTransfer::roundTrip()
@@ -358,16 +366,36 @@ void TestConfigTransfer::faults_data()
     QTest::addColumn<QString>("method");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("expectedText");
-    QTest::newRow("local: missing file") << "local" << "missing file" << "Cannot read";
-    QTest::newRow("ftp: wrong password") << "ftp" << "wrong password" << "16530";
-    QTest::newRow("ftp: unknown host") << "ftp" << "unknown host" << "Connection To Server web failed.";
-    QTest::newRow("ftp: missing folder") << "ftp" << "missing folder" << "16550";
-    QTest::newRow("ftp: no httpd.conf") << "ftp" << "no httpd.conf" << "Connection To Server web failed.";
-    QTest::newRow("sftp: wrong password") << "sftp" << "wrong password" << "Password authentication failed.";
-    QTest::newRow("sftp: unknown host") << "sftp" << "unknown host" << "Socket error 11001";
-    QTest::newRow("sftp: nothing listening") << "sftp" << "closed port" << "Socket error 10061";
-    QTest::newRow("sftp: missing folder") << "sftp" << "missing folder" << "does not exists!";
-    QTest::newRow("sftp: no httpd.conf") << "sftp" << "no httpd.conf" << "Conf file does not exists!";
+    QTest::newRow("local: missing file") << "local"
+                                         << "missing file"
+                                         << "Cannot read";
+    QTest::newRow("ftp: wrong password") << "ftp"
+                                         << "wrong password"
+                                         << "16530";
+    QTest::newRow("ftp: unknown host") << "ftp"
+                                       << "unknown host"
+                                       << "Connection To Server web failed.";
+    QTest::newRow("ftp: missing folder") << "ftp"
+                                         << "missing folder"
+                                         << "16550";
+    QTest::newRow("ftp: no httpd.conf") << "ftp"
+                                        << "no httpd.conf"
+                                        << "Connection To Server web failed.";
+    QTest::newRow("sftp: wrong password") << "sftp"
+                                          << "wrong password"
+                                          << "Password authentication failed.";
+    QTest::newRow("sftp: unknown host") << "sftp"
+                                        << "unknown host"
+                                        << "Socket error 11001";
+    QTest::newRow("sftp: nothing listening") << "sftp"
+                                             << "closed port"
+                                             << "Socket error 10061";
+    QTest::newRow("sftp: missing folder") << "sftp"
+                                          << "missing folder"
+                                          << "does not exists!";
+    QTest::newRow("sftp: no httpd.conf") << "sftp"
+                                         << "no httpd.conf"
+                                         << "Conf file does not exists!";
 }
 
 void TestConfigTransfer::faults()
@@ -461,17 +489,27 @@ void TestConfigTransfer::sftpAuthentication_data()
     QTest::addColumn<QString>("expectedText");
     const QString pw = SshdServer::password(), phrase = SshdServer::passphrase();
     QTest::newRow("password") << 4 << "" << pw << "" << true << "Authentication type : PASSWORD ...";
-    QTest::newRow("keyboard, stored password") << 16 << "" << pw << "" << true
-                                               << "Passing keyboard authentication string for prompt - ";
-    QTest::newRow("keyboard, asked") << 16 << "" << "" << pw << true << "Authentication succeeded";
-    QTest::newRow("keyboard, wrong answer") << 16 << "" << "" << "nope" << false << "Keyboard authentication failed.";
-    QTest::newRow("public key") << 2 << "plain" << "" << "" << true << "Authentication type : PUBLICKEY ...";
-    QTest::newRow("locked key, stored pass phrase") << 2 << "locked" << phrase << "" << true << "Authentication succeeded";
-    QTest::newRow("locked key, asked") << 2 << "locked" << "" << phrase << true << "Authentication succeeded";
-    QTest::newRow("locked key, wrong pass phrase") << 2 << "locked" << "" << "wrong" << false
-                                                   << "SSH key error: Wrong password for private key.";
+    QTest::newRow("keyboard, stored password")
+        << 16 << "" << pw << "" << true << "Passing keyboard authentication string for prompt - ";
+    QTest::newRow("keyboard, asked") << 16 << ""
+                                     << "" << pw << true << "Authentication succeeded";
+    QTest::newRow("keyboard, wrong answer") << 16 << ""
+                                            << ""
+                                            << "nope" << false << "Keyboard authentication failed.";
+    QTest::newRow("public key") << 2 << "plain"
+                                << ""
+                                << "" << true << "Authentication type : PUBLICKEY ...";
+    QTest::newRow("locked key, stored pass phrase")
+        << 2 << "locked" << phrase << "" << true << "Authentication succeeded";
+    QTest::newRow("locked key, asked") << 2 << "locked"
+                                       << "" << phrase << true << "Authentication succeeded";
+    QTest::newRow("locked key, wrong pass phrase")
+        << 2 << "locked"
+        << ""
+        << "wrong" << false << "SSH key error: Wrong password for private key.";
     QTest::newRow("missing key falls back to password")
-        << 2 << "missing" << pw << "" << true << "Failed to add key file, disabling public key authentication...";
+        << 2 << "missing" << pw << "" << true
+        << "Failed to add key file, disabling public key authentication...";
 }
 
 void TestConfigTransfer::sftpAuthentication()
@@ -518,10 +556,12 @@ void TestConfigTransfer::unknownHostKeyRefused()
     QVERIFY(!runTransfer(s, seen));
     QCOMPARE(seen.hostKeyQuestions, 1);
     QCOMPARE(seen.fingerprint, m_sshd->hostKeyFingerprint());
-    QVERIFY2(seen.all().contains("Error connecting to server web with the given parameters. Please try again."),
-             qPrintable(seen.all()));
+    QVERIFY2(
+        seen.all().contains("Error connecting to server web with the given parameters. Please try again."),
+        qPrintable(seen.all()));
     const AppFolder folder(m_app->path());
-    QVERIFY(readFile(folder.path() + "/known_hosts").isEmpty() || !QFile::exists(folder.path() + "/known_hosts"));
+    QVERIFY(readFile(folder.path() + "/known_hosts").isEmpty() ||
+            !QFile::exists(folder.path() + "/known_hosts"));
     QVERIFY(!IniFile(folder.iniPath()).hasSection(kServer));
 }
 

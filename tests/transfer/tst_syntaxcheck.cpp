@@ -47,18 +47,21 @@ QByteArray validConfig(const QString& dir)
                       "ServerRoot \"/etc/apache2\"\r\n"
                       "Include /etc/apache2/mods-enabled/*.load\r\n"
                       "Include /etc/apache2/mods-enabled/*.conf\r\n"
-                      "PidFile ")
-           + dir.toUtf8() + "/httpd.pid\r\n"
-           + "ErrorLog " + dir.toUtf8() + "/error.log\r\n"
-           + "Listen 127.0.0.1:18080\r\n"
-             "ServerName www.example.test\r\n"
-             "DocumentRoot " + dir.toUtf8() + "\r\n"
-             "<VirtualHost 127.0.0.1:18080>\r\n"
-             "    ServerName vhost.example.test\r\n"
-             "    <Directory " + dir.toUtf8() + ">\r\n"
-             "        Options None\r\n"
-             "    </Directory>\r\n"
-             "</VirtualHost>\r\n";
+                      "PidFile ") +
+           dir.toUtf8() + "/httpd.pid\r\n" + "ErrorLog " + dir.toUtf8() + "/error.log\r\n" +
+           "Listen 127.0.0.1:18080\r\n"
+           "ServerName www.example.test\r\n"
+           "DocumentRoot " +
+           dir.toUtf8() +
+           "\r\n"
+           "<VirtualHost 127.0.0.1:18080>\r\n"
+           "    ServerName vhost.example.test\r\n"
+           "    <Directory " +
+           dir.toUtf8() +
+           ">\r\n"
+           "        Options None\r\n"
+           "    </Directory>\r\n"
+           "</VirtualHost>\r\n";
 }
 
 } // namespace
@@ -83,10 +86,12 @@ void TestSyntaxCheck::realApache_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("errorPart");
     QTest::newRow("valid") << QByteArray() << true << QString();
-    QTest::newRow("unknown directive") << QByteArray("ServerFoo on\r\n") << false << QStringLiteral("ServerFoo");
-    QTest::newRow("unclosed section") << QByteArray("<Directory /tmp>\r\nOptions None\r\n") << false
-                                      << QStringLiteral("<Directory");
-    QTest::newRow("bad argument") << QByteArray("KeepAlive perhaps\r\n") << false << QStringLiteral("KeepAlive");
+    QTest::newRow("unknown directive")
+        << QByteArray("ServerFoo on\r\n") << false << QStringLiteral("ServerFoo");
+    QTest::newRow("unclosed section")
+        << QByteArray("<Directory /tmp>\r\nOptions None\r\n") << false << QStringLiteral("<Directory");
+    QTest::newRow("bad argument") << QByteArray("KeepAlive perhaps\r\n") << false
+                                  << QStringLiteral("KeepAlive");
 }
 
 void TestSyntaxCheck::realApache()
@@ -117,15 +122,24 @@ void TestSyntaxCheck::checkerPerVersion_data()
     QTest::addColumn<QStringList>("installed"); // executables under ApacheServer/
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("expected"); // relative to the app folder; "PATH" for the system's; "" none
-    QTest::newRow("1.3 folder") << QStringList{"1.3/httpd", "2.0/httpd"} << "1.3.29" << "ApacheServer/1.3/httpd";
-    QTest::newRow("2.0 folder") << QStringList{"1.3/httpd", "2.0/httpd"} << "2.0.49" << "ApacheServer/2.0/httpd";
-    QTest::newRow("apache2 name") << QStringList{"2.0/apache2"} << "2.0.55" << "ApacheServer/2.0/apache2";
-    QTest::newRow("2.4 own folder") << QStringList{"2.0/httpd", "2.4/httpd"} << "2.4.62" << "ApacheServer/2.4/httpd";
-    QTest::newRow("2.2 falls back to 2.0") << QStringList{"2.0/httpd"} << "2.2.34" << "ApacheServer/2.0/httpd";
-    QTest::newRow("no folder: system") << QStringList{} << "2.4.62" << "PATH";
-    QTest::newRow("1.3 without folder: system") << QStringList{"2.0/httpd"} << "1.3.33" << "PATH";
-    QTest::newRow("1.2 not supported") << QStringList{"1.3/httpd"} << "1.2.0" << "";
-    QTest::newRow("not a version") << QStringList{"2.0/httpd"} << "abc" << "";
+    QTest::newRow("1.3 folder") << QStringList{"1.3/httpd", "2.0/httpd"} << "1.3.29"
+                                << "ApacheServer/1.3/httpd";
+    QTest::newRow("2.0 folder") << QStringList{"1.3/httpd", "2.0/httpd"} << "2.0.49"
+                                << "ApacheServer/2.0/httpd";
+    QTest::newRow("apache2 name") << QStringList{"2.0/apache2"} << "2.0.55"
+                                  << "ApacheServer/2.0/apache2";
+    QTest::newRow("2.4 own folder") << QStringList{"2.0/httpd", "2.4/httpd"} << "2.4.62"
+                                    << "ApacheServer/2.4/httpd";
+    QTest::newRow("2.2 falls back to 2.0") << QStringList{"2.0/httpd"} << "2.2.34"
+                                           << "ApacheServer/2.0/httpd";
+    QTest::newRow("no folder: system") << QStringList{} << "2.4.62"
+                                       << "PATH";
+    QTest::newRow("1.3 without folder: system") << QStringList{"2.0/httpd"} << "1.3.33"
+                                                << "PATH";
+    QTest::newRow("1.2 not supported") << QStringList{"1.3/httpd"} << "1.2.0"
+                                       << "";
+    QTest::newRow("not a version") << QStringList{"2.0/httpd"} << "abc"
+                                   << "";
 }
 
 void TestSyntaxCheck::checkerPerVersion()
@@ -176,7 +190,8 @@ void TestSyntaxCheck::runnerFailures_data()
 {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("error");
-    QTest::newRow("empty") << "   " << "Command Line empty";
+    QTest::newRow("empty") << "   "
+                           << "Command Line empty";
     QTest::newRow("missing program") << "\"/nonexistent/ApacheServer/2.0/httpd\" -f \"/x/httpd.conf\" -t"
                                      << "File or command not found";
 }

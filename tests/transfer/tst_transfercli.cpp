@@ -33,8 +33,8 @@ Run corvanectl(const QString& app, const QStringList& args, const QByteArray& in
     p.write(input);
     p.closeWriteChannel();
     p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
 QByteArray readFile(const QString& path)
@@ -56,11 +56,18 @@ QByteArray config(const QString& dir, const QByteArray& serverName)
     return "ServerRoot \"/etc/apache2\"\n"
            "Include /etc/apache2/mods-enabled/*.load\n"
            "Include /etc/apache2/mods-enabled/*.conf\n"
-           "PidFile " + dir.toUtf8() + "/httpd.pid\n"
-           "ErrorLog " + dir.toUtf8() + "/error.log\n"
+           "PidFile " +
+           dir.toUtf8() +
+           "/httpd.pid\n"
+           "ErrorLog " +
+           dir.toUtf8() +
+           "/error.log\n"
            "Listen 127.0.0.1:18081\n"
-           "ServerName " + serverName + "\n"
-           "DocumentRoot " + dir.toUtf8() + "\n";
+           "ServerName " +
+           serverName +
+           "\n"
+           "DocumentRoot " +
+           dir.toUtf8() + "\n";
 }
 
 QString datedIn(const QString& folder)
@@ -89,7 +96,8 @@ void TestTransferCli::localEndToEnd()
     const QString conf = server.filePath("httpd.conf");
     QVERIFY(writeFile(conf, config(server.path(), "www.example.test")));
 
-    Run r = corvanectl(app.path(), {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--local", conf});
+    Run r =
+        corvanectl(app.path(), {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--local", conf});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(corvane::IniFile(app.filePath("Corvane.ini")).hasSection("web"));
     const QString work = app.filePath("web/WorkArea/httpd.conf");
@@ -104,7 +112,8 @@ void TestTransferCli::localEndToEnd()
     QVERIFY(writeFile(work, edited));
     r = corvanectl(app.path(), {"diff", "web"});
     QCOMPARE(r.code, 0);
-    QVERIFY2(r.out.contains("-ServerName www.example.test\n+ServerName shop.example.test\n"), qPrintable(r.out));
+    QVERIFY2(r.out.contains("-ServerName www.example.test\n+ServerName shop.example.test\n"),
+             qPrintable(r.out));
     QCOMPARE(r.out.count("\n-"), 1);
 
     r = corvanectl(app.path(), {"check", "web"});
@@ -138,18 +147,21 @@ void TestTransferCli::refusals_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
-    QTest::newRow("sample") << QStringList{"add", "sAmPlE", "--apache-version", "2.0.49", "--os", "unix", "--local", "/etc/hostname"}
+    QTest::newRow("sample") << QStringList{"add",  "sAmPlE", "--apache-version", "2.0.49",
+                                           "--os", "unix",   "--local",          "/etc/hostname"}
                             << "Sorry Server Name Sample Already Assigned By System";
-    QTest::newRow("missing local file")
-        << QStringList{"add", "web", "--apache-version", "2.0.49", "--os", "unix", "--local", "/no/httpd.conf"}
-        << "File Not Found! Please verify the path you entered.";
-    QTest::newRow("bad os") << QStringList{"add", "web", "--apache-version", "2.0.49", "--os", "beos", "--local", "/etc/hostname"}
+    QTest::newRow("missing local file") << QStringList{"add",  "web",  "--apache-version", "2.0.49",
+                                                       "--os", "unix", "--local",          "/no/httpd.conf"}
+                                        << "File Not Found! Please verify the path you entered.";
+    QTest::newRow("bad os") << QStringList{"add",  "web",  "--apache-version", "2.0.49",
+                                           "--os", "beos", "--local",          "/etc/hostname"}
                             << "--os must be windows or unix";
-    QTest::newRow("two places")
-        << QStringList{"add", "web", "--apache-version", "2.0.49", "--os", "unix", "--local", "/etc/hostname", "--ftp", "h"}
-        << "exactly one";
+    QTest::newRow("two places") << QStringList{"add",  "web",     "--apache-version", "2.0.49", "--os",
+                                               "unix", "--local", "/etc/hostname",    "--ftp",  "h"}
+                                << "exactly one";
     QTest::newRow("key without file")
-        << QStringList{"add", "web", "--apache-version", "2.4.1", "--os", "unix", "--sftp", "h", "--user", "u", "--folder", "/", "--auth", "publickey"}
+        << QStringList{"add",    "web", "--apache-version", "2.4.1", "--os",   "unix",     "--sftp", "h",
+                       "--user", "u",   "--folder",         "/",     "--auth", "publickey"}
         << "Please select a valid key file.";
     QTest::newRow("fetch unknown") << QStringList{"fetch", "nope"} << "no server named nope";
     QTest::newRow("upload unknown") << QStringList{"upload", "nope", "--no-check"} << "no server named nope";
@@ -187,7 +199,8 @@ void TestTransferCli::remoteEndToEnd()
         ftp = std::make_unique<VsftpdServer>();
         QVERIFY2(ftp->start(), qPrintable(ftp->error()));
         QVERIFY(ftp->writeFile("conf/httpd.conf", config("/srv/www", "www.example.test")));
-        where = {"--ftp", QStringLiteral("%1:%2").arg(ftp->host()).arg(ftp->port()), "--user", VsftpdServer::user(),
+        where = {"--ftp",    QStringLiteral("%1:%2").arg(ftp->host()).arg(ftp->port()),
+                 "--user",   VsftpdServer::user(),
                  "--folder", "/conf"};
         serverConf = ftp->path("conf/httpd.conf");
         password = VsftpdServer::password().toUtf8() + "\n";
@@ -197,7 +210,8 @@ void TestTransferCli::remoteEndToEnd()
         sshd = std::make_unique<SshdServer>();
         QVERIFY2(sshd->start(), qPrintable(sshd->error()));
         QVERIFY(sshd->writeFile("conf/httpd.conf", config("/srv/www", "www.example.test")));
-        where = {"--sftp", QStringLiteral("%1:%2").arg(sshd->host()).arg(sshd->port()), "--user", SshdServer::user(),
+        where = {"--sftp",   QStringLiteral("%1:%2").arg(sshd->host()).arg(sshd->port()),
+                 "--user",   SshdServer::user(),
                  "--folder", sshd->path("conf")};
         serverConf = sshd->path("conf/httpd.conf");
         password = SshdServer::password().toUtf8() + "\n";
@@ -232,7 +246,8 @@ void TestTransferCli::remoteEndToEnd()
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(QFile::exists(app.filePath("web/Backup/httpd1.conf")));
 
-    const QByteArray edited = readFile(app.filePath("web/WorkArea/httpd.conf")).replace("\n", "\r\n") + "ServerAdmin root@example.test\r\n";
+    const QByteArray edited = readFile(app.filePath("web/WorkArea/httpd.conf")).replace("\n", "\r\n") +
+                              "ServerAdmin root@example.test\r\n";
     QVERIFY(writeFile(app.filePath("web/WorkArea/httpd.conf"), edited));
     r = corvanectl(app.path(), {"upload", "web", "--no-check"});
     QVERIFY2(r.code == 0, qPrintable(r.err));

@@ -69,9 +69,11 @@ void TestTransferPieces::rotateBackup_data()
     QTest::addColumn<QString>("expectedNew");
     QTest::newRow("first fetch kept") << QStringList{"httpd.conf"} << "httpd1.conf";
     QTest::newRow("after two") << QStringList{"httpd.conf", "httpd1.conf", "httpd2.conf"} << "httpd3.conf";
-    QTest::newRow("gap uses highest") << QStringList{"httpd.conf", "httpd1.conf", "httpd7.conf"} << "httpd8.conf";
+    QTest::newRow("gap uses highest")
+        << QStringList{"httpd.conf", "httpd1.conf", "httpd7.conf"} << "httpd8.conf";
     QTest::newRow("foreign names ignored")
-        << QStringList{"httpd.conf", "httpd1.conf", "notes.txt", "httpdx.conf", "httpd.conf.orig"} << "httpd2.conf";
+        << QStringList{"httpd.conf", "httpd1.conf", "notes.txt", "httpdx.conf", "httpd.conf.orig"}
+        << "httpd2.conf";
     QTest::newRow("nothing to rotate") << QStringList{"httpd3.conf"} << QString();
 }
 
@@ -144,19 +146,21 @@ void TestTransferPieces::diff_data()
     QTest::addColumn<QByteArray>("newText");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("same") << QByteArray("a\nb\n") << QByteArray("a\nb\n") << QByteArray();
-    QTest::newRow("only line ends differ") << QByteArray("a\nb\n") << QByteArray("a\r\nb\r\n") << QByteArray();
+    QTest::newRow("only line ends differ")
+        << QByteArray("a\nb\n") << QByteArray("a\r\nb\r\n") << QByteArray();
     QTest::newRow("one changed line")
         << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n") << QByteArray("1\n2\n3\n4\nfive\n6\n7\n8\n9\n")
         << QByteArray("--- old\n+++ new\n@@ -2,7 +2,7 @@\n 2\n 3\n 4\n-5\n+five\n 6\n 7\n 8\n");
-    QTest::newRow("insert at start")
-        << QByteArray("a\nb\n") << QByteArray("x\na\nb\n") << QByteArray("--- old\n+++ new\n@@ -1,2 +1,3 @@\n+x\n a\n b\n");
+    QTest::newRow("insert at start") << QByteArray("a\nb\n") << QByteArray("x\na\nb\n")
+                                     << QByteArray("--- old\n+++ new\n@@ -1,2 +1,3 @@\n+x\n a\n b\n");
     QTest::newRow("into empty file") << QByteArray() << QByteArray("x\n")
                                      << QByteArray("--- old\n+++ new\n@@ -0,0 +1,1 @@\n+x\n");
-    QTest::newRow("delete at end")
-        << QByteArray("a\nb\nc\n") << QByteArray("a\nb\n") << QByteArray("--- old\n+++ new\n@@ -1,3 +1,2 @@\n a\n b\n-c\n");
-    QTest::newRow("two hunks")
-        << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n") << QByteArray("X\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\nY\n")
-        << QByteArray("--- old\n+++ new\n@@ -1,4 +1,4 @@\n-1\n+X\n 2\n 3\n 4\n@@ -9,4 +9,4 @@\n 9\n 10\n 11\n-12\n+Y\n");
+    QTest::newRow("delete at end") << QByteArray("a\nb\nc\n") << QByteArray("a\nb\n")
+                                   << QByteArray("--- old\n+++ new\n@@ -1,3 +1,2 @@\n a\n b\n-c\n");
+    QTest::newRow("two hunks") << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n")
+                               << QByteArray("X\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\nY\n")
+                               << QByteArray("--- old\n+++ new\n@@ -1,4 +1,4 @@\n-1\n+X\n 2\n 3\n 4\n@@ -9,4 "
+                                             "+9,4 @@\n 9\n 10\n 11\n-12\n+Y\n");
     QTest::newRow("close changes share a hunk")
         << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n") << QByteArray("X\n2\n3\n4\n5\n6\n7\nY\n")
         << QByteArray("--- old\n+++ new\n@@ -1,8 +1,8 @@\n-1\n+X\n 2\n 3\n 4\n 5\n 6\n 7\n-8\n+Y\n");
@@ -214,7 +218,8 @@ void TestTransferPieces::diffAgreesWithPatch()
     }
     QTemporaryDir dir;
     QVERIFY(writeFile(dir.filePath("httpd.conf"), oldText));
-    QVERIFY(writeFile(dir.filePath("change.diff"), UnifiedDiff::diff(oldText, newText, "a/httpd.conf", "b/httpd.conf")));
+    QVERIFY(writeFile(dir.filePath("change.diff"),
+                      UnifiedDiff::diff(oldText, newText, "a/httpd.conf", "b/httpd.conf")));
     QProcess patch;
     patch.setWorkingDirectory(dir.path());
     patch.setStandardInputFile(dir.filePath("change.diff"));

@@ -31,8 +31,9 @@ ConnectPage::ConnectPage(AppFolder folder, TransferState& state, QWidget* parent
 {
     setObjectName(QStringLiteral("frmConnect"));
     setTitle(QStringLiteral("Server Properties"));
-    setSubTitle(QStringLiteral("Server properties determine where the config files are located and what directives "
-                               "are supported in the particular version of Apache server."));
+    setSubTitle(
+        QStringLiteral("Server properties determine where the config files are located and what directives "
+                       "are supported in the particular version of Apache server."));
     txtServer = new QLineEdit(this);
     txtServer->setObjectName(QStringLiteral("txtServer"));
     txtVersion = new QComboBox(this);
@@ -51,9 +52,10 @@ ConnectPage::ConnectPage(AppFolder folder, TransferState& state, QWidget* parent
     form->addRow(QStringLiteral("Server Name:"), txtServer);
     form->addRow(QStringLiteral("Apache Version:"), txtVersion);
     form->addRow(QStringLiteral("Operating System:"), CmbOS);
-    auto* question = new QLabel(QStringLiteral("Do you want to connect to a config file located on a remote server or "
-                                               "do you want to connect to the one that is located in this machine?"),
-                                this);
+    auto* question =
+        new QLabel(QStringLiteral("Do you want to connect to a config file located on a remote server or "
+                                  "do you want to connect to the one that is located in this machine?"),
+                   this);
     question->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -79,8 +81,8 @@ void ConnectPage::initializePage()
 
 bool ConnectPage::isComplete() const
 {
-    return !txtServer->text().trimmed().isEmpty() && !txtVersion->currentText().trimmed().isEmpty()
-           && !CmbOS->currentText().trimmed().isEmpty() && (optRemote->isChecked() || optLocal->isChecked());
+    return !txtServer->text().trimmed().isEmpty() && !txtVersion->currentText().trimmed().isEmpty() &&
+           !CmbOS->currentText().trimmed().isEmpty() && (optRemote->isChecked() || optLocal->isChecked());
 }
 
 bool ConnectPage::remoteChosen() const

@@ -74,10 +74,11 @@ void ConnectingPage::startTransfer()
     };
     cb.next = [this](bool) { emit completeChanged(); };
     cb.acceptHostKey = [this](const QString& host, const QString& fingerprint) {
-        const QString text = QStringLiteral("The server %1 is not known yet. Its host key has the fingerprint\n\n%2\n\n"
-                                            "Check it with the server's administrator. Do you trust this key and "
-                                            "want to connect?")
-                                 .arg(host, fingerprint);
+        const QString text =
+            QStringLiteral("The server %1 is not known yet. Its host key has the fingerprint\n\n%2\n\n"
+                           "Check it with the server's administrator. Do you trust this key and "
+                           "want to connect?")
+                .arg(host, fingerprint);
         return MessageBox::question(this, text) == QMessageBox::Yes;
     };
     cb.prompt = [this](const QString& prompt, bool echo) { return PromptDialog::ask(this, prompt, echo); };

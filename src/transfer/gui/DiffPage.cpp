@@ -15,8 +15,9 @@ DiffPage::DiffPage(AppFolder folder, TransferState& state, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmDiff"));
     setTitle(QStringLiteral("Changes to be sent"));
-    setSubTitle(QStringLiteral("Lines marked - are removed from the file as last fetched from the server, lines marked "
-                               "+ are added."));
+    setSubTitle(QStringLiteral(
+        "Lines marked - are removed from the file as last fetched from the server, lines marked "
+        "+ are added."));
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
     txtDiff = new QPlainTextEdit(this);
@@ -33,8 +34,9 @@ void DiffPage::initializePage()
 {
     const ServerWorkArea area(m_folder, m_state.SyncServerName);
     const QString server = m_state.SyncServerName.trimmed();
-    const QByteArray diff = UnifiedDiff::diffFiles(area.backupFile(), area.workingCopy(), server + "/Backup/httpd.conf",
-                                                   server + "/WorkArea/httpd.conf");
+    const QByteArray diff =
+        UnifiedDiff::diffFiles(area.backupFile(), area.workingCopy(), server + "/Backup/httpd.conf",
+                               server + "/WorkArea/httpd.conf");
     int added = 0, removed = 0;
     for (const QByteArray& line : diff.split('\n')) {
         if (line.startsWith('+') && !line.startsWith("+++"))
@@ -42,9 +44,10 @@ void DiffPage::initializePage()
         else if (line.startsWith('-') && !line.startsWith("---"))
             ++removed;
     }
-    lblSummary->setText(diff.isEmpty() ? QStringLiteral("The working copy has no changes against the file as last "
-                                                        "fetched.")
-                                       : QStringLiteral("%1 lines added, %2 lines removed.").arg(added).arg(removed));
+    lblSummary->setText(diff.isEmpty()
+                            ? QStringLiteral("The working copy has no changes against the file as last "
+                                             "fetched.")
+                            : QStringLiteral("%1 lines added, %2 lines removed.").arg(added).arg(removed));
     // Shown as UTF-8 when it is, otherwise byte for byte.
     QString text = QString::fromUtf8(diff);
     if (text.toUtf8() != diff)

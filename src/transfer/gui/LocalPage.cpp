@@ -16,8 +16,9 @@ LocalPage::LocalPage(TransferState& state, QWidget* parent) : QWizardPage(parent
 {
     setObjectName(QStringLiteral("frmLocal"));
     setTitle(QStringLiteral("Config File On Local Machine"));
-    setSubTitle(QStringLiteral("Config file on local machine determine the path where config file to be administered "
-                               "is present."));
+    setSubTitle(
+        QStringLiteral("Config file on local machine determine the path where config file to be administered "
+                       "is present."));
     txtFilename = new QLineEdit(this);
     txtFilename->setObjectName(QStringLiteral("txtFilename"));
     cmdBrowse = new QPushButton(QStringLiteral("Browse..."), this);
@@ -31,8 +32,9 @@ LocalPage::LocalPage(TransferState& state, QWidget* parent) : QWizardPage(parent
     layout->addStretch();
     connect(txtFilename, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
     connect(cmdBrowse, &QPushButton::clicked, this, [this] {
-        const QString chosen = FileDialog::getOpenFileName(this, QStringLiteral("Select httpd.conf"), QString(),
-                                                           QStringLiteral("Apache configuration (*.conf);;All files (*)"));
+        const QString chosen =
+            FileDialog::getOpenFileName(this, QStringLiteral("Select httpd.conf"), QString(),
+                                        QStringLiteral("Apache configuration (*.conf);;All files (*)"));
         if (!chosen.isEmpty())
             txtFilename->setText(chosen);
     });

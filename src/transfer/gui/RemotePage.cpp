@@ -17,8 +17,7 @@ namespace corvane {
 
 namespace {
 
-template <typename W>
-W* named(W* w, const char* name)
+template <typename W> W* named(W* w, const char* name)
 {
     w->setObjectName(QLatin1String(name));
     return w;
@@ -30,8 +29,9 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
 {
     setObjectName(QStringLiteral("frmRemote"));
     setTitle(QStringLiteral("FTP Server Properties"));
-    setSubTitle(QStringLiteral("FTP Server Properties determine the connection parameters and config file location of "
-                               "the remote host."));
+    setSubTitle(QStringLiteral(
+        "FTP Server Properties determine the connection parameters and config file location of "
+        "the remote host."));
     txtRemoteHost = named(new QLineEdit(this), "txtRemoteHost");
     txtPort = named(new QLineEdit(this), "txtPort");
     txtUsername = named(new QLineEdit(this), "txtUsername");
@@ -39,15 +39,18 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     txtPassword->setEchoMode(QLineEdit::Password);
     txtFolder = named(new QLineEdit(this), "txtFolder");
     chkSFTP = named(new QCheckBox(QStringLiteral("Secure Authentication"), this), "chkSFTP");
-    optAuthType_Keyboard = named(new QRadioButton(QStringLiteral("SFTP - SSH2"), this), "optAuthType_Keyboard");
-    optAuthType_PublicKey = named(new QRadioButton(QStringLiteral("Public Key"), this), "optAuthType_PublicKey");
+    optAuthType_Keyboard =
+        named(new QRadioButton(QStringLiteral("SFTP - SSH2"), this), "optAuthType_Keyboard");
+    optAuthType_PublicKey =
+        named(new QRadioButton(QStringLiteral("Public Key"), this), "optAuthType_PublicKey");
     optAuthType_PASSWORD = named(new QRadioButton(QStringLiteral("Password"), this), "optAuthType_PASSWORD");
     txtPrivateKeyFile = named(new QLineEdit(this), "txtPrivateKeyFile");
     btnOpenFile = named(new QPushButton(QStringLiteral("Select key file..."), this), "btnOpenFile");
 
-    auto* intro = new QLabel(QStringLiteral("Specify the FTP/SFTP server host name, port, user name, password and "
-                                            "remote directory path where the httpd.conf file is located:"),
-                             this);
+    auto* intro =
+        new QLabel(QStringLiteral("Specify the FTP/SFTP server host name, port, user name, password and "
+                                  "remote directory path where the httpd.conf file is located:"),
+                   this);
     intro->setWordWrap(true);
     lblPassword = new QLabel(QStringLiteral("Password :"), this);
     lblPrivateKeyFile = new QLabel(QStringLiteral("Private key file:"), this);
@@ -125,8 +128,9 @@ void RemotePage::initializePage()
 void RemotePage::sftpToggled(bool on)
 {
     m_state.WizardIsSftp = on;
-    for (QWidget* w : std::initializer_list<QWidget*>{optAuthType_Keyboard, optAuthType_PublicKey, optAuthType_PASSWORD,
-                                                      btnOpenFile, txtPrivateKeyFile, lblPrivateKeyFile})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{optAuthType_Keyboard, optAuthType_PublicKey, optAuthType_PASSWORD,
+                                         btnOpenFile, txtPrivateKeyFile, lblPrivateKeyFile})
         w->setEnabled(on);
     // The usual port of the protocol, unless another one was typed.
     if (on && txtPort->text().trimmed() == QLatin1String("21"))
@@ -155,8 +159,8 @@ void RemotePage::authChosen()
 void RemotePage::userNameLeft()
 {
     const QString folder = txtFolder->text().trimmed();
-    if (m_state.WizardOsType != QLatin1String("Windows")
-        && (folder == QLatin1String("/") || folder == QLatin1String("/usr/home/")))
+    if (m_state.WizardOsType != QLatin1String("Windows") &&
+        (folder == QLatin1String("/") || folder == QLatin1String("/usr/home/")))
         txtFolder->setText(QStringLiteral("/usr/home/") + txtUsername->text().trimmed());
 }
 
@@ -203,7 +207,8 @@ void RemotePage::cleanupPage()
 bool RemotePage::validatePage()
 {
     storeFields();
-    if (m_state.WizardIsSftp && m_state.WizardSftpAuthType == kSftpAuthPublicKey && m_state.WizardKeyFile.isEmpty()) {
+    if (m_state.WizardIsSftp && m_state.WizardSftpAuthType == kSftpAuthPublicKey &&
+        m_state.WizardKeyFile.isEmpty()) {
         MessageBox::information(this, QStringLiteral("Please select a valid key file."));
         btnOpenFile->click();
         return false;

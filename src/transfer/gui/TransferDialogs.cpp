@@ -38,9 +38,10 @@ QString TransferDialogs::offerFirstConnection(const AppFolder& folder, QWidget* 
     dialog.setWindowTitle(QStringLiteral("Add Connection"));
     auto* image = new QLabel(&dialog);
     image->setPixmap(dialog.style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
-    auto* message = new QLabel(QStringLiteral("Currently there are no configured active apache servers. Do you wish "
-                                              "to create a new connection?"),
-                               &dialog);
+    auto* message =
+        new QLabel(QStringLiteral("Currently there are no configured active apache servers. Do you wish "
+                                  "to create a new connection?"),
+                   &dialog);
     message->setWordWrap(true);
     auto* cmdOk = new QPushButton(QStringLiteral("OK"), &dialog);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));

@@ -18,10 +18,24 @@ class TransferWizard : public QWizard
 {
     Q_OBJECT
 public:
-    enum Kind { Connection, Upload, GetConfig };
-    enum PageId { Welcome, Connect, Remote, Local, Diff, Connecting };
+    enum Kind
+    {
+        Connection,
+        Upload,
+        GetConfig
+    };
+    enum PageId
+    {
+        Welcome,
+        Connect,
+        Remote,
+        Local,
+        Diff,
+        Connecting
+    };
 
-    TransferWizard(Kind kind, const AppFolder& folder, const QString& server = QString(), QWidget* parent = nullptr);
+    TransferWizard(Kind kind, const AppFolder& folder, const QString& server = QString(),
+                   QWidget* parent = nullptr);
 
     int nextId() const override;
     void reject() override; // not while a transfer runs

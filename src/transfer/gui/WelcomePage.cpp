@@ -44,7 +44,8 @@ WelcomePage::WelcomePage(AppFolder folder, TransferState& state, QWidget* parent
 
 QString WelcomePage::continueQuestion()
 {
-    return QStringLiteral("Uploading this conf file may render Apache Server Unstable\r\nContinue with Upload ?");
+    return QStringLiteral(
+        "Uploading this conf file may render Apache Server Unstable\r\nContinue with Upload ?");
 }
 
 QString WelcomePage::outputs() const
@@ -59,19 +60,22 @@ void WelcomePage::initializePage()
     if (!m_state.UploadMode) {
         txtOutputs->hide();
         lblCaption->setText(QStringLiteral("Welcome to Corvane connection wizard"));
-        Label2->setText(QStringLiteral("This wizard will help you configure new connections to Apache server config files."));
-        Label3->setText(QStringLiteral("This Corvane connection wizard will guide you through the necessary steps in "
-                                       "configuring and connecting to Apache server config file."));
+        Label2->setText(QStringLiteral(
+            "This wizard will help you configure new connections to Apache server config files."));
+        Label3->setText(
+            QStringLiteral("This Corvane connection wizard will guide you through the necessary steps in "
+                           "configuring and connecting to Apache server config file."));
         m_checked = true;
         return;
     }
     lblCaption->setText(QStringLiteral("Config file transfer"));
     Label2->setText(QStringLiteral("This will transfer the updated config file to the Apache server."));
-    Label3->setText(QStringLiteral("Updated config file will now be transfered to the server. Incorrect settings in the "
-                                   "config file may prevent the Apache server from functioning properly.")
-                    + QStringLiteral("\r\n\r\n")
-                    + QStringLiteral("The current config file on the server will be backed up before transfering the "
-                                     "updated file. Please wait while the config file is being syntax checked"));
+    Label3->setText(
+        QStringLiteral("Updated config file will now be transfered to the server. Incorrect settings in the "
+                       "config file may prevent the Apache server from functioning properly.") +
+        QStringLiteral("\r\n\r\n") +
+        QStringLiteral("The current config file on the server will be backed up before transfering the "
+                       "updated file. Please wait while the config file is being syntax checked"));
     txtOutputs->show();
     if (!m_checked && !m_checking)
         QTimer::singleShot(0, this, &WelcomePage::runCheck);
@@ -104,9 +108,8 @@ bool WelcomePage::validatePage()
         return true;
     if (SyntaxCheck::syntaxOk(txtOutputs->toPlainText()))
         return true;
-    return MessageBox::show(this, QMessageBox::Critical, continueQuestion(), QMessageBox::Yes | QMessageBox::No,
-                            QMessageBox::No)
-           == QMessageBox::Yes;
+    return MessageBox::show(this, QMessageBox::Critical, continueQuestion(),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 } // namespace corvane

@@ -27,9 +27,12 @@ QString keyOf(const Selection& selection)
 QString typeForDepth(int depth)
 {
     switch (depth) {
-    case 1: return QStringLiteral("Server");
-    case 2: return QStringLiteral("DefaultVHost");
-    default: return QStringLiteral("Directory");
+    case 1:
+        return QStringLiteral("Server");
+    case 2:
+        return QStringLiteral("DefaultVHost");
+    default:
+        return QStringLiteral("Directory");
     }
 }
 } // namespace
@@ -63,11 +66,16 @@ ScopeItem* HostTestSnapIn::addChild(ScopeItem& parent, const QString& name)
 void HostTestSnapIn::SnapIn_Load()
 {
     events << "Load";
-    host().registerNodeType({QStringLiteral("Server"), QStringLiteral("Server Name"), QStringLiteral("ServerView"),
-                             {{QStringLiteral("Server Name"), 200}}, {}});
-    host().registerNodeType({QStringLiteral("Directory"), QStringLiteral("Directories"),
+    host().registerNodeType({QStringLiteral("Server"),
+                             QStringLiteral("Server Name"),
+                             QStringLiteral("ServerView"),
+                             {{QStringLiteral("Server Name"), 200}},
+                             {}});
+    host().registerNodeType({QStringLiteral("Directory"),
+                             QStringLiteral("Directories"),
                              QStringLiteral("DirectoryView"),
-                             {{QStringLiteral("Name"), 200}, {QStringLiteral("Type"), 100}}, {}});
+                             {{QStringLiteral("Name"), 200}, {QStringLiteral("Type"), 100}},
+                             {}});
 }
 
 void HostTestSnapIn::ScopeItems_Expand(ScopeItem& item)
@@ -80,7 +88,9 @@ void HostTestSnapIn::ScopeItems_Expand(ScopeItem& item)
     if (depthOf(item) >= maxDepth)
         return;
     for (int i = 0; i < childrenPerExpand; ++i)
-        addChild(item, QStringLiteral("%1.%2").arg(item.isRoot() ? QStringLiteral("n") : item.displayName()).arg(i));
+        addChild(
+            item,
+            QStringLiteral("%1.%2").arg(item.isRoot() ? QStringLiteral("n") : item.displayName()).arg(i));
 }
 
 void HostTestSnapIn::ScopeItems_Rename(ScopeItem& item, const QString& newName)
@@ -100,7 +110,8 @@ void HostTestSnapIn::ResultViews_ItemRename(ResultView&, ResultItem& item, const
 
 void HostTestSnapIn::ScopeItems_PropertyChanged(ScopeItem& item, const QString& data)
 {
-    events << QStringLiteral("PropertyChanged:%1:%2").arg(item.isRoot() ? QStringLiteral("root") : item.key(), data);
+    events << QStringLiteral("PropertyChanged:%1:%2")
+                  .arg(item.isRoot() ? QStringLiteral("root") : item.key(), data);
 }
 
 void HostTestSnapIn::ResultViews_PropertyChanged(ResultView&, ResultItem& item, const QString& data)
@@ -151,7 +162,8 @@ void HostTestSnapIn::Views_AddTopMenuItems(const Selection& selection, ContextMe
         menu.addItem(QStringLiteral("mnuAboutC"), QStringLiteral("About"));
     } else if (item->nodeTag() == kServerTag) {
         menu.addItem(QStringLiteral("mnuDisConnect"), QStringLiteral("Disconnect"));
-        menu.addItem(QStringLiteral("mnuGetConfig"), QStringLiteral("Get"), item->displayName() != QLatin1String("n.0"));
+        menu.addItem(QStringLiteral("mnuGetConfig"), QStringLiteral("Get"),
+                     item->displayName() != QLatin1String("n.0"));
     }
 }
 
@@ -233,13 +245,15 @@ void HostTestSnapIn::Views_SetControlbar(Controlbar& controlbar)
 void HostTestSnapIn::Views_UpdateControlbar(const Selection& selection, Controlbar& controlbar)
 {
     events << QStringLiteral("UpdateControlbar:") + keyOf(selection);
-    const bool onServer = selection.isSingleScopeItem() && selection.firstScopeItem()->nodeTag() == kServerTag;
+    const bool onServer =
+        selection.isSingleScopeItem() && selection.firstScopeItem()->nodeTag() == kServerTag;
     Toolbar* toolbar = controlbar.toolbar(QStringLiteral("tblNew"));
     toolbar->setButtonEnabled(QStringLiteral("Get"), onServer);
     toolbar->setButtonEnabled(QStringLiteral("Put"), onServer);
 }
 
-void HostTestSnapIn::Toolbar_ButtonClick(const QString& toolbar, const QString& button, const Selection& selection)
+void HostTestSnapIn::Toolbar_ButtonClick(const QString& toolbar, const QString& button,
+                                         const Selection& selection)
 {
     events << QStringLiteral("Button:%1:%2:%3").arg(toolbar, button, keyOf(selection));
 }
@@ -288,7 +302,10 @@ void RecordingPage::record(const QString& event)
 void RecordingPage::PropertyPage_SelectionChanged()
 {
     const SelectedItem item = selectedControl();
-    record(QStringLiteral("SelectionChanged:%1:%2:%3").arg(item.itemName).arg(item.nodeTag()).arg(context().currentServerName));
+    record(QStringLiteral("SelectionChanged:%1:%2:%3")
+               .arg(item.itemName)
+               .arg(item.nodeTag())
+               .arg(context().currentServerName));
 }
 
 void RecordingPage::PropertyPage_ApplyChanges()
@@ -302,7 +319,8 @@ void registerRecordingPages(ConsoleHost& host, QStringList* log)
 {
     for (const char* name : {"ppgAlpha", "ppgBeta", "ppgGamma"}) {
         const QString className = QString::fromLatin1(name);
-        host.pageFactory().registerPage(className, [className, log] { return new RecordingPage(className, log); });
+        host.pageFactory().registerPage(className,
+                                        [className, log] { return new RecordingPage(className, log); });
     }
 }
 

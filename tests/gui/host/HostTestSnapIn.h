@@ -22,11 +22,11 @@ class HostTestSnapIn : public corvane::SnapIn
 public:
     QStringList events;
     int childrenPerExpand = 3;
-    int maxDepth = 4;       // root is depth 0
-    int filesPerView = 0;   // list items added for views of nodes with a positive tag
+    int maxDepth = 4;     // root is depth 0
+    int filesPerView = 0; // list items added for views of nodes with a positive tag
     bool queryPages = true;
-    QStringList pages;      // class names added by Views_CreatePropertyPages
-    QStringList captions;   // captions for them ("" = the page's own)
+    QStringList pages;                                 // class names added by Views_CreatePropertyPages
+    QStringList captions;                              // captions for them ("" = the page's own)
     std::function<void(corvane::ScopeItem&)> onExpand; // replaces the default children
 
     corvane::ScopeItem* addChild(corvane::ScopeItem& parent, const QString& name);
@@ -36,22 +36,28 @@ public:
     void SnapIn_Unload() override { events << "Unload"; }
     void ScopeItems_Expand(corvane::ScopeItem& item) override;
     void ScopeItems_Rename(corvane::ScopeItem& item, const QString& newName) override;
-    void ResultViews_ItemRename(corvane::ResultView& view, corvane::ResultItem& item, const QString& newName) override;
+    void ResultViews_ItemRename(corvane::ResultView& view, corvane::ResultItem& item,
+                                const QString& newName) override;
     void ScopeItems_PropertyChanged(corvane::ScopeItem& item, const QString& data) override;
-    void ResultViews_PropertyChanged(corvane::ResultView& view, corvane::ResultItem& item, const QString& data) override;
+    void ResultViews_PropertyChanged(corvane::ResultView& view, corvane::ResultItem& item,
+                                     const QString& data) override;
     void ScopeItems_Help(corvane::ScopeItem& item) override;
     void ResultViews_Help(corvane::ResultView& view, corvane::ResultItem& item) override;
     void ResultViews_Initialize(corvane::ResultView& view) override;
     void Views_AddTopMenuItems(const corvane::Selection& selection, corvane::ContextMenu& menu) override;
     void Views_AddNewMenuItems(const corvane::Selection& selection, corvane::ContextMenu& menu) override;
     bool Views_QueryPagesFor(const corvane::Selection& selection) override;
-    void Views_CreatePropertyPages(const corvane::Selection& selection, corvane::PropertySheet& sheet) override;
-    void Views_Select(const corvane::Selection& selection, bool selected, corvane::ConsoleVerbs& verbs) override;
+    void Views_CreatePropertyPages(const corvane::Selection& selection,
+                                   corvane::PropertySheet& sheet) override;
+    void Views_Select(const corvane::Selection& selection, bool selected,
+                      corvane::ConsoleVerbs& verbs) override;
     void Views_Refresh(const corvane::Selection& selection) override;
     void Views_Delete(const corvane::Selection& selection) override;
     void Views_SetControlbar(corvane::Controlbar& controlbar) override;
-    void Views_UpdateControlbar(const corvane::Selection& selection, corvane::Controlbar& controlbar) override;
-    void Toolbar_ButtonClick(const QString& toolbar, const QString& button, const corvane::Selection& selection) override;
+    void Views_UpdateControlbar(const corvane::Selection& selection,
+                                corvane::Controlbar& controlbar) override;
+    void Toolbar_ButtonClick(const QString& toolbar, const QString& button,
+                             const corvane::Selection& selection) override;
     void MenuItem_Click(const QString& item, int index, const corvane::Selection& selection) override;
 
     // Events whose text starts with prefix.
@@ -79,7 +85,11 @@ public:
     void PropertyPage_ApplyChanges() override;
     void PropertyPage_Terminate() override { record("Terminate"); }
     void IMMCPropertyPage_Help() override { record("Help"); }
-    bool IMMCPropertyPage_QueryCancel() override { record("QueryCancel"); return !vetoCancel; }
+    bool IMMCPropertyPage_QueryCancel() override
+    {
+        record("QueryCancel");
+        return !vetoCancel;
+    }
     void IMMCPropertyPage_Cancel() override { record("Cancel"); }
     void IMMCPropertyPage_Close() override { record("Close"); }
 

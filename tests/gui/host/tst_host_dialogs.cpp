@@ -41,19 +41,21 @@ private slots:
         QTest::addColumn<QList<Button>>("queued");
         QTest::addColumn<QList<Button>>("answers");
         QTest::addColumn<int>("icon");
-        QTest::newRow("question, Yes queued") << "question" << QList<Button>{QMessageBox::Yes}
-                                              << QList<Button>{QMessageBox::Yes} << int(QMessageBox::Question);
+        QTest::newRow("question, Yes queued")
+            << "question" << QList<Button>{QMessageBox::Yes} << QList<Button>{QMessageBox::Yes}
+            << int(QMessageBox::Question);
         QTest::newRow("question, No queued") << "question" << QList<Button>{QMessageBox::No}
                                              << QList<Button>{QMessageBox::No} << int(QMessageBox::Question);
-        QTest::newRow("answers used in order") << "question" << QList<Button>{QMessageBox::Yes, QMessageBox::No}
-                                               << QList<Button>{QMessageBox::Yes, QMessageBox::No, QMessageBox::No}
-                                               << int(QMessageBox::Question);
-        QTest::newRow("question, nothing queued: No") << "question" << QList<Button>{}
-                                                      << QList<Button>{QMessageBox::No} << int(QMessageBox::Question);
+        QTest::newRow("answers used in order")
+            << "question" << QList<Button>{QMessageBox::Yes, QMessageBox::No}
+            << QList<Button>{QMessageBox::Yes, QMessageBox::No, QMessageBox::No}
+            << int(QMessageBox::Question);
+        QTest::newRow("question, nothing queued: No")
+            << "question" << QList<Button>{} << QList<Button>{QMessageBox::No} << int(QMessageBox::Question);
         QTest::newRow("information: Ok") << "information" << QList<Button>{} << QList<Button>{QMessageBox::Ok}
                                          << int(QMessageBox::Information);
-        QTest::newRow("critical: Ok") << "critical" << QList<Button>{} << QList<Button>{QMessageBox::Ok}
-                                      << int(QMessageBox::Critical);
+        QTest::newRow("critical: Ok")
+            << "critical" << QList<Button>{} << QList<Button>{QMessageBox::Ok} << int(QMessageBox::Critical);
         QTest::newRow("warning: Ok") << "warning" << QList<Button>{} << QList<Button>{QMessageBox::Ok}
                                      << int(QMessageBox::Warning);
     }
@@ -67,7 +69,10 @@ private slots:
         for (Button b : queued)
             MessageBox::setNextAnswer(b);
         for (int i = 0; i < answers.size(); ++i) {
-            const QString text = QStringLiteral("Server is not listening on the port 8080 !\r\nDo you want to add this port ? %1").arg(i);
+            const QString text =
+                QStringLiteral(
+                    "Server is not listening on the port 8080 !\r\nDo you want to add this port ? %1")
+                    .arg(i);
             Button got = QMessageBox::NoButton;
             if (kind == QLatin1String("question"))
                 got = MessageBox::question(nullptr, text);
@@ -98,9 +103,10 @@ private slots:
     {
         QFETCH(QMessageBox::StandardButtons, buttons);
         QFETCH(QStringList, shown);
-        std::unique_ptr<QMessageBox> box(MessageBox::create(nullptr, QMessageBox::Question,
-                                                            QStringLiteral("Are you sure you want to delete the selected item ?"),
-                                                            buttons, QMessageBox::NoButton));
+        std::unique_ptr<QMessageBox> box(
+            MessageBox::create(nullptr, QMessageBox::Question,
+                               QStringLiteral("Are you sure you want to delete the selected item ?"), buttons,
+                               QMessageBox::NoButton));
         QCOMPARE(box->windowTitle(), QStringLiteral("Corvane"));
         QCOMPARE(box->text(), QStringLiteral("Are you sure you want to delete the selected item ?"));
         QStringList texts;
@@ -115,9 +121,11 @@ private slots:
     {
         QTest::addColumn<QStringList>("queued");
         QTest::addColumn<QStringList>("answers");
-        QTest::newRow("a file") << QStringList{"/etc/apache2/apache2.conf"} << QStringList{"/etc/apache2/apache2.conf"};
+        QTest::newRow("a file") << QStringList{"/etc/apache2/apache2.conf"}
+                                << QStringList{"/etc/apache2/apache2.conf"};
         QTest::newRow("cancel") << QStringList{""} << QStringList{""};
-        QTest::newRow("two in order, then cancel") << QStringList{"/a", "/b c/d"} << QStringList{"/a", "/b c/d", ""};
+        QTest::newRow("two in order, then cancel")
+            << QStringList{"/a", "/b c/d"} << QStringList{"/a", "/b c/d", ""};
     }
 
     void fileChooserAnswers()
@@ -128,30 +136,43 @@ private slots:
             FileDialog::setNextFileName(name);
         for (int i = 0; i < answers.size(); ++i) {
             const QString caption = QStringLiteral("Choose %1").arg(i);
-            const QString got = i % 2 ? FileDialog::getSaveFileName(nullptr, caption)
-                                      : FileDialog::getOpenFileName(nullptr, caption, QDir::tempPath(), "*.conf");
+            const QString got =
+                i % 2 ? FileDialog::getSaveFileName(nullptr, caption)
+                      : FileDialog::getOpenFileName(nullptr, caption, QDir::tempPath(), "*.conf");
             QCOMPARE(got, answers[i]);
             QCOMPARE(FileDialog::lastCaption(), caption);
         }
         FileDialog::setNextFileName(QStringLiteral("/var/www"));
-        QCOMPARE(FileDialog::getExistingDirectory(nullptr, QStringLiteral("Folder")), QStringLiteral("/var/www"));
+        QCOMPARE(FileDialog::getExistingDirectory(nullptr, QStringLiteral("Folder")),
+                 QStringLiteral("/var/www"));
     }
 
     void helpTopics_data()
     {
         QTest::addColumn<QString>("topic");
         QTest::addColumn<QString>("page");
-        QTest::newRow("node help topic") << QString::fromLatin1(HelpTopics::overviewTopic()) << "overview.html";
-        QTest::newRow("other letter case") << "corvane.chm::/OVERVIEW\\dirbase-overview1.htm" << "overview.html";
-        QTest::newRow("forward slash") << "Corvane.chm::/Overview/Dirbase-OverView1.htm" << "overview.html";
-        QTest::newRow("without the file") << "/Overview\\Dirbase-OverView1.htm" << "overview.html";
-        QTest::newRow("short name") << "overview" << "overview.html";
-        QTest::newRow("node kind") << "node/vhost" << "node-vhost.html";
-        QTest::newRow("page with anchor") << "node-files.html#pattern" << "node-files.html";
-        QTest::newRow("unknown kind") << "node/nothing" << "";
-        QTest::newRow("unknown old topic") << "Corvane.chm::/Pages\\ppgDocuments.htm" << "";
-        QTest::newRow("outside the help") << "../../etc/passwd.html" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("node help topic")
+            << QString::fromLatin1(HelpTopics::overviewTopic()) << "overview.html";
+        QTest::newRow("other letter case") << "corvane.chm::/OVERVIEW\\dirbase-overview1.htm"
+                                           << "overview.html";
+        QTest::newRow("forward slash") << "Corvane.chm::/Overview/Dirbase-OverView1.htm"
+                                       << "overview.html";
+        QTest::newRow("without the file") << "/Overview\\Dirbase-OverView1.htm"
+                                          << "overview.html";
+        QTest::newRow("short name") << "overview"
+                                    << "overview.html";
+        QTest::newRow("node kind") << "node/vhost"
+                                   << "node-vhost.html";
+        QTest::newRow("page with anchor") << "node-files.html#pattern"
+                                          << "node-files.html";
+        QTest::newRow("unknown kind") << "node/nothing"
+                                      << "";
+        QTest::newRow("unknown old topic") << "Corvane.chm::/Pages\\ppgDocuments.htm"
+                                           << "";
+        QTest::newRow("outside the help") << "../../etc/passwd.html"
+                                          << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void helpTopics()
@@ -184,7 +205,8 @@ private slots:
     void everyNodeTypeHasAPage_data()
     {
         QTest::addColumn<QString>("nodeType");
-        for (const char* t : {"Corvane", "Server", "DefaultVHost", "VHosts", "Directory", "Location", "IfModule", "File"})
+        for (const char* t :
+             {"Corvane", "Server", "DefaultVHost", "VHosts", "Directory", "Location", "IfModule", "File"})
             QTest::newRow(t) << QString::fromLatin1(t);
     }
 

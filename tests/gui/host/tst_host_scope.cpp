@@ -67,10 +67,14 @@ private slots:
         QTest::addColumn<QString>("secondParent");
         QTest::addColumn<bool>("removeFirst");
         QTest::addColumn<bool>("secondAccepted");
-        QTest::newRow("siblings") << "0" << "0" << false << false;
-        QTest::newRow("other branch") << "0" << "1/0" << false << false;
-        QTest::newRow("under the root") << "" << "0/0/0" << false << false;
-        QTest::newRow("after the first was removed") << "0" << "1" << true << true;
+        QTest::newRow("siblings") << "0"
+                                  << "0" << false << false;
+        QTest::newRow("other branch") << "0"
+                                      << "1/0" << false << false;
+        QTest::newRow("under the root") << ""
+                                        << "0/0/0" << false << false;
+        QTest::newRow("after the first was removed") << "0"
+                                                     << "1" << true << true;
     }
 
     void uniqueKeys()
@@ -81,7 +85,8 @@ private slots:
         QFETCH(bool, secondAccepted);
         ScopeItem* p1 = at(firstParent);
         QVERIFY(p1);
-        ScopeItem* first = host->addScopeItem(*p1, QStringLiteral("Directory"), QStringLiteral("Directory-99-7"));
+        ScopeItem* first =
+            host->addScopeItem(*p1, QStringLiteral("Directory"), QStringLiteral("Directory-99-7"));
         QVERIFY(first);
         QCOMPARE(host->findScopeItem(QStringLiteral("Directory-99-7")), first);
         if (removeFirst)
@@ -89,7 +94,8 @@ private slots:
         ScopeItem* p2 = at(secondParent);
         QVERIFY(p2);
         const int before = p2->childCount();
-        ScopeItem* second = host->addScopeItem(*p2, QStringLiteral("Location"), QStringLiteral("Directory-99-7"));
+        ScopeItem* second =
+            host->addScopeItem(*p2, QStringLiteral("Location"), QStringLiteral("Directory-99-7"));
         QCOMPARE(second != nullptr, secondAccepted);
         QCOMPARE(p2->childCount(), before + (secondAccepted ? 1 : 0));
         if (!secondAccepted)
@@ -101,14 +107,22 @@ private slots:
         QTest::addColumn<QString>("displayName");
         QTest::addColumn<QString>("itemName");
         QTest::addColumn<QVariant>("tag");
-        QTest::newRow("server") << "Sample" << "/app/Sample/WorkArea/httpd.conf" << QVariant(-2);
-        QTest::newRow("main server") << "Main Server" << "/app/Sample/WorkArea/httpd.conf" << QVariant(-1);
-        QTest::newRow("largest number") << "x" << "y" << QVariant(2147483647);
-        QTest::newRow("blanks kept") << "  my dir  " << " /app/a b/WorkArea/httpd.conf " << QVariant(57);
-        QTest::newRow("quotes and backslashes") << "\"C:\\www\"" << "C:\\app\\s\\WorkArea\\httpd.conf" << QVariant(3);
-        QTest::newRow("non-ASCII") << QString::fromUtf8("répertoire ü") << QString::fromUtf8("/äpp/ß") << QVariant(12);
-        QTest::newRow("empty") << "" << "" << QVariant();
-        QTest::newRow("text tag") << "t" << "n" << QVariant(QStringLiteral("12abc"));
+        QTest::newRow("server") << "Sample"
+                                << "/app/Sample/WorkArea/httpd.conf" << QVariant(-2);
+        QTest::newRow("main server") << "Main Server"
+                                     << "/app/Sample/WorkArea/httpd.conf" << QVariant(-1);
+        QTest::newRow("largest number") << "x"
+                                        << "y" << QVariant(2147483647);
+        QTest::newRow("blanks kept") << "  my dir  "
+                                     << " /app/a b/WorkArea/httpd.conf " << QVariant(57);
+        QTest::newRow("quotes and backslashes") << "\"C:\\www\""
+                                                << "C:\\app\\s\\WorkArea\\httpd.conf" << QVariant(3);
+        QTest::newRow("non-ASCII") << QString::fromUtf8("répertoire ü") << QString::fromUtf8("/äpp/ß")
+                                   << QVariant(12);
+        QTest::newRow("empty") << ""
+                               << "" << QVariant();
+        QTest::newRow("text tag") << "t"
+                                  << "n" << QVariant(QStringLiteral("12abc"));
     }
 
     void readBack()
@@ -116,7 +130,8 @@ private slots:
         QFETCH(QString, displayName);
         QFETCH(QString, itemName);
         QFETCH(QVariant, tag);
-        ScopeItem* item = host->addScopeItem(host->root(), QStringLiteral("Server"), QStringLiteral("Server-0-x"));
+        ScopeItem* item =
+            host->addScopeItem(host->root(), QStringLiteral("Server"), QStringLiteral("Server-0-x"));
         QVERIFY(item);
         item->setDisplayName(displayName);
         item->setItemName(itemName);
@@ -136,7 +151,8 @@ private slots:
     {
         ScopeItem* item = host->addScopeItem(host->root(), QStringLiteral("Server"), QStringLiteral("k"));
         QCOMPARE(item->displayName(), QStringLiteral("Server Name"));
-        ScopeItem* unknown = host->addScopeItem(host->root(), QStringLiteral("Nothing"), QStringLiteral("k2"));
+        ScopeItem* unknown =
+            host->addScopeItem(host->root(), QStringLiteral("Nothing"), QStringLiteral("k2"));
         QCOMPARE(unknown->displayName(), QString());
     }
 
@@ -182,8 +198,10 @@ private slots:
 
     void modelStaysConsistent()
     {
-        QAbstractItemModelTester scopeTester(host->scopeModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QAbstractItemModelTester listTester(host->resultModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester scopeTester(host->scopeModel(),
+                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester listTester(host->resultModel(),
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
         snapIn->filesPerView = 2;
         host->selectScopeItem(&host->root());
         ScopeItem* main = at("1/0");
@@ -207,11 +225,16 @@ private slots:
         QTest::addColumn<QString>("removed");
         QTest::addColumn<bool>("childrenOnly");
         QTest::addColumn<QString>("newSelection");
-        QTest::newRow("the selected item") << "0/0/1" << "0/0/1" << false << "0/0";
-        QTest::newRow("an ancestor") << "0/0/1/2" << "0/0" << false << "0";
-        QTest::newRow("children of the parent") << "0/0/1" << "0/0" << true << "0/0";
-        QTest::newRow("everything") << "2/0" << "" << true << "";
-        QTest::newRow("a sibling") << "0/0/1" << "0/0/2" << false << "0/0/1";
+        QTest::newRow("the selected item") << "0/0/1"
+                                           << "0/0/1" << false << "0/0";
+        QTest::newRow("an ancestor") << "0/0/1/2"
+                                     << "0/0" << false << "0";
+        QTest::newRow("children of the parent") << "0/0/1"
+                                                << "0/0" << true << "0/0";
+        QTest::newRow("everything") << "2/0"
+                                    << "" << true << "";
+        QTest::newRow("a sibling") << "0/0/1"
+                                   << "0/0/2" << false << "0/0/1";
     }
 
     void removingTheSelectionMovesItToTheParent()
@@ -252,11 +275,12 @@ private slots:
         QTest::addColumn<int>("rows");
         // Root: children with (name, type) rows; headers from its node type (none registered) -> "Name".
         QTest::newRow("root") << "" << QStringList{"Name"} << QStringList{"n.0"} << 3;
-        QTest::newRow("server") << "0" << QStringList{"Name", "Type"} << QStringList{"n.0.0", "DefaultVHost"} << 3;
-        QTest::newRow("section with files") << "0/0/0" << QStringList{"Name", "Type"}
-                                            << QStringList{"n.0.0.0.0", "Directory"} << 5;
-        QTest::newRow("leaf with files") << "0/0/0/0" << QStringList{"Name", "Type"}
-                                         << QStringList{"file0.html", "File"} << 2;
+        QTest::newRow("server") << "0" << QStringList{"Name", "Type"} << QStringList{"n.0.0", "DefaultVHost"}
+                                << 3;
+        QTest::newRow("section with files")
+            << "0/0/0" << QStringList{"Name", "Type"} << QStringList{"n.0.0.0.0", "Directory"} << 5;
+        QTest::newRow("leaf with files")
+            << "0/0/0/0" << QStringList{"Name", "Type"} << QStringList{"file0.html", "File"} << 2;
     }
 
     void resultRows()
@@ -289,7 +313,8 @@ private slots:
     void nodeTypeColumnsWhenTheNodeSetsNone()
     {
         ScopeItem* server = host->addScopeItem(host->root(), QStringLiteral("Server"), QStringLiteral("s"));
-        host->addScopeItem(*server, QStringLiteral("Directory"), QStringLiteral("c"))->setDisplayName("child");
+        host->addScopeItem(*server, QStringLiteral("Directory"), QStringLiteral("c"))
+            ->setDisplayName("child");
         host->selectScopeItem(server);
         QCOMPARE(host->resultModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QStringLiteral("Server Name"));
@@ -310,7 +335,8 @@ private slots:
         item->setTag(42);
         item->setItemName(QStringLiteral("/srv/a/WorkArea/httpd.conf"));
         QCOMPARE(view->findListItem(QStringLiteral("File-x"))->tag(), QVariant(42));
-        QCOMPARE(view->findListItem(QStringLiteral("File-x"))->itemName(), QStringLiteral("/srv/a/WorkArea/httpd.conf"));
+        QCOMPARE(view->findListItem(QStringLiteral("File-x"))->itemName(),
+                 QStringLiteral("/srv/a/WorkArea/httpd.conf"));
         QCOMPARE(view->findListItem(QStringLiteral("File-x"))->text(), QStringLiteral("\\.cgi$"));
         const int row = host->resultModel()->rowOf(item);
         QCOMPARE(host->resultModel()->index(row, 0).data().toString(), QStringLiteral("\\.cgi$"));

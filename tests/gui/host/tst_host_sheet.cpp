@@ -93,15 +93,16 @@ private slots:
         QTest::addColumn<QStringList>("classes");
         QTest::newRow("one page") << QStringList{"ppgGamma"} << QStringList{} << QStringList{"Gamma"}
                                   << QStringList{"ppgGamma"};
-        QTest::newRow("order kept, caption given") << QStringList{"ppgGamma", "ppgAlpha", "ppgBeta"}
-                                                   << QStringList{"", "Location Security", ""}
-                                                   << QStringList{"Gamma", "Location Security", "Beta"}
-                                                   << QStringList{"ppgGamma", "ppgAlpha", "ppgBeta"};
-        QTest::newRow("unknown page left out") << QStringList{"ppgAlpha", "ppgISAPIExtensions", "ppgBeta"}
-                                               << QStringList{} << QStringList{"Alpha", "Beta"}
-                                               << QStringList{"ppgAlpha", "ppgBeta"};
-        QTest::newRow("same page twice") << QStringList{"ppgBeta", "ppgBeta"} << QStringList{"", "File Security"}
-                                         << QStringList{"Beta", "File Security"} << QStringList{"ppgBeta", "ppgBeta"};
+        QTest::newRow("order kept, caption given")
+            << QStringList{"ppgGamma", "ppgAlpha", "ppgBeta"} << QStringList{"", "Location Security", ""}
+            << QStringList{"Gamma", "Location Security", "Beta"}
+            << QStringList{"ppgGamma", "ppgAlpha", "ppgBeta"};
+        QTest::newRow("unknown page left out")
+            << QStringList{"ppgAlpha", "ppgISAPIExtensions", "ppgBeta"} << QStringList{}
+            << QStringList{"Alpha", "Beta"} << QStringList{"ppgAlpha", "ppgBeta"};
+        QTest::newRow("same page twice")
+            << QStringList{"ppgBeta", "ppgBeta"} << QStringList{"", "File Security"}
+            << QStringList{"Beta", "File Security"} << QStringList{"ppgBeta", "ppgBeta"};
     }
 
     void pagesInCallOrder()
@@ -138,9 +139,10 @@ private slots:
         QTest::addColumn<QStringList>("pages");
         QTest::addColumn<QStringList>("events");
         QTest::newRow("Properties not enabled") << "" << true << QStringList{"ppgAlpha"} << QStringList{};
-        QTest::newRow("snap-in answers no") << "0" << false << QStringList{"ppgAlpha"} << QStringList{"Query"};
-        QTest::newRow("no page exists") << "0" << true << QStringList{"ppgNothing"}
-                                        << QStringList{"Query", "CreatePages"};
+        QTest::newRow("snap-in answers no")
+            << "0" << false << QStringList{"ppgAlpha"} << QStringList{"Query"};
+        QTest::newRow("no page exists")
+            << "0" << true << QStringList{"ppgNothing"} << QStringList{"Query", "CreatePages"};
     }
 
     void noSheet()
@@ -171,8 +173,8 @@ private slots:
         log.clear();
         QTest::mouseClick(button(sheet, "cmdSheetOk"), Qt::LeftButton);
         QCOMPARE(log, (QStringList{"ppgAlpha:Apply:", "ppgBeta:Apply:", "ppgGamma:Apply:", "ppgAlpha:Close",
-                                   "ppgBeta:Close", "ppgGamma:Close", "ppgAlpha:Terminate", "ppgBeta:Terminate",
-                                   "ppgGamma:Terminate"}));
+                                   "ppgBeta:Close", "ppgGamma:Close", "ppgAlpha:Terminate",
+                                   "ppgBeta:Terminate", "ppgGamma:Terminate"}));
         QCOMPARE(snapIn->eventsStartingWith("PropertyChanged"),
                  QStringList(3, QStringLiteral("PropertyChanged:%1:RefreshTreeView").arg(key)));
         QTRY_VERIFY(!sheet);
@@ -192,8 +194,9 @@ private slots:
         beta->vetoCancel = false;
         log.clear();
         QTest::keyClick(sheet, Qt::Key_Escape);
-        QCOMPARE(log, (QStringList{"ppgAlpha:QueryCancel", "ppgBeta:QueryCancel", "ppgAlpha:Cancel", "ppgBeta:Cancel",
-                                   "ppgAlpha:Close", "ppgBeta:Close", "ppgAlpha:Terminate", "ppgBeta:Terminate"}));
+        QCOMPARE(log, (QStringList{"ppgAlpha:QueryCancel", "ppgBeta:QueryCancel", "ppgAlpha:Cancel",
+                                   "ppgBeta:Cancel", "ppgAlpha:Close", "ppgBeta:Close", "ppgAlpha:Terminate",
+                                   "ppgBeta:Terminate"}));
         QVERIFY(snapIn->eventsStartingWith("PropertyChanged").isEmpty());
     }
 
@@ -220,11 +223,16 @@ private slots:
         QTest::addColumn<int>("listRow");
         QTest::addColumn<QString>("meanwhile");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("scope node") << -1 << "" << "PropertyChanged:%1:RefreshTreeView";
-        QTest::newRow("files item") << 3 << "" << "ListPropertyChanged:%1:RefreshTreeView";
-        QTest::newRow("node removed meanwhile") << -1 << "remove" << "";
-        QTest::newRow("list shown anew meanwhile") << 3 << "redisplay" << "";
-        QTest::newRow("selection moved meanwhile") << -1 << "select" << "PropertyChanged:%1:RefreshTreeView";
+        QTest::newRow("scope node") << -1 << ""
+                                    << "PropertyChanged:%1:RefreshTreeView";
+        QTest::newRow("files item") << 3 << ""
+                                    << "ListPropertyChanged:%1:RefreshTreeView";
+        QTest::newRow("node removed meanwhile") << -1 << "remove"
+                                                << "";
+        QTest::newRow("list shown anew meanwhile") << 3 << "redisplay"
+                                                   << "";
+        QTest::newRow("selection moved meanwhile") << -1 << "select"
+                                                   << "PropertyChanged:%1:RefreshTreeView";
     }
 
     void propertyChangedReachesTheItem()
@@ -245,7 +253,8 @@ private slots:
             host->selectScopeItem(at("0"));
         snapIn->events.clear();
         sheet->page(0)->propertyChanged(QStringLiteral("RefreshTreeView"));
-        const QStringList got = snapIn->eventsStartingWith(listRow >= 0 ? "ListPropertyChanged" : "PropertyChanged");
+        const QStringList got =
+            snapIn->eventsStartingWith(listRow >= 0 ? "ListPropertyChanged" : "PropertyChanged");
         QCOMPARE(got, expected.isEmpty() ? QStringList{} : QStringList{expected.arg(key)});
         sheet->reject();
     }

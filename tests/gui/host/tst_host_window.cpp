@@ -76,7 +76,8 @@ private:
                 if (newMenu)
                     *newMenu = sub;
                 for (QAction* n : sub->actions())
-                    entries << QStringLiteral("New/%1|%2|%3").arg(n->objectName(), n->text()).arg(n->isEnabled());
+                    entries
+                        << QStringLiteral("New/%1|%2|%3").arg(n->objectName(), n->text()).arg(n->isEnabled());
                 continue;
             }
             entries << QStringLiteral("%1|%2|%3").arg(a->objectName(), a->text()).arg(a->isEnabled());
@@ -168,10 +169,11 @@ private slots:
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("root") << "" << QStringList{"mnuConnect|Connect|1", "mnuAboutC|About|1"};
         QTest::newRow("server") << "1" << QStringList{"mnuDisConnect|Disconnect|1", "mnuGetConfig|Get|1"};
-        QTest::newRow("server with greyed item") << "0" << QStringList{"mnuDisConnect|Disconnect|1", "mnuGetConfig|Get|0"};
+        QTest::newRow("server with greyed item")
+            << "0" << QStringList{"mnuDisConnect|Disconnect|1", "mnuGetConfig|Get|0"};
         QTest::newRow("main server") << "0/0"
-                                     << QStringList{"New/mnuVHost|Virtual Host|1", "New/mnuDirectory|Directory|1",
-                                                    "New/mnuFile|File|1"};
+                                     << QStringList{"New/mnuVHost|Virtual Host|1",
+                                                    "New/mnuDirectory|Directory|1", "New/mnuFile|File|1"};
         QTest::newRow("section") << "0/0/0"
                                  << QStringList{"New/mnuVHost|Virtual Host|0", "New/mnuDirectory|Directory|1",
                                                 "New/mnuFile|File|1"};
@@ -198,7 +200,8 @@ private slots:
         QAction* directory = newMenu->findChild<QAction*>(QStringLiteral("mnuDirectory"));
         QVERIFY(directory);
         directory->trigger();
-        QCOMPARE(snapIn->eventsStartingWith("Click"), QStringList{QStringLiteral("Click:mnuDirectory:1:") + main->key()});
+        QCOMPARE(snapIn->eventsStartingWith("Click"),
+                 QStringList{QStringLiteral("Click:mnuDirectory:1:") + main->key()});
         // The new node is in the tree and in the list at once.
         QCOMPARE(main->childCount(), before + 1);
         const QModelIndex mainIndex = host->scopeModel()->indexFromItem(main);
@@ -301,8 +304,10 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("new name") << "htdocs" << "htdocs";
-        QTest::newRow("blanks only keep the old name") << "   " << "n.0.0.1";
+        QTest::newRow("new name") << "htdocs"
+                                  << "htdocs";
+        QTest::newRow("blanks only keep the old name") << "   "
+                                                       << "n.0.0.1";
     }
 
     void renameInPlace()
@@ -319,7 +324,8 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Return);
         const QString key = host->selectedScopeItem()->key();
         // The item delegate commits on the next turn of the event loop.
-        QTRY_COMPARE(snapIn->eventsStartingWith("Rename"), QStringList{QStringLiteral("Rename:%1:%2").arg(key, typed)});
+        QTRY_COMPARE(snapIn->eventsStartingWith("Rename"),
+                     QStringList{QStringLiteral("Rename:%1:%2").arg(key, typed)});
         QCOMPARE(tree->currentIndex().data().toString(), shown);
         QCOMPARE(host->selectedScopeItem()->displayName(), shown);
     }
@@ -388,7 +394,7 @@ private slots:
         const QString shot = env->appDir.filePath(QStringLiteral("shot.png"));
         QProcess process;
         process.start(program, {QStringLiteral("--app-dir"), env->appDir.filePath(QStringLiteral("app")),
-                                 QStringLiteral("--screenshot"), shot});
+                                QStringLiteral("--screenshot"), shot});
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 0);
         QImage image(shot);

@@ -44,12 +44,13 @@ QByteArray PageFixture::corpus(const QString& name)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void PageFixture::addServer(const QString& name, const QByteArray& config, const QString& version, bool remote,
-                            const QString& os)
+void PageFixture::addServer(const QString& name, const QByteArray& config, const QString& version,
+                            bool remote, const QString& os)
 {
     setRegistryValue(name, QStringLiteral("APACHE_VERSION"), version);
     setRegistryValue(name, QStringLiteral("OS_TYPE"), os);
-    setRegistryValue(name, QStringLiteral("CONNECT_TYPE"), remote ? QStringLiteral("1") : QStringLiteral("0"));
+    setRegistryValue(name, QStringLiteral("CONNECT_TYPE"),
+                     remote ? QStringLiteral("1") : QStringLiteral("0"));
     QDir().mkpath(m_appDir + u'/' + name + QStringLiteral("/WorkArea"));
     QFile f(workingCopy(name));
     if (f.open(QIODevice::WriteOnly))
@@ -97,14 +98,17 @@ int PageFixture::sectionNo(const QString& server, const QString& kind, const QSt
         const DirectiveScop* s = d->GetCurrentScopeDirective();
         if (!s || s->GetSubType() != DirectiveScop::SubHead)
             continue;
-        if (QString::fromStdString(s->GetDirScopeName()).compare(kind, Qt::CaseInsensitive) == 0
-            && QString::fromStdString(s->GetParamList()).trimmed().compare(args.trimmed(), Qt::CaseInsensitive) == 0)
+        if (QString::fromStdString(s->GetDirScopeName()).compare(kind, Qt::CaseInsensitive) == 0 &&
+            QString::fromStdString(s->GetParamList())
+                    .trimmed()
+                    .compare(args.trimmed(), Qt::CaseInsensitive) == 0)
             return d->DirectiveNo();
     }
     return 0;
 }
 
-PropertySheet* PageFixture::openSheet(const QString& server, int tag, const QStringList& pages, bool filesItem)
+PropertySheet* PageFixture::openSheet(const QString& server, int tag, const QStringList& pages,
+                                      bool filesItem)
 {
     SelectedItem item;
     item.kind = filesItem ? SelectedItem::Kind::ListItem : SelectedItem::Kind::ScopeItem;

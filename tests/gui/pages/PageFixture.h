@@ -27,8 +27,9 @@ public:
 
     // Registers a server (registry section with the version, OS and connection
     // type) with a working copy read and snapshotted as the console does.
-    void addServer(const QString& name, const QByteArray& config, const QString& version = QStringLiteral("2.2.22"),
-                   bool remote = false, const QString& os = QStringLiteral("Linux / Unix"));
+    void addServer(const QString& name, const QByteArray& config,
+                   const QString& version = QStringLiteral("2.2.22"), bool remote = false,
+                   const QString& os = QStringLiteral("Linux / Unix"));
     void setRegistryValue(const QString& server, const QString& key, const QString& value);
     QString registryValue(const QString& server, const QString& key) const;
     static QByteArray corpus(const QString& name); // tests/data/corpus/<name>
@@ -41,7 +42,8 @@ public:
     int sectionNo(const QString& server, const QString& kind, const QString& args) const;
 
     // A sheet with the named pages for the node with this tag, started and shown.
-    PropertySheet* openSheet(const QString& server, int tag, const QStringList& pages, bool filesItem = false);
+    PropertySheet* openSheet(const QString& server, int tag, const QStringList& pages,
+                             bool filesItem = false);
     QStringList notifications() const { return m_notifications; }
     QList<int> helpRequests() const { return m_help; }
 

@@ -82,7 +82,8 @@ class DialogsModules : public QObject
                 QTest::mouseClick(d->findChild<QPushButton*>("cmdApply"), Qt::LeftButton);
                 QVERIFY(!d->findChild<QPushButton*>("cmdApply")->isEnabled());
             }
-            QTest::mouseClick(d->findChild<QPushButton*>(finish == "ok" ? "cmdOK" : "cmdCancel"), Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QPushButton*>(finish == "ok" ? "cmdOK" : "cmdCancel"),
+                              Qt::LeftButton);
         });
         QTest::mouseClick(sheet->findChild<QPushButton*>("cmdModuleEdit"), Qt::LeftButton);
         QVERIFY(fx->answered() >= 1);
@@ -102,51 +103,56 @@ private slots:
 
     void loadsTheScopesModules()
     {
-        runModules("old", [](QDialog* d) {
-            auto* load = d->findChild<QTreeWidget*>("lstLoadModule");
-            auto* add = d->findChild<QTreeWidget*>("lstAddModule");
-            QCOMPARE(load->topLevelItemCount(), 2); // the one inside <IfDefine> is not the main server's
-            QCOMPARE(load->topLevelItem(1)->text(0), QString("mime_module"));
-            QCOMPARE(load->topLevelItem(1)->text(1), QString("libexec/mod_mime.so"));
-            QCOMPARE(add->topLevelItemCount(), 2);
-            QVERIFY(!d->findChild<QPushButton*>("cmdApply")->isEnabled());
-            QVERIFY(add->isEnabled()); // 1.3 knows AddModule
-        }, "cancel");
+        runModules(
+            "old",
+            [](QDialog* d) {
+                auto* load = d->findChild<QTreeWidget*>("lstLoadModule");
+                auto* add = d->findChild<QTreeWidget*>("lstAddModule");
+                QCOMPARE(load->topLevelItemCount(), 2); // the one inside <IfDefine> is not the main server's
+                QCOMPARE(load->topLevelItem(1)->text(0), QString("mime_module"));
+                QCOMPARE(load->topLevelItem(1)->text(1), QString("libexec/mod_mime.so"));
+                QCOMPARE(add->topLevelItemCount(), 2);
+                QVERIFY(!d->findChild<QPushButton*>("cmdApply")->isEnabled());
+                QVERIFY(add->isEnabled()); // 1.3 knows AddModule
+            },
+            "cancel");
     }
 
     void edits_data()
     {
-        QTest::addColumn<QStringList>("steps"); // tab:N | add:name:path | edit:row:name:path | remove:row | up:row | down:row
+        QTest::addColumn<QStringList>(
+            "steps"); // tab:N | add:name:path | edit:row:name:path | remove:row | up:row | down:row
         QTest::addColumn<QString>("finish");
         QTest::addColumn<QStringList>("loadModules");
         QTest::addColumn<QStringList>("addModules");
         QTest::addColumn<QString>("message");
-        const QStringList load{"LoadModule env_module libexec/mod_env.so", "LoadModule mime_module libexec/mod_mime.so"};
+        const QStringList load{"LoadModule env_module libexec/mod_env.so",
+                               "LoadModule mime_module libexec/mod_mime.so"};
         const QStringList add{"AddModule mod_env.c", "AddModule mod_mime.c"};
-        QTest::newRow("add a module") << QStringList{"add:rewrite_module:libexec/mod_rewrite.so"} << "ok"
-                                      << (load + QStringList{"LoadModule rewrite_module libexec/mod_rewrite.so"}) << add
-                                      << "";
-        QTest::newRow("path with a blank") << QStringList{"add:x_module:/opt/my mods/mod_x.so"} << "ok"
-                                           << (load + QStringList{"LoadModule x_module \"/opt/my mods/mod_x.so\""})
-                                           << add << "";
-        QTest::newRow("duplicate load refused") << QStringList{"add:MIME_module:other.so"} << "ok" << load << add
-                                                << "Module Already Loaded";
-        QTest::newRow("duplicate add refused") << QStringList{"tab:1", "add:mod_env.c:x"} << "ok" << load << add
-                                               << "Module Already Available";
-        QTest::newRow("same name on the other tab") << QStringList{"tab:1", "add:env_module:libexec/mod_env.so"} << "ok"
-                                                    << load
-                                                    << (add + QStringList{"AddModule env_module libexec/mod_env.so"})
-                                                    << "";
+        QTest::newRow("add a module")
+            << QStringList{"add:rewrite_module:libexec/mod_rewrite.so"} << "ok"
+            << (load + QStringList{"LoadModule rewrite_module libexec/mod_rewrite.so"}) << add << "";
+        QTest::newRow("path with a blank")
+            << QStringList{"add:x_module:/opt/my mods/mod_x.so"} << "ok"
+            << (load + QStringList{"LoadModule x_module \"/opt/my mods/mod_x.so\""}) << add << "";
+        QTest::newRow("duplicate load refused")
+            << QStringList{"add:MIME_module:other.so"} << "ok" << load << add << "Module Already Loaded";
+        QTest::newRow("duplicate add refused")
+            << QStringList{"tab:1", "add:mod_env.c:x"} << "ok" << load << add << "Module Already Available";
+        QTest::newRow("same name on the other tab")
+            << QStringList{"tab:1", "add:env_module:libexec/mod_env.so"} << "ok" << load
+            << (add + QStringList{"AddModule env_module libexec/mod_env.so"}) << "";
         QTest::newRow("edit") << QStringList{"edit:0:env_module:modules/mod_env.so"} << "ok"
                               << QStringList{"LoadModule env_module modules/mod_env.so",
                                              "LoadModule mime_module libexec/mod_mime.so"}
                               << add << "";
         QTest::newRow("move up") << QStringList{"up:1"} << "ok" << QStringList{load[1], load[0]} << add << "";
         QTest::newRow("move up at the top") << QStringList{"up:0"} << "ok" << load << add << "";
-        QTest::newRow("remove every row") << QStringList{"remove:0", "remove:0"} << "ok" << QStringList{} << add << "";
+        QTest::newRow("remove every row")
+            << QStringList{"remove:0", "remove:0"} << "ok" << QStringList{} << add << "";
         QTest::newRow("cancel writes nothing") << QStringList{"remove:0"} << "cancel" << load << add << "";
-        QTest::newRow("cancel after apply keeps it") << QStringList{"remove:0"} << "apply+cancel"
-                                                     << QStringList{load[1]} << add << "";
+        QTest::newRow("cancel after apply keeps it")
+            << QStringList{"remove:0"} << "apply+cancel" << QStringList{load[1]} << add << "";
     }
     void edits()
     {
@@ -156,35 +162,39 @@ private slots:
         QFETCH(QStringList, addModules);
         QFETCH(QString, message);
         const QStringList before = fx->lines("old");
-        runModules("old", [&](QDialog* d) {
-            auto* tabs = d->findChild<QTabWidget*>("ssTabLoadModule");
-            QString prefix = "cmdLD";
-            QTreeWidget* list = d->findChild<QTreeWidget*>("lstLoadModule");
-            for (const QString& step : steps) {
-                const QStringList p = step.split(':');
-                if (p[0] == "tab") {
-                    tabs->setCurrentIndex(p[1].toInt());
-                    prefix = "cmdAD";
-                    list = d->findChild<QTreeWidget*>("lstAddModule");
-                } else if (p[0] == "add") {
-                    fx->whenShown("frmAddModule", [&](QDialog* e) { fillEntry(e, p[1], p[2]); });
-                    QTest::mouseClick(d->findChild<QPushButton*>(prefix + "AddModule"), Qt::LeftButton);
-                } else if (p[0] == "edit") {
-                    selectRow(list, p[1].toInt());
-                    fx->whenShown("frmAddModule", [&](QDialog* e) {
-                        QCOMPARE(e->findChild<QLineEdit*>("txtModuleName")->text(), list->topLevelItem(p[1].toInt())->text(0));
-                        fillEntry(e, p[2], p[3]);
-                    });
-                    QTest::mouseClick(d->findChild<QPushButton*>(prefix + "EditModule"), Qt::LeftButton);
-                } else if (p[0] == "remove") {
-                    selectRow(list, p[1].toInt());
-                    QTest::mouseClick(d->findChild<QPushButton*>("cmdLDRemoveModule"), Qt::LeftButton);
-                } else if (p[0] == "up") {
-                    selectRow(list, p[1].toInt());
-                    QTest::mouseClick(d->findChild<QPushButton*>("cmdLDUp"), Qt::LeftButton);
+        runModules(
+            "old",
+            [&](QDialog* d) {
+                auto* tabs = d->findChild<QTabWidget*>("ssTabLoadModule");
+                QString prefix = "cmdLD";
+                QTreeWidget* list = d->findChild<QTreeWidget*>("lstLoadModule");
+                for (const QString& step : steps) {
+                    const QStringList p = step.split(':');
+                    if (p[0] == "tab") {
+                        tabs->setCurrentIndex(p[1].toInt());
+                        prefix = "cmdAD";
+                        list = d->findChild<QTreeWidget*>("lstAddModule");
+                    } else if (p[0] == "add") {
+                        fx->whenShown("frmAddModule", [&](QDialog* e) { fillEntry(e, p[1], p[2]); });
+                        QTest::mouseClick(d->findChild<QPushButton*>(prefix + "AddModule"), Qt::LeftButton);
+                    } else if (p[0] == "edit") {
+                        selectRow(list, p[1].toInt());
+                        fx->whenShown("frmAddModule", [&](QDialog* e) {
+                            QCOMPARE(e->findChild<QLineEdit*>("txtModuleName")->text(),
+                                     list->topLevelItem(p[1].toInt())->text(0));
+                            fillEntry(e, p[2], p[3]);
+                        });
+                        QTest::mouseClick(d->findChild<QPushButton*>(prefix + "EditModule"), Qt::LeftButton);
+                    } else if (p[0] == "remove") {
+                        selectRow(list, p[1].toInt());
+                        QTest::mouseClick(d->findChild<QPushButton*>("cmdLDRemoveModule"), Qt::LeftButton);
+                    } else if (p[0] == "up") {
+                        selectRow(list, p[1].toInt());
+                        QTest::mouseClick(d->findChild<QPushButton*>("cmdLDUp"), Qt::LeftButton);
+                    }
                 }
-            }
-        }, finish);
+            },
+            finish);
         const QStringList after = fx->lines("old");
         QCOMPARE(mainLines(after, "LoadModule"), loadModules);
         QCOMPARE(mainLines(after, "AddModule"), addModules);
@@ -216,22 +226,26 @@ private slots:
         QFETCH(QString, version);
         QFETCH(bool, enabled);
         fx->setRegistryValue("old", "APACHE_VERSION", version);
-        runModules("old", [&](QDialog* d) {
-            QCOMPARE(d->findChild<QTreeWidget*>("lstAddModule")->isEnabled(), enabled);
-            QCOMPARE(d->findChild<QPushButton*>("cmdADAddModule")->isEnabled(), enabled);
-            QVERIFY(d->findChild<QTreeWidget*>("lstLoadModule")->isEnabled());
-        }, "cancel");
+        runModules(
+            "old",
+            [&](QDialog* d) {
+                QCOMPARE(d->findChild<QTreeWidget*>("lstAddModule")->isEnabled(), enabled);
+                QCOMPARE(d->findChild<QPushButton*>("cmdADAddModule")->isEnabled(), enabled);
+                QVERIFY(d->findChild<QTreeWidget*>("lstLoadModule")->isEnabled());
+            },
+            "cancel");
     }
 
     void missingModulePrompt_data()
     {
-        QTest::addColumn<QList<int>>("answers");   // to the question, in turn
-        QTest::addColumn<bool>("addInEditor");     // add expires_module when the editor opens
+        QTest::addColumn<QList<int>>("answers"); // to the question, in turn
+        QTest::addColumn<bool>("addInEditor");   // add expires_module when the editor opens
         QTest::addColumn<bool>("result");
         QTest::addColumn<int>("questions");
         QTest::newRow("no") << QList<int>{QMessageBox::No} << false << false << 1;
         QTest::newRow("yes, then added") << QList<int>{QMessageBox::Yes} << true << true << 1;
-        QTest::newRow("yes, not added, then no") << QList<int>{QMessageBox::Yes, QMessageBox::No} << false << false << 2;
+        QTest::newRow("yes, not added, then no")
+            << QList<int>{QMessageBox::Yes, QMessageBox::No} << false << false << 2;
     }
     void missingModulePrompt()
     {
@@ -265,7 +279,8 @@ private slots:
         const int shownBefore = MessageBox::shownCount();
         QCOMPARE(ModulePrompt::EnsureModuleLoaded(nullptr, in, "expires_module"), result);
         QCOMPARE(MessageBox::shownCount() - shownBefore, questions);
-        QCOMPARE(MessageBox::lastText(), QString("EXPIRES_MODULE is to be loaded, Do you wish to load it now ?"));
+        QCOMPARE(MessageBox::lastText(),
+                 QString("EXPIRES_MODULE is to be loaded, Do you wish to load it now ?"));
         QCOMPARE(fx->lines("old").contains("LoadModule expires_module libexec/mod_expires.so"), addInEditor);
         // Loaded now: no question at all.
         if (result) {

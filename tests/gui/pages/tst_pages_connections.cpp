@@ -58,21 +58,51 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("local name") << "local" << "txtServer" << "local" << true;
-        QTest::newRow("local version") << "local" << "cmbVersion" << "2.4.71" << true;
-        QTest::newRow("local os") << "local" << "CmbOS" << "Linux / Unix" << true;
-        QTest::newRow("local host off") << "local" << "txtRemoteHost" << "" << false;
-        QTest::newRow("local auth off") << "local" << "CmbAuthType" << "" << false;
-        QTest::newRow("ftp host") << "ftp" << "txtRemoteHost" << "ftp.example.org" << true;
-        QTest::newRow("ftp user") << "ftp" << "txtUsername" << "webadmin" << true;
-        QTest::newRow("ftp password decoded") << "ftp" << "txtPassword" << "s3cret" << true;
-        QTest::newRow("ftp port") << "ftp" << "txtPort" << "21" << true;
-        QTest::newRow("ftp folder") << "ftp" << "txtFolder" << "/etc/httpd/conf" << true;
-        QTest::newRow("ftp auth off") << "ftp" << "CmbAuthType" << "" << false;
-        QTest::newRow("sftp key auth") << "sftpkey" << "CmbAuthType" << "PublicKey" << true;
-        QTest::newRow("sftp key file") << "sftpkey" << "txtPrivateKey" << "/home/admin/.ssh/id_rsa" << true;
-        QTest::newRow("sftp password auth") << "sftppw" << "CmbAuthType" << "Password" << true;
-        QTest::newRow("sftp password: no key") << "sftppw" << "txtPrivateKey" << "" << false;
+        QTest::newRow("local name") << "local"
+                                    << "txtServer"
+                                    << "local" << true;
+        QTest::newRow("local version") << "local"
+                                       << "cmbVersion"
+                                       << "2.4.71" << true;
+        QTest::newRow("local os") << "local"
+                                  << "CmbOS"
+                                  << "Linux / Unix" << true;
+        QTest::newRow("local host off") << "local"
+                                        << "txtRemoteHost"
+                                        << "" << false;
+        QTest::newRow("local auth off") << "local"
+                                        << "CmbAuthType"
+                                        << "" << false;
+        QTest::newRow("ftp host") << "ftp"
+                                  << "txtRemoteHost"
+                                  << "ftp.example.org" << true;
+        QTest::newRow("ftp user") << "ftp"
+                                  << "txtUsername"
+                                  << "webadmin" << true;
+        QTest::newRow("ftp password decoded") << "ftp"
+                                              << "txtPassword"
+                                              << "s3cret" << true;
+        QTest::newRow("ftp port") << "ftp"
+                                  << "txtPort"
+                                  << "21" << true;
+        QTest::newRow("ftp folder") << "ftp"
+                                    << "txtFolder"
+                                    << "/etc/httpd/conf" << true;
+        QTest::newRow("ftp auth off") << "ftp"
+                                      << "CmbAuthType"
+                                      << "" << false;
+        QTest::newRow("sftp key auth") << "sftpkey"
+                                       << "CmbAuthType"
+                                       << "PublicKey" << true;
+        QTest::newRow("sftp key file") << "sftpkey"
+                                       << "txtPrivateKey"
+                                       << "/home/admin/.ssh/id_rsa" << true;
+        QTest::newRow("sftp password auth") << "sftppw"
+                                            << "CmbAuthType"
+                                            << "Password" << true;
+        QTest::newRow("sftp password: no key") << "sftppw"
+                                               << "txtPrivateKey"
+                                               << "" << false;
     }
     void shows()
     {
@@ -113,14 +143,46 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("version") << "local" << "cmbVersion" << " 2.4.58 " << "APACHE_VERSION" << "2.4.58";
-        QTest::newRow("bad version kept") << "local" << "cmbVersion" << "two" << "APACHE_VERSION" << "2.4.71";
-        QTest::newRow("os") << "local" << "CmbOS" << "Windows" << "OS_TYPE" << "Windows";
-        QTest::newRow("user") << "ftp" << "txtUsername" << " deploy " << "USERNAME" << "deploy";
-        QTest::newRow("host") << "ftp" << "txtRemoteHost" << "files.example.org" << "REMOTE_HOST" << "files.example.org";
-        QTest::newRow("folder") << "ftp" << "txtFolder" << "/srv/conf" << "REMOTE_FOLDER" << "/srv/conf";
-        QTest::newRow("local user not written") << "local" << "txtUsername" << "x" << "USERNAME" << "";
-        QTest::newRow("sftp auth keyboard") << "sftpkey" << "CmbAuthType" << "Keyboard" << "SFTP_AUTHTYPE" << "16";
+        QTest::newRow("version") << "local"
+                                 << "cmbVersion"
+                                 << " 2.4.58 "
+                                 << "APACHE_VERSION"
+                                 << "2.4.58";
+        QTest::newRow("bad version kept") << "local"
+                                          << "cmbVersion"
+                                          << "two"
+                                          << "APACHE_VERSION"
+                                          << "2.4.71";
+        QTest::newRow("os") << "local"
+                            << "CmbOS"
+                            << "Windows"
+                            << "OS_TYPE"
+                            << "Windows";
+        QTest::newRow("user") << "ftp"
+                              << "txtUsername"
+                              << " deploy "
+                              << "USERNAME"
+                              << "deploy";
+        QTest::newRow("host") << "ftp"
+                              << "txtRemoteHost"
+                              << "files.example.org"
+                              << "REMOTE_HOST"
+                              << "files.example.org";
+        QTest::newRow("folder") << "ftp"
+                                << "txtFolder"
+                                << "/srv/conf"
+                                << "REMOTE_FOLDER"
+                                << "/srv/conf";
+        QTest::newRow("local user not written") << "local"
+                                                << "txtUsername"
+                                                << "x"
+                                                << "USERNAME"
+                                                << "";
+        QTest::newRow("sftp auth keyboard") << "sftpkey"
+                                            << "CmbAuthType"
+                                            << "Keyboard"
+                                            << "SFTP_AUTHTYPE"
+                                            << "16";
     }
     void applyWritesTheRegistry()
     {

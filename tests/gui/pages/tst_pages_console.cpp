@@ -51,9 +51,9 @@ private slots:
         QTest::newRow("main server") << main
                                      << QStringList{"Server Settings", "Documents", "Home Directory",
                                                     "Extended Properties"};
-        QTest::newRow("virtual host") << main + QStringList{"*:80"}
-                                      << QStringList{"Server Settings", "Documents", "Home Directory",
-                                                     "Extended Properties"};
+        QTest::newRow("virtual host")
+            << main + QStringList{"*:80"}
+            << QStringList{"Server Settings", "Documents", "Home Directory", "Extended Properties"};
         QTest::newRow("directory") << main + QStringList{"/srv/www"}
                                    << QStringList{"Directory Security", "Extended Properties"};
         QTest::newRow("location") << main + QStringList{"/status"}

@@ -51,8 +51,12 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text"); // "" = the catalogue's description of the title
-        QTest::newRow("directive") << "txtServerName" << "ServerName" << "";
-        QTest::newRow("fixed tip") << "txtDescription" << "Description" << "Description of the Server";
+        QTest::newRow("directive") << "txtServerName"
+                                   << "ServerName"
+                                   << "";
+        QTest::newRow("fixed tip") << "txtDescription"
+                                   << "Description"
+                                   << "Description of the Server";
     }
     void tooltipOnFirstHover()
     {
@@ -116,8 +120,9 @@ private slots:
     // Every page's help context leads to a help page of its own.
     void helpContextsHaveTheirPages()
     {
-        PropertySheet* sheet = fx->openSheet("web", -2, {"ppgGlobalProperties", "ppgGlobalProperties_1",
-                                                         "ppgUnSupportedDirectives", "ppgConnections"});
+        PropertySheet* sheet = fx->openSheet(
+            "web", -2,
+            {"ppgGlobalProperties", "ppgGlobalProperties_1", "ppgUnSupportedDirectives", "ppgConnections"});
         PropertySheet* main = fx->openSheet("web", -1, {"ppgServerSettings"});
         QList<QWidget*> pages;
         for (int i = 0; i < sheet->pageCount(); ++i)
@@ -141,7 +146,8 @@ private slots:
         catalogue.write("<!-- changed -->\n");
         catalogue.close();
         PropertySheet* sheet = fx->openSheet("web", -2, {"ppgGlobalProperties_1"});
-        QCOMPARE(MessageBox::lastText(), QString("Corvane Configuration file Checksum failed, so skipping it"));
+        QCOMPARE(MessageBox::lastText(),
+                 QString("Corvane Configuration file Checksum failed, so skipping it"));
         // LockFile is unknown to 2.4, but nothing was gated.
         QVERIFY(sheet->findChild<QLineEdit*>("txtLockFile")->isEnabled());
         sheet->reject();
@@ -155,7 +161,7 @@ private slots:
         const QDir dir(CORVANE_TEST_DATA "/corpus");
         const QStringList files = dir.entryList({"*.conf"}, QDir::Files, QDir::Name);
         for (const QString& f : files) {
-            const QString version = f.startsWith("apache13") ? "1.3.34"
+            const QString version = f.startsWith("apache13")   ? "1.3.34"
                                     : f.startsWith("apache20") ? "2.0.55"
                                     : f.startsWith("apache22") ? "2.2.22"
                                                                : "2.4.71";
@@ -172,9 +178,10 @@ private slots:
         const QByteArray before = conf.readAll();
         conf.close();
         for (int tag : {-2, -1}) {
-            const QStringList pages = tag == -2 ? QStringList{"ppgGlobalProperties", "ppgGlobalProperties_1",
-                                                              "ppgUnSupportedDirectives", "ppgConnections"}
-                                                : QStringList{"ppgServerSettings", "ppgUnSupportedDirectives"};
+            const QStringList pages = tag == -2
+                                          ? QStringList{"ppgGlobalProperties", "ppgGlobalProperties_1",
+                                                        "ppgUnSupportedDirectives", "ppgConnections"}
+                                          : QStringList{"ppgServerSettings", "ppgUnSupportedDirectives"};
             PropertySheet* sheet = fx->openSheet("corpus", tag, pages);
             sheet->accept();
             QVERIFY(conf.open(QIODevice::ReadOnly));
@@ -190,8 +197,10 @@ private slots:
         QCOMPARE(sheet->findChild<QLineEdit*>("txtServerRoot")->text(), QString("/usr/local/apache"));
         QCOMPARE(sheet->findChild<QComboBox*>("cmbServerType")->currentText(), QString("standalone"));
         QCOMPARE(sheet->findChild<QLineEdit*>("txtTimeOut")->text(), QString("300"));
-        QCOMPARE(sheet->findChild<QLineEdit*>("txtPidFile")->text(), QString("/usr/local/apache/logs/httpd.pid"));
-        QCOMPARE(sheet->findChild<QLineEdit*>("txtLockFile")->text(), QString("/usr/local/apache/logs/httpd.lock"));
+        QCOMPARE(sheet->findChild<QLineEdit*>("txtPidFile")->text(),
+                 QString("/usr/local/apache/logs/httpd.pid"));
+        QCOMPARE(sheet->findChild<QLineEdit*>("txtLockFile")->text(),
+                 QString("/usr/local/apache/logs/httpd.lock"));
         sheet->reject();
     }
 };

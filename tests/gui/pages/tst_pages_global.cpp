@@ -67,14 +67,30 @@ private slots:
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("text");
-        QTest::newRow("quoted root shown bare") << "old" << "txtServerRoot" << "/usr/local/apache";
-        QTest::newRow("bare root") << "new" << "txtServerRoot" << "/etc/apache2";
-        QTest::newRow("server type") << "old" << "cmbServerType" << "standalone";
-        QTest::newRow("core dump") << "old" << "txtCoreDumpDir" << "/var/tmp";
-        QTest::newRow("timeout") << "old" << "txtTimeOut" << "300";
-        QTest::newRow("pid file") << "old" << "txtPidFile" << "logs/httpd.pid";
-        QTest::newRow("score board") << "old" << "txtScoreBoardFile" << "logs/apache_status";
-        QTest::newRow("lock file") << "old" << "txtLockFile" << "/usr/local/apache/logs/httpd.lock";
+        QTest::newRow("quoted root shown bare") << "old"
+                                                << "txtServerRoot"
+                                                << "/usr/local/apache";
+        QTest::newRow("bare root") << "new"
+                                   << "txtServerRoot"
+                                   << "/etc/apache2";
+        QTest::newRow("server type") << "old"
+                                     << "cmbServerType"
+                                     << "standalone";
+        QTest::newRow("core dump") << "old"
+                                   << "txtCoreDumpDir"
+                                   << "/var/tmp";
+        QTest::newRow("timeout") << "old"
+                                 << "txtTimeOut"
+                                 << "300";
+        QTest::newRow("pid file") << "old"
+                                  << "txtPidFile"
+                                  << "logs/httpd.pid";
+        QTest::newRow("score board") << "old"
+                                     << "txtScoreBoardFile"
+                                     << "logs/apache_status";
+        QTest::newRow("lock file") << "old"
+                                   << "txtLockFile"
+                                   << "/usr/local/apache/logs/httpd.lock";
     }
     void showsTheFile()
     {
@@ -82,7 +98,8 @@ private slots:
         QFETCH(QString, control);
         QFETCH(QString, text);
         PropertySheet* sheet = fx->openSheet(server, -2, {"ppgGlobalProperties", "ppgGlobalProperties_1"});
-        QCOMPARE(sheet->tabCaptions(), (QStringList{"Global Properties (Basic)", "Global Properties (Advanced)"}));
+        QCOMPARE(sheet->tabCaptions(),
+                 (QStringList{"Global Properties (Basic)", "Global Properties (Advanced)"}));
         QWidget* w = sheet->findChild<QWidget*>(control);
         QVERIFY(w);
         if (auto* e = qobject_cast<QLineEdit*>(w))
@@ -107,17 +124,28 @@ private slots:
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("control");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("1.3 ServerType") << "1.3.34" << "cmbServerType" << true;
-        QTest::newRow("2.0 ServerType") << "2.0.55" << "cmbServerType" << false;
-        QTest::newRow("2.2 ServerType") << "2.2.22" << "cmbServerType" << false;
-        QTest::newRow("2.4 ServerType") << "2.4.71" << "cmbServerType" << false;
-        QTest::newRow("1.3 LockFile") << "1.3.34" << "txtLockFile" << true;
-        QTest::newRow("2.0 LockFile") << "2.0.55" << "txtLockFile" << true;
-        QTest::newRow("2.2 LockFile") << "2.2.22" << "txtLockFile" << true;
-        QTest::newRow("2.4 LockFile") << "2.4.71" << "txtLockFile" << false;
-        QTest::newRow("2.4 PidFile") << "2.4.71" << "txtPidFile" << true;
-        QTest::newRow("1.3 Timeout") << "1.3.26" << "txtTimeOut" << true;
-        QTest::newRow("unknown release") << "9.9.9" << "txtPidFile" << false;
+        QTest::newRow("1.3 ServerType") << "1.3.34"
+                                        << "cmbServerType" << true;
+        QTest::newRow("2.0 ServerType") << "2.0.55"
+                                        << "cmbServerType" << false;
+        QTest::newRow("2.2 ServerType") << "2.2.22"
+                                        << "cmbServerType" << false;
+        QTest::newRow("2.4 ServerType") << "2.4.71"
+                                        << "cmbServerType" << false;
+        QTest::newRow("1.3 LockFile") << "1.3.34"
+                                      << "txtLockFile" << true;
+        QTest::newRow("2.0 LockFile") << "2.0.55"
+                                      << "txtLockFile" << true;
+        QTest::newRow("2.2 LockFile") << "2.2.22"
+                                      << "txtLockFile" << true;
+        QTest::newRow("2.4 LockFile") << "2.4.71"
+                                      << "txtLockFile" << false;
+        QTest::newRow("2.4 PidFile") << "2.4.71"
+                                     << "txtPidFile" << true;
+        QTest::newRow("1.3 Timeout") << "1.3.26"
+                                     << "txtTimeOut" << true;
+        QTest::newRow("unknown release") << "9.9.9"
+                                         << "txtPidFile" << false;
     }
     void versionGating()
     {
@@ -147,27 +175,38 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QStringList>("added");
-        QTest::newRow("root typed with quotes") << "txtServerRoot" << "\"/opt/apache\"" 
-                                                << QStringList{"ServerRoot \"/usr/local/apache\""}
-                                                << QStringList{"ServerRoot \"/opt/apache\""};
-        QTest::newRow("root with a blank") << "txtServerRoot" << "/opt/my apache"
-                                           << QStringList{"ServerRoot \"/usr/local/apache\""}
-                                           << QStringList{"ServerRoot \"/opt/my apache\""};
-        QTest::newRow("root cleared") << "txtServerRoot" << "" << QStringList{"ServerRoot \"/usr/local/apache\""}
-                                      << QStringList{};
-        QTest::newRow("core dump quoted") << "txtCoreDumpDir" << "/var/core" << QStringList{"CoreDumpDirectory /var/tmp"}
+        QTest::newRow("root typed with quotes")
+            << "txtServerRoot"
+            << "\"/opt/apache\"" << QStringList{"ServerRoot \"/usr/local/apache\""}
+            << QStringList{"ServerRoot \"/opt/apache\""};
+        QTest::newRow("root with a blank")
+            << "txtServerRoot"
+            << "/opt/my apache" << QStringList{"ServerRoot \"/usr/local/apache\""}
+            << QStringList{"ServerRoot \"/opt/my apache\""};
+        QTest::newRow("root cleared")
+            << "txtServerRoot"
+            << "" << QStringList{"ServerRoot \"/usr/local/apache\""} << QStringList{};
+        QTest::newRow("core dump quoted") << "txtCoreDumpDir"
+                                          << "/var/core" << QStringList{"CoreDumpDirectory /var/tmp"}
                                           << QStringList{"CoreDumpDirectory \"/var/core\""};
-        QTest::newRow("pid file with blank") << "txtPidFile" << "/var/run/my httpd.pid"
-                                             << QStringList{"PidFile logs/httpd.pid"}
-                                             << QStringList{"PidFile \"/var/run/my httpd.pid\""};
-        QTest::newRow("pid file stray quote") << "txtPidFile" << "logs/\"x.pid" << QStringList{"PidFile logs/httpd.pid"}
-                                              << QStringList{"PidFile logs/x.pid"};
-        QTest::newRow("score board cleared") << "txtScoreBoardFile" << " "
-                                             << QStringList{"ScoreBoardFile logs/apache_status"} << QStringList{};
-        QTest::newRow("timeout") << "txtTimeOut" << "120" << QStringList{"Timeout 300"} << QStringList{"Timeout 120"};
-        QTest::newRow("timeout not numeric") << "txtTimeOut" << "12a" << QStringList{} << QStringList{};
-        QTest::newRow("timeout cleared") << "txtTimeOut" << "" << QStringList{"Timeout 300"} << QStringList{};
-        QTest::newRow("server type") << "cmbServerType" << "inetd" << QStringList{"ServerType standalone"}
+        QTest::newRow("pid file with blank")
+            << "txtPidFile"
+            << "/var/run/my httpd.pid" << QStringList{"PidFile logs/httpd.pid"}
+            << QStringList{"PidFile \"/var/run/my httpd.pid\""};
+        QTest::newRow("pid file stray quote")
+            << "txtPidFile"
+            << "logs/\"x.pid" << QStringList{"PidFile logs/httpd.pid"} << QStringList{"PidFile logs/x.pid"};
+        QTest::newRow("score board cleared")
+            << "txtScoreBoardFile"
+            << " " << QStringList{"ScoreBoardFile logs/apache_status"} << QStringList{};
+        QTest::newRow("timeout") << "txtTimeOut"
+                                 << "120" << QStringList{"Timeout 300"} << QStringList{"Timeout 120"};
+        QTest::newRow("timeout not numeric") << "txtTimeOut"
+                                             << "12a" << QStringList{} << QStringList{};
+        QTest::newRow("timeout cleared") << "txtTimeOut"
+                                         << "" << QStringList{"Timeout 300"} << QStringList{};
+        QTest::newRow("server type") << "cmbServerType"
+                                     << "inetd" << QStringList{"ServerType standalone"}
                                      << QStringList{"ServerType inetd"};
     }
     void applyWrites()
@@ -247,14 +286,17 @@ private slots:
         const QStringList unchanged{"Listen 80", "Listen 8443 https"};
         QTest::newRow("add a port") << QStringList{"add:8080"}
                                     << QStringList{"Listen 80", "Listen 8443 https", "Listen 8080"} << "";
-        QTest::newRow("add address:port") << QStringList{"add:127.0.0.1:81"}
-                                          << QStringList{"Listen 80", "Listen 8443 https", "Listen 127.0.0.1:81"} << "";
-        QTest::newRow("letters refused") << QStringList{"add:80a"} << unchanged << "Port number must be numeric";
-        QTest::newRow("port above 65535 refused") << QStringList{"add:65536"} << unchanged
-                                                  << "Port number must be between 1 and 65535";
-        QTest::newRow("remove first") << QStringList{"select:0", "remove"} << QStringList{"Listen 8443 https"} << "";
-        QTest::newRow("move down") << QStringList{"select:0", "down"} << QStringList{"Listen 8443 https", "Listen 80"}
-                                   << "";
+        QTest::newRow("add address:port")
+            << QStringList{"add:127.0.0.1:81"}
+            << QStringList{"Listen 80", "Listen 8443 https", "Listen 127.0.0.1:81"} << "";
+        QTest::newRow("letters refused")
+            << QStringList{"add:80a"} << unchanged << "Port number must be numeric";
+        QTest::newRow("port above 65535 refused")
+            << QStringList{"add:65536"} << unchanged << "Port number must be between 1 and 65535";
+        QTest::newRow("remove first")
+            << QStringList{"select:0", "remove"} << QStringList{"Listen 8443 https"} << "";
+        QTest::newRow("move down") << QStringList{"select:0", "down"}
+                                   << QStringList{"Listen 8443 https", "Listen 80"} << "";
         QTest::newRow("cancel restores") << QStringList{"add:9000", "cancel"} << unchanged << "";
         QTest::newRow("untouched new port dropped") << QStringList{"add:New Port"} << unchanged << "";
     }

@@ -5,9 +5,9 @@
 #include "host/MessageBox.h"
 #include "host/PropertySheet.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QComboBox>
 #include <QTest>
 
 using namespace corvane;
@@ -67,15 +67,33 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("main name") << "main" << "txtServerName" << "main.example.org" << true;
-        QTest::newRow("main admin") << "main" << "txtServerAdmin" << "root@example.org" << true;
-        QTest::newRow("main description") << "main" << "txtDescription" << "MainServer" << false;
-        QTest::newRow("main address") << "main" << "txtVirtualHost" << "" << false;
-        QTest::newRow("vhost description") << "shop" << "txtDescription" << "Shop front" << true;
-        QTest::newRow("vhost address") << "shop" << "txtVirtualHost" << "*:80" << true;
-        QTest::newRow("vhost name") << "shop" << "txtServerName" << "shop.example.org" << true;
-        QTest::newRow("vhost without name") << "bare" << "txtServerName" << "" << true;
-        QTest::newRow("vhost without description") << "bare" << "txtDescription" << "" << true;
+        QTest::newRow("main name") << "main"
+                                   << "txtServerName"
+                                   << "main.example.org" << true;
+        QTest::newRow("main admin") << "main"
+                                    << "txtServerAdmin"
+                                    << "root@example.org" << true;
+        QTest::newRow("main description") << "main"
+                                          << "txtDescription"
+                                          << "MainServer" << false;
+        QTest::newRow("main address") << "main"
+                                      << "txtVirtualHost"
+                                      << "" << false;
+        QTest::newRow("vhost description") << "shop"
+                                           << "txtDescription"
+                                           << "Shop front" << true;
+        QTest::newRow("vhost address") << "shop"
+                                       << "txtVirtualHost"
+                                       << "*:80" << true;
+        QTest::newRow("vhost name") << "shop"
+                                    << "txtServerName"
+                                    << "shop.example.org" << true;
+        QTest::newRow("vhost without name") << "bare"
+                                            << "txtServerName"
+                                            << "" << true;
+        QTest::newRow("vhost without description") << "bare"
+                                                   << "txtDescription"
+                                                   << "" << true;
     }
     void showsTheFile()
     {
@@ -101,29 +119,45 @@ private slots:
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QStringList>("added");
         QTest::addColumn<QString>("section"); // where the added line must be
-        QTest::newRow("main name changed") << "main" << "txtServerName" << "  new.example.org "
-                                           << QStringList{"ServerName main.example.org"}
-                                           << QStringList{"ServerName new.example.org"} << "";
-        QTest::newRow("vhost admin cleared") << "shop" << "txtServerAdmin" << "   "
-                                             << QStringList{"ServerAdmin shop@example.org"} << QStringList{} << "";
-        QTest::newRow("vhost name added") << "bare" << "txtServerName" << "bare.example.org" << QStringList{}
-                                          << QStringList{"ServerName bare.example.org"} << "<VirtualHost 10.0.0.1:80>";
-        QTest::newRow("description changed") << "shop" << "txtDescription" << "Web shop"
-                                             << QStringList{"#CORVANE_VHOST_DESCRIPTION Shop front"}
-                                             << QStringList{"#CORVANE_VHOST_DESCRIPTION Web shop"} << "<VirtualHost *:80>";
-        QTest::newRow("address, case only") << "mixed" << "txtVirtualHost" << "mixed.example.ORG:80" << QStringList{}
-                                            << QStringList{} << "";
-        QTest::newRow("address to a listened port") << "bare" << "txtVirtualHost" << "10.0.0.2:80"
-                                                    << QStringList{"<VirtualHost 10.0.0.1:80>"}
-                                                    << QStringList{"<VirtualHost 10.0.0.2:80>"} << "";
-        QTest::newRow("name with a blank refused") << "main" << "txtServerName" << "a b" << QStringList{}
-                                                   << QStringList{} << "";
-        QTest::newRow("port above 65535 refused") << "shop" << "txtVirtualHost" << "*:70000" << QStringList{}
-                                                  << QStringList{} << "";
-        QTest::newRow("empty address refused") << "shop" << "txtVirtualHost" << "" << QStringList{} << QStringList{}
-                                               << "";
-        QTest::newRow("quoted address refused") << "shop" << "txtVirtualHost" << "\"*:81\"" << QStringList{}
-                                                << QStringList{} << "";
+        QTest::newRow("main name changed")
+            << "main"
+            << "txtServerName"
+            << "  new.example.org " << QStringList{"ServerName main.example.org"}
+            << QStringList{"ServerName new.example.org"} << "";
+        QTest::newRow("vhost admin cleared")
+            << "shop"
+            << "txtServerAdmin"
+            << "   " << QStringList{"ServerAdmin shop@example.org"} << QStringList{} << "";
+        QTest::newRow("vhost name added")
+            << "bare"
+            << "txtServerName"
+            << "bare.example.org" << QStringList{} << QStringList{"ServerName bare.example.org"}
+            << "<VirtualHost 10.0.0.1:80>";
+        QTest::newRow("description changed")
+            << "shop"
+            << "txtDescription"
+            << "Web shop" << QStringList{"#CORVANE_VHOST_DESCRIPTION Shop front"}
+            << QStringList{"#CORVANE_VHOST_DESCRIPTION Web shop"} << "<VirtualHost *:80>";
+        QTest::newRow("address, case only") << "mixed"
+                                            << "txtVirtualHost"
+                                            << "mixed.example.ORG:80" << QStringList{} << QStringList{} << "";
+        QTest::newRow("address to a listened port")
+            << "bare"
+            << "txtVirtualHost"
+            << "10.0.0.2:80" << QStringList{"<VirtualHost 10.0.0.1:80>"}
+            << QStringList{"<VirtualHost 10.0.0.2:80>"} << "";
+        QTest::newRow("name with a blank refused") << "main"
+                                                   << "txtServerName"
+                                                   << "a b" << QStringList{} << QStringList{} << "";
+        QTest::newRow("port above 65535 refused") << "shop"
+                                                  << "txtVirtualHost"
+                                                  << "*:70000" << QStringList{} << QStringList{} << "";
+        QTest::newRow("empty address refused") << "shop"
+                                               << "txtVirtualHost"
+                                               << "" << QStringList{} << QStringList{} << "";
+        QTest::newRow("quoted address refused") << "shop"
+                                                << "txtVirtualHost"
+                                                << "\"*:81\"" << QStringList{} << QStringList{} << "";
     }
     void applyWrites()
     {

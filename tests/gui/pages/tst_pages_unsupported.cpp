@@ -134,10 +134,18 @@ private slots:
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("offered");
         QTest::addColumn<QString>("notOffered");
-        QTest::newRow("server: server-only") << "server" << "ServerTokens" << "FileETag_none";
-        QTest::newRow("main: not server-only") << "main" << "UseCanonicalName" << "ServerTokens";
-        QTest::newRow("files: directory flag") << "files" << "FileETag" << "ServerTokens";
-        QTest::newRow("vhost: no supported ones") << "vhost" << "ServerSignature" << "ServerName";
+        QTest::newRow("server: server-only") << "server"
+                                             << "ServerTokens"
+                                             << "FileETag_none";
+        QTest::newRow("main: not server-only") << "main"
+                                               << "UseCanonicalName"
+                                               << "ServerTokens";
+        QTest::newRow("files: directory flag") << "files"
+                                               << "FileETag"
+                                               << "ServerTokens";
+        QTest::newRow("vhost: no supported ones") << "vhost"
+                                                  << "ServerSignature"
+                                                  << "ServerName";
     }
     void offersByContext()
     {
@@ -169,7 +177,8 @@ private slots:
         // A module narrows the list to its own directives.
         modules->setCurrentIndex(modules->findText("mod_autoindex"));
         for (int i = 0; i < list->count(); ++i)
-            QCOMPARE(QString::fromStdString(catalogue.findDirective(list->item(i)->text().toStdString())->ModuleName()),
+            QCOMPARE(QString::fromStdString(
+                         catalogue.findDirective(list->item(i)->text().toStdString())->ModuleName()),
                      QString("mod_autoindex"));
         sheet->reject();
     }
@@ -187,24 +196,30 @@ private slots:
     void edits_data()
     {
         QTest::addColumn<QString>("node");
-        QTest::addColumn<QStringList>("steps"); // add:<module>:<directive>:<value> | modify:<row>:<value> | delete:<row>
+        QTest::addColumn<QStringList>(
+            "steps"); // add:<module>:<directive>:<value> | modify:<row>:<value> | delete:<row>
         QTest::addColumn<QStringList>("removed");
         QTest::addColumn<QStringList>("added");
         QTest::addColumn<QString>("section");
-        QTest::newRow("add in main server") << "main" << QStringList{"add:core:UseCanonicalName:On"} << QStringList{}
-                                            << QStringList{"UseCanonicalName On"} << "";
-        QTest::newRow("add in virtual host") << "vhost" << QStringList{"add:All:FileETag:MTime Size"} << QStringList{}
-                                             << QStringList{"FileETag MTime Size"} << "<VirtualHost *:80>";
-        QTest::newRow("add twice") << "dir" << QStringList{"add:core:LimitRequestBody:100", "add:core:LimitRequestBody:200"}
-                                   << QStringList{} << QStringList{"LimitRequestBody 100", "LimitRequestBody 200"}
+        QTest::newRow("add in main server") << "main" << QStringList{"add:core:UseCanonicalName:On"}
+                                            << QStringList{} << QStringList{"UseCanonicalName On"} << "";
+        QTest::newRow("add in virtual host")
+            << "vhost" << QStringList{"add:All:FileETag:MTime Size"} << QStringList{}
+            << QStringList{"FileETag MTime Size"} << "<VirtualHost *:80>";
+        QTest::newRow("add twice") << "dir"
+                                   << QStringList{"add:core:LimitRequestBody:100",
+                                                  "add:core:LimitRequestBody:200"}
+                                   << QStringList{}
+                                   << QStringList{"LimitRequestBody 100", "LimitRequestBody 200"}
                                    << "<Directory /srv>";
         QTest::newRow("modify") << "main" << QStringList{"modify:HostnameLookups:On"}
-                                << QStringList{"HostnameLookups Off"} << QStringList{"HostnameLookups On"} << "";
+                                << QStringList{"HostnameLookups Off"} << QStringList{"HostnameLookups On"}
+                                << "";
         QTest::newRow("delete") << "vhost" << QStringList{"delete:ServerSignature"}
                                 << QStringList{"ServerSignature Off"} << QStringList{} << "";
-        QTest::newRow("delete a row not yet applied") << "files"
-                                                      << QStringList{"add:core:FileETag:None", "delete:FileETag"}
-                                                      << QStringList{} << QStringList{} << "";
+        QTest::newRow("delete a row not yet applied")
+            << "files" << QStringList{"add:core:FileETag:None", "delete:FileETag"} << QStringList{}
+            << QStringList{} << "";
     }
     void edits()
     {
@@ -252,9 +267,12 @@ private slots:
         QTest::addColumn<bool>("chooseDirective");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty value") << true << "" << "Please enter the value for the parameter";
-        QTest::newRow("no directive") << false << "x" << "Please select a module and directive";
-        QTest::newRow("unclosed quote") << true << "\"/srv/a b" << "The value has a double quote that is not closed";
+        QTest::newRow("empty value") << true << ""
+                                     << "Please enter the value for the parameter";
+        QTest::newRow("no directive") << false << "x"
+                                      << "Please select a module and directive";
+        QTest::newRow("unclosed quote") << true << "\"/srv/a b"
+                                        << "The value has a double quote that is not closed";
     }
     void refusals()
     {

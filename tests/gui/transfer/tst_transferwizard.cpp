@@ -48,11 +48,18 @@ QByteArray config(const QString& dir, const QByteArray& name)
     return "ServerRoot \"/etc/apache2\"\n"
            "Include /etc/apache2/mods-enabled/*.load\n"
            "Include /etc/apache2/mods-enabled/*.conf\n"
-           "PidFile " + dir.toUtf8() + "/httpd.pid\n"
-           "ErrorLog " + dir.toUtf8() + "/error.log\n"
+           "PidFile " +
+           dir.toUtf8() +
+           "/httpd.pid\n"
+           "ErrorLog " +
+           dir.toUtf8() +
+           "/error.log\n"
            "Listen 127.0.0.1:18082\n"
-           "ServerName " + name + "\n"
-           "DocumentRoot " + dir.toUtf8() + "\n";
+           "ServerName " +
+           name +
+           "\n"
+           "DocumentRoot " +
+           dir.toUtf8() + "\n";
 }
 
 // With CORVANE_SCREENSHOT_DIR set, each page is saved as a picture to look at.
@@ -63,8 +70,7 @@ void snapshot(QWidget& w, const QString& name)
         w.grab().save(dir + "/" + name + ".png");
 }
 
-template <typename T>
-T* child(QWidget& w, const char* name)
+template <typename T> T* child(QWidget& w, const char* name)
 {
     T* c = w.findChild<T*>(QLatin1String(name));
     if (!c)
@@ -74,7 +80,8 @@ T* child(QWidget& w, const char* name)
 
 QAbstractButton* nextButton(QWizard& w)
 {
-    return w.button(w.currentId() == TransferWizard::Connecting ? QWizard::FinishButton : QWizard::NextButton);
+    return w.button(w.currentId() == TransferWizard::Connecting ? QWizard::FinishButton
+                                                                : QWizard::NextButton);
 }
 
 // Fills the server properties page.
@@ -159,14 +166,16 @@ void TestTransferWizard::addLocalServer()
     nextButton(w)->click();
     QCOMPARE(w.currentId(), int(TransferWizard::Connecting));
     QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
-    QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("Connection To Server web established."));
+    QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(),
+             QStringLiteral("Connection To Server web established."));
     snapshot(w, "wizard-connecting");
     QVERIFY(!w.button(QWizard::BackButton)->isVisible()); // nothing to retry
     QVERIFY(w.button(QWizard::FinishButton)->isEnabled());
     QVERIFY(!IniFile(m_app->filePath("Corvane.ini")).hasSection("web")); // only Finish registers
     nextButton(w)->click();
     QCOMPARE(w.addedServer(), QStringLiteral("web"));
-    QCOMPARE(QString::fromStdString(IniFile(m_app->filePath("Corvane.ini")).readValue("web", "LOCAL_CONF")), conf);
+    QCOMPARE(QString::fromStdString(IniFile(m_app->filePath("Corvane.ini")).readValue("web", "LOCAL_CONF")),
+             conf);
     QCOMPARE(readFile(m_app->filePath("web/WorkArea/httpd.conf")), readFile(conf));
 }
 
@@ -174,9 +183,12 @@ void TestTransferWizard::connectPageRefusals_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("Sample") << "Sample" << "Sorry Server Name Sample Already Assigned By System";
-    QTest::newRow("sAMPLE") << " sAMPLE " << "Sorry Server Name Sample Already Assigned By System";
-    QTest::newRow("existing folder") << "taken" << "Server name already exists.";
+    QTest::newRow("Sample") << "Sample"
+                            << "Sorry Server Name Sample Already Assigned By System";
+    QTest::newRow("sAMPLE") << " sAMPLE "
+                            << "Sorry Server Name Sample Already Assigned By System";
+    QTest::newRow("existing folder") << "taken"
+                                     << "Server name already exists.";
 }
 
 void TestTransferWizard::connectPageRefusals()
@@ -259,7 +271,8 @@ void TestTransferWizard::addSftpServerWithPrompts()
     const IniFile ini(m_app->filePath("Corvane.ini"));
     QCOMPARE(ini.readValue("remote", "SFTP_AUTHTYPE"), std::string("16"));
     QCOMPARE(ini.readValue("remote", "REMOTE_FOLDER"), sshd.path("conf").toStdString());
-    QCOMPARE(readFile(m_app->filePath("remote/WorkArea/httpd.conf")), config("/srv/www", "sftp.example.test"));
+    QCOMPARE(readFile(m_app->filePath("remote/WorkArea/httpd.conf")),
+             config("/srv/www", "sftp.example.test"));
 }
 
 void TestTransferWizard::failedConnectionRegistersNothing()
@@ -299,8 +312,10 @@ void TestTransferWizard::uploadWizard_data()
     QTest::addColumn<int>("answer"); // to "Continue with Upload ?"
     QTest::addColumn<bool>("uploaded");
     QTest::newRow("valid") << QByteArray() << true << int(QMessageBox::NoButton) << true;
-    QTest::newRow("broken, No") << QByteArray("KeepAlive perhaps\r\n") << false << int(QMessageBox::No) << false;
-    QTest::newRow("broken, Yes") << QByteArray("KeepAlive perhaps\r\n") << false << int(QMessageBox::Yes) << true;
+    QTest::newRow("broken, No") << QByteArray("KeepAlive perhaps\r\n") << false << int(QMessageBox::No)
+                                << false;
+    QTest::newRow("broken, Yes") << QByteArray("KeepAlive perhaps\r\n") << false << int(QMessageBox::Yes)
+                                 << true;
 }
 
 void TestTransferWizard::uploadWizard()
@@ -314,7 +329,8 @@ void TestTransferWizard::uploadWizard()
     const QByteArray original = config(m_server->path(), "www.example.test");
     QCOMPARE(addLocal(original), QStringLiteral("web"));
     const QString work = m_app->filePath("web/WorkArea/httpd.conf");
-    const QByteArray edited = QByteArray(original).replace("www.example", "shop.example").replace("\n", "\r\n") + extra;
+    const QByteArray edited =
+        QByteArray(original).replace("www.example", "shop.example").replace("\n", "\r\n") + extra;
     QVERIFY(writeFile(work, edited));
 
     TransferWizard w(TransferWizard::Upload, AppFolder(m_app->path()), "web");
