@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Configures and builds one tree. Usage: scripts/build.sh BUILD_DIR [cmake options...]
+# ccache is used when it is installed (it is not required).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
-cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$top" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$dir" --parallel "$(nproc)"
