@@ -84,7 +84,9 @@ public:
 
     // ---- writer -------------------------------------------------------
     // Rewrites FileName atomically; error 0x80040004 on failure (old file kept).
-    bool WriteFile();
+    // *changed (when given) tells whether the bytes on disk changed; a file
+    // that already holds them is not written again.
+    bool WriteFile(bool* changed = nullptr);
     // The bytes WriteFile would write, without touching the disk.
     std::string WriteToString();
     // Steps of the writer; they append to the output of a running write.

@@ -387,11 +387,15 @@ std::string ConfigFile::WriteToString()
     return out;
 }
 
-bool ConfigFile::WriteFile()
+bool ConfigFile::WriteFile(bool* changed)
 {
     std::string out;
     const bool ok = writeAll(out);
-    if (!AtomicFile::write(m_fileName, out))
+    std::string before;
+    const bool same = AtomicFile::read(m_fileName, before) && before == out;
+    if (changed)
+        *changed = !same;
+    if (!same && !AtomicFile::write(m_fileName, out))
         writeFailed();
     return ok;
 }
