@@ -1,6 +1,7 @@
 // corvanectl commands on a single configuration file: dump, rewrite, get,
-// set, delete. The model normalises the file it reads, so every command reads
-// a private copy; only set and delete replace FILE (keeping FILE.bak).
+// set, delete. Every command reads a private copy (the snapshot of rewrite
+// --via-snapshot is written beside it); only set and delete replace FILE
+// (keeping FILE.bak), changing only the lines the edit concerns.
 #include "Command.h"
 
 #include "model/AtomicFile.h"
@@ -64,6 +65,15 @@ bool loadCopy(const std::string& file, const QTemporaryDir& tmp, ConfigFile& cf,
         return false;
     }
     return true;
+}
+
+std::string quotedArgument(const std::string& arg)
+{
+    const std::string v = Trim(arg);
+    const bool quoted = v.size() >= 2 && v.front() == '"' && v.back() == '"';
+    if (quoted || v.find_first_of(" \t") == std::string::npos)
+        return v;
+    return '"' + v + '"';
 }
 
 // SCOPE is a number (-1 the main server) or a section head such as "<VirtualHost *:80>".
@@ -138,18 +148,21 @@ int rewrite(const std::vector<std::string>& args, const Options&)
     std::string file;
     std::string outFile;
     bool viaSnapshot = false;
+    bool normalize = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size())
             outFile = args[++i];
         else if (args[i] == "--via-snapshot")
             viaSnapshot = true;
+        else if (args[i] == "--normalize")
+            normalize = true;
         else if (file.empty() && !args[i].empty() && args[i][0] != '-')
             file = args[i];
         else
-            return fail("usage: corvanectl rewrite FILE [-o OUT] [--via-snapshot]");
+            return fail("usage: corvanectl rewrite FILE [-o OUT] [--via-snapshot] [--normalize]");
     }
     if (file.empty())
-        return fail("usage: corvanectl rewrite FILE [-o OUT] [--via-snapshot]");
+        return fail("usage: corvanectl rewrite FILE [-o OUT] [--via-snapshot] [--normalize]");
     QTemporaryDir tmp;
     auto cf = std::make_unique<ConfigFile>();
     std::string original;
@@ -165,6 +178,7 @@ int rewrite(const std::vector<std::string>& args, const Options&)
             cf->SetFileName(copy);
             cf->DeSerialize();
         }
+        cf->SetNormalizeLayout(normalize);
         bytes = cf->WriteToString();
     } catch (const CorvaneError& e) {
         return fail(file + ": " + errorText(e));
@@ -213,9 +227,15 @@ int update(const std::vector<std::string>& args, bool remove)
     std::int32_t scope = -1;
     if (!loadCopy(file, tmp, cf, original, error, true) || !resolveScope(cf, args[1], scope, error))
         return fail(error);
+    if (scope != -1 && cf.FindDirective(scope)->ScopeSubType() != DirectiveScop::SubHead)
+        return fail("scope " + args[1] +
+                    " is not a section head: give -1 for the main server, or the number or "
+                    "head of a section such as \"<VirtualHost *:80>\"");
+    // Each argument is one value; an argument holding blanks is written in
+    // double quotes so that Apache reads it as one.
     std::string value;
     for (std::size_t i = needed; i < args.size(); ++i)
-        value += (i > needed ? " " : "") + args[i];
+        value += (i > needed ? " " : "") + quotedArgument(args[i]);
     if (remove && !cf.FindSubDirective(Trim(args[2]), scope))
         return fail(args[2] + " is not set in scope " + args[1]);
     if (!remove && Trim(value).empty())
@@ -224,12 +244,13 @@ int update(const std::vector<std::string>& args, bool remove)
     std::string bytes;
     try {
         code = cf.UpdateDirective(args[2], value, scope);
+        if (const std::string refusal = cf.TakeRefusal(); !refusal.empty())
+            return fail(refusal);
         if (code == 1)
             bytes = cf.WriteToString();
     } catch (const CorvaneError& e) {
         return fail(file + ": " + errorText(e));
     }
-    std::cout << code << '\n';
     if (code != 1)
         return fail("the directive was not changed (result " + std::to_string(code) + ")");
     if (!AtomicFile::write(file + ".bak", original, &error))
@@ -239,7 +260,8 @@ int update(const std::vector<std::string>& args, bool remove)
     std::filesystem::permissions(file + ".bak", std::filesystem::status(file, ec).permissions(), ec);
     if (!AtomicFile::write(file, bytes, &error))
         return fail(error);
-    return 0;
+    std::cout << code << '\n';
+    return std::cout.flush() ? 0 : 1;
 }
 
 int set(const std::vector<std::string>& args, const Options&)
@@ -256,17 +278,19 @@ CommandRegistrar dumpCommand{{"dump", "FILE",
                               "print every directive of FILE: number, parent, type, scope type, sub type, "
                               "name, parameters (tab-separated)",
                               dump}};
-CommandRegistrar rewriteCommand{{"rewrite", "FILE [-o OUT] [--via-snapshot]",
-                                 "read FILE and write it back through the writer to OUT (default stdout); "
-                                 "--via-snapshot passes the model through a snapshot first",
+CommandRegistrar rewriteCommand{{"rewrite", "FILE [-o OUT] [--via-snapshot] [--normalize]",
+                                 "read FILE and write it back through the writer to OUT (default stdout), "
+                                 "byte for byte; --via-snapshot passes the model through a snapshot first; "
+                                 "--normalize regenerates the layout (every line in column 1, CR LF)",
                                  rewrite}};
 CommandRegistrar getCommand{{"get", "FILE SCOPE NAME",
                              "print the parameters of directive NAME in SCOPE (a number, -1 for the main "
                              "server, or a section head such as \"<VirtualHost *:80>\")",
                              get}};
 CommandRegistrar setCommand{{"set", "FILE SCOPE NAME [VALUE...]",
-                             "set directive NAME in SCOPE to VALUE, rewrite FILE (previous content kept as "
-                             "FILE.bak) and print the result code",
+                             "set directive NAME in SCOPE to VALUE (each argument one value, quoted when it "
+                             "holds blanks), change that line of FILE (previous content kept as FILE.bak) "
+                             "and print the result code",
                              set}};
 CommandRegistrar deleteCommand{{"delete", "FILE SCOPE NAME",
                                 "remove directive NAME from SCOPE, rewrite FILE (previous content kept as "

@@ -2,6 +2,7 @@
 
 #include "model/AtomicFile.h"
 #include "model/HugePages.h"
+#include "model/LineLayout.h"
 #include "model/ModelErrors.h"
 #include "model/ModelProcedures.h"
 
@@ -91,6 +92,10 @@ void ConfigFile::clearList()
     m_added.clear();
     m_chunks.clear();
     m_indexValid = false;
+    m_layoutBytes.clear();
+    m_pieces.clear();
+    m_layoutState = LayoutState::None;
+    m_loadedCount = 0;
 }
 
 void ConfigFile::appendOwned(std::unique_ptr<Directive> dir)
@@ -314,58 +319,80 @@ bool ConfigFile::ReadFile()
         m_readCount = 0;
         if (!isRegularFile(m_fileName))
             return false;
-        std::string converted;
-        if (!convertOnDisk(converted))
-            return false;
+        std::string raw;
+        // Pieces address the bytes with 32-bit offsets; no configuration
+        // comes near 4 GiB.
+        if (!AtomicFile::read(m_fileName, raw) || raw.size() >= 0xFFFFFFFFu)
+            raise(1, kConfigFileSource, kReadFile);
         clearList();
-        loadConverted(converted);
+        loadRaw(std::move(raw));
         return static_cast<int>(m_list.size()) == m_readCount;
     });
 }
 
-void ConfigFile::loadConverted(const std::string& text)
+void ConfigFile::loadRaw(std::string raw)
 {
+    m_layoutBytes = std::move(raw);
+    const std::string& text = m_layoutBytes;
     std::size_t lines = 0;
     for (const char* p = text.data();
          (p = static_cast<const char*>(
               std::memchr(p, '\n', static_cast<std::size_t>(text.data() + text.size() - p))));
          ++p)
         ++lines;
-    m_list.reserve(lines);
+    m_list.reserve(lines + 1);
+    m_pieces.reserve(lines + 1);
     HugePages::advise(m_list.data(), m_list.capacity() * sizeof(Directive*));
     Directive* parent = m_server.get();
-    std::string pending;
     std::int32_t no = 0;
-    forEachLine(text, [&](std::size_t b, std::size_t e) {
-        while (b < e && text[b] == ' ')
-            ++b;
-        while (e > b && text[e - 1] == ' ')
-            --e;
-        if (b == e)
-            return;
-        if (text[e - 1] == '\\') {
-            pending.append(text, b, e - 1 - b);
-            return;
-        }
-        Directive* d = newLine();
-        if (pending.empty()) {
-            d->SetDirectiveString(std::string(text, b, e - b));
-        } else {
-            pending.append(text, b, e - b);
-            d->SetDirectiveString(pending);
-            pending.clear();
-        }
-        ++m_readCount;
-        d->m_no = ++no;
-        d->m_parent = parent;
-        const int subType = d->ScopeSubType();
-        if (subType == DirectiveScop::SubHead)
-            parent = d;
-        else if (subType == DirectiveScop::SubEnd && parent->ParentDirective())
-            parent = parent->ParentDirective();
-        m_list.push_back(d);
-    });
+    linelayout::forEachLogicalLine(
+        text,
+        [&](std::size_t b, std::size_t e, const std::string& line) {
+            Directive* d = newLine();
+            d->SetDirectiveString(line);
+            ++m_readCount;
+            d->m_no = ++no;
+            d->m_parent = parent;
+            const int subType = d->ScopeSubType();
+            if (subType == DirectiveScop::SubHead)
+                parent = d;
+            else if (subType == DirectiveScop::SubEnd && parent->ParentDirective())
+                parent = parent->ParentDirective();
+            m_list.push_back(d);
+            m_pieces.push_back({d, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
+        },
+        [&](std::size_t b, std::size_t e) {
+            m_pieces.push_back({nullptr, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
+        });
+    m_layoutState = LayoutState::Current;
     m_indexValid = false;
+}
+
+std::string ConfigFile::UnwritableReason(const std::string& text)
+{
+    if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        return "it holds a line break or a NUL byte";
+    if (!text.empty() && text.back() == '\\')
+        return "it ends in a backslash, which would join the next line to it";
+    return {};
+}
+
+bool ConfigFile::refuse(const std::string& text)
+{
+    const std::string why = UnwritableReason(text);
+    if (why.empty())
+        return false;
+    if (m_refusal.empty())
+        m_refusal = "\"" + text.substr(0, text.find_first_of(std::string("\r\n\0", 3))) +
+                    "\" cannot be written: " + why + ".";
+    return true;
+}
+
+std::string ConfigFile::TakeRefusal()
+{
+    std::string r;
+    r.swap(m_refusal);
+    return r;
 }
 
 } // namespace corvane

@@ -38,8 +38,22 @@ public:
     const std::string& SnapshotPath() const { return m_snapshotPath; }
     void SetSnapshotPath(const std::string& path) { m_snapshotPath = path; }
 
-    bool ReadFile();    // false when no file exists; error 1 on failure
+    // Reads the file without changing it; every line keeps the bytes it was
+    // read from. False when no file exists; error 1 on failure.
+    bool ReadFile();
     bool ConvertFile(); // normalises the file on disk; error 6 on failure
+
+    // Off (the default): writing keeps the file's layout and bytes, changing
+    // only the lines that were edited. On: the file is regenerated scope by
+    // scope, every line in column 1 with CR LF.
+    void SetNormalizeLayout(bool on) { m_normalize = on; }
+    bool NormalizeLayout() const { return m_normalize; }
+
+    // Why the last edit was refused (a value that would break the file), ""
+    // when none was; taking it clears it.
+    std::string TakeRefusal();
+    // Records text as refused when it cannot be written; true when refused.
+    bool noteRefusal(const std::string& text) { return refuse(text); }
 
     int GetDirectiveCount() const { return static_cast<int>(m_list.size()); }
     Directive* GetDirective(int index) const; // nullptr outside 1..count or deleted
@@ -101,6 +115,11 @@ public:
     std::string SerializeToBytes() const;
     bool DeSerializeFromBytes(const std::string& bytes);
 
+    // A text that cannot stand on a line of its own: a line break or NUL in
+    // it, or a trailing backslash that would join the next line. Returns the
+    // reason, "" when the text is fine.
+    static std::string UnwritableReason(const std::string& text);
+
     // Called by Directive when a line held here changes number or parent.
     void invalidateIndex() { m_indexValid = false; }
 
@@ -108,6 +127,20 @@ private:
     struct WriteState;
     struct WriteBlock;
     struct Frame;
+    // Where a line stands in the file's bytes; d is nullptr for bytes that
+    // belong to no line (blank lines).
+    struct LayoutPiece
+    {
+        Directive* d;
+        std::uint32_t begin;
+        std::uint32_t length;
+    };
+    enum class LayoutState : std::uint8_t
+    {
+        None,    // no bytes known: writing regenerates
+        Current, // m_layoutBytes and m_pieces describe the file
+        Pending  // loaded from a snapshot: the working copy gives the bytes when writing
+    };
 
     void clearList();
     void appendOwned(std::unique_ptr<Directive> dir);
@@ -117,11 +150,17 @@ private:
     const std::vector<int>& childrenOf(std::int32_t no) const; // 0-based list positions, deleted included
     Directive* scopeDirective(std::int32_t no) const;
     bool convertOnDisk(std::string& converted);
-    void loadConverted(const std::string& text);
+    void loadRaw(std::string raw);
+    bool refuse(const std::string& text);
+    // Layout
+    bool composeFile(std::string& out, std::vector<LayoutPiece>& pieces);
+    void attachWorkingCopy();
+    void writeKeepingLayout(std::string& out, std::vector<LayoutPiece>& pieces);
+    void commitLayout(std::string&& bytes, std::vector<LayoutPiece>&& pieces);
     static std::string dateNote(const std::string& text);
 
     // writer
-    bool writeAll(std::string& out);
+    bool writeAll(std::string& out, std::vector<LayoutPiece>* pieces = nullptr);
     void prepareBlocks(WriteState& st) const;
     void runFrames(Frame first);
     Frame blockFrame(Directive* opener) const;
@@ -159,6 +198,13 @@ private:
     mutable std::int32_t m_maxNo = 0;
 
     WriteState* m_write = nullptr; // set while a write runs
+
+    std::string m_layoutBytes;         // the file as last read or written
+    std::vector<LayoutPiece> m_pieces; // its lines and gaps in file order
+    LayoutState m_layoutState = LayoutState::None;
+    std::size_t m_loadedCount = 0; // lines loaded from the snapshot (first in m_list)
+    bool m_normalize = false;
+    std::string m_refusal;
 };
 
 } // namespace corvane

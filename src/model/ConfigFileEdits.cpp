@@ -103,6 +103,8 @@ int ConfigFile::UpdateDirective(const std::string& sDirectiveName, const std::st
     const std::string value = Trim(sParamList);
     if (lParentDirectiveNo < 1 && lParentDirectiveNo != -1)
         return -4;
+    if (refuse(name + " " + value))
+        return -2;
     Directive* scope = scopeDirective(lParentDirectiveNo);
     if (!scope)
         return -3;
@@ -136,6 +138,8 @@ int ConfigFile::SaveAsNewDirective(const std::string& sDirectiveName, const std:
     const std::string params = Trim(sParamList);
     if (lParentDirectiveNo < 1 && lParentDirectiveNo != -1)
         return -4;
+    if (refuse(name + " " + params))
+        return -2;
     Directive* scope = scopeDirective(lParentDirectiveNo);
     if (!scope)
         return -3;
@@ -157,6 +161,11 @@ bool addRows(ConfigFile& cf, const ListRows* rows, Directive* scope,
         std::string text;
         if (!textOf(row, text))
             continue;
+        if (!ConfigFile::UnwritableReason(text).empty()) {
+            cf.noteRefusal(text);
+            ok = false;
+            continue;
+        }
         auto d = std::make_unique<Directive>(text);
         d->SetParentDirective(scope);
         ok = cf.AddDirective(std::move(d)) && ok;
@@ -227,6 +236,8 @@ int ConfigFile::UpdateScopeDirectiveParameterList(const std::string& sParam, std
     Directive* d = FindDirective(lDirectiveNo);
     if (!d)
         return -4;
+    if (refuse(value))
+        return -1;
     if (d->GetType() != Directive::TypeSection)
         return -3;
     DirectiveScop* s = d->GetCurrentScopeDirective();
@@ -253,17 +264,19 @@ Directive* ConfigFile::GetVHostDescriptionDirective(std::int32_t lParentVhost) c
 int ConfigFile::UpdateVhostDescription(const std::string& sDesc, std::int32_t lParentVhost)
 {
     const std::string desc = Trim(sDesc);
-    if (lParentVhost < 1)
+    if (lParentVhost < 1 || refuse(desc))
         return -1;
+    // An empty description leaves the bare marker, without a trailing blank.
+    const std::string line = Trim(kVhostDescription + desc);
     Directive* head = FindDirective(lParentVhost);
     if (!head)
         return -3;
     if (Directive* d = GetVHostDescriptionDirective(lParentVhost)) {
-        d->SetDirectiveString(kVhostDescription + desc);
+        d->SetDirectiveString(line);
         d->SetDirectiveComment(dateNote("#Updated by Corvane on "));
         return 1;
     }
-    auto added = std::make_unique<Directive>(kVhostDescription + desc);
+    auto added = std::make_unique<Directive>(line);
     added->m_parent = head;
     added->SetDirectiveComment(dateNote("#Added by Corvane on "));
     return AddDirective(std::move(added)) ? 1 : -4;

@@ -3,11 +3,14 @@
 #include "model/ConfigFile.h"
 
 #include "model/AtomicFile.h"
+#include "model/LineLayout.h"
 #include "model/ModelErrors.h"
 #include "model/ModelProcedures.h"
 #include "model/SnapshotRecord.h"
 
+#include <cstring>
 #include <filesystem>
+#include <unordered_set>
 
 namespace corvane {
 
@@ -25,6 +28,20 @@ namespace {
     raise(4, kConfigFileSource, kDeSerialize);
 }
 
+// The hash of a text as the reader gives it back once it stands on a line of
+// its own: blanks and tabs at the ends trimmed, tabs made blanks.
+std::uint32_t loadedHash(const std::string& text)
+{
+    std::size_t b = 0;
+    std::size_t e = text.size();
+    linelayout::trimBounds(text.data(), b, e);
+    if (std::memchr(text.data() + b, '\t', e - b) == nullptr)
+        return linelayout::textHash(std::string_view(text).substr(b, e - b));
+    std::string line;
+    linelayout::appendUntabbed(line, text.data(), b, e);
+    return linelayout::textHash(line);
+}
+
 } // namespace
 
 std::string ConfigFile::SerializeToBytes() const
@@ -35,22 +52,49 @@ std::string ConfigFile::SerializeToBytes() const
         for (const auto& d : m_list)
             estimate += d->DirectiveString().size() + SnapshotRecord::kHeaderSize;
         out.reserve(estimate);
-        for (int i = 1; i <= GetDirectiveCount(); ++i) {
-            const Directive* d = GetDirective(i);
-            if (!d)
-                continue;
+        auto record = [&](const Directive* d) {
             const std::string* text = nullptr;
             if (d->GetType() == Directive::TypeSimple || d->GetType() == Directive::TypeComment)
                 text = &d->DirectiveString();
             else if (d->GetType() == Directive::TypeSection)
                 text = &d->SectionText();
             if (!text || text->empty())
-                continue;
-            // A live line outside every scope, or one too long for its record.
-            if (!d->ParentDirective() ||
-                !SnapshotRecord::append(out, d->DirectiveNo(), d->ParentDirective()->DirectiveNo(), *text))
+                return;
+            // A live line outside every scope.
+            if (!d->ParentDirective())
                 serializeFailed();
+            SnapshotRecord::append(out, d->DirectiveNo(), d->ParentDirective()->DirectiveNo(), *text);
+        };
+        // The records follow the file's order when the file's bytes are known,
+        // so that the working copy tells the bytes of each line when the
+        // snapshot is loaded again; lines not yet written follow in list order.
+        std::size_t live = 0;
+        for (const auto& d : m_list)
+            live += d->IsDeleted() ? 0 : 1;
+        std::unordered_set<const Directive*> placed;
+        if (m_layoutState == LayoutState::Current) {
+            std::size_t inPieces = 0;
+            for (const LayoutPiece& p : m_pieces) {
+                if (p.d && !p.d->IsDeleted()) {
+                    record(p.d);
+                    ++inPieces;
+                }
+            }
+            if (inPieces != live) {
+                for (const LayoutPiece& p : m_pieces)
+                    if (p.d)
+                        placed.insert(p.d);
+            } else {
+                return out;
+            }
         }
+        for (int i = 1; i <= GetDirectiveCount(); ++i) {
+            const Directive* d = GetDirective(i);
+            if (d && !placed.count(d))
+                record(d);
+        }
+    } catch (const CorvaneError&) {
+        throw;
     } catch (const std::exception&) {
         serializeFailed();
     }
@@ -78,6 +122,7 @@ bool ConfigFile::DeSerializeFromBytes(const std::string& bytes)
             d->SetDirectiveString(std::move(r.text));
             d->m_no = r.number;
             d->m_lParentDirNo = r.parentNumber;
+            d->m_loadedHash = loadedHash(d->m_text);
             m_list.push_back(d);
         }
         m_indexValid = false;
@@ -89,6 +134,8 @@ bool ConfigFile::DeSerializeFromBytes(const std::string& bytes)
             d->m_parent = parent ? parent : m_server.get();
         }
         m_indexValid = false;
+        m_loadedCount = m_list.size();
+        m_layoutState = LayoutState::Pending;
     } catch (const std::exception&) {
         deserializeFailed();
     }

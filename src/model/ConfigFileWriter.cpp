@@ -61,6 +61,7 @@ struct ConfigFile::WriteBlock
 struct ConfigFile::WriteState
 {
     std::string out;
+    std::vector<LayoutPiece>* pieces = nullptr; // where each line went, when asked for
     using Block = WriteBlock;
     std::unordered_map<const Directive*, Block> blocks;
 };
@@ -161,13 +162,21 @@ bool ConfigFile::isBlockOpener(const Directive* d) const
 
 void ConfigFile::writeLine(const Directive* d)
 {
+    const std::size_t begin = m_write->out.size();
     m_write->out += d->SectionText();
     m_write->out += "\r\n";
+    if (m_write->pieces)
+        m_write->pieces->push_back({const_cast<Directive*>(d), static_cast<std::uint32_t>(begin),
+                                    static_cast<std::uint32_t>(m_write->out.size() - begin)});
 }
 
 void ConfigFile::writeSeparator()
 {
+    const std::size_t begin = m_write->out.size();
     m_write->out += kSeparator;
+    if (m_write->pieces)
+        m_write->pieces->push_back({nullptr, static_cast<std::uint32_t>(begin),
+                                    static_cast<std::uint32_t>(m_write->out.size() - begin)});
 }
 
 ConfigFile::Frame ConfigFile::blockFrame(Directive* opener) const
@@ -352,9 +361,10 @@ void ConfigFile::ResetFileWriteStatus()
     }
 }
 
-bool ConfigFile::writeAll(std::string& out)
+bool ConfigFile::writeAll(std::string& out, std::vector<LayoutPiece>* pieces)
 {
     WriteState st;
+    st.pieces = pieces;
     std::size_t estimate = 0;
     for (const auto& d : m_list)
         estimate += d->DirectiveString().size() + 8;
@@ -380,23 +390,61 @@ bool ConfigFile::writeAll(std::string& out)
     return ok;
 }
 
+bool ConfigFile::composeFile(std::string& out, std::vector<LayoutPiece>& pieces)
+{
+    pieces.clear();
+    if (!m_normalize) {
+        if (m_layoutState == LayoutState::Pending)
+            attachWorkingCopy();
+        bool anyLine = false;
+        for (const LayoutPiece& p : m_pieces)
+            if (p.d) {
+                anyLine = true;
+                break;
+            }
+        // A model with no file behind it (or an empty one) has no layout to
+        // keep: it is written the regenerating way.
+        if (m_layoutState == LayoutState::Current && anyLine) {
+            writeKeepingLayout(out, pieces);
+            return true;
+        }
+    }
+    return writeAll(out, &pieces);
+}
+
+void ConfigFile::commitLayout(std::string&& bytes, std::vector<LayoutPiece>&& pieces)
+{
+    m_layoutBytes = std::move(bytes);
+    m_pieces = std::move(pieces);
+    m_layoutState = LayoutState::Current;
+}
+
 std::string ConfigFile::WriteToString()
 {
     std::string out;
-    writeAll(out);
+    std::vector<LayoutPiece> pieces;
+    composeFile(out, pieces);
     return out;
 }
 
 bool ConfigFile::WriteFile(bool* changed)
 {
     std::string out;
-    const bool ok = writeAll(out);
-    std::string before;
-    const bool same = AtomicFile::read(m_fileName, before) && before == out;
+    std::vector<LayoutPiece> pieces;
+    const bool ok = composeFile(out, pieces);
+    // The bytes on disk are those last read or written, when known.
+    bool same = false;
+    if (m_layoutState == LayoutState::Current) {
+        same = out == m_layoutBytes;
+    } else {
+        std::string before;
+        same = AtomicFile::read(m_fileName, before) && before == out;
+    }
     if (changed)
         *changed = !same;
     if (!same && !AtomicFile::write(m_fileName, out))
         writeFailed();
+    commitLayout(std::move(out), std::move(pieces));
     return ok;
 }
 

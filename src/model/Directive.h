@@ -105,6 +105,9 @@ private:
     // Parameters are split from the text on first use; until then
     // m_paramsCached is false and m_params is empty.
     mutable bool m_paramsCached = true;
+    // Hash of the text this line had when it was loaded from a snapshot: finds
+    // the line's bytes in the working copy.
+    std::uint32_t m_loadedHash = 0;
     mutable std::vector<std::string> m_params;
     mutable std::unique_ptr<DirectiveScop> m_scop; // built on first use
     Directive* m_parent = nullptr;

@@ -24,11 +24,16 @@ std::uint32_t getLE(const std::string& data, std::size_t pos, int bytes)
 bool SnapshotRecord::append(std::string& out, std::int32_t number, std::int32_t parentNumber,
                             const std::string& text)
 {
-    if (text.size() > kMaxText)
+    if (text.size() > 0xFFFFFFFFu)
         return false;
     putLE(out, static_cast<std::uint32_t>(number), 4);
     putLE(out, static_cast<std::uint32_t>(parentNumber), 4);
-    putLE(out, static_cast<std::uint32_t>(text.size()), 2);
+    if (text.size() < kLongText) {
+        putLE(out, static_cast<std::uint32_t>(text.size()), 2);
+    } else {
+        putLE(out, kLongText, 2);
+        putLE(out, static_cast<std::uint32_t>(text.size()), 4);
+    }
     out += text;
     return true;
 }
@@ -37,13 +42,20 @@ bool SnapshotRecord::readNext(const std::string& data, std::size_t& pos, Snapsho
 {
     if (pos > data.size() || data.size() - pos < kHeaderSize)
         return false;
-    const std::size_t length = getLE(data, pos + 8, 2);
-    if (data.size() - pos - kHeaderSize < length)
+    std::size_t header = kHeaderSize;
+    std::size_t length = getLE(data, pos + 8, 2);
+    if (length == kLongText) {
+        if (data.size() - pos < kHeaderSize + 4)
+            return false;
+        length = getLE(data, pos + kHeaderSize, 4);
+        header += 4;
+    }
+    if (data.size() - pos - header < length)
         return false;
     record.number = static_cast<std::int32_t>(getLE(data, pos, 4));
     record.parentNumber = static_cast<std::int32_t>(getLE(data, pos + 4, 4));
-    record.text.assign(data, pos + kHeaderSize, length);
-    pos += kHeaderSize + length;
+    record.text.assign(data, pos + header, length);
+    pos += header + length;
     return true;
 }
 

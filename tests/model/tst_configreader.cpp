@@ -121,10 +121,10 @@ void TestConfigReader::convertedFileOnDisk()
     cf.SetFileName(path.toStdString());
     QVERIFY(cf.ConvertFile());
     QCOMPARE(readBytes(path), onDisk);
-    // Reading converts the same way and reads the result.
+    // Reading never changes the file.
     QVERIFY(writeBytes(path, input));
     QVERIFY(cf.ReadFile());
-    QCOMPARE(readBytes(path), onDisk);
+    QCOMPARE(readBytes(path), input);
 }
 
 void TestConfigReader::missingFileLeavesModel_data()
@@ -216,6 +216,10 @@ void TestConfigReader::unreadableFileRaises()
         QCOMPARE(e.source(), std::string("Vuvovov.ConfigFile"));
         QCOMPARE(e.description(), std::string("Error while converting file"));
     }
+    // Reading needs no write access: it never changes the file.
+    QVERIFY(cf.ReadFile());
+    QVERIFY(cf.GetDirectiveCount() > 0);
+    cf.SetFileName("/proc/self/mem"); // a file that cannot be read whole
     try {
         cf.ReadFile();
         QFAIL("ReadFile did not fail");

@@ -153,6 +153,7 @@ void TestConfigWriter::write()
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
     ConfigFile cf;
+    cf.SetNormalizeLayout(true); // the regenerating writer
     QVERIFY(load(cf, dir.path(), input));
     const QString path = QString::fromStdString(cf.FileName());
     QVERIFY(cf.WriteFile());
@@ -162,6 +163,7 @@ void TestConfigWriter::write()
 
     // Reading the output and writing again changes nothing.
     ConfigFile again;
+    again.SetNormalizeLayout(true); // the regenerating writer
     again.SetFileName(path.toStdString());
     QVERIFY(again.ReadFile());
     QVERIFY(again.WriteFile());
@@ -208,6 +210,7 @@ void TestConfigWriter::edits()
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
     ConfigFile cf;
+    cf.SetNormalizeLayout(true); // the regenerating writer
     // 1 Listen, 2-3 IfModule, 4 VirtualHost head, 5-7 Directory, 8 ServerName, 9 VirtualHost end.
     QVERIFY(load(cf, dir.path(),
                  "Listen 80\n<IfModule m>\n</IfModule>\n<VirtualHost *:80>\n<Directory /d>\nOptions None\n"
@@ -238,6 +241,7 @@ void TestConfigWriter::flagsClearedAfterWrite()
 {
     QTemporaryDir dir;
     ConfigFile cf;
+    cf.SetNormalizeLayout(true); // the regenerating writer
     QVERIFY(load(cf, dir.path(), "A 1\n<Directory /x>\nB 2\n</Directory>\n<Limit GET>\nC 3\n</Limit>\n"));
     QVERIFY(cf.WriteFile());
     for (int i = 1; i <= cf.GetDirectiveCount(); ++i)
@@ -248,6 +252,7 @@ void TestConfigWriter::failedWriteKeepsOldFile()
 {
     QTemporaryDir dir;
     ConfigFile cf;
+    cf.SetNormalizeLayout(true); // the regenerating writer
     QVERIFY(load(cf, dir.path(), "A 1\r\n"));
     QCOMPARE(cf.UpdateDirective("B", "2", -1), 1);
     // The working copy's folder is gone: nothing can be written.
@@ -270,6 +275,7 @@ void TestConfigWriter::lineWithoutScopeFailsWrite()
 {
     QTemporaryDir dir;
     ConfigFile cf;
+    cf.SetNormalizeLayout(true); // the regenerating writer
     QVERIFY(load(cf, dir.path(), "A 1\r\n"));
     QVERIFY(cf.AddDirective(std::make_unique<Directive>("Orphan 1")));
     QVERIFY_THROWS_EXCEPTION(CorvaneError, cf.WriteFile());
@@ -323,6 +329,7 @@ void TestConfigWriter::apacheAcceptsRewrite()
     QVERIFY(writeBytes(original, head + body));
     QCOMPARE(check(original), QByteArray("Syntax OK rc=0"));
     ConfigFile cf;
+    cf.SetNormalizeLayout(true); // the regenerating writer
     QVERIFY(load(cf, dir.path(), head + body));
     QVERIFY(cf.WriteFile());
     QCOMPARE(check(QString::fromStdString(cf.FileName())), QByteArray("Syntax OK rc=0"));
@@ -399,6 +406,8 @@ void TestConfigWriter::defaultVirtualHostKept()
     QCOMPARE(defaultServer(original), first);
 
     ConfigFile cf;
+
+    cf.SetNormalizeLayout(true); // the regenerating writer
     QVERIFY(load(cf, dir.path(), head + body));
     const std::string rewrite = cf.WriteToString();
     QVERIFY(cf.WriteFile());
@@ -407,11 +416,13 @@ void TestConfigWriter::defaultVirtualHostKept()
     // Reading the rewrite and writing it again changes nothing, and neither
     // does a trip through the snapshot.
     ConfigFile again;
+    again.SetNormalizeLayout(true); // the regenerating writer
     QTemporaryDir dir2;
     QVERIFY(load(again, dir2.path(), bytes(rewrite)));
     QCOMPARE(bytes(again.WriteToString()), bytes(rewrite));
     QVERIFY(cf.Serialize());
     ConfigFile restored;
+    restored.SetNormalizeLayout(true); // the regenerating writer
     restored.SetFileName(cf.FileName());
     QVERIFY(restored.DeSerialize());
     QCOMPARE(bytes(restored.WriteToString()), bytes(rewrite));
