@@ -351,10 +351,15 @@ void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>& 
                 const auto r = reusable.find(nameKey(ins.d->ParentDirective(), ins.d->GetDirectiveName()));
                 if (r != reusable.end()) {
                     auto& olds = r->second;
+                    // Unchanged: the same parameters, however they were spaced.
+                    const std::string params = ins.d->GetParamList();
                     const auto same = std::find_if(olds.begin(), olds.end(), [&](std::size_t p) {
-                        return readsAs(view(m_pieces[p]), lineText(ins.d));
+                        return m_pieces[p].d->GetParamList() == params;
                     });
                     if (same != olds.end()) {
+                        // The line keeps its old bytes, so the model takes
+                        // their text too: model and file stay alike.
+                        ins.d->SetDirectiveString(m_pieces[*same].d->DirectiveString());
                         breakLine();
                         const std::size_t begin = out.size();
                         out += view(m_pieces[*same]);

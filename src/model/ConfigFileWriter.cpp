@@ -396,15 +396,9 @@ bool ConfigFile::composeFile(std::string& out, std::vector<LayoutPiece>& pieces)
     if (!m_normalize) {
         if (m_layoutState == LayoutState::Pending)
             attachWorkingCopy();
-        bool anyLine = false;
-        for (const LayoutPiece& p : m_pieces)
-            if (p.d) {
-                anyLine = true;
-                break;
-            }
-        // A model with no file behind it (or an empty one) has no layout to
-        // keep: it is written the regenerating way.
-        if (m_layoutState == LayoutState::Current && anyLine) {
+        // A model with no file behind it has no layout to keep: it is
+        // written the regenerating way.
+        if (m_layoutState == LayoutState::Current) {
             writeKeepingLayout(out, pieces);
             return true;
         }
