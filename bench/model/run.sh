@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Whole-process figures: `corvanectl rewrite` on generated 5,000- and
-# 50,000-host configurations against `apache2 -t` on the 5,000-host one,
-# then the in-process breakdown of bench_model.
+# Whole-process figures: `corvanectl rewrite` (layout-keeping and
+# --normalize) and `corvanectl set` on generated 5,000- and 50,000-host
+# configurations against `apache2 -t` on the 5,000-host one, then the
+# in-process breakdown of bench_model.
 # Usage: bench/model/run.sh [BUILD_DIR]   (default: build)
 # Needs /usr/bin/time (Debian package `time`) for peak memory.
 set -euo pipefail
@@ -49,6 +50,10 @@ read -r _ a5 ac5 ar5 < <(measure apache5000 "${env_apache[@]}" "$apache" -t -f "
 read -r _ c5 cc5 cr5 < <(measure rewrite5000 "$ctl" rewrite "$tmp/hosts-5000.conf" -o "$tmp/out-5000.conf")
 read -r _ c50 cc50 cr50 < <(measure rewrite50000 "$ctl" rewrite "$tmp/hosts-50000.conf" -o "$tmp/out-50000.conf")
 read -r _ s50 sc50 sr50 < <(measure snapshot50000 "$ctl" rewrite "$tmp/hosts-50000.conf" -o "$tmp/snap-50000.conf" --via-snapshot)
+read -r _ n5 nc5 nr5 < <(measure normalize5000 "$ctl" rewrite "$tmp/hosts-5000.conf" -o "$tmp/norm-5000.conf" --normalize)
+cp "$tmp/hosts-50000.conf" "$tmp/set-50000.conf"
+read -r _ t50 tc50 tr50 < <(measure set50000 "$ctl" set "$tmp/set-50000.conf" -1 ServerAdmin ops@example.org)
+cmp -s "$tmp/hosts-5000.conf" "$tmp/out-5000.conf" || { echo "run.sh: the rewrite changed the file" >&2; exit 1; }
 
 size5=$(stat -c %s "$tmp/hosts-5000.conf")
 size50=$(stat -c %s "$tmp/hosts-50000.conf")
@@ -57,6 +62,7 @@ lines50=$(wc -l <"$tmp/hosts-50000.conf")
 
 awk -v a5="$a5" -v ac5="$ac5" -v ar5="$ar5" -v c5="$c5" -v cc5="$cc5" -v cr5="$cr5" \
     -v c50="$c50" -v cc50="$cc50" -v cr50="$cr50" -v s50="$s50" -v sc50="$sc50" -v sr50="$sr50" \
+    -v n5="$n5" -v nc5="$nc5" -v nr5="$nr5" -v t50="$t50" -v tc50="$tc50" -v tr50="$tr50" \
     -v size5="$size5" -v size50="$size50" -v l5="$lines5" -v l50="$lines50" \
     -v runs="$runs" -v cores="$(nproc)" -v load="$(cut -d' ' -f1 /proc/loadavg)" '
 function verdict(ok) { return ok ? "met" : "MISSED" }
@@ -66,12 +72,16 @@ BEGIN {
     printf "5,000 hosts  (%d lines, %.2f MB)\n", l5, size5 / 1e6
     row("apache2 -t", a5, ac5, ar5)
     row("corvanectl rewrite", c5, cc5, cr5)
+    row("corvanectl rewrite --normalize", n5, nc5, nr5)
     printf "50,000 hosts (%d lines, %.2f MB)\n", l50, size50 / 1e6
     row("corvanectl rewrite", c50, cc50, cr50)
     row("corvanectl rewrite --via-snapshot", s50, sc50, sr50)
+    row("corvanectl set", t50, tc50, tr50)
     printf "Targets (wall / cpu)\n"
-    printf "  rewrite(5,000) <= apache2 -t / 5:  %.2f / %.2f of apache2 -t  %s / %s\n", c5 / a5, cc5 / (ac5 ? ac5 : 1),
-           verdict(c5 * 5 <= a5), verdict(cc5 * 5 <= ac5)
+    printf "  rewrite(5,000) <= apache2 -t / 10: %.2f / %.2f of apache2 -t  %s / %s\n", c5 / a5, cc5 / (ac5 ? ac5 : 1),
+           verdict(c5 * 10 <= a5), verdict(cc5 * 10 <= ac5)
+    printf "  set(50,000) < 0.5 s:               %d / %d ms  %s / %s\n", t50, tc50, verdict(t50 < 500), verdict(tc50 < 500)
+    printf "  peak of set(50,000) <= 8 x file:   %.1f x  %s\n", tr50 * 1024 / size50, verdict(tr50 * 1024 <= 8 * size50)
     printf "  rewrite(50,000) < 1 s:             %d / %d ms  %s / %s\n", c50, cc50, verdict(c50 < 1000), verdict(cc50 < 1000)
     printf "  peak(50,000) < 10 x file size:     %.1f x  %s\n", cr50 * 1024 / size50, verdict(cr50 * 1024 < 10 * size50)
     printf "  cost(50,000) <= 12 x cost(5,000):  %.1f / %.1f x time, %.1f x memory  %s / %s\n", c50 / (c5 ? c5 : 1),

@@ -29,9 +29,9 @@ std::string errorText(const CorvaneError& e)
     return s.str();
 }
 
-// Reads FILE's bytes and loads a private copy of them into cf.
-bool loadCopy(const std::string& file, const QTemporaryDir& tmp, ConfigFile& cf, std::string& original,
-              std::string& error, bool keepOriginal = false)
+// Loads FILE into cf. Reading never changes a file; the snapshot, when one
+// is written, goes to a temporary folder.
+bool load(const std::string& file, ConfigFile& cf, std::string& error)
 {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
@@ -42,19 +42,7 @@ bool loadCopy(const std::string& file, const QTemporaryDir& tmp, ConfigFile& cf,
         error = file + ": not a regular file";
         return false;
     }
-    if (!tmp.isValid()) {
-        error = "cannot create a temporary folder";
-        return false;
-    }
-    const std::string copy = tmp.path().toStdString() + "/httpd.conf";
-    if (keepOriginal) {
-        if (!AtomicFile::read(file, original, &error) || !AtomicFile::write(copy, original, &error))
-            return false;
-    } else if (!std::filesystem::copy_file(file, copy, ec)) {
-        error = file + ": " + ec.message();
-        return false;
-    }
-    cf.SetFileName(copy);
+    cf.SetFileName(file);
     try {
         if (!cf.ReadFile()) {
             error = file + ": could not be read";
@@ -114,11 +102,9 @@ int dump(const std::vector<std::string>& args, const Options&)
 {
     if (args.size() != 1)
         return fail("usage: corvanectl dump FILE");
-    QTemporaryDir tmp;
     ConfigFile cf;
-    std::string original;
     std::string error;
-    if (!loadCopy(args[0], tmp, cf, original, error))
+    if (!load(args[0], cf, error))
         return fail(error);
     std::string out;
     for (int i = 1; i <= cf.GetDirectiveCount(); ++i) {
@@ -163,23 +149,30 @@ int rewrite(const std::vector<std::string>& args, const Options&)
     }
     if (file.empty())
         return fail("usage: corvanectl rewrite FILE [-o OUT] [--via-snapshot] [--normalize]");
-    QTemporaryDir tmp;
     auto cf = std::make_unique<ConfigFile>();
-    std::string original;
     std::string error;
-    if (!loadCopy(file, tmp, *cf, original, error))
+    if (!load(file, *cf, error))
         return fail(error);
     std::string bytes;
     try {
         if (viaSnapshot) {
+            QTemporaryDir tmp;
+            if (!tmp.isValid())
+                return fail("cannot create a temporary folder");
+            const std::string snapshot = tmp.filePath(QStringLiteral("Serialize.srl")).toStdString();
+            cf->SetSnapshotPath(snapshot);
             cf->Serialize();
-            const std::string copy = cf->FileName();
             cf = std::make_unique<ConfigFile>(); // a fresh model, from the snapshot only
-            cf->SetFileName(copy);
+            cf->SetFileName(file);
+            cf->SetSnapshotPath(snapshot);
             cf->DeSerialize();
+            cf->SetNormalizeLayout(normalize);
+            bytes = cf->WriteToString();
         }
-        cf->SetNormalizeLayout(normalize);
-        bytes = cf->WriteToString();
+        if (!viaSnapshot) {
+            cf->SetNormalizeLayout(normalize);
+            bytes = cf->WriteToString();
+        }
     } catch (const CorvaneError& e) {
         return fail(file + ": " + errorText(e));
     }
@@ -197,12 +190,10 @@ int get(const std::vector<std::string>& args, const Options&)
 {
     if (args.size() != 3)
         return fail("usage: corvanectl get FILE SCOPE NAME");
-    QTemporaryDir tmp;
     ConfigFile cf;
-    std::string original;
     std::string error;
     std::int32_t scope = -1;
-    if (!loadCopy(args[0], tmp, cf, original, error) || !resolveScope(cf, args[1], scope, error))
+    if (!load(args[0], cf, error) || !resolveScope(cf, args[1], scope, error))
         return fail(error);
     const auto found = cf.GetAllMatchingSubDirectives(args[2], scope);
     if (found.empty())
@@ -220,12 +211,10 @@ int update(const std::vector<std::string>& args, bool remove)
         return fail(remove ? "usage: corvanectl delete FILE SCOPE NAME"
                            : "usage: corvanectl set FILE SCOPE NAME [VALUE...]");
     const std::string& file = args[0];
-    QTemporaryDir tmp;
     ConfigFile cf;
-    std::string original;
     std::string error;
     std::int32_t scope = -1;
-    if (!loadCopy(file, tmp, cf, original, error, true) || !resolveScope(cf, args[1], scope, error))
+    if (!load(file, cf, error) || !resolveScope(cf, args[1], scope, error))
         return fail(error);
     if (scope != -1 && cf.FindDirective(scope)->ScopeSubType() != DirectiveScop::SubHead)
         return fail("scope " + args[1] +
@@ -253,8 +242,10 @@ int update(const std::vector<std::string>& args, bool remove)
     }
     if (code != 1)
         return fail("the directive was not changed (result " + std::to_string(code) + ")");
-    if (!AtomicFile::write(file + ".bak", original, &error))
+    std::string original;
+    if (!AtomicFile::read(file, original, &error) || !AtomicFile::write(file + ".bak", original, &error))
         return fail("cannot keep the previous file: " + error);
+    std::string().swap(original);
     // The backup is as private as the file it keeps.
     std::error_code ec;
     std::filesystem::permissions(file + ".bak", std::filesystem::status(file, ec).permissions(), ec);

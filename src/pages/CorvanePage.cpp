@@ -9,6 +9,7 @@
 #include "pages/FormSupport.h"
 #include "pages/TextCodec.h"
 #include "registry/AppFolder.h"
+#include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
 
 #include <QComboBox>
@@ -182,6 +183,8 @@ bool CorvanePage::loadNode()
 
     m_model = std::make_unique<ConfigFile>(context().appDir.toStdString());
     m_model->SetFileName(item.itemName.toStdString());
+    m_model->SetNormalizeLayout(
+        NormalizeLayoutForWorkingCopy(AppFolder(context().appDir), item.itemName.toStdString()));
     skipOnError([&] { m_model->DeSerialize(); });
 
     if (tag < 0) {

@@ -6,9 +6,11 @@
 #include "pages/PageWidgets.h"
 #include "pages/TextCodec.h"
 #include "registry/AppFolder.h"
+#include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace corvane {
@@ -96,6 +99,15 @@ ppgConnections::ppgConnections(QWidget* parent)
     m_cmdBrowsePrivateKey = PageWidgets::button(frame, "cmdBrowsePrivateKey", "Browse...");
     m_lblPrivateKey = add(QStringLiteral("Privatekey file:"), m_txtPrivateKey, {}, {}, m_cmdBrowsePrivateKey);
     layout->addWidget(frame);
+    m_chkNormalizeLayout = new QCheckBox(QStringLiteral("Normalize layout when saving"), this);
+    m_chkNormalizeLayout->setObjectName(QStringLiteral("chkNormalizeLayout"));
+    FormSupport::setFixedTip(
+        m_chkNormalizeLayout, QStringLiteral("Normalize layout when saving"),
+        QStringLiteral("When ticked, every save rewrites httpd.conf scope by scope: lines in "
+                       "column 1, blank lines and indentation gone, sections after the "
+                       "directives of their scope. When clear, only edited lines change."));
+    connect(m_chkNormalizeLayout, &QCheckBox::toggled, this, [this] { setChanged(); });
+    layout->addWidget(m_chkNormalizeLayout);
     layout->addStretch(1);
 
     for (QLineEdit* e : {m_txtRemoteHost, m_txtUsername, m_txtPassword, m_txtFolder, m_txtPrivateKey})
@@ -157,6 +169,7 @@ void ppgConnections::ResetControls()
     m_cmbVersion->setEditText({});
     m_cmbOS->setCurrentIndex(-1);
     m_cmbAuthType->setCurrentIndex(-1);
+    m_chkNormalizeLayout->setChecked(false);
     m_sftp = false;
 }
 
@@ -186,6 +199,10 @@ void ppgConnections::LoadControls()
     m_txtServer->setText(serverName());
     m_cmbVersion->setEditText(value("APACHE_VERSION"));
     m_cmbOS->setCurrentIndex(m_cmbOS->findText(value("OS_TYPE"), Qt::MatchFixedString));
+    {
+        const QSignalBlocker quiet(m_chkNormalizeLayout);
+        m_chkNormalizeLayout->setChecked(value(registry::NORMALIZE_LAYOUT).trimmed() == QLatin1String("1"));
+    }
 
     const bool remote = servers.IsRemoteServer(server);
     m_sftp = remote && value("IS_SFTP").trimmed() == QLatin1String("1");
@@ -223,6 +240,7 @@ bool ppgConnections::SaveDirectivesFromGUI()
         servers.WriteDataToInI(server, "APACHE_VERSION", trimmed(version));
     }
     servers.WriteDataToInI(server, "OS_TYPE", trimmed(m_cmbOS->currentText()));
+    servers.WriteDataToInI(server, registry::NORMALIZE_LAYOUT, m_chkNormalizeLayout->isChecked() ? "1" : "0");
     if (isWritable(m_txtUsername))
         servers.WriteDataToInI(server, "USERNAME", trimmed(m_txtUsername->text()));
     if (isWritable(m_txtPassword))

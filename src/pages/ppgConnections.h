@@ -3,6 +3,7 @@
 // operating system, FTP or SFTP connection settings), not its httpd.conf.
 #include "pages/CorvanePage.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -45,6 +46,7 @@ private:
     QList<QLabel*> m_remoteLabels;
     QLabel* m_lblAuthType;
     QLabel* m_lblPrivateKey;
+    QCheckBox* m_chkNormalizeLayout;
     bool m_sftp = false;
 };
 

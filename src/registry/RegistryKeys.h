@@ -16,6 +16,9 @@ inline constexpr const char* SFTP_AUTHTYPE = "SFTP_AUTHTYPE"; // 2 public key, 4
 inline constexpr const char* SFTP_PVTKEYFILE = "SFTP_PVTKEYFILE";
 inline constexpr const char* LOCAL_CONF = "LOCAL_CONF";
 inline constexpr const char* OS_TYPE = "OS_TYPE"; // e.g. "Windows", "Linux"
+// "1": saving regenerates the layout of httpd.conf; otherwise (the default)
+// saving keeps the file's layout and changes only the edited lines.
+inline constexpr const char* NORMALIZE_LAYOUT = "NORMALIZE_LAYOUT";
 
 // The sample server delivered with the program.
 inline constexpr const char* kSampleServerName = "Sample";

@@ -42,6 +42,24 @@ std::string GetServerOsType(const AppFolder& folder, const std::string& server)
     return ReadIniValue(TrimBlanks(server), registry::OS_TYPE, folder.iniPath());
 }
 
+bool GetServerNormalizeLayout(const AppFolder& folder, const std::string& server)
+{
+    return TrimBlanks(ReadIniValue(TrimBlanks(server), registry::NORMALIZE_LAYOUT, folder.iniPath())) == "1";
+}
+
+bool NormalizeLayoutForWorkingCopy(const AppFolder& folder, const std::string& workingCopyPath)
+{
+    // <folder>/<server>/WorkArea/httpd.conf
+    const std::string prefix = folder.path().toStdString() + "/";
+    const std::string tail = std::string("/") + registry::kWorkAreaFolder + "/" + registry::kWorkingCopyName;
+    if (workingCopyPath.size() <= prefix.size() + tail.size() || workingCopyPath.rfind(prefix, 0) != 0 ||
+        workingCopyPath.compare(workingCopyPath.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    const std::string server =
+        workingCopyPath.substr(prefix.size(), workingCopyPath.size() - prefix.size() - tail.size());
+    return GetServerNormalizeLayout(folder, server);
+}
+
 bool HasServerSections(const AppFolder& folder)
 {
     return !IniFile(folder.iniPath()).sectionNames().empty();

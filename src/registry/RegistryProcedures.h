@@ -17,6 +17,11 @@ std::string GetServerApacheVersion(const std::string& server, const QString& ini
                                    const std::string& key = "APACHE_VERSION");
 // "OS_TYPE" of the server in the application folder's Corvane.ini.
 std::string GetServerOsType(const AppFolder& folder, const std::string& server);
+// Whether saves of the server's httpd.conf regenerate its layout
+// ("NORMALIZE_LAYOUT" is "1"); off for every server that does not say so.
+bool GetServerNormalizeLayout(const AppFolder& folder, const std::string& server);
+// The same for the server whose working copy is at workingCopyPath.
+bool NormalizeLayoutForWorkingCopy(const AppFolder& folder, const std::string& workingCopyPath);
 // True when Corvane.ini holds at least one section.
 bool HasServerSections(const AppFolder& folder);
 // True when Sample/WorkArea/httpd.conf exists under the application folder.

@@ -2,6 +2,7 @@
 
 #include "model/ConfigFile.h"
 #include "model/CorvaneError.h"
+#include "registry/RegistryProcedures.h"
 #include "snapin/NodeText.h"
 
 namespace corvane::snapin {
@@ -24,6 +25,8 @@ ConfigFile* LoadedServers::LoadServer(const QString& path)
     auto slot = std::make_unique<ConfigFile>(m_appFolder);
     try {
         slot->SetFileName(path.toStdString());
+        slot->SetNormalizeLayout(NormalizeLayoutForWorkingCopy(AppFolder(QString::fromStdString(m_appFolder)),
+                                                               path.toStdString()));
         if (!slot->ReadFile())
             return nullptr;
         if (!slot->Serialize())
@@ -55,6 +58,8 @@ ConfigFile* LoadedServers::ReloadFromSnapshot(const QString& path)
     m_current = FindConfigFile(path);
     if (m_current) {
         try {
+            m_current->SetNormalizeLayout(NormalizeLayoutForWorkingCopy(
+                AppFolder(QString::fromStdString(m_appFolder)), m_current->FileName()));
             m_current->DeSerialize();
         } catch (const std::exception&) {
             // The model keeps what it had; the next command reloads again.

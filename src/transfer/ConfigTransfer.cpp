@@ -248,7 +248,8 @@ void ConfigTransfer::upload()
     const bool isSftp = iniFlag(m_folder, server, IS_SFTP);
     const QString osType = iniValue(m_folder, server, OS_TYPE);
     LineEndGuard lineEnds(workArea.workingCopy(), workArea.workingCopyBak());
-    if (osType != QLatin1String("Windows")) {
+    lineEnds.setWindowsTarget(osType == QLatin1String("Windows"));
+    {
         QString why;
         if (!lineEnds.convert(&why)) {
             m_state.TransferFailed = true;

@@ -31,6 +31,18 @@ QByteArray LineEndGuard::toLf(const QByteArray& bytes)
     return out;
 }
 
+QByteArray LineEndGuard::toCrLf(const QByteArray& bytes)
+{
+    QByteArray out;
+    out.reserve(bytes.size() + bytes.size() / 32);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
+            out.append('\r');
+        out.append(bytes[i]);
+    }
+    return out;
+}
+
 bool LineEndGuard::convert(QString* error)
 {
     if (m_converted)
@@ -44,7 +56,7 @@ bool LineEndGuard::convert(QString* error)
             *error = QStringLiteral("Cannot read %1: %2").arg(m_workingCopy, in.errorString());
         return false;
     }
-    const QByteArray lf = toLf(in.readAll());
+    const QByteArray lf = m_windows ? toCrLf(in.readAll()) : toLf(in.readAll());
     in.close();
     QSaveFile out(m_workingCopy);
     if (!out.open(QIODevice::WriteOnly) || out.write(lf) != lf.size() || !out.commit()) {

@@ -75,3 +75,20 @@ bool ConfigLines::onlyCrLfLineEnds(const QByteArray& bytes)
     }
     return bytes.isEmpty() || bytes.endsWith("\r\n");
 }
+
+QList<QByteArray> ConfigLines::physicalLines(const QByteArray& bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\n' && bytes[i] != '\r')
+            continue;
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        lines << bytes.mid(start, i + 1 - start);
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines << bytes.mid(start);
+    return lines;
+}

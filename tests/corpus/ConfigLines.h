@@ -15,6 +15,8 @@ public:
     // The lines of a rewritten file (CR LF ends) without the four-blank
     // separator lines the writer puts around sections.
     static QList<QByteArray> writtenLines(const QByteArray& bytes);
+    // The physical lines of a file with their own line ends (CR LF, CR or LF).
+    static QList<QByteArray> physicalLines(const QByteArray& bytes);
     // True when every line end is CR LF and no CR or LF stands alone.
     static bool onlyCrLfLineEnds(const QByteArray& bytes);
 };

@@ -1,6 +1,8 @@
-// Round trips of the configuration corpus through corvanectl: the rewrite
-// keeps every line, is stable, does not depend on the snapshot, and Apache
-// 2.4 reads the rewrite as the same server configuration as the original.
+// Round trips of the configuration corpus through corvanectl. A plain rewrite
+// gives the input's bytes, also through the snapshot; set and delete change
+// exactly the line they concern. The normalizing rewrite keeps every line, is
+// stable, does not depend on the snapshot, and Apache 2.4 reads it as the
+// same server configuration as the original.
 #include "ApacheCheck.h"
 #include "ConfigLines.h"
 #include "ProcessRunner.h"
@@ -94,6 +96,10 @@ private slots:
     void initTestCase();
 
     void manifestCoversCorpus();
+    void plainRewriteIsTheInput_data() { corpusRows(false); }
+    void plainRewriteIsTheInput();
+    void editsChangeOnlyTheirLines_data();
+    void editsChangeOnlyTheirLines();
     void rewriteKeepsEveryLine_data() { corpusRows(false); }
     void rewriteKeepsEveryLine();
     void rewriteIsStable_data() { corpusRows(false); }
@@ -115,12 +121,16 @@ private:
         QString in;
         QString plain;
         ProcessResult plainRun;
+        QString normalized;
+        ProcessResult normalizedRun;
     };
     const Work& work(const QString& file);
     // Copies a corpus file into dir with @TMP@ filled in; returns its path.
     QString prepare(const QString& file, const QTemporaryDir& dir);
     // Runs corvanectl rewrite and checks that it left its input alone.
-    ProcessResult rewrite(const QString& in, const QString& out, bool viaSnapshot, const QTemporaryDir& dir);
+    ProcessResult rewrite(const QString& in, const QString& out, bool viaSnapshot, const QTemporaryDir& dir,
+                          bool normalize = false);
+    ProcessResult ctl(const QTemporaryDir& dir, QStringList args);
 
     QList<CorpusEntry> m_entries;
     std::map<QString, Work> m_work;
@@ -135,6 +145,20 @@ void TestCorpus::initTestCase()
              "apache2 (Debian package apache2) is needed for the round trip");
 }
 
+// Debian's own files from the local apache2 package, copied for each test:
+// the layout-keeping writer must leave an administrator's stock tree alone.
+static QStringList debianFiles()
+{
+    QStringList files;
+    for (const char* f : {"apache2.conf", "ports.conf", "sites-available/000-default.conf",
+                          "sites-available/default-ssl.conf", "conf-available/security.conf"}) {
+        const QString path = QStringLiteral("/etc/apache2/") + QString::fromLatin1(f);
+        if (QFileInfo(path).isFile())
+            files << path;
+    }
+    return files;
+}
+
 void TestCorpus::corpusRows(bool only24)
 {
     QTest::addColumn<QString>("file");
@@ -143,13 +167,17 @@ void TestCorpus::corpusRows(bool only24)
         if (!only24 || e.valid24)
             QTest::newRow(qPrintable(e.file)) << e.file << e.valid24;
     }
+    if (!only24)
+        for (const QString& f : debianFiles())
+            QTest::newRow(qPrintable(f)) << f << false;
 }
 
 QString TestCorpus::prepare(const QString& file, const QTemporaryDir& dir)
 {
     for (const char* sub : {"htdocs", "logs", "run", "app"})
         QDir(dir.path()).mkpath(QString::fromLatin1(sub));
-    QByteArray bytes = readAll(kCorpusDir + QLatin1Char('/') + file);
+    QByteArray bytes =
+        readAll(file.startsWith(QLatin1Char('/')) ? file : kCorpusDir + QLatin1Char('/') + file);
     bytes.replace("@TMP@", dir.path().toUtf8());
     const QString path = dir.filePath(QStringLiteral("input.conf"));
     if (!writeAll(path, bytes))
@@ -165,12 +193,21 @@ const TestCorpus::Work& TestCorpus::work(const QString& file)
         w.in = prepare(file, *w.dir);
         w.plain = w.dir->filePath(QStringLiteral("rewrite.conf"));
         w.plainRun = rewrite(w.in, w.plain, false, *w.dir);
+        w.normalized = w.dir->filePath(QStringLiteral("normalized.conf"));
+        w.normalizedRun = rewrite(w.in, w.normalized, false, *w.dir, true);
     }
     return w;
 }
 
+ProcessResult TestCorpus::ctl(const QTemporaryDir& dir, QStringList args)
+{
+    args.prepend(dir.filePath(QStringLiteral("app")));
+    args.prepend(QStringLiteral("--app-dir"));
+    return ProcessRunner::run(kCtl, args);
+}
+
 ProcessResult TestCorpus::rewrite(const QString& in, const QString& out, bool viaSnapshot,
-                                  const QTemporaryDir& dir)
+                                  const QTemporaryDir& dir, bool normalize)
 {
     const QByteArray before = readAll(in);
     const QDateTime mtime = QFileInfo(in).lastModified();
@@ -180,6 +217,8 @@ ProcessResult TestCorpus::rewrite(const QString& in, const QString& out, bool vi
         args << QStringLiteral("-o") << out;
     if (viaSnapshot)
         args << QStringLiteral("--via-snapshot");
+    if (normalize)
+        args << QStringLiteral("--normalize");
     ProcessResult r = ProcessRunner::run(kCtl, args);
     if (readAll(in) != before || QFileInfo(in).lastModified() != mtime) {
         r.exitCode = 99;
@@ -203,15 +242,110 @@ void TestCorpus::manifestCoversCorpus()
     QVERIFY(m_entries.size() >= 15);
 }
 
+void TestCorpus::plainRewriteIsTheInput()
+{
+    QFETCH(QString, file);
+    const Work& w = work(file);
+    QVERIFY2(w.plainRun.ok() && !w.plainRun.sanitizerReport(), qPrintable(w.plainRun.describe()));
+    QCOMPARE(readAll(w.plain), readAll(w.in));
+}
+
+void TestCorpus::editsChangeOnlyTheirLines_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("where"); // main, vhost: the first virtual host, nested: a section inside one
+    QTest::addColumn<bool>("remove");
+    QStringList files = debianFiles();
+    for (const CorpusEntry& e : readManifest())
+        files << e.file;
+    for (const QString& file : files)
+        for (const char* where : {"main", "vhost", "nested"})
+            for (const bool remove : {false, true})
+                QTest::newRow(
+                    qPrintable(QStringLiteral("%1 %2 %3").arg(file, where, remove ? "delete" : "set")))
+                    << file << QString::fromLatin1(where) << remove;
+}
+
+void TestCorpus::editsChangeOnlyTheirLines()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, where);
+    QFETCH(bool, remove);
+    QTemporaryDir dir;
+    const QString in = prepare(file, dir);
+    const QByteArray before = readAll(in);
+    // Find the scope from the dump: number, parent, type, scope type, sub type, name.
+    const ProcessResult dump = ctl(dir, {QStringLiteral("dump"), in});
+    QVERIFY2(dump.ok(), qPrintable(dump.describe()));
+    QByteArray scope = where == "main" ? "-1" : QByteArray();
+    QSet<QByteArray> hosts;
+    QByteArray victim; // a simple directive of that scope, for delete
+    for (const QByteArray& row : dump.out.split('\n')) {
+        const QList<QByteArray> c = row.split('\t');
+        if (c.size() < 6)
+            continue;
+        if (c[3] == "6" && c[4] == "0")
+            hosts.insert(c[0]);
+        if (scope.isEmpty() && c[4] == "0") {
+            if ((where == "vhost" && c[3] == "6") || (where == "nested" && hosts.contains(c[1])))
+                scope = c[0];
+        }
+        const bool plainName = !c[5].isEmpty() && std::all_of(c[5].begin(), c[5].end(), [](char ch) {
+            return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+        });
+        if (!scope.isEmpty() && victim.isEmpty() && c[1] == scope && c[2] == "3" && plainName)
+            victim = c[5];
+    }
+    if (scope.isEmpty())
+        QSKIP("no such scope in this file");
+    if (remove && victim.isEmpty())
+        QSKIP("no simple directive in that scope");
+    const QByteArray name = remove ? victim : QByteArray("ServerAdmin");
+    QStringList args{remove ? QStringLiteral("delete") : QStringLiteral("set"), in,
+                     QString::fromLatin1(scope), QString::fromLatin1(name)};
+    if (!remove)
+        args << QStringLiteral("corvane-test@example.org");
+    const ProcessResult r = ctl(dir, args);
+    QVERIFY2(r.ok() && !r.sanitizerReport(), qPrintable(r.describe()));
+    const QByteArray after = readAll(in);
+
+    // Everything before and after the changed region is the input's bytes.
+    const QList<QByteArray> a = ConfigLines::physicalLines(before);
+    const QList<QByteArray> b = ConfigLines::physicalLines(after);
+    qsizetype head = 0;
+    while (head < a.size() && head < b.size() && a[head] == b[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < a.size() - head && tail < b.size() - head &&
+           a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
+        ++tail;
+    const QList<QByteArray> gone = a.mid(head, a.size() - head - tail);
+    const QList<QByteArray> came = b.mid(head, b.size() - head - tail);
+    const QString report =
+        QStringLiteral("removed:\n%1\nadded:\n%2")
+            .arg(QString::fromLatin1(gone.join("\n")), QString::fromLatin1(came.join("\n")));
+    // What went is at most one directive with its continuation lines.
+    QVERIFY2(ConfigLines::logicalLines(gone.join()).size() <= 1, qPrintable(report));
+    if (remove) {
+        QVERIFY2(came.isEmpty() && !gone.isEmpty(), qPrintable(report));
+        QVERIFY2(gone.first().trimmed().startsWith(name), qPrintable(report));
+    } else {
+        QVERIFY2(came.size() == 1, qPrintable(report));
+        QVERIFY2(came.first().trimmed().startsWith("ServerAdmin corvane-test@example.org"),
+                 qPrintable(report));
+    }
+}
+
 void TestCorpus::rewriteKeepsEveryLine()
 {
     QFETCH(QString, file);
     const Work& w = work(file);
     QVERIFY(w.dir->isValid());
-    QVERIFY2(w.plainRun.ok() && !w.plainRun.sanitizerReport(), qPrintable(w.plainRun.describe()));
+    QVERIFY2(w.normalizedRun.ok() && !w.normalizedRun.sanitizerReport(),
+             qPrintable(w.normalizedRun.describe()));
     const QString in = w.in;
 
-    const QByteArray written = readAll(w.plain);
+    const QByteArray written = readAll(w.normalized);
     QVERIFY2(ConfigLines::onlyCrLfLineEnds(written), "the rewrite must end every line in CR LF");
     // Same lines, as a multiset: the writer regroups lines but may neither drop
     // nor invent any (apart from the four-blank separators).
@@ -230,15 +364,15 @@ void TestCorpus::rewriteIsStable()
     const Work& w = work(file);
     const QTemporaryDir& dir = *w.dir;
     const QString in = w.in;
-    const QString once = w.plain;
+    const QString once = w.normalized;
     const QString twice = dir.filePath(QStringLiteral("twice.conf"));
-    QVERIFY2(w.plainRun.ok(), qPrintable(w.plainRun.describe()));
-    ProcessResult r = rewrite(once, twice, false, dir);
+    QVERIFY2(w.normalizedRun.ok(), qPrintable(w.normalizedRun.describe()));
+    ProcessResult r = rewrite(once, twice, false, dir, true);
     QVERIFY2(r.ok(), qPrintable(r.describe()));
     QCOMPARE(readAll(twice), readAll(once));
 
     // Without -o the same bytes go to standard output.
-    r = rewrite(in, QString(), false, dir);
+    r = rewrite(in, QString(), false, dir, true);
     QVERIFY2(r.ok(), qPrintable(r.describe()));
     QCOMPARE(r.out, readAll(once));
 }
@@ -247,12 +381,14 @@ void TestCorpus::snapshotRewriteIsIdentical()
 {
     QFETCH(QString, file);
     const Work& w = work(file);
-    const QString plain = w.plain;
     const QString viaSnapshot = w.dir->filePath(QStringLiteral("snapshot.conf"));
     QVERIFY2(w.plainRun.ok(), qPrintable(w.plainRun.describe()));
-    const ProcessResult r = rewrite(w.in, viaSnapshot, true, *w.dir);
+    ProcessResult r = rewrite(w.in, viaSnapshot, true, *w.dir);
     QVERIFY2(r.ok() && !r.sanitizerReport(), qPrintable(r.describe()));
-    QCOMPARE(readAll(viaSnapshot), readAll(plain));
+    QCOMPARE(readAll(viaSnapshot), readAll(w.in));
+    r = rewrite(w.in, viaSnapshot, true, *w.dir, true);
+    QVERIFY2(r.ok() && !r.sanitizerReport(), qPrintable(r.describe()));
+    QCOMPARE(readAll(viaSnapshot), readAll(w.normalized));
 }
 
 void TestCorpus::dumpListsEveryLine()
@@ -292,14 +428,14 @@ void TestCorpus::apacheReadsRewriteAlike()
     QFETCH(QString, file);
     const Work& w = work(file);
     const QString in = w.in;
-    const QString out = w.plain;
+    const QString out = w.normalized;
     const ApacheCheck apache(w.dir->filePath(QStringLiteral("apache")));
 
     ProcessResult before = apache.syntax(in);
     QVERIFY2(before.ok() && (before.err + before.out).contains("Syntax OK"),
              qPrintable(QStringLiteral("corpus file rejected: ") + before.describe()));
 
-    QVERIFY2(w.plainRun.ok(), qPrintable(w.plainRun.describe()));
+    QVERIFY2(w.normalizedRun.ok(), qPrintable(w.normalizedRun.describe()));
     const ProcessResult after = apache.syntax(out);
     QVERIFY2(after.ok() && (after.err + after.out).contains("Syntax OK"),
              qPrintable(QStringLiteral("rewrite rejected: ") + after.describe()));

@@ -107,20 +107,27 @@ void TestTransferPieces::lineEnds_data()
 {
     QTest::addColumn<QByteArray>("in");
     QTest::addColumn<QByteArray>("out");
-    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QByteArray("a\nb\n");
-    QTest::newRow("no final line end") << QByteArray("a\r\nb") << QByteArray("a\nb");
-    QTest::newRow("lone cr kept") << QByteArray("a\rb\r\n") << QByteArray("a\rb\n");
-    QTest::newRow("cr cr lf") << QByteArray("a\r\r\n") << QByteArray("a\r\n");
-    QTest::newRow("trailing cr") << QByteArray("a\r") << QByteArray("a\r");
-    QTest::newRow("8-bit bytes") << QByteArray("\xe9\xff\r\n\x00x", 6) << QByteArray("\xe9\xff\n\x00x", 5);
-    QTest::newRow("empty") << QByteArray() << QByteArray();
+    QTest::addColumn<QByteArray>("windows");
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QByteArray("a\nb\n") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("lf") << QByteArray("a\nb\n") << QByteArray("a\nb\n") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("mixed") << QByteArray("a\nb\r\n\n") << QByteArray("a\nb\n\n")
+                           << QByteArray("a\r\nb\r\n\r\n");
+    QTest::newRow("no final line end") << QByteArray("a\r\nb") << QByteArray("a\nb") << QByteArray("a\r\nb");
+    QTest::newRow("lone cr kept") << QByteArray("a\rb\r\n") << QByteArray("a\rb\n") << QByteArray("a\rb\r\n");
+    QTest::newRow("cr cr lf") << QByteArray("a\r\r\n") << QByteArray("a\r\n") << QByteArray("a\r\r\n");
+    QTest::newRow("trailing cr") << QByteArray("a\r") << QByteArray("a\r") << QByteArray("a\r");
+    QTest::newRow("8-bit bytes") << QByteArray("\xe9\xff\r\n\x00x", 6) << QByteArray("\xe9\xff\n\x00x", 5)
+                                 << QByteArray("\xe9\xff\r\n\x00x", 6);
+    QTest::newRow("empty") << QByteArray() << QByteArray() << QByteArray();
 }
 
 void TestTransferPieces::lineEnds()
 {
     QFETCH(QByteArray, in);
     QFETCH(QByteArray, out);
+    QFETCH(QByteArray, windows);
     QCOMPARE(LineEndGuard::toLf(in), out);
+    QCOMPARE(LineEndGuard::toCrLf(in), windows);
 }
 
 void TestTransferPieces::lineEndGuardRestoresWorkingCopy()
