@@ -203,7 +203,7 @@ int get(const std::vector<std::string>& args, const Options&)
     return 0;
 }
 
-// set and delete: change the private copy, then replace FILE keeping FILE.bak.
+// set and delete: change the model, then replace FILE keeping FILE.bak.
 int update(const std::vector<std::string>& args, bool remove)
 {
     const std::size_t needed = 3;
@@ -211,7 +211,10 @@ int update(const std::vector<std::string>& args, bool remove)
         return fail(remove ? "usage: corvanectl delete FILE SCOPE NAME"
                            : "usage: corvanectl set FILE SCOPE NAME [VALUE...]");
     const std::string& file = args[0];
-    ConfigFile cf;
+    // The model goes before the files are written: a large file's model is
+    // several times its size.
+    auto model = std::make_unique<ConfigFile>();
+    ConfigFile& cf = *model;
     std::string error;
     std::int32_t scope = -1;
     if (!load(file, cf, error) || !resolveScope(cf, args[1], scope, error))
@@ -242,6 +245,7 @@ int update(const std::vector<std::string>& args, bool remove)
     }
     if (code != 1)
         return fail("the directive was not changed (result " + std::to_string(code) + ")");
+    model.reset();
     std::string original;
     if (!AtomicFile::read(file, original, &error) || !AtomicFile::write(file + ".bak", original, &error))
         return fail("cannot keep the previous file: " + error);

@@ -153,9 +153,10 @@ private:
     void loadRaw(std::string raw);
     bool refuse(const std::string& text);
     // Layout
-    bool composeFile(std::string& out, std::vector<LayoutPiece>& pieces);
+    // pieces: where every line went (nullptr: not needed).
+    bool composeFile(std::string& out, std::vector<LayoutPiece>* pieces);
     void attachWorkingCopy();
-    void writeKeepingLayout(std::string& out, std::vector<LayoutPiece>& pieces);
+    void writeKeepingLayout(std::string& out, std::vector<LayoutPiece>* pieces);
     void commitLayout(std::string&& bytes, std::vector<LayoutPiece>&& pieces);
     static std::string dateNote(const std::string& text);
 

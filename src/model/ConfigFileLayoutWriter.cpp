@@ -21,6 +21,7 @@
 #include "model/ModelProcedures.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <unordered_map>
@@ -56,20 +57,24 @@ int foreignSide(const Directive* d)
     return t.rfind("</", 0) == 0 ? -1 : 1;
 }
 
-// Whether a piece reads back as exactly text. Most lines are one physical
-// line without tabs: compared in place, without building the logical text.
+// Whether a piece reads back as exactly text. Most lines are the text with
+// blanks or tabs around it: compared in place, without building the logical
+// text; the rest (tabs inside, continuations, changed lines) the long way.
 bool readsAs(std::string_view piece, std::string_view text)
 {
-    const std::size_t end = piece.find_first_of("\r\n");
-    const bool oneLine =
-        end == std::string_view::npos || end + linelayout::lineEndOf(piece).size() == piece.size();
-    if (oneLine) {
-        std::size_t b = 0;
-        std::size_t e = end == std::string_view::npos ? piece.size() : end;
-        linelayout::trimBounds(piece.data(), b, e);
-        const std::string_view content = piece.substr(b, e - b);
-        if (content.find('\t') == std::string_view::npos && (content.empty() || content.back() != '\\'))
-            return content == text;
+    const char* p = piece.data();
+    const std::size_t n = piece.size();
+    std::size_t i = 0;
+    while (i < n && (p[i] == ' ' || p[i] == '\t'))
+        ++i;
+    // Bytes equal to the text are what writing the text would give.
+    if (n - i >= text.size() && std::memcmp(p + i, text.data(), text.size()) == 0 &&
+        (text.empty() || text.back() != '\\')) {
+        std::size_t j = i + text.size();
+        while (j < n && (p[j] == ' ' || p[j] == '\t'))
+            ++j;
+        if (j == n || j + linelayout::lineEndOf(piece).size() == n)
+            return !text.empty() || j > i;
     }
     return linelayout::logicalText(piece) == text;
 }
@@ -119,7 +124,7 @@ void ConfigFile::attachWorkingCopy()
     m_layoutState = LayoutState::Current;
 }
 
-void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>& pieces)
+void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>* pieces)
 {
     const std::string_view src = m_layoutBytes;
     const std::size_t n = m_pieces.size();
@@ -212,7 +217,8 @@ void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>& 
     }
 
     // The file's own habits for new lines.
-    const std::string eol = linelayout::dominantLineEnd(src);
+    // Only edits that add lines need it.
+    const std::string eol = added.empty() ? std::string("\n") : linelayout::dominantLineEnd(src);
     std::string step;
     auto indentStep = [&]() -> const std::string& {
         if (!step.empty())
@@ -300,9 +306,12 @@ void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>& 
     // Writing.
     out.clear();
     out.reserve(src.size() + src.size() / 64 + 256);
+    if (pieces)
+        pieces->reserve(n + inserts.size());
     auto record = [&](Directive* d, std::size_t begin) {
-        pieces.push_back(
-            {d, static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(out.size() - begin)});
+        if (pieces)
+            pieces->push_back(
+                {d, static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(out.size() - begin)});
     };
     auto breakLine = [&]() {
         if (!out.empty() && out.back() != '\n' && out.back() != '\r')

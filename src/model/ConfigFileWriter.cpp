@@ -390,9 +390,10 @@ bool ConfigFile::writeAll(std::string& out, std::vector<LayoutPiece>* pieces)
     return ok;
 }
 
-bool ConfigFile::composeFile(std::string& out, std::vector<LayoutPiece>& pieces)
+bool ConfigFile::composeFile(std::string& out, std::vector<LayoutPiece>* pieces)
 {
-    pieces.clear();
+    if (pieces)
+        pieces->clear();
     if (!m_normalize) {
         if (m_layoutState == LayoutState::Pending)
             attachWorkingCopy();
@@ -403,7 +404,7 @@ bool ConfigFile::composeFile(std::string& out, std::vector<LayoutPiece>& pieces)
             return true;
         }
     }
-    return writeAll(out, &pieces);
+    return writeAll(out, pieces);
 }
 
 void ConfigFile::commitLayout(std::string&& bytes, std::vector<LayoutPiece>&& pieces)
@@ -416,8 +417,7 @@ void ConfigFile::commitLayout(std::string&& bytes, std::vector<LayoutPiece>&& pi
 std::string ConfigFile::WriteToString()
 {
     std::string out;
-    std::vector<LayoutPiece> pieces;
-    composeFile(out, pieces);
+    composeFile(out, nullptr);
     return out;
 }
 
@@ -425,7 +425,7 @@ bool ConfigFile::WriteFile(bool* changed)
 {
     std::string out;
     std::vector<LayoutPiece> pieces;
-    const bool ok = composeFile(out, pieces);
+    const bool ok = composeFile(out, &pieces);
     // The bytes on disk are those last read or written, when known.
     bool same = false;
     if (m_layoutState == LayoutState::Current) {

@@ -45,7 +45,7 @@ Directive::~Directive()
 {
     m_scop.reset();
     m_parent = nullptr;
-    m_params.clear();
+    m_paramsBox.reset();
 }
 
 std::string Directive::GetDirectiveName() const
@@ -64,7 +64,7 @@ void Directive::FindDirectiveName()
             start = 2;
         else if (len >= 1 && m_text[0] == '<')
             start = 1;
-        m_nameStart = static_cast<std::uint32_t>(start);
+        m_nameStart = static_cast<std::uint8_t>(start);
         m_nameLen = static_cast<std::uint32_t>(len - start);
     });
 }
@@ -162,7 +162,7 @@ void Directive::ExtractParams()
         if (m_text.find(' ') == std::string::npos)
             return;
         // Split lazily on first use: most lines of a large file are never asked.
-        std::vector<std::string>().swap(m_params);
+        m_paramsBox.reset();
         m_paramsCached = false;
     });
 }
@@ -171,28 +171,28 @@ void Directive::ensureParams() const
 {
     if (m_paramsCached)
         return;
-    splitDirectiveParams(m_text, m_params);
+    splitDirectiveParams(m_text, paramList());
     m_paramsCached = true;
 }
 
 const std::vector<std::string>& Directive::params() const
 {
     ensureParams();
-    return m_params;
+    return paramList();
 }
 
 std::string Directive::GetParam(int index) const
 {
     ensureParams();
-    if (index < 1 || index > static_cast<int>(m_params.size()))
+    if (index < 1 || index > static_cast<int>(paramList().size()))
         return {};
-    return Trim(m_params[static_cast<std::size_t>(index - 1)]);
+    return Trim(paramList()[static_cast<std::size_t>(index - 1)]);
 }
 
 int Directive::GetParamCount() const
 {
     ensureParams();
-    return static_cast<int>(m_params.size());
+    return static_cast<int>(paramList().size());
 }
 
 std::string Directive::GetParamListFrom(int start) const
@@ -221,7 +221,7 @@ bool Directive::SetParamList(const std::string& value)
     const std::string v = Trim(value);
     DeleteAllParams();
     ensureParams();
-    m_params.push_back(v);
+    paramList().push_back(v);
     return RebuildDirectiveString();
 }
 
@@ -263,8 +263,8 @@ bool Directive::SetParam(const std::string& value, int index)
     return guarded(10, kDirectiveSource, kSetParam, [&] {
         const std::string v = quotedValue(value);
         ensureParams();
-        if (index >= 1 && index <= static_cast<int>(m_params.size()))
-            m_params[static_cast<std::size_t>(index - 1)] = v;
+        if (index >= 1 && index <= static_cast<int>(paramList().size()))
+            paramList()[static_cast<std::size_t>(index - 1)] = v;
         return RebuildDirectiveString();
     });
 }
@@ -273,7 +273,7 @@ bool Directive::AddParam(const std::string& value)
 {
     return guarded(11, kDirectiveSource, kAddParam, [&] {
         ensureParams();
-        m_params.push_back(quotedValue(value));
+        paramList().push_back(quotedValue(value));
         return RebuildDirectiveString();
     });
 }
@@ -282,8 +282,8 @@ bool Directive::DeleteParam(int index)
 {
     return guarded(12, kDirectiveSource, kDeleteParam, [&] {
         ensureParams();
-        if (index >= 1 && index <= static_cast<int>(m_params.size()))
-            m_params.erase(m_params.begin() + (index - 1));
+        if (index >= 1 && index <= static_cast<int>(paramList().size()))
+            paramList().erase(paramList().begin() + (index - 1));
         return RebuildDirectiveString();
     });
 }
@@ -291,7 +291,7 @@ bool Directive::DeleteParam(int index)
 bool Directive::DeleteAllParams()
 {
     ensureParams();
-    m_params.clear();
+    paramList().clear();
     return RebuildDirectiveString();
 }
 
@@ -301,7 +301,7 @@ bool Directive::RebuildDirectiveString()
         return false;
     ensureParams();
     std::string text = GetDirectiveName();
-    for (const std::string& raw : m_params) {
+    for (const std::string& raw : paramList()) {
         const std::string p = Trim(raw);
         if (!p.empty()) {
             text += ' ';

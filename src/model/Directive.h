@@ -30,9 +30,6 @@ public:
     Directive(const Directive&) = delete;
     Directive& operator=(const Directive&) = delete;
 
-    // Parent number as read from a snapshot; used only while a snapshot is loaded.
-    std::int32_t m_lParentDirNo = 0;
-
     std::string GetDirectiveName() const;
     void FindDirectiveName();
 
@@ -93,22 +90,37 @@ private:
     void touchOwner();
 
     std::string m_text;
-    // The name is a piece of the text: [m_nameStart, m_nameStart + m_nameLen).
-    std::uint32_t m_nameStart = 0;
+    // The name is a piece of the text: [m_nameStart, m_nameStart + m_nameLen);
+    // it starts at 0, or after "<" or "</".
     std::uint32_t m_nameLen = 0;
     std::int32_t m_no = 0;
+
+public:
+    // Parent number as read from a snapshot; used only while a snapshot is loaded.
+    std::int32_t m_lParentDirNo = 0;
+
+private:
+    // Hash of the text this line had when it was loaded from a snapshot: finds
+    // the line's bytes in the working copy.
+    std::uint32_t m_loadedHash = 0;
+    std::uint8_t m_nameStart = 0;
     std::int8_t m_type = TypeBlank;
     std::int8_t m_scopeType = -1; // derived from the text while m_scop is not built
     std::int8_t m_subType = -1;
     bool m_deleted = false;
     bool m_written = false;
     // Parameters are split from the text on first use; until then
-    // m_paramsCached is false and m_params is empty.
+    // m_paramsCached is false and the list is empty.
     mutable bool m_paramsCached = true;
-    // Hash of the text this line had when it was loaded from a snapshot: finds
-    // the line's bytes in the working copy.
-    std::uint32_t m_loadedHash = 0;
-    mutable std::vector<std::string> m_params;
+    // Most lines of a large file never have their parameters split: the list
+    // lives outside the line, made on first use.
+    mutable std::unique_ptr<std::vector<std::string>> m_paramsBox;
+    std::vector<std::string>& paramList() const
+    {
+        if (!m_paramsBox)
+            m_paramsBox = std::make_unique<std::vector<std::string>>();
+        return *m_paramsBox;
+    }
     mutable std::unique_ptr<DirectiveScop> m_scop; // built on first use
     Directive* m_parent = nullptr;
     ConfigFile* m_owner = nullptr;          // the model holding this line, told of renumbering

@@ -10,6 +10,7 @@
 // as they are.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -23,9 +24,10 @@ template <typename F> void forEachPhysicalLine(std::string_view data, F&& f)
     const char* p = data.data();
     std::size_t start = 0;
     while (start < n) {
-        std::size_t i = start;
-        while (i < n && p[i] != '\n' && p[i] != '\r')
-            ++i;
+        const void* lf = std::memchr(p + start, '\n', n - start);
+        const std::size_t limit = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - p) : n;
+        const void* cr = std::memchr(p + start, '\r', limit - start);
+        const std::size_t i = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - p) : limit;
         std::size_t next = i;
         if (i < n) {
             next = i + 1;
