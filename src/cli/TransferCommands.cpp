@@ -168,11 +168,16 @@ TransferCallbacks terminalCallbacks(bool verbose, bool acceptNewHostKey, QString
 // Runs the transfer the state describes; on failure the status (and the log,
 // which says why) go to standard error.
 int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, bool acceptNewHostKey,
-                bool registerServer, const std::string& success)
+                bool registerServer, const std::string& success, bool discardChanges = false)
 {
     QString refusedKey;
     QStringList logLines;
     TransferCallbacks cb = terminalCallbacks(verbose, acceptNewHostKey, &refusedKey);
+    bool unsentRefused = false;
+    cb.discardUnsentChanges = [discardChanges, &unsentRefused](const QString&) {
+        unsentRefused = !discardChanges;
+        return discardChanges;
+    };
     auto shown = cb.log;
     cb.log = [shown, &logLines](const QString& line) {
         logLines << line;
@@ -190,8 +195,14 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
         }
         if (!refusedKey.isEmpty())
             std::cerr << "corvanectl: " << text(refusedKey) << '\n';
+        if (unsentRefused)
+            return fail(text(status) + " (corvanectl diff shows them; --discard-changes fetches anyway and "
+                                       "keeps a dated copy of the working copy in Backup)");
         return fail(text(status));
     }
+    const QString kept = transfer.keptUnsentCopy();
+    if (!kept.isEmpty())
+        std::cout << "The working copy with its unsent changes is kept as " << text(kept) << '\n';
     const QString dated = transfer.datedName();
     const bool saved = transfer.Finish();
     if (registerServer && !saved)
@@ -309,7 +320,7 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
 
 int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv, {}, {"--accept-new-host-key", "--verbose"});
+    const Args a = parse(argv, {}, {"--accept-new-host-key", "--verbose", "--discard-changes"});
     if (!a.error.empty())
         return fail(a.error);
     if (a.positional.size() != 1)
@@ -323,8 +334,8 @@ int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options&
     s.GetConfigMode = true;
     s.UploadMode = false;
     return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
-                       false,
-                       "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)));
+                       false, "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)),
+                       a.flags.count("--discard-changes") > 0);
 }
 
 // Runs the check; the checker's output goes to `out` as it arrives.
@@ -404,9 +415,11 @@ corvanectl::CommandRegistrar addCommand{
      "--sftp HOST[:PORT] --user U --folder DIR [--key FILE] [--auth password|keyboard|publickey]) "
      "[--accept-new-host-key] [--verbose]",
      "register a server and fetch its httpd.conf (password from standard input)", addServer}};
-corvanectl::CommandRegistrar fetchCommand{{"fetch", "NAME [--accept-new-host-key] [--verbose]",
-                                           "fetch the server's httpd.conf again (older ones kept)",
-                                           fetchServer}};
+corvanectl::CommandRegistrar fetchCommand{
+    {"fetch", "NAME [--discard-changes] [--accept-new-host-key] [--verbose]",
+     "fetch the server's httpd.conf again (older ones kept); a working copy with unsent changes is only "
+     "replaced with --discard-changes, and then kept in Backup under a dated name",
+     fetchServer}};
 corvanectl::CommandRegistrar checkCommand{
     {"check", "NAME", "check the working copy with a real Apache (-t)", checkServer}};
 corvanectl::CommandRegistrar diffCommand{

@@ -34,7 +34,8 @@ public:
     // Checks a server name; on refusal `error` (when given) says why.
     static bool isValidServerName(const std::string& name, QString* error = nullptr);
     // Also refuses a server folder that exists but resolves (through a
-    // symbolic link) outside the application folder.
+    // symbolic link) outside the application folder, and one whose WorkArea
+    // or Backup is a symbolic link or a file.
     bool checkServerName(const std::string& name, QString* error = nullptr) const;
 
     // The server's folders and files; "" for a refused name. The name is
@@ -44,6 +45,9 @@ public:
     QString serverBackupFolder(const std::string& server) const; // .../Backup
     QString workingCopyPath(const std::string& server) const;    // .../WorkArea/httpd.conf
     QString snapshotPath(const std::string& server) const;       // .../WorkArea/Serialize.srl
+
+    // True when `path` does not exist or is a folder that is not a symbolic link.
+    static bool isRealFolderOrMissing(const QString& path);
 
     bool exists() const;
     // Creates the folder (mode 0700) when missing; on that first start it is

@@ -58,6 +58,8 @@ public:
     const QString& lastStatus() const { return m_lastStatus; }
     // The name the server's previous file got in the last upload ("" if none).
     const QString& datedName() const { return m_datedName; }
+    // Where the last fetch kept a working copy with unsent changes ("" if none).
+    const QString& keptUnsentCopy() const { return m_keptUnsent; }
 
 private:
     void status(const QString& text);
@@ -67,6 +69,7 @@ private:
     void upload();
     void fetchRemote(const ServerWorkArea& workArea);
     void fetchLocal(const ServerWorkArea& workArea);
+    bool keepUnsentChanges(const ServerWorkArea& workArea);
     bool uploadLocal(const QString& workingCopy, const QString& localConf);
     TransferCallbacks wrappedCallbacks();
     QString serverName() const;
@@ -80,6 +83,7 @@ private:
     int m_sftpTimeout = 30;
     QString m_lastStatus;
     QString m_datedName;
+    QString m_keptUnsent;
 };
 
 } // namespace corvane

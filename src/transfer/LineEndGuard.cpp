@@ -1,9 +1,9 @@
 #include "transfer/LineEndGuard.h"
 
+#include "model/AtomicFile.h"
 #include "transfer/ServerWorkArea.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -46,10 +46,10 @@ bool LineEndGuard::convert(QString* error)
     }
     const QByteArray lf = toLf(in.readAll());
     in.close();
-    QSaveFile out(m_workingCopy);
-    if (!out.open(QIODevice::WriteOnly) || out.write(lf) != lf.size() || !out.commit()) {
+    std::string why;
+    if (!AtomicFile::write(QFile::encodeName(m_workingCopy).toStdString(), lf.toStdString(), &why)) {
         if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(m_workingCopy, out.errorString());
+            *error = QString::fromLocal8Bit(why.c_str());
         return false;
     }
     return true;

@@ -136,11 +136,34 @@ void TestTransferCli::localEndToEnd()
     r = corvanectl(app.path(), {"check", "web"});
     QCOMPARE(r.code, 1);
 
-    // Fetching again keeps the first fetch as httpd1.conf.
+    // A fetch does not replace changes that were never sent...
+    const QByteArray unsent = readFile(work);
     r = corvanectl(app.path(), {"fetch", "web"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("not sent") && r.err.contains("--discard-changes"), qPrintable(r.err));
+    QCOMPARE(readFile(work), unsent);
+    QCOMPARE(QDir(app.filePath("web/Backup")).entryList({"httpd-unsent-*"}), QStringList());
+
+    // ...unless told to, and then they are kept in Backup. Fetching again
+    // keeps the first fetch as httpd1.conf.
+    r = corvanectl(app.path(), {"fetch", "web", "--discard-changes"});
     QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QStringList kept = QDir(app.filePath("web/Backup")).entryList({"httpd-unsent-*.conf"});
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(r.out.contains(kept.first()), qPrintable(r.out));
+    QCOMPARE(readFile(app.filePath("web/Backup/" + kept.first())), unsent);
     QCOMPARE(readFile(app.filePath("web/Backup/httpd1.conf")), config(server.path(), "www.example.test"));
     QCOMPARE(readFile(work), readFile(conf));
+
+    // What was uploaded counts as sent: the next fetch needs no question.
+    QVERIFY(writeFile(work, readFile(work).replace("shop.example.test", "mail.example.test")));
+    QTest::qWait(1100); // the server's previous file gets a name dated to the second
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    r = corvanectl(app.path(), {"fetch", "web"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(readFile(work).contains("mail.example.test"));
+    QCOMPARE(QDir(app.filePath("web/Backup")).entryList({"httpd-unsent-*.conf"}).size(), 1);
 }
 
 void TestTransferCli::refusals_data()

@@ -81,6 +81,14 @@ void ConnectingPage::startTransfer()
                 .arg(host, fingerprint);
         return MessageBox::question(this, text) == QMessageBox::Yes;
     };
+    cb.discardUnsentChanges = [this](const QString& server) {
+        const QString text =
+            QStringLiteral("The working copy of %1 has changes that were not sent to the server. Fetching "
+                           "the server's file replaces them.\n\nKeep a dated copy of the working copy in "
+                           "Backup and fetch anyway?")
+                .arg(server);
+        return MessageBox::question(this, text) == QMessageBox::Yes;
+    };
     cb.prompt = [this](const QString& prompt, bool echo) { return PromptDialog::ask(this, prompt, echo); };
     cb.passphrase = [this](const QString& keyFile) {
         return PromptDialog::ask(this, QStringLiteral("Pass phrase of the key file %1:").arg(keyFile), false);
