@@ -2,6 +2,7 @@
 
 #include "model/AtomicFile.h"
 
+#include "registry/IniFile.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 
@@ -88,6 +89,13 @@ bool AppFolder::isValidServerName(const std::string& name, QString* error)
             return false;
         }
     }
+    if (t.find('"') != std::string::npos) {
+        setError(error,
+                 QStringLiteral("The server name \"%1\" contains a double quote (\"), which a server name "
+                                "may not hold.")
+                     .arg(shown));
+        return false;
+    }
     if (t.find(']') != std::string::npos) {
         setError(error,
                  QStringLiteral("The server name \"%1\" contains \"]\", which Corvane.ini cannot hold.")
@@ -121,6 +129,41 @@ bool AppFolder::checkServerName(const std::string& name, QString* error) const
         }
     }
     return true;
+}
+
+bool AppFolder::serverNameTaken(const std::string& name, QString* takenAs) const
+{
+    const QString wanted = QString::fromUtf8(TrimBlanks(name));
+    // Folder names: Linux tells "Web" from "web", the registry does not.
+    const QStringList entries =
+        QDir(m_path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) {
+            if (takenAs)
+                *takenAs = entry;
+            return true;
+        }
+    }
+    for (const std::string& section : IniFile(iniPath()).sectionNames()) {
+        const QString registered = QString::fromUtf8(TrimBlanks(section));
+        if (registered.compare(wanted, Qt::CaseInsensitive) == 0) {
+            if (takenAs)
+                *takenAs = registered;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString AppFolder::registeredSpelling(const std::string& name) const
+{
+    const QString wanted = QString::fromUtf8(TrimBlanks(name));
+    for (const std::string& section : IniFile(iniPath()).sectionNames()) {
+        const QString registered = QString::fromUtf8(TrimBlanks(section));
+        if (registered.compare(wanted, Qt::CaseInsensitive) == 0)
+            return registered;
+    }
+    return QString();
 }
 
 QString AppFolder::serverFolder(const std::string& server) const

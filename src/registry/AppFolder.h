@@ -8,9 +8,9 @@
 // no trailing slash and are absolute.
 //
 // A server name becomes a folder name. Names that are empty after trimming
-// blanks, ".", "..", contain "/" or NUL, are not valid UTF-8, or whose folder
-// would lie outside the application folder are refused: the path functions
-// return "" for them and nothing is created or deleted.
+// blanks, ".", "..", contain "/", a double quote, "]" or a control character, are not valid UTF-8, or whose
+// folder would lie outside the application folder are refused: the path functions return "" for them and
+// nothing is created or deleted.
 #include <QByteArray>
 #include <QString>
 
@@ -37,6 +37,14 @@ public:
     // symbolic link) outside the application folder, and one whose WorkArea
     // or Backup is a symbolic link or a file.
     bool checkServerName(const std::string& name, QString* error = nullptr) const;
+
+    // True when a new server may not take `name` because a registered server
+    // or an entry of the application folder already has it in any letter
+    // case ("Web" takes "web"); `takenAs` receives the existing spelling.
+    bool serverNameTaken(const std::string& name, QString* takenAs = nullptr) const;
+    // The registry section `name` is spelled as in Corvane.ini, compared
+    // without regard to case; "" when no server of that name is registered.
+    QString registeredSpelling(const std::string& name) const;
 
     // The server's folders and files; "" for a refused name. The name is
     // trimmed of blanks first.

@@ -136,6 +136,7 @@ void ConfigTransfer::StartTransfer()
         return;
     }
     const bool folderExisted = QFileInfo::exists(workArea.serverFolder());
+    m_createdFolder = false;
     if (!keepUnsentChanges(workArea))
         return;
     if (!m_state.WizardRemoteHost.trimmed().isEmpty()) {
@@ -152,6 +153,8 @@ void ConfigTransfer::StartTransfer()
     if (m_state.TransferFailed && !m_state.GetConfigMode && !folderExisted &&
         QFileInfo::exists(workArea.serverFolder()))
         workArea.RemoveServerFolder();
+    m_createdFolder = !m_state.TransferFailed && !m_state.GetConfigMode && !folderExisted &&
+                      QFileInfo::exists(workArea.serverFolder());
     if (m_state.TransferFailed) {
         back(true, true);
         status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" failed."));
@@ -384,6 +387,9 @@ bool ConfigTransfer::Finish()
     // A fetch of a registered server leaves its section as it is.
     if (!m_state.TransferFailed && !m_state.UploadMode && !m_state.GetConfigMode)
         saved = SaveServerSettings();
+    if (!saved)
+        dropCreatedFolder();
+    m_createdFolder = false;
     DisconnectAll();
     m_state.reset();
     return saved;
@@ -393,6 +399,22 @@ void ConfigTransfer::Back()
 {
     m_state.TransferFailed = false;
     DisconnectAll();
+    dropCreatedFolder();
+}
+
+void ConfigTransfer::Cancel()
+{
+    DisconnectAll();
+    dropCreatedFolder();
+}
+
+void ConfigTransfer::dropCreatedFolder()
+{
+    // A server that is not registered must not keep a folder that blocks
+    // its name while it is listed nowhere.
+    if (m_createdFolder && !IniFile(m_folder.iniPath()).hasSection(serverName().toStdString()))
+        RemoveServerFolder();
+    m_createdFolder = false;
 }
 
 bool ConfigTransfer::SaveServerSettings()
@@ -424,7 +446,11 @@ bool ConfigTransfer::SaveServerSettings()
     }
     keys.emplace_back(OS_TYPE, text(m_state.WizardOsType));
     IniFile ini(m_folder.iniPath());
-    return ini.writeSection(name, keys);
+    if (!ini.writeSection(name, keys)) {
+        status(ini.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool ConfigTransfer::RemoveServerFolder()

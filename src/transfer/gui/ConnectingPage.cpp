@@ -126,13 +126,24 @@ void ConnectingPage::cleanupPage()
     m_transfer.reset();
 }
 
+void ConnectingPage::cancelTransfer()
+{
+    if (m_transfer)
+        m_transfer->Cancel();
+    m_transfer.reset();
+}
+
 bool ConnectingPage::validatePage()
 {
     if (!m_finished)
         return false;
     const QString name = m_state.WizardServerName.trimmed();
+    const bool registers = !m_state.TransferFailed && !m_state.UploadMode && !m_state.GetConfigMode;
     if (m_transfer)
         m_saved = m_transfer->Finish();
+    if (registers && !m_saved)
+        MessageBox::critical(this, QStringLiteral("The server %1 could not be registered. %2")
+                                       .arg(name, m_transfer ? m_transfer->lastStatus() : QString()));
     if (m_saved)
         m_savedServer = name;
     m_activations = 0;
