@@ -1,6 +1,7 @@
 // corvanectl servers | server show NAME | server remove NAME
 #include "Command.h"
 
+#include "catalogue/ApplicationFolder.h"
 #include "registry/AppFolder.h"
 #include "registry/IniFile.h"
 #include "registry/RegistryKeys.h"
@@ -16,16 +17,12 @@ using namespace corvane;
 
 namespace {
 
-// Opens the application folder, creating and filling it on first start.
+// Opens the application folder, creating and filling it on first start
+// (the Sample server and the directive catalogue), as the console does.
 bool openFolder(const corvanectl::Options& options, AppFolder& folder, std::string& error)
 {
     folder = AppFolder(QString::fromStdString(options.appDir));
-    QString why;
-    if (!folder.ensureCreated(&why)) {
-        error = why.toStdString();
-        return false;
-    }
-    return true;
+    return prepareApplicationFolder(folder.path().toStdString(), &error);
 }
 
 std::string connectionType(const Servers& servers, const std::string& name)
@@ -86,11 +83,17 @@ int listServers(const std::vector<std::string>& args, const corvanectl::Options&
     return 0;
 }
 
-bool isListed(Servers& servers, const std::string& name)
+// The listed spelling of `name`, compared without regard to case as the
+// registry compares names; "" when it is not listed.
+std::string listedName(Servers& servers, const std::string& name)
 {
     servers.FillServerListFromIni();
-    const auto& names = servers.names();
-    return std::find(names.begin(), names.end(), TrimBlanks(name)) != names.end();
+    const QString wanted = QString::fromStdString(TrimBlanks(name));
+    for (const std::string& listed : servers.names()) {
+        if (QString::fromStdString(listed).compare(wanted, Qt::CaseInsensitive) == 0)
+            return listed;
+    }
+    return {};
 }
 
 int showServer(Servers& servers, const std::string& name)
@@ -140,12 +143,12 @@ int serverCommand(const std::vector<std::string>& args, const corvanectl::Option
     if (!openFolder(options, folder, why))
         return corvanectl::fail(why);
     Servers servers{folder};
-    const std::string& name = args[1];
     QString error;
-    if (!servers.appFolder().checkServerName(name, &error))
+    if (!servers.appFolder().checkServerName(args[1], &error))
         return corvanectl::fail(error.toStdString());
-    if (!isListed(servers, name))
-        return corvanectl::fail("no server named '" + TrimBlanks(name) + "' in " +
+    const std::string name = listedName(servers, args[1]);
+    if (name.empty())
+        return corvanectl::fail("no server named '" + TrimBlanks(args[1]) + "' in " +
                                 servers.appFolder().path().toStdString());
     return args[0] == "show" ? showServer(servers, name) : removeServer(servers, name);
 }

@@ -1,7 +1,9 @@
 // corvanectl add | fetch | check | diff | upload: getting a server's httpd.conf,
 // checking it with a real Apache and sending it back, without a window.
 #include "Command.h"
+#include "TerminalText.h"
 
+#include "catalogue/ApplicationFolder.h"
 #include "registry/AppFolder.h"
 #include "registry/IniFile.h"
 #include "transfer/ConfigTransfer.h"
@@ -168,11 +170,16 @@ TransferCallbacks terminalCallbacks(bool verbose, bool acceptNewHostKey, QString
 // Runs the transfer the state describes; on failure the status (and the log,
 // which says why) go to standard error.
 int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, bool acceptNewHostKey,
-                bool registerServer, const std::string& success)
+                bool registerServer, const std::string& success, bool discardChanges = false)
 {
     QString refusedKey;
     QStringList logLines;
     TransferCallbacks cb = terminalCallbacks(verbose, acceptNewHostKey, &refusedKey);
+    bool unsentRefused = false;
+    cb.discardUnsentChanges = [discardChanges, &unsentRefused](const QString&) {
+        unsentRefused = !discardChanges;
+        return discardChanges;
+    };
     auto shown = cb.log;
     cb.log = [shown, &logLines](const QString& line) {
         logLines << line;
@@ -190,8 +197,14 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
         }
         if (!refusedKey.isEmpty())
             std::cerr << "corvanectl: " << text(refusedKey) << '\n';
+        if (unsentRefused)
+            return fail(text(status) + " (corvanectl diff shows them; --discard-changes fetches anyway and "
+                                       "keeps a dated copy of the working copy in Backup)");
         return fail(text(status));
     }
+    const QString kept = transfer.keptUnsentCopy();
+    if (!kept.isEmpty())
+        std::cout << "The working copy with its unsent changes is kept as " << text(kept) << '\n';
     const QString dated = transfer.datedName();
     const bool saved = transfer.Finish();
     if (registerServer && !saved)
@@ -203,9 +216,11 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
     return 0;
 }
 
-bool isRegistered(const AppFolder& folder, const std::string& name)
+// The registered spelling of `name` (the registry compares names without
+// regard to case, so "web" finds the server "Web" and its folder).
+std::string registeredName(const AppFolder& folder, const std::string& name)
 {
-    return IniFile(folder.iniPath()).hasSection(name);
+    return text(folder.registeredSpelling(name));
 }
 
 int addServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
@@ -219,9 +234,10 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
     if (a.positional.size() != 1)
         return fail("add needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
+    std::string prepared;
+    if (!prepareApplicationFolder(folder.path().toStdString(), &prepared))
+        return fail(prepared);
     QString why;
-    if (!folder.ensureCreated(&why))
-        return fail(text(why));
 
     TransferState s;
     s.WizardServerName = QString::fromStdString(a.positional[0]).trimmed();
@@ -229,8 +245,7 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
         return fail("Sorry Server Name Sample Already Assigned By System");
     if (!folder.checkServerName(text(s.WizardServerName), &why))
         return fail(text(why));
-    if (QFileInfo::exists(folder.serverFolder(text(s.WizardServerName))) ||
-        isRegistered(folder, text(s.WizardServerName)))
+    if (folder.serverNameTaken(text(s.WizardServerName)))
         return fail("Server name already exists.");
     auto value = [&](const char* name) {
         const auto it = a.values.find(name);
@@ -309,34 +324,35 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
 
 int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv, {}, {"--accept-new-host-key", "--verbose"});
+    const Args a = parse(argv, {}, {"--accept-new-host-key", "--verbose", "--discard-changes"});
     if (!a.error.empty())
         return fail(a.error);
     if (a.positional.size() != 1)
         return fail("fetch needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
-    const std::string name = a.positional[0];
-    if (!isRegistered(folder, name))
-        return fail("no server named " + name + " is registered");
+    const std::string name = registeredName(folder, a.positional[0]);
+    if (name.empty())
+        return fail("no server named " + a.positional[0] + " is registered");
     TransferState s;
     ConfigTransfer::loadServerIntoState(folder, QString::fromStdString(name), s);
     s.GetConfigMode = true;
     s.UploadMode = false;
     return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
-                       false,
-                       "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)));
+                       false, "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)),
+                       a.flags.count("--discard-changes") > 0);
 }
 
-// Runs the check; the checker's output goes to `out` as it arrives.
-bool syntaxCheck(const AppFolder& folder, const std::string& name, std::ostream& out)
+// Runs the check; the checker's output (which quotes the fetched file) goes
+// to standard output or error (`fd`) as it arrives.
+bool syntaxCheck(const AppFolder& folder, const std::string& name, int fd)
 {
     SyntaxCheck check(folder);
     DOSOutputs runner;
     QObject::connect(&runner, &DOSOutputs::ReceiveOutputs,
-                     [&out](const QString& t) { out << text(t) << std::flush; });
+                     [fd](const QString& t) { corvanectl::writeFetchedText(fd, text(t)); });
     const QString output = check.run(QString::fromStdString(name), runner);
     if (!output.endsWith('\n'))
-        out << '\n';
+        corvanectl::writeFetchedText(fd, "\n");
     return SyntaxCheck::syntaxOk(output);
 }
 
@@ -345,10 +361,11 @@ int checkServer(const std::vector<std::string>& argv, const corvanectl::Options&
     if (argv.size() != 1)
         return fail("check needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
-    const std::string& name = argv[0];
+    const std::string registered = registeredName(folder, argv[0]);
+    const std::string name = registered.empty() ? argv[0] : registered;
     if (!QFileInfo(folder.workingCopyPath(name)).isFile())
         return fail("Config file for the specified server has been moved/removed.");
-    if (!syntaxCheck(folder, name, std::cout))
+    if (!syntaxCheck(folder, name, STDOUT_FILENO))
         return fail("the syntax check of " + name + " did not report Syntax OK");
     return 0;
 }
@@ -358,14 +375,15 @@ int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& 
     if (argv.size() != 1)
         return fail("diff needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
-    const std::string& name = argv[0];
+    const std::string registered = registeredName(folder, argv[0]);
+    const std::string name = registered.empty() ? argv[0] : registered;
     const ServerWorkArea area(folder, QString::fromStdString(name));
     if (!area.isValid() || !QFileInfo(area.workingCopy()).isFile())
         return fail("Config file for the specified server has been moved/removed.");
     const QString n = QString::fromStdString(name);
     const QByteArray d = UnifiedDiff::diffFiles(area.backupFile(), area.workingCopy(),
                                                 n + "/Backup/httpd.conf", n + "/WorkArea/httpd.conf");
-    std::cout.write(d.constData(), d.size());
+    corvanectl::writeFetchedText(STDOUT_FILENO, std::string_view(d.constData(), std::size_t(d.size())));
     return 0;
 }
 
@@ -377,10 +395,10 @@ int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options
     if (a.positional.size() != 1)
         return fail("upload needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
-    const std::string name = a.positional[0];
-    if (!isRegistered(folder, name))
-        return fail("no server named " + name + " is registered");
-    if (!a.flags.count("--no-check") && !syntaxCheck(folder, name, std::cerr)) {
+    const std::string name = registeredName(folder, a.positional[0]);
+    if (name.empty())
+        return fail("no server named " + a.positional[0] + " is registered");
+    if (!a.flags.count("--no-check") && !syntaxCheck(folder, name, STDERR_FILENO)) {
         std::cerr << "Uploading this conf file may render Apache Server Unstable\nContinue with Upload ?";
         std::optional<std::string> answer;
         if (::isatty(STDIN_FILENO))
@@ -404,9 +422,11 @@ corvanectl::CommandRegistrar addCommand{
      "--sftp HOST[:PORT] --user U --folder DIR [--key FILE] [--auth password|keyboard|publickey]) "
      "[--accept-new-host-key] [--verbose]",
      "register a server and fetch its httpd.conf (password from standard input)", addServer}};
-corvanectl::CommandRegistrar fetchCommand{{"fetch", "NAME [--accept-new-host-key] [--verbose]",
-                                           "fetch the server's httpd.conf again (older ones kept)",
-                                           fetchServer}};
+corvanectl::CommandRegistrar fetchCommand{
+    {"fetch", "NAME [--discard-changes] [--accept-new-host-key] [--verbose]",
+     "fetch the server's httpd.conf again (older ones kept); a working copy with unsent changes is only "
+     "replaced with --discard-changes, and then kept in Backup under a dated name",
+     fetchServer}};
 corvanectl::CommandRegistrar checkCommand{
     {"check", "NAME", "check the working copy with a real Apache (-t)", checkServer}};
 corvanectl::CommandRegistrar diffCommand{

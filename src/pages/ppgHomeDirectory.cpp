@@ -1,5 +1,6 @@
 #include "pages/ppgHomeDirectory.h"
 
+#include "host/MessageBox.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
 #include "pages/FormSupport.h"
@@ -142,6 +143,25 @@ ppgHomeDirectory::ppgHomeDirectory(QWidget* parent)
         connect(e, &QLineEdit::textEdited, this, [this] { setChanged(); });
     connect(m_cmbStatus, &QComboBox::editTextChanged, this, [this] { setChanged(); });
     connect(m_optDirectory, &QRadioButton::clicked, this, [this] {
+        // Choosing the directory removes the section's redirection on
+        // Apply: the administrator says so first, or it stays.
+        const QString plain = m_kept.loaded(QStringLiteral("Redirect"));
+        const QString match = m_kept.loaded(QStringLiteral("RedirectMatch"));
+        const QString redirect = !match.isEmpty()   ? QStringLiteral("RedirectMatch ") + match
+                                 : !plain.isEmpty() ? QStringLiteral("Redirect ") + plain
+                                                    : QString();
+        if (m_loadedUrlMode && !m_askedToDropRedirect && !redirect.isEmpty()) {
+            const QString text =
+                QStringLiteral("This resource is redirected (%1). With a directory on this computer the "
+                               "redirection is removed when you apply.\n\nRemove the redirection?")
+                    .arg(redirect);
+            if (MessageBox::question(this, text) != QMessageBox::Yes) {
+                m_optUrl->setChecked(true);
+                showMode();
+                return;
+            }
+            m_askedToDropRedirect = true;
+        }
         showMode();
         setChanged();
     });
@@ -240,6 +260,7 @@ void ppgHomeDirectory::LoadControls()
     loadRedirect(QStringLiteral("Redirect"), m_txtUrlPath);
     loadRedirect(QStringLiteral("RedirectMatch"), m_txtRegularExpression); // wins when both exist
     m_loadedUrlMode = m_optUrl->isChecked();
+    m_askedToDropRedirect = false;
     showMode();
     showRegexMode();
 

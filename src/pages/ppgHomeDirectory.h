@@ -63,6 +63,7 @@ private:
     KeptValues m_kept;
     QSet<QWidget*> m_gatedOff;
     bool m_loadedUrlMode = false;
+    bool m_askedToDropRedirect = false; // the administrator agreed to lose the redirection
 };
 
 } // namespace corvane

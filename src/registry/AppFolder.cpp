@@ -1,12 +1,14 @@
 #include "registry/AppFolder.h"
 
+#include "model/AtomicFile.h"
+
+#include "registry/IniFile.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace corvane {
@@ -87,6 +89,13 @@ bool AppFolder::isValidServerName(const std::string& name, QString* error)
             return false;
         }
     }
+    if (t.find('"') != std::string::npos) {
+        setError(error,
+                 QStringLiteral("The server name \"%1\" contains a double quote (\"), which a server name "
+                                "may not hold.")
+                     .arg(shown));
+        return false;
+    }
     if (t.find(']') != std::string::npos) {
         setError(error,
                  QStringLiteral("The server name \"%1\" contains \"]\", which Corvane.ini cannot hold.")
@@ -107,7 +116,54 @@ bool AppFolder::checkServerName(const std::string& name, QString* error) const
                             .arg(QString::fromUtf8(TrimBlanks(name)), m_path));
         return false;
     }
+    // The working copy and the backups are written there: a link in their
+    // place would send those writes elsewhere.
+    for (const char* sub : {registry::kWorkAreaFolder, registry::kBackupFolder}) {
+        const QString path = folder + QLatin1Char('/') + QLatin1String(sub);
+        if (!isRealFolderOrMissing(path)) {
+            setError(error,
+                     QStringLiteral("%1 is not a folder of its own (a symbolic link or a file); Corvane "
+                                    "does not write through it.")
+                         .arg(path));
+            return false;
+        }
+    }
     return true;
+}
+
+bool AppFolder::serverNameTaken(const std::string& name, QString* takenAs) const
+{
+    const QString wanted = QString::fromUtf8(TrimBlanks(name));
+    // Folder names: Linux tells "Web" from "web", the registry does not.
+    const QStringList entries =
+        QDir(m_path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) {
+            if (takenAs)
+                *takenAs = entry;
+            return true;
+        }
+    }
+    for (const std::string& section : IniFile(iniPath()).sectionNames()) {
+        const QString registered = QString::fromUtf8(TrimBlanks(section));
+        if (registered.compare(wanted, Qt::CaseInsensitive) == 0) {
+            if (takenAs)
+                *takenAs = registered;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString AppFolder::registeredSpelling(const std::string& name) const
+{
+    const QString wanted = QString::fromUtf8(TrimBlanks(name));
+    for (const std::string& section : IniFile(iniPath()).sectionNames()) {
+        const QString registered = QString::fromUtf8(TrimBlanks(section));
+        if (registered.compare(wanted, Qt::CaseInsensitive) == 0)
+            return registered;
+    }
+    return QString();
 }
 
 QString AppFolder::serverFolder(const std::string& server) const
@@ -139,6 +195,14 @@ QString AppFolder::snapshotPath(const std::string& server) const
 {
     const QString folder = workAreaFolder(server);
     return folder.isEmpty() ? folder : folder + QLatin1Char('/') + QLatin1String(registry::kSnapshotName);
+}
+
+bool AppFolder::isRealFolderOrMissing(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return false;
+    return !info.exists() || info.isDir();
 }
 
 bool AppFolder::exists() const
@@ -207,9 +271,9 @@ bool AppFolder::installFile(const QString& relativePath, const QByteArray& bytes
         setError(error, QStringLiteral("Cannot create the folder %1.").arg(parent));
         return false;
     }
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        setError(error, QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
+    std::string why;
+    if (!AtomicFile::write(QFile::encodeName(target).toStdString(), bytes.toStdString(), &why)) {
+        setError(error, QString::fromLocal8Bit(why.c_str()));
         return false;
     }
     return true;

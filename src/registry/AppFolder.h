@@ -8,9 +8,9 @@
 // no trailing slash and are absolute.
 //
 // A server name becomes a folder name. Names that are empty after trimming
-// blanks, ".", "..", contain "/" or NUL, are not valid UTF-8, or whose folder
-// would lie outside the application folder are refused: the path functions
-// return "" for them and nothing is created or deleted.
+// blanks, ".", "..", contain "/", a double quote, "]" or a control character, are not valid UTF-8, or whose
+// folder would lie outside the application folder are refused: the path functions return "" for them and
+// nothing is created or deleted.
 #include <QByteArray>
 #include <QString>
 
@@ -34,8 +34,17 @@ public:
     // Checks a server name; on refusal `error` (when given) says why.
     static bool isValidServerName(const std::string& name, QString* error = nullptr);
     // Also refuses a server folder that exists but resolves (through a
-    // symbolic link) outside the application folder.
+    // symbolic link) outside the application folder, and one whose WorkArea
+    // or Backup is a symbolic link or a file.
     bool checkServerName(const std::string& name, QString* error = nullptr) const;
+
+    // True when a new server may not take `name` because a registered server
+    // or an entry of the application folder already has it in any letter
+    // case ("Web" takes "web"); `takenAs` receives the existing spelling.
+    bool serverNameTaken(const std::string& name, QString* takenAs = nullptr) const;
+    // The registry section `name` is spelled as in Corvane.ini, compared
+    // without regard to case; "" when no server of that name is registered.
+    QString registeredSpelling(const std::string& name) const;
 
     // The server's folders and files; "" for a refused name. The name is
     // trimmed of blanks first.
@@ -44,6 +53,9 @@ public:
     QString serverBackupFolder(const std::string& server) const; // .../Backup
     QString workingCopyPath(const std::string& server) const;    // .../WorkArea/httpd.conf
     QString snapshotPath(const std::string& server) const;       // .../WorkArea/Serialize.srl
+
+    // True when `path` does not exist or is a folder that is not a symbolic link.
+    static bool isRealFolderOrMissing(const QString& path);
 
     bool exists() const;
     // Creates the folder (mode 0700) when missing; on that first start it is

@@ -1,8 +1,9 @@
 #include "registry/IniFile.h"
 
+#include "model/AtomicFile.h"
+
 #include <QFile>
 #include <QLockFile>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -309,15 +310,14 @@ bool IniFile::loadForWrite(std::vector<Line>& lines)
 
 bool IniFile::save(const std::string& bytes)
 {
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, f.errorString());
-        return false;
-    }
-    // Owner only: the file holds (scrambled) passwords.
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !f.commit()) {
-        m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, f.errorString());
+    // The registry is the owner's only: it may hold (scrambled) passwords.
+    // An existing one keeps its owner and group.
+    std::string why;
+    AtomicFile file(QFile::encodeName(m_path).toStdString(), AtomicFile::kPrivateMode);
+    file.setKeptModeBits(0700);
+    if (!file.open(&why) || !file.append(bytes, &why) || !file.commit(&why)) {
+        m_error = QStringLiteral("Cannot write %1; it was left unchanged: %2")
+                      .arg(m_path, QString::fromLocal8Bit(why.c_str()));
         return false;
     }
     return true;

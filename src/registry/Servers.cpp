@@ -1,5 +1,6 @@
 #include "registry/Servers.h"
 
+#include "model/AtomicFile.h"
 #include "registry/IniFile.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
@@ -140,6 +141,12 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
 
     // The dated copy of the working copy comes first.
     const QString backupFolder = m_folder.backupFolder();
+    if (!AppFolder::isRealFolderOrMissing(backupFolder)) {
+        m_lastError = QStringLiteral("%1 is not a folder of its own (a symbolic link or a file); nothing was "
+                                     "removed.")
+                          .arg(backupFolder);
+        return false;
+    }
     if (!QDir().mkpath(backupFolder)) {
         m_lastError = QStringLiteral("Cannot create the folder %1; nothing was removed.").arg(backupFolder);
         return false;
@@ -151,9 +158,11 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
         target = backupFolder + QLatin1Char('/') + name + QLatin1Char('-') + stamp + QLatin1Char('-') +
                  QString::number(n) + QStringLiteral(".conf");
     }
-    if (!QFile::copy(workingCopy, target) || QFileInfo(target).size() != QFileInfo(workingCopy).size()) {
-        QFile::remove(target);
-        m_lastError = QStringLiteral("Cannot copy %1 to %2; nothing was removed.").arg(workingCopy, target);
+    std::string why;
+    if (!AtomicFile::copy(QFile::encodeName(workingCopy).toStdString(),
+                          QFile::encodeName(target).toStdString(), &why)) {
+        m_lastError = QStringLiteral("Cannot copy %1 to %2; nothing was removed: %3")
+                          .arg(workingCopy, target, QString::fromLocal8Bit(why.c_str()));
         return false;
     }
     m_lastBackup = target;

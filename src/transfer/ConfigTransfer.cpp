@@ -1,5 +1,6 @@
 #include "transfer/ConfigTransfer.h"
 
+#include "model/AtomicFile.h"
 #include "registry/IniFile.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
@@ -11,8 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <cstdio>
 
 namespace corvane {
 
@@ -137,6 +136,9 @@ void ConfigTransfer::StartTransfer()
         return;
     }
     const bool folderExisted = QFileInfo::exists(workArea.serverFolder());
+    m_createdFolder = false;
+    if (!keepUnsentChanges(workArea))
+        return;
     if (!m_state.WizardRemoteHost.trimmed().isEmpty()) {
         status(QStringLiteral("Connecting to ") + m_state.WizardRemoteHost +
                QStringLiteral(". Please wait..."));
@@ -151,6 +153,8 @@ void ConfigTransfer::StartTransfer()
     if (m_state.TransferFailed && !m_state.GetConfigMode && !folderExisted &&
         QFileInfo::exists(workArea.serverFolder()))
         workArea.RemoveServerFolder();
+    m_createdFolder = !m_state.TransferFailed && !m_state.GetConfigMode && !folderExisted &&
+                      QFileInfo::exists(workArea.serverFolder());
     if (m_state.TransferFailed) {
         back(true, true);
         status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" failed."));
@@ -159,6 +163,33 @@ void ConfigTransfer::StartTransfer()
         status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" established."));
     }
     next(true);
+}
+
+bool ConfigTransfer::keepUnsentChanges(const ServerWorkArea& workArea)
+{
+    m_keptUnsent.clear();
+    if (!workArea.hasUnsentChanges())
+        return true;
+    auto refuse = [this](const QString& why) {
+        m_state.TransferFailed = true;
+        status(why);
+        back(true, true);
+        next(true);
+        return false;
+    };
+    if (!m_cb.discardUnsentChanges || !m_cb.discardUnsentChanges(serverName()))
+        return refuse(QStringLiteral("Nothing was fetched: the working copy of %1 has changes that were not "
+                                     "sent to the server.")
+                          .arg(serverName()));
+    QString why;
+    if (!workArea.keepUnsentCopy(&m_keptUnsent, &why))
+        return refuse(
+            QStringLiteral("Nothing was fetched: the working copy with its unsent changes could not "
+                           "be kept. ") +
+            why);
+    if (m_cb.log)
+        m_cb.log(QStringLiteral("The working copy with its unsent changes is kept as ") + m_keptUnsent);
+    return true;
 }
 
 void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
@@ -311,6 +342,11 @@ void ConfigTransfer::upload()
         status(QStringLiteral("The file was sent, but the working copy could not be restored from ") +
                workArea.workingCopyBak());
     }
+    QString why;
+    if (ok && !workArea.recordSent(&why)) {
+        ok = false;
+        status(QStringLiteral("The file was sent, but what was sent could not be recorded: ") + why);
+    }
     m_state.TransferFailed = !ok;
     if (ok)
         status(QStringLiteral("File synchronized successfully"));
@@ -324,25 +360,22 @@ bool ConfigTransfer::uploadLocal(const QString& workingCopy, const QString& loca
         status(QStringLiteral("The server's file %1 does not exist.").arg(localConf));
         return false;
     }
-    const QString dated = target.absolutePath() + QLatin1Char('/') + ServerWorkArea::datedConfName();
-    const QString incoming = localConf + QStringLiteral(".corvane-new");
-    QString why;
-    // The new file is complete beside the old one before either is renamed.
-    if (!ServerWorkArea::copyFileAtomic(workingCopy, incoming, &why)) {
-        QFile::remove(incoming);
-        status(why);
+    // The new file is written under a fresh name of its own (created
+    // exclusively, never through a link someone placed there) with the old
+    // file's owner, group and mode; the old file keeps its content under the
+    // dated name and the new one takes its place in one step.
+    std::string bytes, why;
+    AtomicFile incoming(QFile::encodeName(localConf).toStdString());
+    if (!AtomicFile::read(QFile::encodeName(workingCopy).toStdString(), bytes, &why) ||
+        !incoming.open(&why) || !incoming.append(bytes, &why)) {
+        status(QString::fromLocal8Bit(why.c_str()));
         return false;
     }
-    QFile::setPermissions(incoming, QFile::permissions(localConf));
-    if (QFileInfo::exists(dated) || !QFile::rename(localConf, dated)) {
-        QFile::remove(incoming);
-        status(QStringLiteral("%1 could not be renamed to %2; nothing was changed.").arg(localConf, dated));
-        return false;
-    }
-    if (std::rename(QFile::encodeName(incoming).constData(), QFile::encodeName(localConf).constData()) != 0) {
-        QFile::rename(dated, localConf);
-        QFile::remove(incoming);
-        status(QStringLiteral("%1 could not be replaced; the previous file was put back.").arg(localConf));
+    const QString folder = QFileInfo(QFile::decodeName(incoming.target().c_str())).absolutePath();
+    const QString dated = folder + QLatin1Char('/') + ServerWorkArea::datedConfName();
+    if (!incoming.commitKeeping(QFile::encodeName(dated).toStdString(), &why)) {
+        status(
+            QStringLiteral("%1 was left unchanged: %2").arg(localConf, QString::fromLocal8Bit(why.c_str())));
         return false;
     }
     m_datedName = QFileInfo(dated).fileName();
@@ -355,6 +388,9 @@ bool ConfigTransfer::Finish()
     // A fetch of a registered server leaves its section as it is.
     if (!m_state.TransferFailed && !m_state.UploadMode && !m_state.GetConfigMode)
         saved = SaveServerSettings();
+    if (!saved)
+        dropCreatedFolder();
+    m_createdFolder = false;
     DisconnectAll();
     m_state.reset();
     return saved;
@@ -364,6 +400,22 @@ void ConfigTransfer::Back()
 {
     m_state.TransferFailed = false;
     DisconnectAll();
+    dropCreatedFolder();
+}
+
+void ConfigTransfer::Cancel()
+{
+    DisconnectAll();
+    dropCreatedFolder();
+}
+
+void ConfigTransfer::dropCreatedFolder()
+{
+    // A server that is not registered must not keep a folder that blocks
+    // its name while it is listed nowhere.
+    if (m_createdFolder && !IniFile(m_folder.iniPath()).hasSection(serverName().toStdString()))
+        RemoveServerFolder();
+    m_createdFolder = false;
 }
 
 bool ConfigTransfer::SaveServerSettings()
@@ -395,7 +447,11 @@ bool ConfigTransfer::SaveServerSettings()
     }
     keys.emplace_back(OS_TYPE, text(m_state.WizardOsType));
     IniFile ini(m_folder.iniPath());
-    return ini.writeSection(name, keys);
+    if (!ini.writeSection(name, keys)) {
+        status(ini.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool ConfigTransfer::RemoveServerFolder()

@@ -38,8 +38,12 @@ public:
     // upload or a fetch of a registered server, closes connections and
     // resets the state. True when the server was registered.
     bool Finish();
-    // Back: clears TransferFailed and closes connections.
+    // Back: clears TransferFailed and closes connections. The folder of a
+    // new server that this transfer created goes again.
     void Back();
+    // Cancel of the wizard: closes connections and removes the folder of a
+    // new server that this transfer created (nothing was registered).
+    void Cancel();
 
     // Writes the new server's section of Corvane.ini in one step.
     bool SaveServerSettings();
@@ -58,6 +62,8 @@ public:
     const QString& lastStatus() const { return m_lastStatus; }
     // The name the server's previous file got in the last upload ("" if none).
     const QString& datedName() const { return m_datedName; }
+    // Where the last fetch kept a working copy with unsent changes ("" if none).
+    const QString& keptUnsentCopy() const { return m_keptUnsent; }
 
 private:
     void status(const QString& text);
@@ -67,6 +73,8 @@ private:
     void upload();
     void fetchRemote(const ServerWorkArea& workArea);
     void fetchLocal(const ServerWorkArea& workArea);
+    bool keepUnsentChanges(const ServerWorkArea& workArea);
+    void dropCreatedFolder();
     bool uploadLocal(const QString& workingCopy, const QString& localConf);
     TransferCallbacks wrappedCallbacks();
     QString serverName() const;
@@ -80,6 +88,8 @@ private:
     int m_sftpTimeout = 30;
     QString m_lastStatus;
     QString m_datedName;
+    QString m_keptUnsent;
+    bool m_createdFolder = false; // a new server's folder made by this transfer
 };
 
 } // namespace corvane

@@ -1,9 +1,9 @@
 #include "transfer/LineEndGuard.h"
 
+#include "model/AtomicFile.h"
 #include "transfer/ServerWorkArea.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -58,10 +58,10 @@ bool LineEndGuard::convert(QString* error)
     }
     const QByteArray lf = m_windows ? toCrLf(in.readAll()) : toLf(in.readAll());
     in.close();
-    QSaveFile out(m_workingCopy);
-    if (!out.open(QIODevice::WriteOnly) || out.write(lf) != lf.size() || !out.commit()) {
+    std::string why;
+    if (!AtomicFile::write(QFile::encodeName(m_workingCopy).toStdString(), lf.toStdString(), &why)) {
         if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(m_workingCopy, out.errorString());
+            *error = QString::fromLocal8Bit(why.c_str());
         return false;
     }
     return true;

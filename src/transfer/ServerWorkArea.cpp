@@ -1,10 +1,11 @@
 #include "transfer/ServerWorkArea.h"
 
+#include "model/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace corvane {
 
@@ -43,15 +44,71 @@ QString ServerWorkArea::downloadFile() const
     return workAreaFolder() + QStringLiteral("/httpd.conf.download");
 }
 
+QString ServerWorkArea::sentCopy() const
+{
+    return workAreaFolder() + QStringLiteral("/httpd.conf.sent");
+}
+
+bool ServerWorkArea::hasUnsentChanges() const
+{
+    if (!isValid() || !QFileInfo::exists(workingCopy()))
+        return false;
+    std::string work;
+    if (!AtomicFile::read(QFile::encodeName(workingCopy()).toStdString(), work))
+        return true; // unknown: better asked once too often
+    for (const QString& reference : {backupFile(), sentCopy()}) {
+        std::string bytes;
+        if (QFileInfo(reference).isFile() &&
+            AtomicFile::read(QFile::encodeName(reference).toStdString(), bytes) && bytes == work)
+            return false;
+    }
+    return true;
+}
+
+bool ServerWorkArea::keepUnsentCopy(QString* keptPath, QString* error) const
+{
+    if (!ensureFolders()) {
+        if (error)
+            *error = QStringLiteral("Cannot create the folders of %1.").arg(m_serverFolder);
+        return false;
+    }
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yyyy-hh-mm-ss"));
+    const QString base = backupFolder() + QStringLiteral("/httpd-unsent-") + stamp;
+    QString target = base + QStringLiteral(".conf");
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".conf");
+    if (!copyFileAtomic(workingCopy(), target, error))
+        return false;
+    if (keptPath)
+        *keptPath = target;
+    return true;
+}
+
+bool ServerWorkArea::recordSent(QString* error) const
+{
+    return copyFileAtomic(workingCopy(), sentCopy(), error);
+}
+
 bool ServerWorkArea::ensureFolders() const
 {
     if (!isValid())
         return false;
-    QDir dir;
-    return dir.mkpath(backupFolder()) && dir.mkpath(workAreaFolder());
+    // The server folder, WorkArea and Backup must be folders of their own,
+    // never links leading the writes somewhere else.
+    for (const QString& folder : {m_serverFolder, backupFolder(), workAreaFolder()}) {
+        if (!AppFolder::isRealFolderOrMissing(folder) || !QDir().mkpath(folder) ||
+            !AppFolder::isRealFolderOrMissing(folder))
+            return false;
+    }
+    return true;
 }
 
 bool ServerWorkArea::RotateBackup() const
+{
+    return rotateBackup(nullptr);
+}
+
+bool ServerWorkArea::rotateBackup(QString* newName) const
 {
     if (!isValid())
         return false;
@@ -72,7 +129,11 @@ bool ServerWorkArea::RotateBackup() const
             highest = n;
     }
     const QString target = backupFolder() + QStringLiteral("/httpd%1.conf").arg(highest + 1);
-    return QFile::rename(current, target);
+    if (!QFile::rename(current, target))
+        return false;
+    if (newName)
+        *newName = target;
+    return true;
 }
 
 bool ServerWorkArea::RemoveServerFolder() const
@@ -100,11 +161,20 @@ bool ServerWorkArea::installFetched(const QString& fetched, QString* error) cons
     };
     if (!ensureFolders())
         return fail(QStringLiteral("Cannot create the folders of %1.").arg(m_serverFolder));
-    if (!RotateBackup())
+    QString rotated;
+    if (!rotateBackup(&rotated))
         return fail(QStringLiteral("Cannot rename %1 to keep it as a backup.").arg(backupFile()));
     QString why;
-    if (!copyFileAtomic(fetched, backupFile(), &why) || !copyFileAtomic(fetched, workingCopy(), &why))
+    if (!copyFileAtomic(fetched, backupFile(), &why)) {
+        // The previous fetch takes its place again.
+        if (!rotated.isEmpty())
+            QFile::rename(rotated, backupFile());
         return fail(why);
+    }
+    if (!copyFileAtomic(fetched, workingCopy(), &why))
+        return fail(why);
+    // The working copy is the server's file again.
+    QFile::remove(sentCopy());
     QFile::remove(fetched);
     return true;
 }
@@ -116,33 +186,10 @@ QString ServerWorkArea::datedConfName(const QDateTime& when)
 
 bool ServerWorkArea::copyFileAtomic(const QString& from, const QString& to, QString* error)
 {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) {
+    std::string why;
+    if (!AtomicFile::copy(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), &why)) {
         if (error)
-            *error = QStringLiteral("Cannot read %1: %2").arg(from, in.errorString());
-        return false;
-    }
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(to, out.errorString());
-        return false;
-    }
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0 || (n > 0 && out.write(buffer, n) != n)) {
-            out.cancelWriting();
-            if (error)
-                *error = QStringLiteral("Cannot copy %1 to %2.").arg(from, to);
-            return false;
-        }
-        if (n == 0)
-            break;
-    }
-    if (!out.commit()) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(to, out.errorString());
+            *error = QString::fromLocal8Bit(why.c_str());
         return false;
     }
     return true;

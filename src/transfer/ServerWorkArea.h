@@ -24,6 +24,7 @@ public:
     QString workingCopy() const;    // WorkArea/httpd.conf
     QString workingCopyBak() const; // WorkArea/httpd_bak.conf
     QString downloadFile() const;   // WorkArea/httpd.conf.download (a fetch in progress)
+    QString sentCopy() const;       // WorkArea/httpd.conf.sent (what the last upload sent)
 
     // Creates the server folder, Backup and WorkArea when missing.
     bool ensureFolders() const;
@@ -39,6 +40,15 @@ public:
     // working copy then stays as it was.
     bool installFetched(const QString& fetched, QString* error = nullptr) const;
 
+    // True when the working copy holds changes that were neither fetched
+    // (Backup/httpd.conf) nor sent by the last upload (WorkArea/httpd.conf.sent).
+    bool hasUnsentChanges() const;
+    // Keeps the working copy as Backup/httpd-unsent-dd-MM-yyyy-hh-mm-ss.conf
+    // before a fetch replaces it; `keptPath` receives the name.
+    bool keepUnsentCopy(QString* keptPath, QString* error = nullptr) const;
+    // After an upload: the working copy is what the server now has.
+    bool recordSent(QString* error = nullptr) const;
+
     // "httpd" + mmddyy + "-" + hhmmss + ".conf", the name the server's
     // previous file gets before an upload.
     static QString datedConfName(const QDateTime& when = QDateTime::currentDateTime());
@@ -46,6 +56,8 @@ public:
     static bool copyFileAtomic(const QString& from, const QString& to, QString* error = nullptr);
 
 private:
+    bool rotateBackup(QString* newName) const;
+
     QString m_serverFolder;
 };
 

@@ -1,10 +1,10 @@
 #include "transfer/SftpSession.h"
 
+#include "model/AtomicFile.h"
 #include "transfer/SshKeyErrors.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
@@ -417,10 +417,11 @@ bool SftpSession::download(const QString& remotePath, const QString& localFile, 
     sftp_file file = sftp_open(m_sftp, p.constData(), O_RDONLY, 0);
     if (!file)
         return fail(sshError());
-    QSaveFile out(localFile);
-    if (!out.open(QIODevice::WriteOnly)) {
+    AtomicFile out(QFile::encodeName(localFile).toStdString());
+    std::string why;
+    if (!out.open(&why)) {
         sftp_close(file);
-        return fail(QStringLiteral("Cannot write %1: %2").arg(localFile, out.errorString()));
+        return fail(QString::fromStdString(why));
     }
     QByteArray block(kBlockSize, Qt::Uninitialized);
     qint64 done = 0;
@@ -433,8 +434,8 @@ bool SftpSession::download(const QString& remotePath, const QString& localFile, 
             ok = fail(sshError());
             break;
         }
-        if (out.write(block.constData(), n) != n) {
-            ok = fail(QStringLiteral("Cannot write %1: %2").arg(localFile, out.errorString()));
+        if (!out.append(block.constData(), static_cast<std::size_t>(n), &why)) {
+            ok = fail(QString::fromStdString(why));
             break;
         }
         done += n;
@@ -442,12 +443,10 @@ bool SftpSession::download(const QString& remotePath, const QString& localFile, 
             progress(done);
     }
     sftp_close(file);
-    if (!ok) {
-        out.cancelWriting();
+    if (!ok)
         return false;
-    }
-    if (!out.commit())
-        return fail(QStringLiteral("Cannot write %1: %2").arg(localFile, out.errorString()));
+    if (!out.commit(&why))
+        return fail(QString::fromStdString(why));
     return true;
 }
 

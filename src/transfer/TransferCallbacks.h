@@ -30,6 +30,10 @@ struct TransferCallbacks
     std::function<std::optional<QString>(const QString& prompt, bool echo)> prompt;
     // The pass phrase of an encrypted private key file. No value gives up.
     std::function<std::optional<QString>(const QString& keyFile)> passphrase;
+    // A fetch would replace a working copy with changes that were never
+    // sent. True: keep a dated copy of it in Backup and fetch; false or
+    // unset: nothing is fetched.
+    std::function<bool(const QString& server)> discardUnsentChanges;
     // Bytes of the current file moved so far, and the file's size (-1 unknown).
     std::function<void(qint64 done, qint64 total)> progress;
 };

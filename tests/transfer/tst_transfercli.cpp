@@ -15,6 +15,10 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
 namespace {
 
 struct Run
@@ -35,6 +39,27 @@ Run corvanectl(const QString& app, const QStringList& args, const QByteArray& in
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Runs corvanectl with its standard output on a terminal (a pseudo-terminal
+// whose other end the test reads).
+QByteArray corvanectlOnTerminal(const QString& app, const QStringList& args)
+{
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return "<no pty>";
+    QProcess p;
+    p.setChildProcessModifier([slave] { ::dup2(slave, STDOUT_FILENO); });
+    p.start(QStringLiteral(CORVANE_BINARY_DIR "/src/cli/corvanectl"), QStringList{"--app-dir", app} + args);
+    p.waitForFinished(60000);
+    ::close(slave);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    QByteArray out;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+        out.append(buffer, n);
+    ::close(master);
+    return out;
 }
 
 QByteArray readFile(const QString& path)
@@ -84,6 +109,8 @@ class TestTransferCli : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void localEndToEnd();
+    void diffOnTerminalShowsEscapes();
+    void caseOnlyNameRefused();
     void refusals_data();
     void refusals();
     void remoteEndToEnd_data();
@@ -136,11 +163,84 @@ void TestTransferCli::localEndToEnd()
     r = corvanectl(app.path(), {"check", "web"});
     QCOMPARE(r.code, 1);
 
-    // Fetching again keeps the first fetch as httpd1.conf.
+    // A fetch does not replace changes that were never sent...
+    const QByteArray unsent = readFile(work);
     r = corvanectl(app.path(), {"fetch", "web"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("not sent") && r.err.contains("--discard-changes"), qPrintable(r.err));
+    QCOMPARE(readFile(work), unsent);
+    QCOMPARE(QDir(app.filePath("web/Backup")).entryList({"httpd-unsent-*"}), QStringList());
+
+    // ...unless told to, and then they are kept in Backup. Fetching again
+    // keeps the first fetch as httpd1.conf.
+    r = corvanectl(app.path(), {"fetch", "web", "--discard-changes"});
     QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QStringList kept = QDir(app.filePath("web/Backup")).entryList({"httpd-unsent-*.conf"});
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(r.out.contains(kept.first()), qPrintable(r.out));
+    QCOMPARE(readFile(app.filePath("web/Backup/" + kept.first())), unsent);
     QCOMPARE(readFile(app.filePath("web/Backup/httpd1.conf")), config(server.path(), "www.example.test"));
     QCOMPARE(readFile(work), readFile(conf));
+
+    // What was uploaded counts as sent: the next fetch needs no question.
+    QVERIFY(writeFile(work, readFile(work).replace("shop.example.test", "mail.example.test")));
+    QTest::qWait(1100); // the server's previous file gets a name dated to the second
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    r = corvanectl(app.path(), {"fetch", "web"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(readFile(work).contains("mail.example.test"));
+    QCOMPARE(QDir(app.filePath("web/Backup")).entryList({"httpd-unsent-*.conf"}).size(), 1);
+}
+
+// A hostile server's file must not drive the administrator's terminal.
+void TestTransferCli::diffOnTerminalShowsEscapes()
+{
+    QTemporaryDir app;
+    const QByteArray fetched = "ServerName www.example.test\n";
+    const QByteArray hostile = "ServerName \x1b]0;owned\x07www.example.test\x1b[2J\xc2\x9b\n";
+    QVERIFY(writeFile(app.filePath("web/Backup/httpd.conf"), fetched));
+    QVERIFY(writeFile(app.filePath("web/WorkArea/httpd.conf"), hostile));
+    const QByteArray shown = corvanectlOnTerminal(app.path(), {"diff", "web"});
+    QVERIFY2(shown.contains("+ServerName \\x1b]0;owned\\x07www.example.test\\x1b[2J\\xc2\\x9b"),
+             shown.constData());
+    QVERIFY(!shown.contains('\x1b'));
+    QVERIFY(!shown.contains('\x07'));
+    // Into a file or a pipe the diff stays a patch, byte for byte.
+    const Run r = corvanectl(app.path(), {"diff", "web"});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.toUtf8().contains(hostile.chopped(1)));
+}
+
+// The registry compares names without regard to case: "web" beside "Web"
+// would take over Web's entry.
+void TestTransferCli::caseOnlyNameRefused()
+{
+    QTemporaryDir app, server;
+    const QString conf = server.filePath("httpd.conf");
+    QVERIFY(writeFile(conf, config(server.path(), "www.example.test")));
+    Run r =
+        corvanectl(app.path(), {"add", "Web", "--apache-version", "2.4.62", "--os", "unix", "--local", conf});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    for (const QString& name : {QStringLiteral("web"), QStringLiteral("WEB"), QStringLiteral(" wEb ")}) {
+        r = corvanectl(app.path(),
+                       {"add", name, "--apache-version", "2.2.34", "--os", "windows", "--local", conf});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("Server name already exists."), qPrintable(r.err));
+    }
+    QCOMPARE(QString::fromStdString(
+                 corvane::IniFile(app.filePath("Corvane.ini")).readValue("Web", "APACHE_VERSION")),
+             QStringLiteral("2.4.62"));
+    QCOMPARE(QDir(app.path()).entryList({"web", "WEB", "Web"}, QDir::Dirs), QStringList{"Web"});
+    // Commands find the server under any spelling, in its own folder.
+    r = corvanectl(app.path(), {"fetch", "web"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(r.out.contains("/Web/WorkArea/httpd.conf"));
+    QCOMPARE(QDir(app.path()).entryList({"web", "WEB", "Web"}, QDir::Dirs), QStringList{"Web"});
+    r = corvanectl(app.path(),
+                   {"add", "a\"b", "--apache-version", "2.4.62", "--os", "unix", "--local", conf});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("double quote"), qPrintable(r.err));
 }
 
 void TestTransferCli::refusals_data()

@@ -3,7 +3,6 @@
 #include "host/MessageBox.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -105,7 +104,8 @@ bool ConnectPage::validatePage()
         MessageBox::critical(this, why);
         return false;
     }
-    if (QFileInfo::exists(m_folder.serverFolder(name.toStdString()))) {
+    // Names compare without regard to case, as the registry compares them.
+    if (m_folder.serverNameTaken(name.toStdString())) {
         MessageBox::critical(this, QStringLiteral("Server name already exists."));
         return false;
     }

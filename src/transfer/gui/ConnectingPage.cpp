@@ -81,6 +81,14 @@ void ConnectingPage::startTransfer()
                 .arg(host, fingerprint);
         return MessageBox::question(this, text) == QMessageBox::Yes;
     };
+    cb.discardUnsentChanges = [this](const QString& server) {
+        const QString text =
+            QStringLiteral("The working copy of %1 has changes that were not sent to the server. Fetching "
+                           "the server's file replaces them.\n\nKeep a dated copy of the working copy in "
+                           "Backup and fetch anyway?")
+                .arg(server);
+        return MessageBox::question(this, text) == QMessageBox::Yes;
+    };
     cb.prompt = [this](const QString& prompt, bool echo) { return PromptDialog::ask(this, prompt, echo); };
     cb.passphrase = [this](const QString& keyFile) {
         return PromptDialog::ask(this, QStringLiteral("Pass phrase of the key file %1:").arg(keyFile), false);
@@ -118,13 +126,24 @@ void ConnectingPage::cleanupPage()
     m_transfer.reset();
 }
 
+void ConnectingPage::cancelTransfer()
+{
+    if (m_transfer)
+        m_transfer->Cancel();
+    m_transfer.reset();
+}
+
 bool ConnectingPage::validatePage()
 {
     if (!m_finished)
         return false;
     const QString name = m_state.WizardServerName.trimmed();
+    const bool registers = !m_state.TransferFailed && !m_state.UploadMode && !m_state.GetConfigMode;
     if (m_transfer)
         m_saved = m_transfer->Finish();
+    if (registers && !m_saved)
+        MessageBox::critical(this, QStringLiteral("The server %1 could not be registered. %2")
+                                       .arg(name, m_transfer ? m_transfer->lastStatus() : QString()));
     if (m_saved)
         m_savedServer = name;
     m_activations = 0;

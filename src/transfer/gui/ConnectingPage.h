@@ -27,6 +27,9 @@ public:
     void cleanupPage() override; // Back
     bool isComplete() const override;
     bool validatePage() override; // Finish
+    // Cancel of the wizard: a new server's folder fetched but not
+    // registered goes again.
+    void cancelTransfer();
     bool busy() const { return m_busy; }
     bool finished() const { return m_finished; }
     // Whether Finish registered a new server, and its name.

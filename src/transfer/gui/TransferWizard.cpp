@@ -69,6 +69,7 @@ void TransferWizard::reject()
 {
     if (m_connecting->busy())
         return;
+    m_connecting->cancelTransfer();
     if (m_kind == Connection) {
         m_state.WizardServerName.clear();
         m_state.WizardApacheVersion.clear();

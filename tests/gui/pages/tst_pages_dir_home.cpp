@@ -184,9 +184,13 @@ private slots:
             << QStringList{"User apache", "Group apache", "DocumentRoot \"/var/www/html\"",
                            "UserDir public_html"}
             << QStringList{"Redirect permanent / http://www.example.com"};
-        QTest::newRow("switch back drops the redirect")
-            << "shop" << QStringList{"click:optDirectory"}
+        QTest::newRow("switch back drops the redirect when agreed")
+            << "shop" << QStringList{"answer:yes", "click:optDirectory"}
             << QStringList{"Redirect permanent /old http://shop.example.org/new"} << QStringList{};
+        QTest::newRow("switch back keeps the redirect when refused")
+            << "shop" << QStringList{"answer:no", "click:optDirectory"} << QStringList{} << QStringList{};
+        QTest::newRow("switch back keeps a RedirectMatch when refused")
+            << "moved" << QStringList{"answer:no", "click:optDirectory"} << QStringList{} << QStringList{};
         QTest::newRow("scheme in any case kept")
             << "bare"
             << QStringList{"click:OptUrl", "cmbStatus=temp", "txtUrlPath=/x", "txtUrl=HtTp://a.example.org/"}
@@ -232,8 +236,19 @@ private slots:
         QFETCH(QStringList, added);
         const QStringList before = fx->lines("web");
         PropertySheet* sheet = fx->openSheet("web", this->node(node), {"ppgHomeDirectory"});
-        for (const QString& a : actions)
+        int questions = 0;
+        for (const QString& a : actions) {
+            if (a.startsWith("answer:")) {
+                MessageBox::setNextAnswer(a == "answer:yes" ? QMessageBox::Yes : QMessageBox::No);
+                ++questions;
+                continue;
+            }
             QVERIFY2(applyAction(sheet, a), qPrintable(a));
+        }
+        QCOMPARE(MessageBox::pendingAnswers(), 0);
+        QCOMPARE(MessageBox::shownCount(), questions);
+        if (questions)
+            QVERIFY2(MessageBox::lastText().contains("Redirect"), qPrintable(MessageBox::lastText()));
         sheet->apply();
         const QStringList after = fx->lines("web");
         QCOMPARE(PageFixture::removedLines(before, after), removed);

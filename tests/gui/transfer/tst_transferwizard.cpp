@@ -111,6 +111,9 @@ private slots:
     void addLocalServer();
     void connectPageRefusals_data();
     void connectPageRefusals();
+    void cancelLeavesNoFolder();
+    void getOverUnsentChanges_data();
+    void getOverUnsentChanges();
     void remotePageRules();
     void addSftpServerWithPrompts();
     void failedConnectionRegistersNothing();
@@ -189,6 +192,14 @@ void TestTransferWizard::connectPageRefusals_data()
                             << "Sorry Server Name Sample Already Assigned By System";
     QTest::newRow("existing folder") << "taken"
                                      << "Server name already exists.";
+    // The registry compares names without regard to case, so the wizard does too.
+    QTest::newRow("existing folder, other case") << "TAKEN"
+                                                 << "Server name already exists.";
+    QTest::newRow("registered, other case") << "web"
+                                            << "Server name already exists.";
+    QTest::newRow("double quote") << "we\"b"
+                                  << "The server name \"we\"b\" contains a double quote (\"), which a server "
+                                     "name may not hold.";
 }
 
 void TestTransferWizard::connectPageRefusals()
@@ -196,6 +207,8 @@ void TestTransferWizard::connectPageRefusals()
     QFETCH(QString, name);
     QFETCH(QString, message);
     QVERIFY(QDir().mkpath(m_app->filePath("taken")));
+    // A registered server whose folder is gone still holds its name.
+    QVERIFY(IniFile(m_app->filePath("Corvane.ini")).writeValue("Web", "SERVER_NAME", "Web"));
     TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
     w.show();
     nextButton(w)->click();
@@ -204,6 +217,66 @@ void TestTransferWizard::connectPageRefusals()
     QCOMPARE(w.currentId(), int(TransferWizard::Connect));
     QCOMPARE(MessageBox::lastText(), message);
     QCOMPARE(MessageBox::lastIcon(), QMessageBox::Critical);
+    QCOMPARE(IniFile(m_app->filePath("Corvane.ini")).readValue("Web", "SERVER_NAME"), std::string("Web"));
+}
+
+void TestTransferWizard::cancelLeavesNoFolder()
+{
+    const QString conf = m_server->filePath("httpd.conf");
+    QVERIFY(writeFile(conf, config(m_server->path(), "www.example.test")));
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "web", "Linux / Unix", false);
+    nextButton(w)->click();
+    child<QLineEdit>(w, "txtFilename")->setText(conf);
+    nextButton(w)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    QVERIFY(QFileInfo::exists(m_app->filePath("web/WorkArea/httpd.conf")));
+    w.button(QWizard::CancelButton)->click();
+    QVERIFY(!w.isVisible());
+    QVERIFY(!QFileInfo::exists(m_app->filePath("web")));
+    QVERIFY(!IniFile(m_app->filePath("Corvane.ini")).hasSection("web"));
+    // The name is free again.
+    QCOMPARE(addLocal(config(m_server->path(), "www.example.test")), QStringLiteral("web"));
+}
+
+void TestTransferWizard::getOverUnsentChanges_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No keeps the working copy") << false;
+    QTest::newRow("Yes keeps a dated copy and fetches") << true;
+}
+
+void TestTransferWizard::getOverUnsentChanges()
+{
+    QFETCH(bool, yes);
+    QCOMPARE(addLocal(config(m_server->path(), "www.example.test")), QStringLiteral("web"));
+    const QString work = m_app->filePath("web/WorkArea/httpd.conf");
+    const QByteArray edited = readFile(work).replace("www.example.test", "shop.example.test");
+    QVERIFY(writeFile(work, edited));
+    MessageBox::resetRecord();
+    MessageBox::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+    TransferWizard w(TransferWizard::GetConfig, AppFolder(m_app->path()), "web");
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    QCOMPARE(MessageBox::shownCount(), 1);
+    QVERIFY2(MessageBox::lastText().contains("not sent"), qPrintable(MessageBox::lastText()));
+    const QStringList kept = QDir(m_app->filePath("web/Backup")).entryList({"httpd-unsent-*.conf"});
+    if (yes) {
+        QVERIFY(!w.state().TransferFailed);
+        QCOMPARE(readFile(work), readFile(m_server->filePath("httpd.conf")));
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(readFile(m_app->filePath("web/Backup/" + kept.first())), edited);
+    } else {
+        QVERIFY(w.state().TransferFailed);
+        QCOMPARE(readFile(work), edited);
+        QVERIFY(kept.isEmpty());
+        QVERIFY2(child<QLabel>(w, "lblConnStatus")->text().contains("Nothing was fetched"),
+                 qPrintable(child<QLabel>(w, "lblConnStatus")->text()));
+    }
+    nextButton(w)->click();
+    QVERIFY(QFileInfo::exists(work)); // a registered server keeps its folder
 }
 
 void TestTransferWizard::remotePageRules()
