@@ -52,6 +52,11 @@ public:
 
     // The known-hosts file of the application folder.
     QString knownHostsFile() const;
+    // The administrator's OpenSSH folder: $HOME/.ssh unless set.
+    QString sshDirectory() const;
+    void setSshDirectory(const QString& path) { m_sshDirectory = path; }
+    // How the last SFTP connection authenticated ("" for none yet).
+    const QString& authUsed() const { return m_authUsed; }
     void setFtpTimeout(int seconds) { m_ftpTimeout = seconds; }
     void setSftpTimeout(int seconds) { m_sftpTimeout = seconds; }
 
@@ -70,6 +75,8 @@ private:
     bool uploadLocal(const QString& workingCopy, const QString& localConf);
     TransferCallbacks wrappedCallbacks();
     QString serverName() const;
+    // Keeps how a registered server was logged into in its section.
+    void rememberAuthUsed(const QString& server);
 
     AppFolder m_folder;
     TransferState& m_state;
@@ -80,6 +87,8 @@ private:
     int m_sftpTimeout = 30;
     QString m_lastStatus;
     QString m_datedName;
+    QString m_sshDirectory;
+    QString m_authUsed;
 };
 
 } // namespace corvane

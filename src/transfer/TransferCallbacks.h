@@ -30,6 +30,8 @@ struct TransferCallbacks
     std::function<std::optional<QString>(const QString& prompt, bool echo)> prompt;
     // The pass phrase of an encrypted private key file. No value gives up.
     std::function<std::optional<QString>(const QString& keyFile)> passphrase;
+    // How the SFTP login succeeded, e.g. "Public key from ssh-agent".
+    std::function<void(const QString& how)> authenticated;
     // Bytes of the current file moved so far, and the file's size (-1 unknown).
     std::function<void(qint64 done, qint64 total)> progress;
 };
