@@ -186,6 +186,8 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
         if (shown)
             shown(line);
     };
+    QString authUsed;
+    cb.authenticated = [&authUsed](const QString& how) { authUsed = how; };
     ConfigTransfer transfer(folder, state, cb);
     transfer.StartTransfer();
     if (state.TransferFailed) {
@@ -213,6 +215,8 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
     std::cout << success
               << (dated.isEmpty() ? std::string() : "; the server's previous file is now " + text(dated))
               << '\n';
+    if (!authUsed.isEmpty())
+        std::cout << "Authentication used: " << text(authUsed) << '\n';
     return 0;
 }
 
@@ -274,20 +278,24 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
         const bool sftp = a.values.count("--sftp") > 0;
         std::string host;
         int port = 0;
-        if (!splitHost(value(sftp ? "--sftp" : "--ftp"), sftp ? 22 : 21, host, port))
+        // For SFTP the host may be an alias of ~/.ssh/config, which also
+        // gives the port and user when they are not given here.
+        if (!splitHost(value(sftp ? "--sftp" : "--ftp"), sftp ? 0 : 21, host, port))
             return fail("the host must be HOST or HOST:PORT");
-        if (value("--user").empty() || value("--folder").empty())
-            return fail("--user and --folder are needed");
+        if ((!sftp && value("--user").empty()) || value("--folder").empty())
+            return fail(sftp ? "--folder is needed" : "--user and --folder are needed");
         s.WizardIsRemote = true;
         s.WizardIsSftp = sftp;
         s.WizardRemoteHost = QString::fromStdString(host);
-        s.WizardPort = QString::number(port);
+        s.WizardPort = port > 0 ? QString::number(port) : QString();
         s.WizardUserName = QString::fromStdString(value("--user"));
         s.WizardRemoteFolder = QString::fromStdString(value("--folder"));
         std::string auth = value("--auth");
         if (sftp) {
-            if (auth.empty())
-                auth = a.values.count("--key") ? "publickey" : "password";
+            // Keys first (ssh-agent, --key, ~/.ssh/config's identity files),
+            // then keyboard-interactive, then password; the others start later.
+            if (auth.empty() || auth == "keys")
+                auth = "publickey";
             if (auth == "password")
                 s.WizardSftpAuthType = kSftpAuthPassword;
             else if (auth == "keyboard")
@@ -295,11 +303,13 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
             else if (auth == "publickey")
                 s.WizardSftpAuthType = kSftpAuthPublicKey;
             else
-                return fail("--auth must be password, keyboard or publickey");
-            if (s.WizardSftpAuthType == kSftpAuthPublicKey) {
-                if (value("--key").empty())
-                    return fail("Please select a valid key file.");
+                return fail("--auth must be publickey (keys), keyboard or password");
+            if (!value("--key").empty()) {
+                if (s.WizardSftpAuthType != kSftpAuthPublicKey)
+                    return fail("--key is for --auth publickey");
                 s.WizardKeyFile = QFileInfo(QString::fromStdString(value("--key"))).absoluteFilePath();
+                if (!QFileInfo(s.WizardKeyFile).isFile())
+                    return fail("Please select a valid key file.");
             }
         } else if (!auth.empty() || a.values.count("--key")) {
             return fail("--auth and --key are for --sftp");
@@ -419,9 +429,11 @@ int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options
 corvanectl::CommandRegistrar addCommand{
     {"add",
      "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
-     "--sftp HOST[:PORT] --user U --folder DIR [--key FILE] [--auth password|keyboard|publickey]) "
+     "--sftp HOST[:PORT] [--user U] --folder DIR [--key FILE] [--auth publickey|keyboard|password]) "
      "[--accept-new-host-key] [--verbose]",
-     "register a server and fetch its httpd.conf (password from standard input)", addServer}};
+     "register a server and fetch its httpd.conf (password from standard input); for SFTP the host may be "
+     "an alias of ~/.ssh/config and keys come from ssh-agent, --key and ~/.ssh/config first",
+     addServer}};
 corvanectl::CommandRegistrar fetchCommand{
     {"fetch", "NAME [--discard-changes] [--accept-new-host-key] [--verbose]",
      "fetch the server's httpd.conf again (older ones kept); a working copy with unsent changes is only "

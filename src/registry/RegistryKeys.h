@@ -14,6 +14,7 @@ inline constexpr const char* PORT_NUMBER = "PORT_NUMBER";
 inline constexpr const char* IS_SFTP = "IS_SFTP";             // "1" SFTP, "0" FTP or local
 inline constexpr const char* SFTP_AUTHTYPE = "SFTP_AUTHTYPE"; // 2 public key, 4 password, 16 keyboard
 inline constexpr const char* SFTP_PVTKEYFILE = "SFTP_PVTKEYFILE";
+inline constexpr const char* SFTP_AUTH_USED = "SFTP_AUTH_USED"; // how the last SFTP login succeeded
 inline constexpr const char* LOCAL_CONF = "LOCAL_CONF";
 inline constexpr const char* OS_TYPE = "OS_TYPE"; // e.g. "Windows", "Linux"
 // "1": saving regenerates the layout of httpd.conf; otherwise (the default)

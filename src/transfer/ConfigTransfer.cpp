@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cstdio>
+
 namespace corvane {
 
 namespace {
@@ -53,6 +56,21 @@ QString ConfigTransfer::explanationText(const TransferState& state)
 QString ConfigTransfer::knownHostsFile() const
 {
     return m_folder.path() + QStringLiteral("/known_hosts");
+}
+
+QString ConfigTransfer::sshDirectory() const
+{
+    return m_sshDirectory.isNull() ? QDir::homePath() + QStringLiteral("/.ssh") : m_sshDirectory;
+}
+
+void ConfigTransfer::rememberAuthUsed(const QString& server)
+{
+    using namespace registry;
+    if (m_authUsed.isEmpty() || iniValue(m_folder, server, SFTP_AUTH_USED) == m_authUsed)
+        return;
+    IniFile ini(m_folder.iniPath());
+    if (ini.hasSection(server.toStdString()))
+        ini.writeValue(server.toStdString(), SFTP_AUTH_USED, m_authUsed.toStdString());
 }
 
 QString ConfigTransfer::serverName() const
@@ -201,18 +219,19 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
         SftpTransfer::Settings s;
         s.serverName = serverName();
         s.host = m_state.WizardRemoteHost.trimmed();
-        s.port = m_state.WizardPort.trimmed().toInt();
-        if (s.port <= 0)
-            s.port = 22;
-        s.user = m_state.WizardUserName;
+        s.port = std::max(0, m_state.WizardPort.trimmed().toInt()); // 0: as ~/.ssh/config says
+        s.user = m_state.WizardUserName.trimmed();
         s.password = m_state.WizardPassword;
         s.authType = m_state.WizardSftpAuthType;
         s.keyFile = m_state.WizardKeyFile;
         s.remoteFolder = m_state.WizardRemoteFolder;
         s.knownHostsFile = knownHostsFile();
+        s.sshDirectory = sshDirectory();
         s.timeoutSeconds = m_sftpTimeout;
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
-        if (!m_sftp->ConnectSftp()) {
+        const bool connected = m_sftp->ConnectSftp();
+        m_authUsed = m_sftp->authUsed();
+        if (!connected) {
             m_sftp.reset();
             status(QStringLiteral("Error connecting to server ") + serverName() +
                    QStringLiteral(" with the given parameters. Please try again."));
@@ -223,6 +242,8 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
         }
         if (!m_sftp->DownloadViaSftp(workArea))
             m_state.TransferFailed = true;
+        else if (m_state.GetConfigMode)
+            rememberAuthUsed(serverName());
         return;
     }
     showLog(false, false);
@@ -297,19 +318,22 @@ void ConfigTransfer::upload()
         s.authType = iniValue(m_folder, server, SFTP_AUTHTYPE).toInt();
         s.keyFile = iniValue(m_folder, server, SFTP_PVTKEYFILE);
         s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
-        s.port = iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt();
-        if (s.port <= 0)
-            s.port = 22;
-        s.user = iniValue(m_folder, server, USERNAME);
+        s.port = std::max(0, iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt());
+        s.user = iniValue(m_folder, server, USERNAME).trimmed();
         s.password = QString::fromStdString(
             DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
         s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
         s.knownHostsFile = knownHostsFile();
+        s.sshDirectory = sshDirectory();
         s.timeoutSeconds = m_sftpTimeout;
         if (m_cb.log)
             m_cb.log(QStringLiteral("Connecting to SFTP"));
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
-        if (!m_sftp->ConnectSftp())
+        const bool connected = m_sftp->ConnectSftp();
+        m_authUsed = m_sftp->authUsed();
+        if (connected)
+            rememberAuthUsed(server);
+        if (!connected)
             status(QStringLiteral("Error connecting to server ") + server +
                    QStringLiteral(" with the given parameters. Please try again."));
         else
@@ -437,6 +461,8 @@ bool ConfigTransfer::SaveServerSettings()
             keys.emplace_back(IS_SFTP, "1");
             keys.emplace_back(SFTP_AUTHTYPE, std::to_string(m_state.WizardSftpAuthType));
             keys.emplace_back(SFTP_PVTKEYFILE, text(m_state.WizardKeyFile));
+            if (!m_authUsed.isEmpty())
+                keys.emplace_back(SFTP_AUTH_USED, text(m_authUsed));
         } else {
             keys.emplace_back(IS_SFTP, "0");
         }

@@ -56,6 +56,11 @@ public:
 
     // The known-hosts file of the application folder.
     QString knownHostsFile() const;
+    // The administrator's OpenSSH folder: $HOME/.ssh unless set.
+    QString sshDirectory() const;
+    void setSshDirectory(const QString& path) { m_sshDirectory = path; }
+    // How the last SFTP connection authenticated ("" for none yet).
+    const QString& authUsed() const { return m_authUsed; }
     void setFtpTimeout(int seconds) { m_ftpTimeout = seconds; }
     void setSftpTimeout(int seconds) { m_sftpTimeout = seconds; }
 
@@ -78,6 +83,8 @@ private:
     bool uploadLocal(const QString& workingCopy, const QString& localConf);
     TransferCallbacks wrappedCallbacks();
     QString serverName() const;
+    // Keeps how a registered server was logged into in its section.
+    void rememberAuthUsed(const QString& server);
 
     AppFolder m_folder;
     TransferState& m_state;
@@ -90,6 +97,8 @@ private:
     QString m_datedName;
     QString m_keptUnsent;
     bool m_createdFolder = false; // a new server's folder made by this transfer
+    QString m_sshDirectory;
+    QString m_authUsed;
 };
 
 } // namespace corvane

@@ -10,6 +10,8 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include <libssh/libssh.h>
+
 #include <thread>
 
 namespace corvane {
@@ -20,8 +22,15 @@ SftpTransfer::SftpTransfer(Settings settings, TransferCallbacks callbacks)
 {
     m_clock.start();
     m_current = m_session.get();
-    m_session->setTimeout(m_settings.timeoutSeconds);
-    m_session->setKnownHostsFile(m_settings.knownHostsFile);
+    configure(*m_session);
+}
+
+void SftpTransfer::configure(SftpSession& session) const
+{
+    session.setTimeout(m_settings.timeoutSeconds);
+    session.setKnownHostsFile(m_settings.knownHostsFile);
+    session.setSshDirectory(m_settings.sshDirectory);
+    session.setSystemFiles(m_settings.systemConfig, m_settings.systemKnownHosts);
 }
 
 SftpTransfer::~SftpTransfer()
@@ -99,24 +108,11 @@ void SftpTransfer::runOffThread(const std::function<void()>& work)
     worker.join();
 }
 
-QString SftpTransfer::authTypeText() const
-{
-    switch (m_settings.authType) {
-    case 2:
-        return QStringLiteral("Public key");
-    case 4:
-        return QStringLiteral("Password");
-    case 16:
-        return QStringLiteral("Keyboard");
-    default:
-        return QStringLiteral("Authentication type ") + QString::number(m_settings.authType);
-    }
-}
-
 bool SftpTransfer::ConnectSftp()
 {
     m_failed = false;
     m_usePassword = false;
+    m_authUsed.clear();
     log(QStringLiteral("User name : ") + m_settings.user);
     switch (m_settings.authType) {
     case 16:
@@ -126,8 +122,10 @@ bool SftpTransfer::ConnectSftp()
         log(QStringLiteral("Authentication type : PASSWORD ..."));
         log(QStringLiteral("Password : ****** cannot display *****"));
         break;
-    case 2: {
+    default: {
         log(QStringLiteral("Authentication type : PUBLICKEY ..."));
+        if (m_settings.keyFile.isEmpty())
+            break; // ssh-agent and the identity files only
         // The stored password doubles as the key's pass phrase; an encrypted
         // key it does not open is asked for.
         m_passphrase = m_settings.password;
@@ -146,14 +144,16 @@ bool SftpTransfer::ConnectSftp()
         }
         break;
     }
-    default:
-        break;
     }
     if (m_cb.status)
         m_cb.status(QStringLiteral("Connecting to ") + m_settings.serverName + QStringLiteral(" ..."));
     bool active = false;
     runOffThread([&] { active = connectAndAuthenticate(*m_session, false); });
     if (active) {
+        if (m_cb.log)
+            m_cb.log(QStringLiteral("Authentication used : ") + m_authUsed);
+        if (m_cb.authenticated)
+            m_cb.authenticated(m_authUsed);
         if (m_cb.status)
             m_cb.status(QStringLiteral("Connected to ") + m_settings.serverName);
         return true;
@@ -171,6 +171,13 @@ bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
         if (!quiet)
             log(line);
     };
+    session.setHopHandler([this, quiet, note](SftpSession& hop) {
+        note(QStringLiteral("Jump host %1@%2 PORT = %3")
+                 .arg(hop.resolvedUser(), hop.resolvedHost())
+                 .arg(hop.resolvedPort()));
+        touch();
+        return checkHostKeyAndLogin(hop, quiet, true);
+    });
     if (!session.connect(m_settings.host, m_settings.port, m_settings.user)) {
         if (session.socketError() != 0) {
             note(QStringLiteral("Failed to connect to Sftp server: ") + QStringLiteral("Socket error ") +
@@ -183,26 +190,53 @@ bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
         return false;
     }
     touch();
-    note(QStringLiteral("Opening socket connection PORT = ") + QString::number(m_settings.port) +
-         QStringLiteral(" HOST = ") + m_settings.host);
+    note(QStringLiteral("Opening socket connection PORT = ") + QString::number(session.resolvedPort()) +
+         QStringLiteral(" HOST = ") + session.resolvedHost());
+    if (session.resolvedHost() != m_settings.host || session.resolvedUser() != m_settings.user)
+        note(QStringLiteral("%1 is %2@%3, port %4, after ~/.ssh/config")
+                 .arg(m_settings.host, session.resolvedUser(), session.resolvedHost())
+                 .arg(session.resolvedPort()));
+    if (!session.jumpHosts().isEmpty())
+        note(QStringLiteral("Through the jump host(s) ") + session.jumpHosts().join(QStringLiteral(", ")));
+    if (!checkHostKeyAndLogin(session, quiet, false))
+        return false;
+    if (!session.openSftp()) {
+        note(QStringLiteral("SSH error: ") + session.errorString());
+        session.disconnect();
+        return false;
+    }
+    touch();
+    return true;
+}
+
+// Runs on the worker thread, for the server and for each jump host on the way.
+bool SftpTransfer::checkHostKeyAndLogin(SftpSession& session, bool quiet, bool jump)
+{
+    auto note = [&](const QString& line) {
+        if (!quiet)
+            log(line);
+    };
     note(QStringLiteral("Server key received"));
     QString fingerprint;
-    switch (session.checkHostKey(&fingerprint)) {
+    KnownHosts::Result where;
+    const QString host = KnownHosts::hostEntryName(session.resolvedHost(), session.resolvedPort());
+    switch (session.checkHostKey(&fingerprint, &where)) {
     case SftpSession::HostKey::Known:
+        if (where.file != m_settings.knownHostsFile)
+            note(QStringLiteral("Host key of %1 found in %2, line %3").arg(host, where.file).arg(where.line));
         break;
     case SftpSession::HostKey::Unknown: {
         bool accepted = false;
-        if (m_cb.acceptHostKey) {
-            const QString host = m_settings.port == 22
-                                     ? m_settings.host
-                                     : QStringLiteral("[%1]:%2").arg(m_settings.host).arg(m_settings.port);
-            ask([&] { accepted = m_cb.acceptHostKey(host, fingerprint); });
-        }
+        if (m_cb.acceptHostKey)
+            ask([&] {
+                accepted =
+                    m_cb.acceptHostKey(jump ? QStringLiteral("%1 (jump host)").arg(host) : host, fingerprint);
+            });
         if (!accepted) {
             note(QStringLiteral(
                      "The host key of %1 (%2) is not known and was not accepted; the connection was "
                      "refused.")
-                     .arg(m_settings.host, fingerprint));
+                     .arg(host, fingerprint));
             session.disconnect();
             return false;
         }
@@ -211,11 +245,20 @@ bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
         break;
     }
     case SftpSession::HostKey::Changed:
-        note(QStringLiteral(
-                 "WARNING: the host key of %1 has changed (it now offers %2). This may be an attack "
-                 "on the connection, so it was refused. If the server's key was replaced on purpose, "
-                 "remove its line from %3 and connect again.")
-                 .arg(m_settings.host, fingerprint, m_settings.knownHostsFile));
+        if (where.revoked)
+            note(QStringLiteral("WARNING: the host key of %1 (%2) is revoked by line %3 of %4; the "
+                                "connection was refused.")
+                     .arg(host, fingerprint)
+                     .arg(where.line)
+                     .arg(where.file));
+        else
+            note(QStringLiteral(
+                     "WARNING: the host key of %1 has changed (it now offers %2). This may be an attack "
+                     "on the connection, so it was refused. The old key is on line %3 of %4: if the "
+                     "server's key was replaced on purpose, remove that line and connect again.")
+                     .arg(host, fingerprint)
+                     .arg(where.line)
+                     .arg(where.file));
         session.disconnect();
         return false;
     case SftpSession::HostKey::Error:
@@ -223,39 +266,107 @@ bool SftpTransfer::connectAndAuthenticate(SftpSession& session, bool quiet)
         session.disconnect();
         return false;
     }
-    SftpSession::Auth auth = SftpSession::Auth::Denied;
-    const int type = m_usePassword ? 4 : m_settings.authType;
-    if (type == 2) {
-        auth = session.authPublicKey();
-    } else if (type == 16) {
-        auth = session.authKeyboard([&](const QString& prompt, bool echo) -> std::optional<QString> {
+    return authenticate(session, quiet, jump);
+}
+
+// Runs on the worker thread: the methods in their order, from the one the
+// server's settings start with; a jump host gets keys and questions only,
+// never the server's stored password.
+bool SftpTransfer::authenticate(SftpSession& session, bool quiet, bool jump)
+{
+    auto note = [&](const QString& line) {
+        if (!quiet)
+            log(line);
+    };
+    const int allowed = session.allowedMethods();
+    touch();
+    auto succeeded = [&](const QString& how) {
+        note(QStringLiteral("Authentication succeeded"));
+        if (!jump)
+            m_authUsed = how;
+        return true;
+    };
+    if (session.isAuthenticated())
+        return succeeded(QStringLiteral("None (the server asked for nothing)"));
+    const int type = jump ? 2 : m_settings.authType;
+    const bool keys = type != 4 && type != 16;
+    const bool keyboard = type != 4;
+    const QString who = session.resolvedUser() + QLatin1Char('@') + session.resolvedHost();
+    const QString storedPassword = jump ? QString() : m_settings.password;
+    auto failed = [&](const QString& what, SftpSession::Auth result) {
+        touch();
+        note(what + QStringLiteral(" authentication failed."));
+        if (result == SftpSession::Auth::Error && !session.errorString().isEmpty())
+            note(QStringLiteral("SSH error: ") + session.errorString());
+        return !session.isConnected();
+    };
+    SftpSession::Auth result = SftpSession::Auth::Denied;
+    bool tried = false;
+    if (keys && (allowed & SSH_AUTH_METHOD_PUBLICKEY)) {
+        if (session.agentAvailable()) {
+            tried = true;
+            note(QStringLiteral("Trying the keys of ssh-agent ..."));
+            if ((result = session.authAgent()) == SftpSession::Auth::Success)
+                return succeeded(QStringLiteral("Public key from ssh-agent"));
+            if (failed(QStringLiteral("ssh-agent key"), result))
+                return false;
+        }
+        if (!jump && !m_settings.keyFile.isEmpty() && !m_usePassword) {
+            tried = true;
+            if ((result = session.authPublicKey()) == SftpSession::Auth::Success)
+                return succeeded(QStringLiteral("Public key file ") + m_settings.keyFile);
+            if (failed(QStringLiteral("Public key"), result))
+                return false;
+        }
+        tried = true;
+        note(QStringLiteral("Trying the identity files of ~/.ssh/config and ~/.ssh ..."));
+        QString usedFile;
+        const SftpSession::Passphrase passphrase = [this](const QString& file) -> std::optional<QString> {
+            std::optional<QString> answer;
+            if (m_cb.passphrase)
+                ask([&] { answer = m_cb.passphrase(file); });
+            return answer;
+        };
+        if ((result = session.authIdentityFiles(passphrase, &usedFile)) == SftpSession::Auth::Success)
+            return succeeded(usedFile.isEmpty() ? QStringLiteral("Public key from an identity file")
+                                                : QStringLiteral("Public key file ") + usedFile);
+        if (failed(QStringLiteral("Identity file"), result))
+            return false;
+    }
+    if (keyboard && (allowed & SSH_AUTH_METHOD_INTERACTIVE)) {
+        tried = true;
+        result = session.authKeyboard([&](const QString& prompt, bool echo) -> std::optional<QString> {
             note(QStringLiteral("Passing keyboard authentication string for prompt - ") + prompt);
-            if (!m_settings.password.isEmpty())
-                return m_settings.password;
+            if (!storedPassword.isEmpty())
+                return storedPassword;
             std::optional<QString> answer;
             if (m_cb.prompt)
                 ask([&] { answer = m_cb.prompt(prompt, echo); });
             return answer;
         });
-    } else {
-        auth = session.authPassword(m_settings.password);
+        if (result == SftpSession::Auth::Success)
+            return succeeded(QStringLiteral("Keyboard-interactive"));
+        if (failed(QStringLiteral("Keyboard"), result))
+            return false;
     }
-    touch();
-    if (auth != SftpSession::Auth::Success) {
-        note(authTypeText() + QStringLiteral(" authentication failed."));
-        if (auth == SftpSession::Auth::Error && !session.errorString().isEmpty())
-            note(QStringLiteral("SSH error: ") + session.errorString());
-        session.disconnect();
-        return false;
+    if (allowed & SSH_AUTH_METHOD_PASSWORD) {
+        std::optional<QString> password;
+        if (!storedPassword.isEmpty())
+            password = storedPassword;
+        else if (m_cb.prompt)
+            ask([&] { password = m_cb.prompt(QStringLiteral("Password for %1:").arg(who), false); });
+        if (password) {
+            tried = true;
+            if ((result = session.authPassword(*password)) == SftpSession::Auth::Success)
+                return succeeded(QStringLiteral("Password"));
+            failed(QStringLiteral("Password"), result);
+        }
     }
-    note(QStringLiteral("Authentication succeeded"));
-    if (!session.openSftp()) {
-        note(QStringLiteral("SSH error: ") + session.errorString());
-        session.disconnect();
-        return false;
-    }
-    touch();
-    return true;
+    if (!tried)
+        note(QStringLiteral("%1 accepts none of the authentication methods allowed for this server.")
+                 .arg(who));
+    session.disconnect();
+    return false;
 }
 
 // Runs on the worker thread: the remote folder made absolute.
@@ -470,9 +581,8 @@ bool SftpTransfer::restoreAfterFailedUpload(const QString& folder, const QString
         // The connection is gone: a fresh one, quietly.
         log(QStringLiteral("Reconnecting to put the previous httpd.conf back ..."));
         SftpSession again;
-        again.setTimeout(m_settings.timeoutSeconds);
-        again.setKnownHostsFile(m_settings.knownHostsFile);
-        if (m_settings.authType == 2 && !m_usePassword)
+        configure(again);
+        if (!m_settings.keyFile.isEmpty() && !m_usePassword)
             again.loadPrivateKey(m_settings.keyFile, m_passphrase);
         touch();
         m_current = &again;

@@ -26,14 +26,22 @@ public:
     struct Settings
     {
         QString serverName;
-        QString host;
-        int port = 22;
-        QString user;
+        QString host; // as typed: a name, an address or a ~/.ssh/config alias
+        int port = 0; // 0: from ~/.ssh/config, else 22
+        QString user; // empty: from ~/.ssh/config, else the local user
         QString password;
-        int authType = 16; // 2 public key, 4 password, 16 keyboard
+        // Where the authentication starts: 2 keys (ssh-agent, the key file,
+        // the identity files), then keyboard-interactive, then password;
+        // 16 keyboard-interactive, then password; 4 password only.
+        int authType = 2;
         QString keyFile;
         QString remoteFolder;
         QString knownHostsFile;
+        // The administrator's OpenSSH folder (config, known_hosts, identity
+        // files) and the system's client configuration and known hosts.
+        QString sshDirectory;
+        QString systemConfig = QStringLiteral("/etc/ssh/ssh_config");
+        QString systemKnownHosts = QStringLiteral("/etc/ssh/ssh_known_hosts");
         int timeoutSeconds = 30;
     };
 
@@ -55,6 +63,8 @@ public:
     bool failed() const { return m_failed; }
     // The dated name the server's previous file got in the last upload.
     const QString& datedName() const { return m_datedName; }
+    // How the last connection authenticated, e.g. "Public key from ssh-agent"; "" before.
+    const QString& authUsed() const { return m_authUsed; }
     // For tests and the watchdog: cut the connection now.
     void interrupt() { m_session->interrupt(); }
 
@@ -67,8 +77,10 @@ private:
     void log(const QString& line);
     void statusAndLog(const QString& text);
     bool connectAndAuthenticate(SftpSession& session, bool quiet);
+    bool checkHostKeyAndLogin(SftpSession& session, bool quiet, bool jump);
+    bool authenticate(SftpSession& session, bool quiet, bool jump);
+    void configure(SftpSession& session) const;
     bool restoreAfterFailedUpload(const QString& folder, const QString& dated);
-    QString authTypeText() const;
     QString folderPath();
 
     Settings m_settings;
@@ -78,6 +90,7 @@ private:
     bool m_failed = false;
     bool m_usePassword = false; // public key file could not be loaded
     QString m_datedName;
+    QString m_authUsed;
     QString m_passphrase; // the one that opened the key file
     std::atomic<qint64> m_lastActivity{0};
     std::atomic<bool> m_asking{false};

@@ -34,6 +34,8 @@ struct TransferCallbacks
     // sent. True: keep a dated copy of it in Backup and fetch; false or
     // unset: nothing is fetched.
     std::function<bool(const QString& server)> discardUnsentChanges;
+    // How the SFTP login succeeded, e.g. "Public key from ssh-agent".
+    std::function<void(const QString& how)> authenticated;
     // Bytes of the current file moved so far, and the file's size (-1 unknown).
     std::function<void(qint64 done, qint64 total)> progress;
 };

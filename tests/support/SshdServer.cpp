@@ -169,6 +169,30 @@ QString SshdServer::hostKeyFingerprint() const
     return parts.size() > 1 ? QString::fromLatin1(parts[1]) : QString();
 }
 
+namespace {
+
+// "type base64" of a .pub file, without its comment.
+QString publicKeyOf(const QString& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    const QStringList parts = QString::fromLatin1(f.readAll()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return parts.size() >= 2 ? parts[0] + QLatin1Char(' ') + parts[1].trimmed() : QString();
+}
+
+} // namespace
+
+QString SshdServer::hostPublicKey() const
+{
+    return publicKeyOf(m_dir.filePath(QStringLiteral("host_key.pub")));
+}
+
+QString SshdServer::clientPublicKey() const
+{
+    return publicKeyOf(keyFile() + QStringLiteral(".pub"));
+}
+
 bool SshdServer::writeConfig()
 {
     QFile f(m_dir.filePath(QStringLiteral("sshd_config")));
@@ -179,8 +203,8 @@ bool SshdServer::writeConfig()
                                         "HostKey %2\n"
                                         "PidFile none\n"
                                         "UsePAM yes\n"
-                                        "PasswordAuthentication yes\n"
-                                        "KbdInteractiveAuthentication yes\n"
+                                        "PasswordAuthentication %4\n"
+                                        "KbdInteractiveAuthentication %4\n"
                                         "PubkeyAuthentication yes\n"
                                         "AuthorizedKeysFile %3\n"
                                         "StrictModes no\n"
@@ -191,7 +215,8 @@ bool SshdServer::writeConfig()
                                         "Subsystem sftp internal-sftp\n")
                              .arg(m_port)
                              .arg(m_dir.filePath(QStringLiteral("host_key")),
-                                  m_dir.filePath(QStringLiteral("authorized_keys")));
+                                  m_dir.filePath(QStringLiteral("authorized_keys")),
+                                  m_publicKeyOnly ? QStringLiteral("no") : QStringLiteral("yes"));
     return f.write(text.toLatin1()) > 0;
 }
 

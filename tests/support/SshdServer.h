@@ -22,6 +22,9 @@ public:
     // Empty when sshd can be started here; otherwise the reason to skip.
     static QString skipReason();
 
+    // Before start(): accept public keys only (no password, no keyboard-interactive).
+    void setPublicKeyOnly(bool on) { m_publicKeyOnly = on; }
+
     // Makes the keys and the user (first time), starts sshd and waits until it
     // accepts connections; false with error() filled when it cannot.
     bool start();
@@ -46,6 +49,10 @@ public:
     QString encryptedKeyFile() const;
     // SHA256 fingerprint of the current host key, as ssh-keygen -l shows it.
     QString hostKeyFingerprint() const;
+    // The current host key as a known_hosts line wants it: "ssh-ed25519 AAAA...".
+    QString hostPublicKey() const;
+    // The public half of keyFile(), the same way.
+    QString clientPublicKey() const;
 
     // The folder the tests serve files from, owned by the test user.
     QString root() const;
@@ -68,6 +75,7 @@ private:
     QString m_error;
     QByteArray m_log;
     bool m_prepared = false;
+    bool m_publicKeyOnly = false;
     unsigned m_uid = 0;
     unsigned m_gid = 0;
 };

@@ -1,6 +1,7 @@
 // Fetching and sending httpd.conf against real servers on 127.0.0.1: a local
 // folder, vsftpd and OpenSSH's sshd, each started by the test.
 #include "ProcessTree.h"
+#include "SshAgent.h"
 #include "SshdServer.h"
 #include "VsftpdServer.h"
 
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -74,6 +76,7 @@ struct Seen
     std::optional<QString> passphraseAnswer;
     std::function<void()> onFirstProgress;
     bool progressed = false;
+    QString authUsed;
 
     QString all() const { return (statuses + logs).join('\n'); }
 };
@@ -96,6 +99,7 @@ TransferCallbacks callbacksFor(Seen& seen)
         seen.passphraseQuestions << f;
         return seen.passphraseAnswer;
     };
+    cb.authenticated = [&seen](const QString& how) { seen.authUsed = how; };
     cb.progress = [&seen](qint64, qint64) {
         if (!seen.progressed && seen.onFirstProgress) {
             seen.progressed = true;
@@ -127,6 +131,12 @@ private slots:
     void sftpAuthentication();
     void unknownHostKeyRefused();
     void changedHostKeyRefused();
+    void agentKeyOnly();
+    void sshConfigAlias_data();
+    void sshConfigAlias();
+    void proxyJump();
+    void administratorKnownHosts_data();
+    void administratorKnownHosts();
 
 private:
     // The server side of one method: where its httpd.conf lives.
@@ -138,17 +148,24 @@ private:
     bool fetch(Seen& seen);
     bool upload(Seen& seen, QString* datedName = nullptr);
     void killFtpSessions();
+    // The administrator's ~/.ssh of one test (HOME points above it).
+    QString sshDir() const { return m_home->filePath(".ssh"); }
+    TransferState aliasState(const QString& alias) const;
 
     std::unique_ptr<VsftpdServer> m_ftp;
     std::unique_ptr<SshdServer> m_sshd;
     QString m_ftpSkip, m_sshSkip;
     std::unique_ptr<QTemporaryDir> m_app;   // the application folder of one test
     std::unique_ptr<QTemporaryDir> m_local; // the "local server" of one test
+    std::unique_ptr<QTemporaryDir> m_home;  // HOME of one test: no ~/.ssh of the machine's user
+    QByteArray m_savedHome, m_savedAgent;
 };
 
 void TestConfigTransfer::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    m_savedHome = qgetenv("HOME");
+    m_savedAgent = qgetenv("SSH_AUTH_SOCK");
     m_ftpSkip = VsftpdServer::skipReason();
     if (m_ftpSkip.isEmpty()) {
         m_ftp = std::make_unique<VsftpdServer>();
@@ -167,13 +184,20 @@ void TestConfigTransfer::cleanupTestCase()
 {
     m_ftp.reset();
     m_sshd.reset();
+    qputenv("HOME", m_savedHome);
+    if (!m_savedAgent.isEmpty())
+        qputenv("SSH_AUTH_SOCK", m_savedAgent);
 }
 
 void TestConfigTransfer::init()
 {
     m_app = std::make_unique<QTemporaryDir>();
     m_local = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_app->isValid() && m_local->isValid());
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_app->isValid() && m_local->isValid() && m_home->isValid());
+    QVERIFY(QDir().mkpath(sshDir()));
+    qputenv("HOME", m_home->path().toLocal8Bit());
+    qunsetenv("SSH_AUTH_SOCK");
     if (m_ftp) {
         QDir(m_ftp->path("conf")).removeRecursively();
         m_ftp->makeFolder("conf");
@@ -587,12 +611,209 @@ void TestConfigTransfer::changedHostKeyRefused()
     QCOMPARE(again.hostKeyQuestions, 0);
     QVERIFY2(again.all().contains("has changed"), qPrintable(again.all()));
     QVERIFY(again.all().contains(m_sshd->hostKeyFingerprint()));
+    QVERIFY2(again.all().contains("line 1 of " + knownHosts), qPrintable(again.all()));
     // Nothing was taken from the impostor, and its key was not learnt.
     QCOMPARE(readFile(knownHosts), known);
     const ServerWorkArea area(AppFolder(m_app->path()), kServer);
     QCOMPARE(readFile(area.workingCopy()), serverConfig(1));
     QCOMPARE(readFile(area.backupFile()), serverConfig(1));
     QVERIFY(!QFile::exists(area.backupFolder() + "/httpd1.conf"));
+}
+
+TransferState TestConfigTransfer::aliasState(const QString& alias) const
+{
+    TransferState s = newServerState("sftp");
+    s.WizardRemoteHost = alias;
+    s.WizardPort.clear();
+    s.WizardUserName.clear();
+    s.WizardPassword.clear();
+    s.WizardSftpAuthType = kSftpAuthPublicKey;
+    return s;
+}
+
+void TestConfigTransfer::agentKeyOnly()
+{
+    if (!m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    if (const QString why = SshAgent::skipReason(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    // A server that takes nothing but public keys, and the key only in the agent.
+    SshdServer keysOnly;
+    keysOnly.setPublicKeyOnly(true);
+    QVERIFY2(keysOnly.start(), qPrintable(keysOnly.error()));
+    QDir(keysOnly.path("conf")).removeRecursively();
+    QVERIFY(keysOnly.writeFile("conf/httpd.conf", serverConfig(7)));
+    SshAgent agent;
+    QVERIFY2(agent.start(), qPrintable(agent.error()));
+    QVERIFY2(agent.add(keysOnly.keyFile()), qPrintable(agent.error()));
+    qputenv("SSH_AUTH_SOCK", agent.socketPath().toLocal8Bit());
+
+    TransferState s = newServerState("sftp");
+    s.WizardPort = QString::number(keysOnly.port());
+    s.WizardRemoteFolder = keysOnly.path("conf");
+    s.WizardSftpAuthType = kSftpAuthPublicKey;
+    s.WizardPassword.clear();
+    s.WizardKeyFile.clear();
+    Seen seen;
+    QVERIFY2(runTransfer(s, seen),
+             qPrintable(seen.all() + "\n" + QString::fromLocal8Bit(keysOnly.log().right(1500))));
+    QCOMPARE(seen.authUsed, QStringLiteral("Public key from ssh-agent"));
+    QVERIFY(seen.prompts.isEmpty() && seen.passphraseQuestions.isEmpty());
+    const AppFolder folder(m_app->path());
+    QCOMPARE(readFile(ServerWorkArea(folder, kServer).workingCopy()), serverConfig(7));
+    // The page's answer is kept with the server.
+    QCOMPARE(IniFile(folder.iniPath()).readValue(kServer, "SFTP_AUTH_USED"),
+             std::string("Public key from ssh-agent"));
+}
+
+void TestConfigTransfer::sshConfigAlias_data()
+{
+    QTest::addColumn<QString>("configPort"); // "right", "closed"
+    QTest::addColumn<QString>("configUser"); // "right", "wrong"
+    QTest::addColumn<QString>("typedPort");  // "", "right", "closed"
+    QTest::addColumn<QString>("typedUser");  // "", "right"
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("all from ~/.ssh/config") << "right"
+                                            << "right"
+                                            << ""
+                                            << "" << true;
+    QTest::newRow("typed port and user win") << "closed"
+                                             << "wrong"
+                                             << "right"
+                                             << "right" << true;
+    QTest::newRow("a typed wrong port wins too") << "right"
+                                                 << "right"
+                                                 << "closed"
+                                                 << "" << false;
+}
+
+void TestConfigTransfer::sshConfigAlias()
+{
+    QFETCH(QString, configPort);
+    QFETCH(QString, configUser);
+    QFETCH(QString, typedPort);
+    QFETCH(QString, typedUser);
+    QFETCH(bool, ok);
+    if (!m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    putOnServer("sftp", "httpd.conf", serverConfig(5));
+    const QString right = QString::number(m_sshd->port());
+    QVERIFY(writeFile(sshDir() + "/config",
+                      QStringLiteral("# the administrator's own settings\n"
+                                     "Host webalias\n"
+                                     "    HostName %1\n"
+                                     "    Port %2\n"
+                                     "    User %3\n"
+                                     "    IdentityFile %4\n"
+                                     "Host *\n"
+                                     "    ServerAliveInterval 60\n")
+                          .arg(m_sshd->host(), configPort == "right" ? right : "1",
+                               configUser == "right" ? SshdServer::user() : "nosuchuser", m_sshd->keyFile())
+                          .toUtf8()));
+    TransferState s = aliasState("webalias");
+    s.WizardPort = typedPort == "right" ? right : typedPort == "closed" ? "1" : "";
+    s.WizardUserName = typedUser == "right" ? SshdServer::user() : "";
+    Seen seen;
+    const bool result = runTransfer(s, seen);
+    QVERIFY2(result == ok, qPrintable(seen.all()));
+    const AppFolder folder(m_app->path());
+    if (ok) {
+        QCOMPARE(seen.hostKeyQuestions, 1);
+        QVERIFY2(seen.authUsed.startsWith("Public key"), qPrintable(seen.authUsed));
+        QCOMPARE(readFile(ServerWorkArea(folder, kServer).workingCopy()), serverConfig(5));
+        // The alias is what is registered: ~/.ssh/config stays the place to change it.
+        QCOMPARE(IniFile(folder.iniPath()).readValue(kServer, "REMOTE_HOST"), std::string("webalias"));
+    } else {
+        QVERIFY2(seen.all().contains("Socket error 10061"), qPrintable(seen.all()));
+    }
+}
+
+void TestConfigTransfer::proxyJump()
+{
+    if (!m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    SshdServer jump;
+    QVERIFY2(jump.start(), qPrintable(jump.error()));
+    putOnServer("sftp", "httpd.conf", serverConfig(6));
+    QVERIFY(writeFile(sshDir() + "/config", QStringLiteral("Host jumpbox\n"
+                                                           "    HostName %1\n"
+                                                           "    Port %2\n"
+                                                           "    User %3\n"
+                                                           "    IdentityFile %4\n"
+                                                           "Host inside\n"
+                                                           "    HostName %1\n"
+                                                           "    Port %5\n"
+                                                           "    User %3\n"
+                                                           "    IdentityFile %6\n"
+                                                           "    ProxyJump jumpbox\n")
+                                                .arg(jump.host())
+                                                .arg(jump.port())
+                                                .arg(SshdServer::user(), jump.keyFile())
+                                                .arg(m_sshd->port())
+                                                .arg(m_sshd->keyFile())
+                                                .toUtf8()));
+    TransferState s = aliasState("inside");
+    Seen seen;
+    QVERIFY2(runTransfer(s, seen),
+             qPrintable(seen.all() + "\n" + QString::fromLocal8Bit(jump.log().right(1500))));
+    // Both host keys were asked about, the jump host's first.
+    QCOMPARE(seen.hostKeyQuestions, 2);
+    QCOMPARE(seen.fingerprint, m_sshd->hostKeyFingerprint());
+    QVERIFY2(jump.log().contains("Accepted publickey for " + SshdServer::user().toLatin1()),
+             jump.log().right(1500).constData());
+    QVERIFY2(seen.all().contains("jump host"), qPrintable(seen.all()));
+    QCOMPARE(readFile(ServerWorkArea(AppFolder(m_app->path()), kServer).workingCopy()), serverConfig(6));
+    // The next connection knows both keys.
+    Seen again;
+    QVERIFY2(fetch(again), qPrintable(again.all()));
+    QCOMPARE(again.hostKeyQuestions, 0);
+}
+
+void TestConfigTransfer::administratorKnownHosts_data()
+{
+    QTest::addColumn<QString>("entry"); // the line for the server in ~/.ssh/known_hosts
+    QTest::addColumn<bool>("hashed");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("known") << "server" << false << true;
+    QTest::newRow("known, hashed") << "server" << true << true;
+    QTest::newRow("changed") << "other" << false << false;
+    QTest::newRow("changed, hashed") << "other" << true << false;
+}
+
+void TestConfigTransfer::administratorKnownHosts()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, hashed);
+    QFETCH(bool, ok);
+    if (!m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    putOnServer("sftp", "httpd.conf", serverConfig(8));
+    const QString file = sshDir() + "/known_hosts";
+    const QString name = QStringLiteral("[%1]:%2").arg(m_sshd->host()).arg(m_sshd->port());
+    QVERIFY(writeFile(file, ("elsewhere.example.test " + m_sshd->clientPublicKey() + "\n" +
+                             "# the server on the test port\n" + name + " " +
+                             (entry == "server" ? m_sshd->hostPublicKey() : m_sshd->clientPublicKey()) + "\n")
+                                .toUtf8()));
+    if (hashed) {
+        QProcess keygen;
+        keygen.start("ssh-keygen", {"-H", "-f", file});
+        QVERIFY(keygen.waitForFinished(10000) && keygen.exitCode() == 0);
+        QVERIFY(!readFile(file).contains(name.toLatin1()));
+    }
+    TransferState s = newServerState("sftp");
+    Seen seen;
+    QCOMPARE(runTransfer(s, seen), ok);
+    QCOMPARE(seen.hostKeyQuestions, 0);
+    // Nothing new is learnt either way.
+    QVERIFY(!QFile::exists(m_app->filePath("known_hosts")) ||
+            readFile(m_app->filePath("known_hosts")).isEmpty());
+    if (ok) {
+        QVERIFY2(seen.all().contains("found in " + file + ", line 3"), qPrintable(seen.all()));
+        QCOMPARE(readFile(ServerWorkArea(AppFolder(m_app->path()), kServer).workingCopy()), serverConfig(8));
+    } else {
+        QVERIFY2(seen.all().contains("has changed"), qPrintable(seen.all()));
+        QVERIFY2(seen.all().contains("line 3 of " + file), qPrintable(seen.all()));
+    }
 }
 
 // The cases are split over two test programs built from this file (see

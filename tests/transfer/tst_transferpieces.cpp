@@ -2,12 +2,14 @@
 // Debian Apache environment, on real files in a temporary application folder.
 #include "registry/AppFolder.h"
 #include "transfer/ApacheEnvironment.h"
+#include "transfer/KnownHosts.h"
 #include "transfer/LineEndGuard.h"
 #include "transfer/ServerWorkArea.h"
 #include "transfer/UnifiedDiff.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMessageAuthenticationCode>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -59,6 +61,8 @@ private slots:
     void diff();
     void diffIsShortest();
     void diffAgreesWithPatch();
+    void knownHostsPatterns_data();
+    void knownHostsPatterns();
     void envvarsOfDebian();
     void envvarsSuffix();
 };
@@ -234,6 +238,58 @@ void TestTransferPieces::diffAgreesWithPatch()
     QVERIFY(patch.waitForFinished(20000));
     QCOMPARE(patch.exitCode(), 0);
     QCOMPARE(readFile(dir.filePath("httpd.conf")), newText);
+}
+
+void TestTransferPieces::knownHostsPatterns_data()
+{
+    QTest::addColumn<QString>("patterns");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("plain") << "web.example.test"
+                           << "web.example.test" << 22 << true;
+    QTest::newRow("case") << "Web.Example.TEST"
+                          << "web.example.test" << 22 << true;
+    QTest::newRow("list") << "other,web.example.test,10.0.0.1"
+                          << "10.0.0.1" << 22 << true;
+    QTest::newRow("port needs brackets") << "web.example.test"
+                                         << "web.example.test" << 2222 << false;
+    QTest::newRow("bracketed port") << "[web.example.test]:2222"
+                                    << "web.example.test" << 2222 << true;
+    QTest::newRow("other port") << "[web.example.test]:2223"
+                                << "web.example.test" << 2222 << false;
+    QTest::newRow("star") << "*.example.test"
+                          << "web.example.test" << 22 << true;
+    QTest::newRow("star, port") << "[*.example.test]:*"
+                                << "web.example.test" << 2222 << true;
+    QTest::newRow("question mark") << "web?.example.test"
+                                   << "web1.example.test" << 22 << true;
+    QTest::newRow("negated wins") << "*.example.test,!web.example.test"
+                                  << "web.example.test" << 22 << false;
+    QTest::newRow("negation alone") << "!db.example.test"
+                                    << "web.example.test" << 22 << false;
+    QTest::newRow("prefix only") << "web"
+                                 << "web.example.test" << 22 << false;
+}
+
+void TestTransferPieces::knownHostsPatterns()
+{
+    QFETCH(QString, patterns);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(bool, matches);
+    const QString name = KnownHosts::hostEntryName(host, port);
+    QCOMPARE(KnownHosts::hostMatches(patterns, name), matches);
+    // The same name hashed as ssh-keygen -H writes it: |1|salt|HMAC-SHA1(salt, name).
+    if (!patterns.contains(',') && !patterns.contains('*') && !patterns.contains('?') &&
+        !patterns.contains('!')) {
+        const QByteArray salt = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233");
+        const QByteArray hash =
+            QMessageAuthenticationCode::hash(patterns.toLower().toUtf8(), salt, QCryptographicHash::Sha1);
+        const QString hashed =
+            "|1|" + QString::fromLatin1(salt.toBase64()) + "|" + QString::fromLatin1(hash.toBase64());
+        QCOMPARE(KnownHosts::hostMatches(hashed, name), matches);
+    }
 }
 
 void TestTransferPieces::envvarsOfDebian()

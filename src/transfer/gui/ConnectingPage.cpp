@@ -25,6 +25,10 @@ ConnectingPage::ConnectingPage(AppFolder folder, TransferState& state, QWidget* 
     lblConnStatus->setObjectName(QStringLiteral("lblConnStatus"));
     lblConnStatus->setWordWrap(true);
     lblConnStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblAuthUsed = new QLabel(this);
+    lblAuthUsed->setObjectName(QStringLiteral("lblAuthUsed"));
+    lblAuthUsed->setWordWrap(true);
+    lblAuthUsed->hide();
     lblLog = new QLabel(QStringLiteral("Log"), this);
     lblLog->setObjectName(QStringLiteral("lblLog"));
     Log = new QListWidget(this);
@@ -32,6 +36,7 @@ ConnectingPage::ConnectingPage(AppFolder folder, TransferState& state, QWidget* 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label2);
     layout->addWidget(lblConnStatus);
+    layout->addWidget(lblAuthUsed);
     layout->addWidget(lblLog);
     layout->addWidget(Log, 1);
     lblLog->hide();
@@ -44,6 +49,8 @@ void ConnectingPage::initializePage()
 {
     Label2->setText(ConfigTransfer::explanationText(m_state));
     lblConnStatus->clear();
+    lblAuthUsed->clear();
+    lblAuthUsed->hide();
     m_finished = false;
     m_saved = false;
     // The transfer runs once per arrival on the page, after the page is shown.
@@ -73,6 +80,10 @@ void ConnectingPage::startTransfer()
         }
     };
     cb.next = [this](bool) { emit completeChanged(); };
+    cb.authenticated = [this](const QString& how) {
+        lblAuthUsed->setText(QStringLiteral("Authentication used: ") + how);
+        lblAuthUsed->setVisible(!how.isEmpty());
+    };
     cb.acceptHostKey = [this](const QString& host, const QString& fingerprint) {
         const QString text =
             QStringLiteral("The server %1 is not known yet. Its host key has the fingerprint\n\n%2\n\n"

@@ -46,6 +46,7 @@ private:
     TransferState& m_state;
     std::unique_ptr<ConfigTransfer> m_transfer;
     QLabel* lblConnStatus;
+    QLabel* lblAuthUsed; // how the SFTP login succeeded
     QLabel* Label2;
     QLabel* lblLog;
     QListWidget* Log;

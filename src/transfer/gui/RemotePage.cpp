@@ -39,11 +39,18 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     txtPassword->setEchoMode(QLineEdit::Password);
     txtFolder = named(new QLineEdit(this), "txtFolder");
     chkSFTP = named(new QCheckBox(QStringLiteral("Secure Authentication"), this), "chkSFTP");
+    // Keys first: ssh-agent, the key file below, and the identity files of
+    // ~/.ssh/config, with keyboard-interactive and password as fallbacks.
+    optAuthType_PublicKey = named(
+        new QRadioButton(QStringLiteral("SSH keys (ssh-agent, ~/.ssh/config or the key file below), then "
+                                        "password - recommended"),
+                         this),
+        "optAuthType_PublicKey");
     optAuthType_Keyboard =
-        named(new QRadioButton(QStringLiteral("SFTP - SSH2"), this), "optAuthType_Keyboard");
-    optAuthType_PublicKey =
-        named(new QRadioButton(QStringLiteral("Public Key"), this), "optAuthType_PublicKey");
-    optAuthType_PASSWORD = named(new QRadioButton(QStringLiteral("Password"), this), "optAuthType_PASSWORD");
+        named(new QRadioButton(QStringLiteral("SFTP - SSH2 keyboard-interactive, then password"), this),
+              "optAuthType_Keyboard");
+    optAuthType_PASSWORD =
+        named(new QRadioButton(QStringLiteral("Password only"), this), "optAuthType_PASSWORD");
     txtPrivateKeyFile = named(new QLineEdit(this), "txtPrivateKeyFile");
     btnOpenFile = named(new QPushButton(QStringLiteral("Select key file..."), this), "btnOpenFile");
 
@@ -53,16 +60,24 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
                    this);
     intro->setWordWrap(true);
     lblPassword = new QLabel(QStringLiteral("Password :"), this);
-    lblPrivateKeyFile = new QLabel(QStringLiteral("Private key file:"), this);
+    lblPrivateKeyFile = new QLabel(QStringLiteral("Private key file (optional):"), this);
+    auto* sshNote =
+        new QLabel(QStringLiteral("For SFTP the host may be an alias of ~/.ssh/config; an empty port "
+                                  "or user name is taken from there."),
+                   this);
+    sshNote->setObjectName(QStringLiteral("lblSshConfig"));
+    sshNote->setWordWrap(true);
+    txtPort->setPlaceholderText(QStringLiteral("22 or from ~/.ssh/config"));
+    txtUsername->setPlaceholderText(QStringLiteral("from ~/.ssh/config"));
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Remote Host :"), txtRemoteHost);
     form->addRow(QStringLiteral("Port Number :"), txtPort);
     form->addRow(QStringLiteral("User Name :"), txtUsername);
     form->addRow(lblPassword, txtPassword);
     form->addRow(QStringLiteral("Remote Directory:"), txtFolder);
-    auto* auth = new QHBoxLayout;
-    auth->addWidget(optAuthType_Keyboard);
+    auto* auth = new QVBoxLayout;
     auth->addWidget(optAuthType_PublicKey);
+    auth->addWidget(optAuthType_Keyboard);
     auth->addWidget(optAuthType_PASSWORD);
     auto* key = new QHBoxLayout;
     key->addWidget(txtPrivateKeyFile, 1);
@@ -71,6 +86,7 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     layout->addWidget(intro);
     layout->addLayout(form);
     layout->addWidget(chkSFTP);
+    layout->addWidget(sshNote);
     layout->addLayout(auth);
     layout->addWidget(lblPrivateKeyFile);
     layout->addLayout(key);
@@ -79,6 +95,7 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     for (QLineEdit* e : {txtRemoteHost, txtPort, txtUsername, txtFolder})
         connect(e, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
     connect(chkSFTP, &QCheckBox::toggled, this, &RemotePage::sftpToggled);
+    connect(chkSFTP, &QCheckBox::toggled, this, &QWizardPage::completeChanged);
     for (QRadioButton* r : {optAuthType_Keyboard, optAuthType_PublicKey, optAuthType_PASSWORD})
         connect(r, &QRadioButton::toggled, this, [this](bool on) {
             if (on)
@@ -94,8 +111,6 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
 
 void RemotePage::initializePage()
 {
-    if (m_state.WizardPort.trimmed().isEmpty())
-        m_state.WizardPort = QStringLiteral("22");
     if (m_state.WizardRemoteFolder.trimmed().isEmpty())
         m_state.WizardRemoteFolder = QStringLiteral("/");
     if (!m_state.WizardRemoteHost.isEmpty()) {
@@ -116,9 +131,11 @@ void RemotePage::initializePage()
             optAuthType_Keyboard->setChecked(true);
         }
     } else {
+        // A new server: SFTP with keys; port and user as ~/.ssh/config says, else 22.
         m_state.WizardIsSftp = true;
+        m_state.WizardPort.clear();
         chkSFTP->setChecked(true);
-        optAuthType_Keyboard->setChecked(true);
+        optAuthType_PublicKey->setChecked(true);
     }
     txtPort->setText(m_state.WizardPort);
     txtFolder->setText(m_state.WizardRemoteFolder);
@@ -132,10 +149,11 @@ void RemotePage::sftpToggled(bool on)
          std::initializer_list<QWidget*>{optAuthType_Keyboard, optAuthType_PublicKey, optAuthType_PASSWORD,
                                          btnOpenFile, txtPrivateKeyFile, lblPrivateKeyFile})
         w->setEnabled(on);
-    // The usual port of the protocol, unless another one was typed.
+    // The usual port of the protocol, unless another one was typed; for SFTP
+    // an empty port lets ~/.ssh/config decide.
     if (on && txtPort->text().trimmed() == QLatin1String("21"))
-        txtPort->setText(QStringLiteral("22"));
-    if (!on && txtPort->text().trimmed() == QLatin1String("22"))
+        txtPort->clear();
+    if (!on && (txtPort->text().trimmed().isEmpty() || txtPort->text().trimmed() == QLatin1String("22")))
         txtPort->setText(QStringLiteral("21"));
     if (on) {
         authChosen();
@@ -166,8 +184,10 @@ void RemotePage::userNameLeft()
 
 bool RemotePage::isComplete() const
 {
+    // SFTP may leave port and user to ~/.ssh/config.
+    const bool sftp = chkSFTP->isChecked();
     for (const QLineEdit* e : {txtRemoteHost, txtPort, txtUsername, txtFolder})
-        if (e->text().trimmed().isEmpty())
+        if (e->text().trimmed().isEmpty() && !(sftp && (e == txtPort || e == txtUsername)))
             return false;
     return true;
 }
@@ -207,8 +227,10 @@ void RemotePage::cleanupPage()
 bool RemotePage::validatePage()
 {
     storeFields();
+    // Keys need no key file here: ssh-agent and ~/.ssh/config may hold them.
+    // A key file that was named must exist, though.
     if (m_state.WizardIsSftp && m_state.WizardSftpAuthType == kSftpAuthPublicKey &&
-        m_state.WizardKeyFile.isEmpty()) {
+        !m_state.WizardKeyFile.isEmpty() && !QFileInfo(m_state.WizardKeyFile).isFile()) {
         MessageBox::information(this, QStringLiteral("Please select a valid key file."));
         btnOpenFile->click();
         return false;

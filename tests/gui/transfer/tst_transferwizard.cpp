@@ -102,6 +102,10 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init()
     {
+        // No ~/.ssh and no ssh-agent of the machine's user.
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("HOME", m_home->path().toLocal8Bit());
+        qunsetenv("SSH_AUTH_SOCK");
         MessageBox::clearNextAnswers();
         MessageBox::resetRecord();
         m_app = std::make_unique<QTemporaryDir>();
@@ -124,6 +128,7 @@ private:
     QString addLocal(const QByteArray& content);
     std::unique_ptr<QTemporaryDir> m_app;
     std::unique_ptr<QTemporaryDir> m_server;
+    std::unique_ptr<QTemporaryDir> m_home;
 };
 
 QString TestTransferWizard::addLocal(const QByteArray& content)
@@ -287,29 +292,34 @@ void TestTransferWizard::remotePageRules()
     fillConnectPage(w, "web", "Linux / Unix", true);
     nextButton(w)->click();
     QCOMPARE(w.currentId(), int(TransferWizard::Remote));
-    // A new server: SFTP with keyboard authentication, port 22, folder "/".
+    // A new server: SFTP with keys first; port and user may be left to ~/.ssh/config.
     QVERIFY(child<QCheckBox>(w, "chkSFTP")->isChecked());
-    QVERIFY(child<QRadioButton>(w, "optAuthType_Keyboard")->isChecked());
-    QCOMPARE(child<QLineEdit>(w, "txtPort")->text(), QStringLiteral("22"));
+    QVERIFY(child<QRadioButton>(w, "optAuthType_PublicKey")->isChecked());
+    QCOMPARE(child<QLineEdit>(w, "txtPort")->text(), QString());
     QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), QStringLiteral("/"));
-    QVERIFY(!child<QAbstractButton>(w, "btnOpenFile")->isEnabled());
+    QVERIFY(child<QAbstractButton>(w, "btnOpenFile")->isEnabled());
     // Leaving the user name of a Linux server fills in its home folder.
     child<QLineEdit>(w, "txtRemoteHost")->setText("127.0.0.1");
     QLineEdit* user = child<QLineEdit>(w, "txtUsername");
     user->setText("web");
     emit user->editingFinished();
     QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), QStringLiteral("/usr/home/web"));
-    // Public key without a key file does not leave the page.
+    // Keyboard-interactive needs no key file.
+    child<QRadioButton>(w, "optAuthType_Keyboard")->click();
+    QVERIFY(!child<QAbstractButton>(w, "btnOpenFile")->isEnabled());
+    // A key file that does not exist does not leave the page; none at all would.
     child<QRadioButton>(w, "optAuthType_PublicKey")->click();
-    QVERIFY(child<QAbstractButton>(w, "btnOpenFile")->isEnabled());
+    child<QLineEdit>(w, "txtPrivateKeyFile")->setText(m_app->filePath("no-such-key"));
+    user->clear();
     QVERIFY(nextButton(w)->isEnabled());
     nextButton(w)->click();
     QCOMPARE(w.currentId(), int(TransferWizard::Remote));
     QCOMPARE(MessageBox::lastText(), QStringLiteral("Please select a valid key file."));
-    // FTP instead: the authentication choices go grey, the port follows.
+    // FTP instead: the authentication choices go grey, the port follows, a user is needed.
     child<QCheckBox>(w, "chkSFTP")->click();
     QVERIFY(!child<QRadioButton>(w, "optAuthType_PublicKey")->isEnabled());
     QCOMPARE(child<QLineEdit>(w, "txtPort")->text(), QStringLiteral("21"));
+    QVERIFY(!nextButton(w)->isEnabled());
 }
 
 void TestTransferWizard::addSftpServerWithPrompts()
@@ -328,6 +338,7 @@ void TestTransferWizard::addSftpServerWithPrompts()
     child<QLineEdit>(w, "txtPort")->setText(QString::number(sshd.port()));
     child<QLineEdit>(w, "txtUsername")->setText(SshdServer::user());
     child<QLineEdit>(w, "txtFolder")->setText(sshd.path("conf/httpd.conf")); // the file: its folder is taken
+    child<QRadioButton>(w, "optAuthType_Keyboard")->click();
     // Keyboard-interactive with no stored password: the server's question is asked.
     MessageBox::setNextAnswer(QMessageBox::Yes); // trust the new host key
     PromptDialog::setNextAnswer(SshdServer::password());
@@ -338,11 +349,16 @@ void TestTransferWizard::addSftpServerWithPrompts()
     QVERIFY(MessageBox::lastText().contains(sshd.hostKeyFingerprint()));
     QVERIFY(PromptDialog::lastPrompt().contains("assword"));
     QVERIFY(child<QWidget>(w, "Log")->isVisible());
+    // The page says how the login went, and the server keeps it.
+    QVERIFY(child<QLabel>(w, "lblAuthUsed")->isVisible());
+    QCOMPARE(child<QLabel>(w, "lblAuthUsed")->text(),
+             QStringLiteral("Authentication used: Keyboard-interactive"));
     snapshot(w, "wizard-sftp-log");
     nextButton(w)->click();
     QCOMPARE(w.addedServer(), QStringLiteral("remote"));
     const IniFile ini(m_app->filePath("Corvane.ini"));
     QCOMPARE(ini.readValue("remote", "SFTP_AUTHTYPE"), std::string("16"));
+    QCOMPARE(ini.readValue("remote", "SFTP_AUTH_USED"), std::string("Keyboard-interactive"));
     QCOMPARE(ini.readValue("remote", "REMOTE_FOLDER"), sshd.path("conf").toStdString());
     QCOMPARE(readFile(m_app->filePath("remote/WorkArea/httpd.conf")),
              config("/srv/www", "sftp.example.test"));
