@@ -167,12 +167,40 @@ TransferCallbacks terminalCallbacks(bool verbose, bool acceptNewHostKey, QString
 
 // Runs the transfer the state describes; on failure the status (and the log,
 // which says why) go to standard error.
-int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, bool acceptNewHostKey,
-                bool registerServer, const std::string& success)
+struct RunOptions
 {
+    bool verbose = false;
+    bool acceptNewHostKey = false;
+    int connectTimeout = 0; // --timeout; 0: the server's setting or the default
+};
+
+// --timeout S: whole seconds, at least 1.
+bool parseTimeout(const Args& a, int& seconds)
+{
+    const auto it = a.values.find("--timeout");
+    if (it == a.values.end())
+        return true;
+    bool ok = false;
+    seconds = QString::fromStdString(it->second).toInt(&ok);
+    return ok && seconds > 0;
+}
+
+RunOptions runOptions(const Args& a)
+{
+    RunOptions o;
+    o.verbose = a.flags.count("--verbose") > 0;
+    o.acceptNewHostKey = a.flags.count("--accept-new-host-key") > 0;
+    parseTimeout(a, o.connectTimeout);
+    return o;
+}
+
+int runTransfer(const AppFolder& folder, TransferState& state, const RunOptions& o, bool registerServer,
+                const std::string& success)
+{
+    const bool verbose = o.verbose;
     QString refusedKey;
     QStringList logLines;
-    TransferCallbacks cb = terminalCallbacks(verbose, acceptNewHostKey, &refusedKey);
+    TransferCallbacks cb = terminalCallbacks(verbose, o.acceptNewHostKey, &refusedKey);
     auto shown = cb.log;
     cb.log = [shown, &logLines](const QString& line) {
         logLines << line;
@@ -180,9 +208,15 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
             shown(line);
     };
     ConfigTransfer transfer(folder, state, cb);
+    transfer.setConnectTimeout(o.connectTimeout);
     transfer.StartTransfer();
     if (state.TransferFailed) {
         const QString status = transfer.lastStatus();
+        // The page closes with "Connection To Server ... failed."; the cause came before it.
+        const QString cause = transfer.failureCause();
+        if (!cause.isEmpty() && cause != status)
+            std::cerr << "corvanectl: "
+                      << text(QString(cause).replace(QLatin1String(": \r\n"), QLatin1String(": "))) << '\n';
         transfer.Finish(); // registers nothing after a failure
         if (!verbose) {
             for (const QString& line : logLines)
@@ -210,12 +244,14 @@ bool isRegistered(const AppFolder& folder, const std::string& name)
 
 int addServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(
-        argv,
-        {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key", "--auth"},
-        {"--accept-new-host-key", "--verbose"});
+    const Args a = parse(argv,
+                         {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder",
+                          "--key", "--auth", "--timeout"},
+                         {"--accept-new-host-key", "--verbose"});
     if (!a.error.empty())
         return fail(a.error);
+    if (int seconds = 0; !parseTimeout(a, seconds))
+        return fail("--timeout needs a whole number of seconds, at least 1");
     if (a.positional.size() != 1)
         return fail("add needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -269,6 +305,7 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
         s.WizardPort = QString::number(port);
         s.WizardUserName = QString::fromStdString(value("--user"));
         s.WizardRemoteFolder = QString::fromStdString(value("--folder"));
+        parseTimeout(a, s.WizardConnectTimeout);
         std::string auth = value("--auth");
         if (sftp) {
             if (auth.empty())
@@ -301,17 +338,18 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
             s.WizardPassword = QString::fromStdString(pw.value_or(std::string()));
         }
     }
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
-                       true,
+    return runTransfer(folder, s, runOptions(a), true,
                        "Server " + text(s.WizardServerName) + " added; its httpd.conf is in " +
                            text(folder.workingCopyPath(text(s.WizardServerName))));
 }
 
 int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv, {}, {"--accept-new-host-key", "--verbose"});
+    const Args a = parse(argv, {"--timeout"}, {"--accept-new-host-key", "--verbose"});
     if (!a.error.empty())
         return fail(a.error);
+    if (int seconds = 0; !parseTimeout(a, seconds))
+        return fail("--timeout needs a whole number of seconds, at least 1");
     if (a.positional.size() != 1)
         return fail("fetch needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -322,8 +360,7 @@ int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options&
     ConfigTransfer::loadServerIntoState(folder, QString::fromStdString(name), s);
     s.GetConfigMode = true;
     s.UploadMode = false;
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
-                       false,
+    return runTransfer(folder, s, runOptions(a), false,
                        "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)));
 }
 
@@ -371,9 +408,11 @@ int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& 
 
 int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv, {}, {"--no-check", "--verbose", "--accept-new-host-key"});
+    const Args a = parse(argv, {"--timeout"}, {"--no-check", "--verbose", "--accept-new-host-key"});
     if (!a.error.empty())
         return fail(a.error);
+    if (int seconds = 0; !parseTimeout(a, seconds))
+        return fail("--timeout needs a whole number of seconds, at least 1");
     if (a.positional.size() != 1)
         return fail("upload needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -394,17 +433,16 @@ int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options
     TransferState s;
     s.UploadMode = true;
     s.SyncServerName = QString::fromStdString(name);
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
-                       false, "Uploaded the working copy of " + name);
+    return runTransfer(folder, s, runOptions(a), false, "Uploaded the working copy of " + name);
 }
 
 corvanectl::CommandRegistrar addCommand{
     {"add",
      "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
      "--sftp HOST[:PORT] --user U --folder DIR [--key FILE] [--auth password|keyboard|publickey]) "
-     "[--accept-new-host-key] [--verbose]",
+     "[--timeout S] [--accept-new-host-key] [--verbose]",
      "register a server and fetch its httpd.conf (password from standard input)", addServer}};
-corvanectl::CommandRegistrar fetchCommand{{"fetch", "NAME [--accept-new-host-key] [--verbose]",
+corvanectl::CommandRegistrar fetchCommand{{"fetch", "NAME [--timeout S] [--accept-new-host-key] [--verbose]",
                                            "fetch the server's httpd.conf again (older ones kept)",
                                            fetchServer}};
 corvanectl::CommandRegistrar checkCommand{
@@ -412,7 +450,7 @@ corvanectl::CommandRegistrar checkCommand{
 corvanectl::CommandRegistrar diffCommand{
     {"diff", "NAME", "show what the working copy changes against the file as last fetched", diffServer}};
 corvanectl::CommandRegistrar uploadCommand{
-    {"upload", "NAME [--no-check] [--accept-new-host-key] [--verbose]",
+    {"upload", "NAME [--no-check] [--timeout S] [--accept-new-host-key] [--verbose]",
      "check and send the working copy; the server's file is kept under a dated name", uploadServer}};
 
 } // namespace

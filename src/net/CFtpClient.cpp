@@ -47,11 +47,17 @@ CFtpClient::CFtpClient(QObject* parent)
     connect(m_objDataSocket, &CSocket::OnError, this, &CFtpClient::onDataError);
     connect(m_objDataSocket, &CSocket::OnSendComplete, this, &CFtpClient::onDataSendComplete);
     connect(m_objTimeOut, &CTimeout::TimeOut, this, &CFtpClient::onTimeOut);
+    m_connectTimer.setSingleShot(true);
+    m_deadlineTimer.setSingleShot(true);
+    connect(&m_connectTimer, &QTimer::timeout, this, &CFtpClient::onConnectTimeOut);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &CFtpClient::onDeadline);
 }
 
 CFtpClient::~CFtpClient()
 {
     m_objTimeOut->StopTimer();
+    m_connectTimer.stop();
+    m_deadlineTimer.stop();
     m_objControlSocket->disconnect(this);
     m_objDataSocket->disconnect(this);
     m_file.close();
@@ -112,9 +118,11 @@ bool CFtpClient::Connect()
     CloseLocalFile();
     setState(ftpConnecting);
     m_lastCommand.clear();
-    m_replyBuffer.clear();
+    m_replyBuffer.reset();
     m_extendedRefused = false;
     BeginMethod(ftpConnect);
+    if (m_connectTimeOut > 0)
+        m_connectTimer.start(m_connectTimeOut * 1000);
     try {
         m_objControlSocket->Connect(m_ftpServer, m_remotePort);
     } catch (const CorvaneError& e) {
@@ -301,11 +309,15 @@ void CFtpClient::BeginMethod(FtpMethod method)
     m_method = method;
     m_resultReady = false;
     m_objTimeOut->StartTimer();
+    if (m_operationDeadline > 0)
+        m_deadlineTimer.start(m_operationDeadline * 1000);
 }
 
 void CFtpClient::EndMethod()
 {
     m_objTimeOut->StopTimer();
+    m_connectTimer.stop();
+    m_deadlineTimer.stop();
     m_method = ftpNone;
     setState(ftpIdle);
 }
@@ -395,7 +407,7 @@ void CFtpClient::SendFtpCommand(const QString& command, const QString& argument)
         throw CorvaneError(kErrInvalidArgument, "CFtpClient.SendFtpCommand",
                            "CFtpClient.SendFtpCommand failed: " +
                                socketErrorText(kErrInvalidArgument).toStdString());
-    m_replyBuffer.clear();
+    m_replyBuffer.reset();
     int state = ftpIdle;
     if (command == QLatin1String("USER") || command == QLatin1String("PASS"))
         state = ftpAuthenticating;
@@ -445,16 +457,26 @@ void CFtpClient::onControlData()
     QByteArray chunk;
     m_objControlSocket->GetData(chunk);
     m_lastServerResponse = QString::fromLocal8Bit(chunk);
-    m_replyBuffer += chunk;
-    const auto reply = FtpReplyParser::ParseReplyCode(QString::fromLocal8Bit(m_replyBuffer));
-    if (reply.code == 0)
+    const FtpReplyReader::Status status = m_replyBuffer.feed(chunk);
+    if (status == FtpReplyReader::TooLong) {
+        // Endless continuation lines or a line that never ends: no reply worth waiting for.
+        abandon(ftpFailed, kErrMessageTooLong,
+                QStringLiteral("The server's reply is longer than %1 KiB or %2 lines; the connection was "
+                               "closed.")
+                    .arg(FtpReplyReader::kMaxBytes / 1024)
+                    .arg(FtpReplyReader::kMaxLines),
+                QStringLiteral("CFtpClient.m_objControlSocket_OnDataArrival"));
         return;
-    if (!reply.serverMessage.isEmpty())
-        m_ftpServerMessage = reply.serverMessage;
-    emit SessionProtocolMessage(reply.code < 400 ? 1 : 2, m_lastServerResponse.chopped(qMin<qsizetype>(
-                                                              2, m_lastServerResponse.size())));
+    }
+    if (status != FtpReplyReader::Complete)
+        return;
+    const int code = m_replyBuffer.code();
+    if (const QString message = m_replyBuffer.serverMessage(); !message.isEmpty())
+        m_ftpServerMessage = message;
+    emit SessionProtocolMessage(
+        code < 400 ? 1 : 2, m_lastServerResponse.chopped(qMin<qsizetype>(2, m_lastServerResponse.size())));
     try {
-        dispatchReply(reply.code);
+        dispatchReply(code);
     } catch (const CorvaneError& e) {
         runtimeFailure(e, "CFtpClient.m_objControlSocket_OnDataArrival");
     }
@@ -492,6 +514,7 @@ void CFtpClient::handleLogin(int code)
         SendFtpCommand(QStringLiteral("PWD"));
     };
     if (m_lastCommand.isEmpty()) {
+        m_connectTimer.stop(); // the greeting is complete
         if (code == 220)
             SendFtpCommand(QStringLiteral("USER"), m_userName);
         else
@@ -665,7 +688,7 @@ void CFtpClient::handleDataCommand(int code)
 bool CFtpClient::ParseCurrentDirectory()
 {
     m_currentDirectory.clear();
-    const QString reply = QString::fromLocal8Bit(m_replyBuffer);
+    const QString reply = QString::fromLocal8Bit(m_replyBuffer.text());
     const qsizetype first = reply.indexOf(QLatin1Char('"'));
     if (reply.size() < 7 || first < 0 || reply.indexOf(QLatin1Char('"'), first + 1) < 0)
         return false;
@@ -745,7 +768,7 @@ void CFtpClient::ListenForDataConnection()
 bool CFtpClient::ConnectDataSocket(int code)
 {
     setState(ftpEstablishingDataConnection);
-    const QString reply = QString::fromLocal8Bit(m_replyBuffer);
+    const QString reply = QString::fromLocal8Bit(m_replyBuffer.text());
     const qsizetype open = reply.indexOf(QLatin1Char('('));
     const qsizetype close = reply.indexOf(QLatin1Char(')'), open + 1);
     if (open < 0 || close < 0)
@@ -1033,6 +1056,48 @@ void CFtpClient::onTimeOut()
         return;
     setError(kErrTimedOut, socketErrorText(kErrTimedOut), QStringLiteral("CFtpClient.m_objTimeOut_TimeOut"));
     complete(method, ftpTimedOut);
+}
+
+void CFtpClient::abandon(int result, int number, const QString& description, const QString& source)
+{
+    const int method = m_method;
+    if (method != ftpNone)
+        EndMethod();
+    m_connectTimer.stop();
+    CloseDataConnection();
+    CloseLocalFile();
+    m_listingBuffer.clear();
+    m_objControlSocket->Abort();
+    setState(ftpClosed);
+    setError(number, description, source);
+    complete(method, result);
+}
+
+void CFtpClient::onConnectTimeOut()
+{
+    if (m_method != ftpConnect)
+        return;
+    const QString where = QStringLiteral("%1 port %2").arg(m_ftpServer).arg(m_remotePort);
+    const bool connected = m_objControlSocket->State() == CSocket::sckConnected;
+    abandon(ftpTimedOut, kErrTimedOut,
+            connected ? QStringLiteral("No answer: %1 accepted the connection but sent no complete greeting "
+                                       "within %2 seconds.")
+                            .arg(where)
+                            .arg(m_connectTimeOut)
+                      : QStringLiteral("No answer: no connection to %1 within %2 seconds.")
+                            .arg(where)
+                            .arg(m_connectTimeOut),
+            QStringLiteral("CFtpClient.Connect"));
+}
+
+void CFtpClient::onDeadline()
+{
+    if (m_method == ftpNone)
+        return;
+    abandon(ftpTimedOut, kErrTimedOut,
+            QStringLiteral("No answer: the server did not finish the operation within %1 seconds.")
+                .arg(m_operationDeadline),
+            QStringLiteral("CFtpClient.m_objTimeOut_TimeOut"));
 }
 
 } // namespace corvane::net

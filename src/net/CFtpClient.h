@@ -7,11 +7,13 @@
 // local event loop for callers that want to block until the result is known.
 #include "net/CFtpError.h"
 #include "net/CFtpFiles.h"
+#include "net/FtpReplyParser.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <optional>
 
 namespace corvane {
@@ -89,6 +91,15 @@ public:
     void setSendBufferLenght(int length); // 512..8192, other values are ignored
     int TimeOut() const;
     void setTimeOut(int seconds);
+    // Seconds the connection and the server's greeting may take together
+    // (default 30); a server that accepts and stays silent is given up then,
+    // however long TimeOut is. 0 or less: no such limit.
+    int ConnectTimeOut() const { return m_connectTimeOut; }
+    void setConnectTimeOut(int seconds) { m_connectTimeOut = seconds; }
+    // Seconds any one operation may take in all (default 600), however often
+    // the server shows signs of life in between. 0 or less: no such limit.
+    int OperationDeadline() const { return m_operationDeadline; }
+    void setOperationDeadline(int seconds) { m_operationDeadline = seconds; }
 
     int FtpSessionState() const { return m_sessionState; }
     bool Busy() const { return m_sessionState != ftpIdle && m_sessionState != ftpClosed; }
@@ -191,10 +202,18 @@ private:
     void onDataError(int number, const QString& description, const QString& source);
     void onDataSendComplete();
     void onTimeOut();
+    void onConnectTimeOut();
+    void onDeadline();
+    // Ends the operation in progress for good: the connection is dropped.
+    void abandon(int result, int number, const QString& description, const QString& source);
 
     CSocket* m_objControlSocket;
     CSocket* m_objDataSocket;
     CTimeout* m_objTimeOut;
+    QTimer m_connectTimer;
+    QTimer m_deadlineTimer;
+    int m_connectTimeOut = 30;
+    int m_operationDeadline = 600;
 
     QString m_ftpServer;
     int m_remotePort = 21;
@@ -212,7 +231,7 @@ private:
     CFtpError m_lastFtpError;
 
     int m_method = ftpNone;
-    QByteArray m_replyBuffer;
+    FtpReplyReader m_replyBuffer; // the control connection's text since the last command
     QString m_lastCommand;
     QString m_renameTo;
     QString m_remoteFile;

@@ -16,6 +16,10 @@ inline constexpr const char* SFTP_AUTHTYPE = "SFTP_AUTHTYPE"; // 2 public key, 4
 inline constexpr const char* SFTP_PVTKEYFILE = "SFTP_PVTKEYFILE";
 inline constexpr const char* LOCAL_CONF = "LOCAL_CONF";
 inline constexpr const char* OS_TYPE = "OS_TYPE"; // e.g. "Windows", "Linux"
+// Seconds connecting and the server's greeting may take (FTP); 30 when absent.
+inline constexpr const char* CONNECT_TIMEOUT = "CONNECT_TIMEOUT";
+// FTP over TLS: "required", "optional" (if the server offers it; the default) or "never".
+inline constexpr const char* FTP_TLS = "FTP_TLS";
 
 // The sample server delivered with the program.
 inline constexpr const char* kSampleServerName = "Sample";

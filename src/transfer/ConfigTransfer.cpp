@@ -137,12 +137,28 @@ void ConfigTransfer::StartTransfer()
         return;
     }
     const bool folderExisted = QFileInfo::exists(workArea.serverFolder());
+    m_failureCause.clear();
+    // A work area that cannot take the file is found out before any connection,
+    // and reported as what it is.
+    if (!workAreaWritable(workArea)) {
+        m_state.TransferFailed = true;
+        m_failureCause = m_lastStatus;
+        if (!m_state.GetConfigMode && !folderExisted && QFileInfo::exists(workArea.serverFolder()))
+            workArea.RemoveServerFolder();
+        back(true, true);
+        next(true);
+        return;
+    }
     if (!m_state.WizardRemoteHost.trimmed().isEmpty()) {
         status(QStringLiteral("Connecting to ") + m_state.WizardRemoteHost +
                QStringLiteral(". Please wait..."));
         fetchRemote(workArea);
         if (m_state.TransferFailed && m_state.WizardIsSftp && !m_sftp) {
-            return; // the connection itself failed: the page already says so
+            // The connection itself failed: the page already says so.
+            m_failureCause = m_lastStatus;
+            if (!m_state.GetConfigMode && !folderExisted && QFileInfo::exists(workArea.serverFolder()))
+                workArea.RemoveServerFolder();
+            return;
         }
     } else {
         fetchLocal(workArea);
@@ -153,12 +169,46 @@ void ConfigTransfer::StartTransfer()
         workArea.RemoveServerFolder();
     if (m_state.TransferFailed) {
         back(true, true);
+        m_failureCause = m_lastStatus;
         status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" failed."));
     } else {
         back(false, false);
         status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" established."));
     }
     next(true);
+}
+
+int ConfigTransfer::connectTimeoutFor(const QString& server) const
+{
+    if (m_connectTimeout > 0)
+        return m_connectTimeout;
+    if (const int stored = iniValue(m_folder, server, registry::CONNECT_TIMEOUT).trimmed().toInt();
+        stored > 0)
+        return stored;
+    if (m_state.WizardConnectTimeout > 0)
+        return m_state.WizardConnectTimeout;
+    return kDefaultConnectTimeout;
+}
+
+bool ConfigTransfer::workAreaWritable(const ServerWorkArea& workArea)
+{
+    if (!workArea.ensureFolders()) {
+        // The nearest folder that exists is the one that refused.
+        QFileInfo refusing(workArea.serverFolder());
+        while (!refusing.exists() && refusing.absolutePath() != refusing.absoluteFilePath())
+            refusing = QFileInfo(refusing.absolutePath());
+        status(QStringLiteral("The application folder is not writable: %1 cannot be created in %2.")
+                   .arg(workArea.serverFolder(), refusing.absoluteFilePath()));
+        return false;
+    }
+    for (const QString& folder : {workArea.backupFolder(), workArea.workAreaFolder()}) {
+        if (!QFileInfo(folder).isWritable()) {
+            status(QStringLiteral("The application folder is not writable: nothing can be saved in %1.")
+                       .arg(folder));
+            return false;
+        }
+    }
+    return true;
 }
 
 void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
@@ -204,6 +254,7 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
     s.password = m_state.WizardPassword;
     s.remoteFolder = m_state.WizardRemoteFolder;
     s.timeoutSeconds = m_ftpTimeout;
+    s.connectTimeoutSeconds = connectTimeoutFor(serverName());
     m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
     if (!m_ftp->DownloadViaFtp(workArea, !m_state.GetConfigMode)) {
         m_state.TransferFailed = true;
@@ -297,6 +348,7 @@ void ConfigTransfer::upload()
                 DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
             s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
             s.timeoutSeconds = m_ftpTimeout;
+            s.connectTimeoutSeconds = connectTimeoutFor(server);
             m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
             ok = m_ftp->UploadViaFtp(workArea.workingCopy());
             if (ok)
@@ -313,6 +365,8 @@ void ConfigTransfer::upload()
     m_state.TransferFailed = !ok;
     if (ok)
         status(QStringLiteral("File synchronized successfully"));
+    else
+        m_failureCause = m_lastStatus;
     next(true);
 }
 
@@ -380,6 +434,8 @@ bool ConfigTransfer::SaveServerSettings()
         keys.emplace_back(PASSWORD, EncodePassword(text(m_state.WizardPassword)));
         keys.emplace_back(REMOTE_FOLDER, text(m_state.WizardRemoteFolder));
         keys.emplace_back(PORT_NUMBER, text(m_state.WizardPort.trimmed()));
+        if (m_state.WizardConnectTimeout > 0)
+            keys.emplace_back(CONNECT_TIMEOUT, std::to_string(m_state.WizardConnectTimeout));
         if (m_state.WizardIsSftp) {
             keys.emplace_back(IS_SFTP, "1");
             keys.emplace_back(SFTP_AUTHTYPE, std::to_string(m_state.WizardSftpAuthType));

@@ -53,9 +53,16 @@ public:
     // The known-hosts file of the application folder.
     QString knownHostsFile() const;
     void setFtpTimeout(int seconds) { m_ftpTimeout = seconds; }
+    // Seconds connecting and the greeting may take; overrides the server's
+    // CONNECT_TIMEOUT. 0: the server's setting, else 30.
+    void setConnectTimeout(int seconds) { m_connectTimeout = seconds; }
+    static constexpr int kDefaultConnectTimeout = 30;
     void setSftpTimeout(int seconds) { m_sftpTimeout = seconds; }
 
     const QString& lastStatus() const { return m_lastStatus; }
+    // After a failure: the status that said what went wrong, before the
+    // page's closing "Connection To Server ... failed.".
+    const QString& failureCause() const { return m_failureCause; }
     // The name the server's previous file got in the last upload ("" if none).
     const QString& datedName() const { return m_datedName; }
 
@@ -70,6 +77,8 @@ private:
     bool uploadLocal(const QString& workingCopy, const QString& localConf);
     TransferCallbacks wrappedCallbacks();
     QString serverName() const;
+    int connectTimeoutFor(const QString& server) const;
+    bool workAreaWritable(const ServerWorkArea& workArea);
 
     AppFolder m_folder;
     TransferState& m_state;
@@ -78,6 +87,8 @@ private:
     std::unique_ptr<SftpTransfer> m_sftp;
     int m_ftpTimeout = 500;
     int m_sftpTimeout = 30;
+    int m_connectTimeout = 0;
+    QString m_failureCause;
     QString m_lastStatus;
     QString m_datedName;
 };

@@ -1,6 +1,7 @@
 #include "transfer/FtpTransfer.h"
 
 #include "net/CFtpClient.h"
+#include "net/NetErrors.h"
 #include "transfer/ServerWorkArea.h"
 
 #include <QFile>
@@ -78,6 +79,8 @@ void FtpTransfer::newClient()
     m_client->setUserName(m_settings.user);
     m_client->setPassword(m_settings.password);
     m_client->setTimeOut(m_settings.timeoutSeconds);
+    m_client->setConnectTimeOut(m_settings.connectTimeoutSeconds);
+    m_client->setOperationDeadline(m_settings.operationDeadlineSeconds);
     CFtpClient* client = m_client.get();
     QObject::connect(client, &CFtpClient::OnStateChange, client, [this, client](int state) {
         if (std::optional<QString> text = stateText(state, client->FtpServer()))
@@ -92,7 +95,27 @@ void FtpTransfer::newClient()
 QString FtpTransfer::errorText() const
 {
     const net::CFtpError& e = m_client->LastFtpError();
-    return QString::number(e.Number) + QStringLiteral(": \r\n") + e.Description;
+    return QString::number(e.Number) + QStringLiteral(": \r\n") + causeText();
+}
+
+QString FtpTransfer::causeText() const
+{
+    const net::CFtpError& e = m_client->LastFtpError();
+    const QString where = QStringLiteral("%1 port %2").arg(m_settings.host).arg(m_settings.port);
+    switch (e.Number) {
+    case net::kErrConnectionRefused:
+        return QStringLiteral("Connection refused: nothing accepts connections on %1.").arg(where);
+    case net::kErrHostNotFound:
+    case net::kErrNoData:
+        return QStringLiteral("Host not found: %1 has no address.").arg(m_settings.host);
+    case net::kErrTryAgain:
+        return QStringLiteral("Host not found: no name server answered for %1.").arg(m_settings.host);
+    case net::kErrHostUnreachable:
+    case net::kErrNetworkUnreachable:
+        return QStringLiteral("%1 (%2)").arg(e.Description, where);
+    default:
+        return e.Description;
+    }
 }
 
 bool FtpTransfer::connectAndChangeFolder()

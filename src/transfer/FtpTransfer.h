@@ -28,6 +28,10 @@ public:
         QString password;
         QString remoteFolder;
         int timeoutSeconds = 500;
+        // Connecting and the greeting together; 0 or less: no limit of their own.
+        int connectTimeoutSeconds = 30;
+        // Any one FTP operation in all, however often the server shows signs of life.
+        int operationDeadlineSeconds = 600;
     };
 
     FtpTransfer(Settings settings, TransferCallbacks callbacks);
@@ -54,6 +58,8 @@ private:
     void newClient();
     bool connectAndChangeFolder();
     QString errorText() const;
+    // What went wrong, in words that name the cause (refused, no answer, ...).
+    QString causeText() const;
     void status(const QString& text);
     bool restoreAfterFailedUpload(const QString& dated);
 

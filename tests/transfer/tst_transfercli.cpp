@@ -6,10 +6,12 @@
 #include "registry/IniFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,6 +90,8 @@ private slots:
     void refusals();
     void remoteEndToEnd_data();
     void remoteEndToEnd();
+    void silentServer_data();
+    void silentServer();
 };
 
 void TestTransferCli::localEndToEnd()
@@ -165,6 +169,9 @@ void TestTransferCli::refusals_data()
         << "Please select a valid key file.";
     QTest::newRow("fetch unknown") << QStringList{"fetch", "nope"} << "no server named nope";
     QTest::newRow("upload unknown") << QStringList{"upload", "nope", "--no-check"} << "no server named nope";
+    QTest::newRow("timeout not a number")
+        << QStringList{"fetch", "web", "--timeout", "soon"} << "--timeout needs";
+    QTest::newRow("timeout zero") << QStringList{"fetch", "web", "--timeout", "0"} << "--timeout needs";
 }
 
 void TestTransferCli::refusals()
@@ -256,6 +263,53 @@ void TestTransferCli::remoteEndToEnd()
     QVERIFY(!dated.isEmpty());
     QCOMPARE(readFile(QFileInfo(serverConf).path() + "/" + dated), config("/srv/www", "www.example.test"));
     QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), edited);
+}
+
+void TestTransferCli::silentServer_data()
+{
+    QTest::addColumn<QStringList>("args");         // %1 stands for the port
+    QTest::addColumn<QByteArray>("storedTimeout"); // CONNECT_TIMEOUT of a registered "web"; "" none
+    QTest::newRow("add --timeout") << QStringList{"add",      "web",   "--apache-version", "2.4.62", "--os",
+                                                  "unix",     "--ftp", "127.0.0.1:%1",     "--user", "u",
+                                                  "--folder", "/",     "--timeout",        "2"}
+                                   << QByteArray();
+    QTest::newRow("registry setting") << QStringList{"fetch", "web"} << QByteArray("2");
+    QTest::newRow("--timeout over the registry")
+        << QStringList{"fetch", "web", "--timeout", "2"} << QByteArray("400");
+}
+
+// A server that accepts the connection and never greets: the command gives
+// up after the configured seconds and says there was no answer.
+void TestTransferCli::silentServer()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, storedTimeout);
+    QTcpServer silent; // the kernel accepts; nobody ever writes
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QTemporaryDir app;
+    if (!storedTimeout.isEmpty()) {
+        corvane::IniFile ini(app.filePath("Corvane.ini"));
+        QVERIFY(ini.writeSection("web", {{"SERVER_NAME", "web"},
+                                         {"APACHE_VERSION", "2.4.62"},
+                                         {"CONNECT_TYPE", "1"},
+                                         {"REMOTE_HOST", "127.0.0.1"},
+                                         {"USERNAME", "u"},
+                                         {"REMOTE_FOLDER", "/"},
+                                         {"PORT_NUMBER", std::to_string(silent.serverPort())},
+                                         {"CONNECT_TIMEOUT", storedTimeout.toStdString()},
+                                         {"IS_SFTP", "0"},
+                                         {"OS_TYPE", "Linux / Unix"}}));
+    }
+    for (QString& a : args)
+        a.replace("%1", QString::number(silent.serverPort()));
+    QElapsedTimer clock;
+    clock.start();
+    const Run r = corvanectl(app.path(), args, "secret\n");
+    QCOMPARE(r.code, 1);
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(r.err.contains("No answer: 127.0.0.1 port " + QString::number(silent.serverPort()) +
+                            " accepted the connection but sent no complete greeting within 2 seconds."),
+             qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(TestTransferCli)
