@@ -40,6 +40,7 @@ CFtpClient::CFtpClient(QObject* parent)
     connect(m_objControlSocket, &CSocket::OnDataArrival, this, &CFtpClient::onControlData);
     connect(m_objControlSocket, &CSocket::OnClose, this, &CFtpClient::onControlClose);
     connect(m_objControlSocket, &CSocket::OnError, this, &CFtpClient::onControlError);
+    connect(m_objControlSocket, &CSocket::OnEncrypted, this, &CFtpClient::onControlEncrypted);
     connect(m_objDataSocket, &CSocket::OnConnect, this, &CFtpClient::onDataConnect);
     connect(m_objDataSocket, &CSocket::OnConnectionRequest, this, &CFtpClient::onDataConnectionRequest);
     connect(m_objDataSocket, &CSocket::OnDataArrival, this, &CFtpClient::onDataArrival);
@@ -120,6 +121,7 @@ bool CFtpClient::Connect()
     m_lastCommand.clear();
     m_replyBuffer.reset();
     m_extendedRefused = false;
+    m_tlsStarting = m_tlsActive = false;
     BeginMethod(ftpConnect);
     if (m_connectTimeOut > 0)
         m_connectTimer.start(m_connectTimeOut * 1000);
@@ -429,6 +431,10 @@ void CFtpClient::SendFtpCommand(const QString& command, const QString& argument)
         state = ftpUploading;
     else if (command == QLatin1String("QUIT"))
         state = ftpClosingSession;
+    else if (command == QLatin1String("AUTH"))
+        state = ftpConnected;
+    else if (command == QLatin1String("PBSZ") || command == QLatin1String("PROT"))
+        state = ftpLoggedIn;
     else if (m_method == ftpDownloadFile)
         state = ftpDownloading; // TYPE, PASV, EPSV, PORT, EPRT, REST of a transfer
     else if (m_method == ftpUploadFile)
@@ -511,12 +517,48 @@ void CFtpClient::handleLogin(int code)
     };
     const auto loggedIn = [this] {
         setState(ftpLoggedIn);
-        SendFtpCommand(QStringLiteral("PWD"));
+        // Data connections are protected as well.
+        if (m_tlsActive)
+            SendFtpCommand(QStringLiteral("PBSZ"), QStringLiteral("0"));
+        else
+            SendFtpCommand(QStringLiteral("PWD"));
     };
     if (m_lastCommand.isEmpty()) {
         m_connectTimer.stop(); // the greeting is complete
-        if (code == 220)
+        if (code != 220)
+            failLogin(code);
+        else if (m_tlsMode != tlsNever)
+            SendFtpCommand(QStringLiteral("AUTH"), QStringLiteral("TLS"));
+        else
             SendFtpCommand(QStringLiteral("USER"), m_userName);
+    } else if (m_lastCommand == QLatin1String("AUTH")) {
+        if (code == 234) {
+            m_tlsStarting = true;
+            m_objControlSocket->StartTls(m_ftpServer, {}, m_pinned);
+        } else if (m_tlsMode == tlsRequired) {
+            EndMethod();
+            CloseControlConnection();
+            setState(ftpClosed);
+            setError(
+                kFtpTlsNotOffered,
+                QStringLiteral("TLS is required, but %1 port %2 does not offer it (AUTH TLS was answered "
+                               "with %3); nothing else was sent.")
+                    .arg(m_ftpServer)
+                    .arg(m_remotePort)
+                    .arg(code),
+                QStringLiteral("CFtpClient.Connect"));
+            complete(ftpConnect, ftpFailed);
+        } else {
+            SendFtpCommand(QStringLiteral("USER"), m_userName);
+        }
+    } else if (m_lastCommand == QLatin1String("PBSZ")) {
+        if (code == 200)
+            SendFtpCommand(QStringLiteral("PROT"), QStringLiteral("P"));
+        else
+            failLogin(code);
+    } else if (m_lastCommand == QLatin1String("PROT")) {
+        if (code == 200)
+            SendFtpCommand(QStringLiteral("PWD"));
         else
             failLogin(code);
     } else if (m_lastCommand == QLatin1String("USER")) {
@@ -661,7 +703,7 @@ void CFtpClient::handleDataCommand(int code)
     if (!transferCommandSent())
         return;
     if (isOneOf(code, {110, 125, 150})) {
-        if (m_method == ftpUploadFile && m_passiveMode) {
+        if (m_method == ftpUploadFile && (m_passiveMode || m_tlsActive)) {
             m_uploadPosition = m_startOffset;
             SendNextBlock();
         }
@@ -722,7 +764,8 @@ bool CFtpClient::extendedAddressing() const
 
 void CFtpClient::openDataConnection()
 {
-    if (!m_passiveMode)
+    // Over TLS we are the TLS client of every data connection, so we open it.
+    if (!m_passiveMode && !m_tlsActive)
         return ListenForDataConnection();
     if (extendedAddressing() && !m_extendedRefused)
         SendFtpCommand(QStringLiteral("EPSV"));
@@ -939,13 +982,68 @@ void CFtpClient::onControlError(int number, const QString& description)
     CloseControlConnection();
     setState(ftpClosed);
     setError(number, description, QStringLiteral("CFtpClient.m_objControlSocket_OnError"));
+    if (m_tlsStarting) {
+        m_tlsStarting = false;
+        const QString where = QStringLiteral("%1 port %2").arg(m_ftpServer).arg(m_remotePort);
+        const QString fingerprint = m_objControlSocket->PeerCertificateFingerprint();
+        const QString problem = m_objControlSocket->CertificateProblem();
+        const QString source = QStringLiteral("CFtpClient.m_objControlSocket_OnError");
+        if (problem.isEmpty())
+            setError(kFtpTlsFailed,
+                     QStringLiteral("The TLS handshake with %1 failed: %2").arg(where, description), source);
+        else if (!m_pinned.isEmpty() && fingerprint != m_pinned)
+            setError(
+                kFtpCertificateChanged,
+                QStringLiteral("The certificate of %1 has changed: it now has the SHA-256 fingerprint %2, "
+                               "not %3 as accepted before. The connection was refused.")
+                    .arg(where, fingerprint, m_pinned),
+                source);
+        else
+            setError(kFtpCertificateUnknown,
+                     QStringLiteral("The certificate of %1 is not verified by this system (%2). SHA-256 "
+                                    "fingerprint: %3")
+                         .arg(where, problem, fingerprint),
+                     source);
+    }
     if (method != ftpQuitSession)
         complete(method, ftpFailed);
+}
+
+void CFtpClient::onControlEncrypted()
+{
+    m_tlsStarting = false;
+    m_tlsActive = true;
+    m_objTimeOut->Reset();
+    try {
+        SendFtpCommand(QStringLiteral("USER"), m_userName);
+    } catch (const CorvaneError& e) {
+        runtimeFailure(e, "CFtpClient.m_objControlSocket_OnConnect");
+    }
+}
+
+QString CFtpClient::TlsProtocol() const
+{
+    return m_tlsActive ? m_objControlSocket->TlsProtocol() : QString();
+}
+
+QString CFtpClient::PeerCertificateFingerprint() const
+{
+    return m_objControlSocket->PeerCertificateFingerprint();
+}
+
+bool CFtpClient::CertificateVerified() const
+{
+    return m_tlsActive && m_objControlSocket->CertificateVerified();
 }
 
 void CFtpClient::onDataConnect()
 {
     try {
+        // The data connection resumes the control connection's session and
+        // must show the same certificate.
+        if (m_tlsActive)
+            m_objDataSocket->StartTls(m_ftpServer, m_objControlSocket->TlsSession(),
+                                      m_objControlSocket->PeerCertificateFingerprint());
         switch (m_method) {
         case ftpDownloadFile:
             if (!PrepareLocalFile())

@@ -71,6 +71,14 @@ public:
         ftpClosingSession = 19,
     };
 
+    // FTP over explicit TLS (AUTH TLS): never, when the server offers it, or required.
+    enum TlsMode : int
+    {
+        tlsNever = 0,
+        tlsOptional = 1,
+        tlsRequired = 2,
+    };
+
     explicit CFtpClient(QObject* parent = nullptr);
     ~CFtpClient() override;
 
@@ -100,6 +108,20 @@ public:
     // the server shows signs of life in between. 0 or less: no such limit.
     int OperationDeadline() const { return m_operationDeadline; }
     void setOperationDeadline(int seconds) { m_operationDeadline = seconds; }
+
+    // With TLS the password, the commands and every data connection are
+    // encrypted (PBSZ 0, PROT P; data connections resume the control
+    // connection's TLS session and are always passive). Default: tlsNever.
+    int TlsMode() const { return m_tlsMode; }
+    void setTlsMode(int mode) { m_tlsMode = mode; }
+    // SHA-256 fingerprint of a certificate the administrator accepted for
+    // this server; a certificate the system does not verify passes only if
+    // it is this one.
+    void setPinnedCertificate(const QString& fingerprint) { m_pinned = fingerprint; }
+    bool TlsActive() const { return m_tlsActive; }
+    QString TlsProtocol() const;
+    QString PeerCertificateFingerprint() const;
+    bool CertificateVerified() const;
 
     int FtpSessionState() const { return m_sessionState; }
     bool Busy() const { return m_sessionState != ftpIdle && m_sessionState != ftpClosed; }
@@ -195,6 +217,7 @@ private:
     void onControlData();
     void onControlClose();
     void onControlError(int number, const QString& description);
+    void onControlEncrypted();
     void onDataConnect();
     void onDataConnectionRequest(qintptr requestID);
     void onDataArrival(qint64 bytesTotal);
@@ -247,6 +270,10 @@ private:
     bool m_extendedRefused = false; // the server refused EPSV: use PASV from now on
     bool m_dataClosed = false;      // the server ended the data connection
     bool m_transferReplied = false; // the server confirmed the transfer (226/250)
+    int m_tlsMode = tlsNever;
+    QString m_pinned;
+    bool m_tlsStarting = false; // AUTH TLS accepted, handshake running
+    bool m_tlsActive = false;
     bool m_resultReady = false;
     int m_lastResult = ftpFailed;
 };
