@@ -172,6 +172,8 @@ struct RunOptions
     bool verbose = false;
     bool acceptNewHostKey = false;
     int connectTimeout = 0; // --timeout; 0: the server's setting or the default
+    bool acceptNewCertificate = false;
+    std::string tls; // --tls required|optional|never; "" the server's setting
 };
 
 // --timeout S: whole seconds, at least 1.
@@ -191,6 +193,9 @@ RunOptions runOptions(const Args& a)
     o.verbose = a.flags.count("--verbose") > 0;
     o.acceptNewHostKey = a.flags.count("--accept-new-host-key") > 0;
     parseTimeout(a, o.connectTimeout);
+    o.acceptNewCertificate = a.flags.count("--accept-new-certificate") > 0;
+    if (const auto it = a.values.find("--tls"); it != a.values.end())
+        o.tls = it->second;
     return o;
 }
 
@@ -207,8 +212,24 @@ int runTransfer(const AppFolder& folder, TransferState& state, const RunOptions&
         if (shown)
             shown(line);
     };
+    QString refusedCertificate;
+    cb.acceptCertificate = [&o, &refusedCertificate](const QString& server, const QString& fingerprint) {
+        if (o.acceptNewCertificate) {
+            std::cerr << "corvanectl: new certificate of " << text(server) << " accepted: SHA-256 "
+                      << text(fingerprint) << '\n';
+            return true;
+        }
+        refusedCertificate =
+            QStringLiteral("the TLS certificate of %1 is not verified by this system (SHA-256 %2); "
+                           "check it and run again with --accept-new-certificate to trust it")
+                .arg(server, fingerprint);
+        return false;
+    };
+    if (verbose)
+        cb.protection = [](const QString& t) { std::cout << text(t) << '\n' << std::flush; };
     ConfigTransfer transfer(folder, state, cb);
     transfer.setConnectTimeout(o.connectTimeout);
+    transfer.setFtpTls(QString::fromStdString(o.tls));
     transfer.StartTransfer();
     if (state.TransferFailed) {
         const QString status = transfer.lastStatus();
@@ -224,6 +245,8 @@ int runTransfer(const AppFolder& folder, TransferState& state, const RunOptions&
         }
         if (!refusedKey.isEmpty())
             std::cerr << "corvanectl: " << text(refusedKey) << '\n';
+        if (!refusedCertificate.isEmpty())
+            std::cerr << "corvanectl: " << text(refusedCertificate) << '\n';
         return fail(text(status));
     }
     const QString dated = transfer.datedName();
@@ -246,12 +269,15 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
 {
     const Args a = parse(argv,
                          {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder",
-                          "--key", "--auth", "--timeout"},
-                         {"--accept-new-host-key", "--verbose"});
+                          "--key", "--auth", "--timeout", "--tls"},
+                         {"--accept-new-host-key", "--accept-new-certificate", "--verbose"});
     if (!a.error.empty())
         return fail(a.error);
     if (int seconds = 0; !parseTimeout(a, seconds))
         return fail("--timeout needs a whole number of seconds, at least 1");
+    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
+                                                 tls->second != "optional" && tls->second != "never")
+        return fail("--tls must be required, optional or never");
     if (a.positional.size() != 1)
         return fail("add needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -306,6 +332,8 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
         s.WizardUserName = QString::fromStdString(value("--user"));
         s.WizardRemoteFolder = QString::fromStdString(value("--folder"));
         parseTimeout(a, s.WizardConnectTimeout);
+        if (const auto tls = a.values.find("--tls"); tls != a.values.end())
+            s.WizardFtpTls = QString::fromStdString(tls->second);
         std::string auth = value("--auth");
         if (sftp) {
             if (auth.empty())
@@ -345,11 +373,15 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
 
 int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv, {"--timeout"}, {"--accept-new-host-key", "--verbose"});
+    const Args a = parse(argv, {"--timeout", "--tls"},
+                         {"--accept-new-host-key", "--accept-new-certificate", "--verbose"});
     if (!a.error.empty())
         return fail(a.error);
     if (int seconds = 0; !parseTimeout(a, seconds))
         return fail("--timeout needs a whole number of seconds, at least 1");
+    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
+                                                 tls->second != "optional" && tls->second != "never")
+        return fail("--tls must be required, optional or never");
     if (a.positional.size() != 1)
         return fail("fetch needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -408,11 +440,15 @@ int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& 
 
 int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv, {"--timeout"}, {"--no-check", "--verbose", "--accept-new-host-key"});
+    const Args a = parse(argv, {"--timeout", "--tls"},
+                         {"--no-check", "--verbose", "--accept-new-host-key", "--accept-new-certificate"});
     if (!a.error.empty())
         return fail(a.error);
     if (int seconds = 0; !parseTimeout(a, seconds))
         return fail("--timeout needs a whole number of seconds, at least 1");
+    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
+                                                 tls->second != "optional" && tls->second != "never")
+        return fail("--tls must be required, optional or never");
     if (a.positional.size() != 1)
         return fail("upload needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -440,17 +476,21 @@ corvanectl::CommandRegistrar addCommand{
     {"add",
      "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
      "--sftp HOST[:PORT] --user U --folder DIR [--key FILE] [--auth password|keyboard|publickey]) "
-     "[--timeout S] [--accept-new-host-key] [--verbose]",
+     "[--tls required|optional|never] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] "
+     "[--verbose]",
      "register a server and fetch its httpd.conf (password from standard input)", addServer}};
-corvanectl::CommandRegistrar fetchCommand{{"fetch", "NAME [--timeout S] [--accept-new-host-key] [--verbose]",
-                                           "fetch the server's httpd.conf again (older ones kept)",
-                                           fetchServer}};
+corvanectl::CommandRegistrar fetchCommand{
+    {"fetch",
+     "NAME [--tls MODE] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] [--verbose]",
+     "fetch the server's httpd.conf again (older ones kept)", fetchServer}};
 corvanectl::CommandRegistrar checkCommand{
     {"check", "NAME", "check the working copy with a real Apache (-t)", checkServer}};
 corvanectl::CommandRegistrar diffCommand{
     {"diff", "NAME", "show what the working copy changes against the file as last fetched", diffServer}};
 corvanectl::CommandRegistrar uploadCommand{
-    {"upload", "NAME [--no-check] [--timeout S] [--accept-new-host-key] [--verbose]",
+    {"upload",
+     "NAME [--no-check] [--tls MODE] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] "
+     "[--verbose]",
      "check and send the working copy; the server's file is kept under a dated name", uploadServer}};
 
 } // namespace

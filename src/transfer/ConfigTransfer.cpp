@@ -56,6 +56,17 @@ QString ConfigTransfer::knownHostsFile() const
     return m_folder.path() + QStringLiteral("/known_hosts");
 }
 
+QString ConfigTransfer::knownCertificatesFile() const
+{
+    return m_folder.path() + QStringLiteral("/known_certificates");
+}
+
+int ConfigTransfer::tlsModeOf(const QString& text)
+{
+    const QString t = text.trimmed().toLower();
+    return t == QLatin1String("required") ? 2 : t == QLatin1String("never") ? 0 : 1;
+}
+
 QString ConfigTransfer::serverName() const
 {
     return m_state.WizardServerName.trimmed();
@@ -109,6 +120,7 @@ void ConfigTransfer::loadServerIntoState(const AppFolder& folder, const QString&
     state.WizardIsSftp = iniFlag(folder, server, IS_SFTP);
     state.WizardIsRemote = iniValue(folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1");
     state.WizardLocalConf = iniValue(folder, server, LOCAL_CONF);
+    state.WizardFtpTls = iniValue(folder, server, FTP_TLS).trimmed();
     if (state.WizardIsSftp) {
         state.WizardSftpAuthType = static_cast<std::int16_t>(iniValue(folder, server, SFTP_AUTHTYPE).toInt());
         state.WizardKeyFile = iniValue(folder, server, SFTP_PVTKEYFILE);
@@ -255,11 +267,14 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
     s.remoteFolder = m_state.WizardRemoteFolder;
     s.timeoutSeconds = m_ftpTimeout;
     s.connectTimeoutSeconds = connectTimeoutFor(serverName());
+    s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? m_state.WizardFtpTls : m_ftpTls);
+    s.certificatesFile = knownCertificatesFile();
     m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
     if (!m_ftp->DownloadViaFtp(workArea, !m_state.GetConfigMode)) {
         m_state.TransferFailed = true;
         back(true, true);
     }
+    m_tlsUsed = m_ftp->tlsUsed();
     next(true);
 }
 
@@ -349,6 +364,8 @@ void ConfigTransfer::upload()
             s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
             s.timeoutSeconds = m_ftpTimeout;
             s.connectTimeoutSeconds = connectTimeoutFor(server);
+            s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? iniValue(m_folder, server, FTP_TLS) : m_ftpTls);
+            s.certificatesFile = knownCertificatesFile();
             m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
             ok = m_ftp->UploadViaFtp(workArea.workingCopy());
             if (ok)
@@ -442,6 +459,9 @@ bool ConfigTransfer::SaveServerSettings()
             keys.emplace_back(SFTP_PVTKEYFILE, text(m_state.WizardKeyFile));
         } else {
             keys.emplace_back(IS_SFTP, "0");
+            // A new server that offered TLS is held to it from now on, unless a mode was chosen.
+            const QString tls = m_state.WizardFtpTls.trimmed().toLower();
+            keys.emplace_back(FTP_TLS, !tls.isEmpty() ? text(tls) : m_tlsUsed ? "required" : "optional");
         }
     } else {
         keys.emplace_back(CONNECT_TYPE, "0");

@@ -52,6 +52,12 @@ public:
 
     // The known-hosts file of the application folder.
     QString knownHostsFile() const;
+    // FTP certificates the administrator accepted, beside it.
+    QString knownCertificatesFile() const;
+    // FTP_TLS text ("required", "optional", "never"; "" is "optional") as a CFtpClient::TlsMode.
+    static int tlsModeOf(const QString& text);
+    // --tls for this run; overrides the server's FTP_TLS ("" keeps it).
+    void setFtpTls(const QString& mode) { m_ftpTls = mode; }
     void setFtpTimeout(int seconds) { m_ftpTimeout = seconds; }
     // Seconds connecting and the greeting may take; overrides the server's
     // CONNECT_TIMEOUT. 0: the server's setting, else 30.
@@ -88,6 +94,8 @@ private:
     int m_ftpTimeout = 500;
     int m_sftpTimeout = 30;
     int m_connectTimeout = 0;
+    QString m_ftpTls;
+    bool m_tlsUsed = false;
     QString m_failureCause;
     QString m_lastStatus;
     QString m_datedName;

@@ -32,6 +32,10 @@ public:
         int connectTimeoutSeconds = 30;
         // Any one FTP operation in all, however often the server shows signs of life.
         int operationDeadlineSeconds = 600;
+        // CFtpClient::TlsMode: 0 never, 1 if offered, 2 required.
+        int tlsMode = 1;
+        // Certificates the administrator accepted: "host:port FINGERPRINT" lines.
+        QString certificatesFile;
     };
 
     FtpTransfer(Settings settings, TransferCallbacks callbacks);
@@ -53,6 +57,13 @@ public:
     const QString& datedName() const { return m_datedName; }
     // The client of the transfer in progress (tests cut its connection).
     net::CFtpClient* client() const { return m_client.get(); }
+    // Whether the last connection was protected by TLS.
+    bool tlsUsed() const { return m_tlsUsed; }
+
+    // The pinned certificate of host:port in `file`, "" when none.
+    static QString pinnedCertificate(const QString& file, const QString& host, int port);
+    static bool pinCertificate(const QString& file, const QString& host, int port, const QString& fingerprint,
+                               QString* error);
 
 private:
     void newClient();
@@ -69,6 +80,7 @@ private:
     QString m_datedName;
     QString m_failure;
     qint64 m_total = -1; // size of the file being uploaded
+    bool m_tlsUsed = false;
 };
 
 } // namespace corvane

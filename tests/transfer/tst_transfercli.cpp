@@ -90,6 +90,7 @@ private slots:
     void refusals();
     void remoteEndToEnd_data();
     void remoteEndToEnd();
+    void ftpOverTls();
     void silentServer_data();
     void silentServer();
 };
@@ -263,6 +264,84 @@ void TestTransferCli::remoteEndToEnd()
     QVERIFY(!dated.isEmpty());
     QCOMPARE(readFile(QFileInfo(serverConf).path() + "/" + dated), config("/srv/www", "www.example.test"));
     QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), edited);
+}
+
+// add / fetch / upload against a vsftpd that requires TLS with a self-signed
+// certificate: the fingerprint question, the pin, a changed certificate, and
+// "required" refusing a server without TLS.
+void TestTransferCli::ftpOverTls()
+{
+    if (const QString why = VsftpdServer::skipReason(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    if (QStandardPaths::findExecutable("openssl").isEmpty())
+        QSKIP("openssl is not installed");
+    VsftpdServer::Options options;
+    options.tls = true;
+    VsftpdServer ftp(options);
+    QVERIFY2(ftp.start(), qPrintable(ftp.error()));
+    QVERIFY(ftp.writeFile("conf/httpd.conf", config("/srv/www", "www.example.test")));
+    QTemporaryDir app;
+    const QStringList add{"add",
+                          "web",
+                          "--apache-version",
+                          "2.4.62",
+                          "--os",
+                          "unix",
+                          "--ftp",
+                          QStringLiteral("%1:%2").arg(ftp.host()).arg(ftp.port()),
+                          "--user",
+                          VsftpdServer::user(),
+                          "--folder",
+                          "/conf"};
+    const QByteArray password = VsftpdServer::password().toUtf8() + "\n";
+
+    Run r = corvanectl(app.path(), add, password);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(ftp.certificateFingerprint()) && r.err.contains("--accept-new-certificate"),
+             qPrintable(r.err));
+    QVERIFY(!QFile::exists(app.filePath("web")));
+
+    r = corvanectl(app.path(), add + QStringList{"--accept-new-certificate", "--verbose"}, password);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(r.out.contains("Protection: TLS 1.2, certificate accepted by the administrator"),
+             qPrintable(r.out));
+    QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), readFile(ftp.path("conf/httpd.conf")));
+    QCOMPARE(corvane::IniFile(app.filePath("Corvane.ini")).readValue("web", "FTP_TLS"),
+             std::string("required"));
+    QVERIFY(readFile(app.filePath("known_certificates")).contains(ftp.certificateFingerprint().toUtf8()));
+
+    // Pinned: no question the next time, and an upload over TLS.
+    r = corvanectl(app.path(), {"fetch", "web"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(writeFile(app.filePath("web/WorkArea/httpd.conf"), config("/srv/www", "shop.example.test")));
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(readFile(ftp.path("conf/httpd.conf")), config("/srv/www", "shop.example.test"));
+
+    // The server's certificate changes: refused, whatever the flag says.
+    ftp.stop();
+    QVERIFY(ftp.newCertificate());
+    QVERIFY2(ftp.start(), qPrintable(ftp.error()));
+    const QString oldPin = QString::fromUtf8(readFile(app.filePath("known_certificates")))
+                               .replace(QRegularExpression(":\\d+ "), QStringLiteral(":%1 ").arg(ftp.port()));
+    QVERIFY(writeFile(app.filePath("known_certificates"), oldPin.toUtf8())); // the restart chose a new port
+    QVERIFY(corvane::IniFile(app.filePath("Corvane.ini"))
+                .writeValue("web", "PORT_NUMBER", std::to_string(ftp.port())));
+    r = corvanectl(app.path(), {"fetch", "web", "--accept-new-certificate"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("has changed"), qPrintable(r.err));
+
+    // "required" refuses a server without TLS before the password is sent.
+    VsftpdServer plain;
+    QVERIFY2(plain.start(), qPrintable(plain.error()));
+    QTemporaryDir app2;
+    r = corvanectl(app2.path(),
+                   {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--ftp",
+                    QStringLiteral("%1:%2").arg(plain.host()).arg(plain.port()), "--user",
+                    VsftpdServer::user(), "--folder", "/", "--tls", "required"},
+                   password);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("TLS is required"), qPrintable(r.err));
 }
 
 void TestTransferCli::silentServer_data()
