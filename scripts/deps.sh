@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libssh-dev fonts-dejavu-core)
 case "${1:-build}" in
   run) pkgs+=(xvfb xauth) ;;
-  test) pkgs+=(apache2 vsftpd openssh-server openssh-client curl passwd patch) ;;
+  test) pkgs+=(apache2 vsftpd openssh-server openssh-client curl passwd patch openssl) ;;
 esac
 missing=()
 for p in "${pkgs[@]}"; do

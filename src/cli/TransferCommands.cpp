@@ -169,12 +169,45 @@ TransferCallbacks terminalCallbacks(bool verbose, bool acceptNewHostKey, QString
 
 // Runs the transfer the state describes; on failure the status (and the log,
 // which says why) go to standard error.
-int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, bool acceptNewHostKey,
-                bool registerServer, const std::string& success, bool discardChanges = false)
+struct RunOptions
 {
+    bool verbose = false;
+    bool acceptNewHostKey = false;
+    int connectTimeout = 0; // --timeout; 0: the server's setting or the default
+    bool acceptNewCertificate = false;
+    std::string tls; // --tls required|optional|never; "" the server's setting
+};
+
+// --timeout S: whole seconds, at least 1.
+bool parseTimeout(const Args& a, int& seconds)
+{
+    const auto it = a.values.find("--timeout");
+    if (it == a.values.end())
+        return true;
+    bool ok = false;
+    seconds = QString::fromStdString(it->second).toInt(&ok);
+    return ok && seconds > 0;
+}
+
+RunOptions runOptions(const Args& a)
+{
+    RunOptions o;
+    o.verbose = a.flags.count("--verbose") > 0;
+    o.acceptNewHostKey = a.flags.count("--accept-new-host-key") > 0;
+    parseTimeout(a, o.connectTimeout);
+    o.acceptNewCertificate = a.flags.count("--accept-new-certificate") > 0;
+    if (const auto it = a.values.find("--tls"); it != a.values.end())
+        o.tls = it->second;
+    return o;
+}
+
+int runTransfer(const AppFolder& folder, TransferState& state, const RunOptions& o, bool registerServer,
+                const std::string& success, bool discardChanges = false)
+{
+    const bool verbose = o.verbose;
     QString refusedKey;
     QStringList logLines;
-    TransferCallbacks cb = terminalCallbacks(verbose, acceptNewHostKey, &refusedKey);
+    TransferCallbacks cb = terminalCallbacks(verbose, o.acceptNewHostKey, &refusedKey);
     bool unsentRefused = false;
     cb.discardUnsentChanges = [discardChanges, &unsentRefused](const QString&) {
         unsentRefused = !discardChanges;
@@ -188,10 +221,32 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
     };
     QString authUsed;
     cb.authenticated = [&authUsed](const QString& how) { authUsed = how; };
+    QString refusedCertificate;
+    cb.acceptCertificate = [&o, &refusedCertificate](const QString& server, const QString& fingerprint) {
+        if (o.acceptNewCertificate) {
+            std::cerr << "corvanectl: new certificate of " << text(server) << " accepted: SHA-256 "
+                      << text(fingerprint) << '\n';
+            return true;
+        }
+        refusedCertificate =
+            QStringLiteral("the TLS certificate of %1 is not verified by this system (SHA-256 %2); "
+                           "check it and run again with --accept-new-certificate to trust it")
+                .arg(server, fingerprint);
+        return false;
+    };
+    if (verbose)
+        cb.protection = [](const QString& t) { std::cout << text(t) << '\n' << std::flush; };
     ConfigTransfer transfer(folder, state, cb);
+    transfer.setConnectTimeout(o.connectTimeout);
+    transfer.setFtpTls(QString::fromStdString(o.tls));
     transfer.StartTransfer();
     if (state.TransferFailed) {
         const QString status = transfer.lastStatus();
+        // The page closes with "Connection To Server ... failed."; the cause came before it.
+        const QString cause = transfer.failureCause();
+        if (!cause.isEmpty() && cause != status)
+            std::cerr << "corvanectl: "
+                      << text(QString(cause).replace(QLatin1String(": \r\n"), QLatin1String(": "))) << '\n';
         transfer.Finish(); // registers nothing after a failure
         if (!verbose) {
             for (const QString& line : logLines)
@@ -202,6 +257,8 @@ int runTransfer(const AppFolder& folder, TransferState& state, bool verbose, boo
         if (unsentRefused)
             return fail(text(status) + " (corvanectl diff shows them; --discard-changes fetches anyway and "
                                        "keeps a dated copy of the working copy in Backup)");
+        if (!refusedCertificate.isEmpty())
+            std::cerr << "corvanectl: " << text(refusedCertificate) << '\n';
         return fail(text(status));
     }
     const QString kept = transfer.keptUnsentCopy();
@@ -229,12 +286,17 @@ std::string registeredName(const AppFolder& folder, const std::string& name)
 
 int addServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(
-        argv,
-        {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key", "--auth"},
-        {"--accept-new-host-key", "--verbose"});
+    const Args a = parse(argv,
+                         {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder",
+                          "--key", "--auth", "--timeout", "--tls"},
+                         {"--accept-new-host-key", "--accept-new-certificate", "--verbose"});
     if (!a.error.empty())
         return fail(a.error);
+    if (int seconds = 0; !parseTimeout(a, seconds))
+        return fail("--timeout needs a whole number of seconds, at least 1");
+    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
+                                                 tls->second != "optional" && tls->second != "never")
+        return fail("--tls must be required, optional or never");
     if (a.positional.size() != 1)
         return fail("add needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -290,6 +352,9 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
         s.WizardPort = port > 0 ? QString::number(port) : QString();
         s.WizardUserName = QString::fromStdString(value("--user"));
         s.WizardRemoteFolder = QString::fromStdString(value("--folder"));
+        parseTimeout(a, s.WizardConnectTimeout);
+        if (const auto tls = a.values.find("--tls"); tls != a.values.end())
+            s.WizardFtpTls = QString::fromStdString(tls->second);
         std::string auth = value("--auth");
         if (sftp) {
             // Keys first (ssh-agent, --key, ~/.ssh/config's identity files),
@@ -326,17 +391,23 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
             s.WizardPassword = QString::fromStdString(pw.value_or(std::string()));
         }
     }
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
-                       true,
+    return runTransfer(folder, s, runOptions(a), true,
                        "Server " + text(s.WizardServerName) + " added; its httpd.conf is in " +
                            text(folder.workingCopyPath(text(s.WizardServerName))));
 }
 
 int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv, {}, {"--accept-new-host-key", "--verbose", "--discard-changes"});
+    const Args a =
+        parse(argv, {"--timeout", "--tls"},
+              {"--accept-new-host-key", "--accept-new-certificate", "--verbose", "--discard-changes"});
     if (!a.error.empty())
         return fail(a.error);
+    if (int seconds = 0; !parseTimeout(a, seconds))
+        return fail("--timeout needs a whole number of seconds, at least 1");
+    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
+                                                 tls->second != "optional" && tls->second != "never")
+        return fail("--tls must be required, optional or never");
     if (a.positional.size() != 1)
         return fail("fetch needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -347,8 +418,8 @@ int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options&
     ConfigTransfer::loadServerIntoState(folder, QString::fromStdString(name), s);
     s.GetConfigMode = true;
     s.UploadMode = false;
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
-                       false, "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)),
+    return runTransfer(folder, s, runOptions(a), false,
+                       "Fetched httpd.conf of " + name + " into " + text(folder.workingCopyPath(name)),
                        a.flags.count("--discard-changes") > 0);
 }
 
@@ -399,9 +470,15 @@ int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& 
 
 int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv, {}, {"--no-check", "--verbose", "--accept-new-host-key"});
+    const Args a = parse(argv, {"--timeout", "--tls"},
+                         {"--no-check", "--verbose", "--accept-new-host-key", "--accept-new-certificate"});
     if (!a.error.empty())
         return fail(a.error);
+    if (int seconds = 0; !parseTimeout(a, seconds))
+        return fail("--timeout needs a whole number of seconds, at least 1");
+    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
+                                                 tls->second != "optional" && tls->second != "never")
+        return fail("--tls must be required, optional or never");
     if (a.positional.size() != 1)
         return fail("upload needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
@@ -422,20 +499,22 @@ int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options
     TransferState s;
     s.UploadMode = true;
     s.SyncServerName = QString::fromStdString(name);
-    return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
-                       false, "Uploaded the working copy of " + name);
+    return runTransfer(folder, s, runOptions(a), false, "Uploaded the working copy of " + name);
 }
 
 corvanectl::CommandRegistrar addCommand{
     {"add",
      "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
      "--sftp HOST[:PORT] [--user U] --folder DIR [--key FILE] [--auth publickey|keyboard|password]) "
-     "[--accept-new-host-key] [--verbose]",
+     "[--tls required|optional|never] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] "
+     "[--verbose]",
      "register a server and fetch its httpd.conf (password from standard input); for SFTP the host may be "
      "an alias of ~/.ssh/config and keys come from ssh-agent, --key and ~/.ssh/config first",
      addServer}};
 corvanectl::CommandRegistrar fetchCommand{
-    {"fetch", "NAME [--discard-changes] [--accept-new-host-key] [--verbose]",
+    {"fetch",
+     "NAME [--discard-changes] [--tls MODE] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] "
+     "[--verbose]",
      "fetch the server's httpd.conf again (older ones kept); a working copy with unsent changes is only "
      "replaced with --discard-changes, and then kept in Backup under a dated name",
      fetchServer}};
@@ -444,7 +523,9 @@ corvanectl::CommandRegistrar checkCommand{
 corvanectl::CommandRegistrar diffCommand{
     {"diff", "NAME", "show what the working copy changes against the file as last fetched", diffServer}};
 corvanectl::CommandRegistrar uploadCommand{
-    {"upload", "NAME [--no-check] [--accept-new-host-key] [--verbose]",
+    {"upload",
+     "NAME [--no-check] [--tls MODE] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] "
+     "[--verbose]",
      "check and send the working copy; the server's file is kept under a dated name", uploadServer}};
 
 } // namespace

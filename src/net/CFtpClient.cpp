@@ -40,6 +40,7 @@ CFtpClient::CFtpClient(QObject* parent)
     connect(m_objControlSocket, &CSocket::OnDataArrival, this, &CFtpClient::onControlData);
     connect(m_objControlSocket, &CSocket::OnClose, this, &CFtpClient::onControlClose);
     connect(m_objControlSocket, &CSocket::OnError, this, &CFtpClient::onControlError);
+    connect(m_objControlSocket, &CSocket::OnEncrypted, this, &CFtpClient::onControlEncrypted);
     connect(m_objDataSocket, &CSocket::OnConnect, this, &CFtpClient::onDataConnect);
     connect(m_objDataSocket, &CSocket::OnConnectionRequest, this, &CFtpClient::onDataConnectionRequest);
     connect(m_objDataSocket, &CSocket::OnDataArrival, this, &CFtpClient::onDataArrival);
@@ -47,11 +48,17 @@ CFtpClient::CFtpClient(QObject* parent)
     connect(m_objDataSocket, &CSocket::OnError, this, &CFtpClient::onDataError);
     connect(m_objDataSocket, &CSocket::OnSendComplete, this, &CFtpClient::onDataSendComplete);
     connect(m_objTimeOut, &CTimeout::TimeOut, this, &CFtpClient::onTimeOut);
+    m_connectTimer.setSingleShot(true);
+    m_deadlineTimer.setSingleShot(true);
+    connect(&m_connectTimer, &QTimer::timeout, this, &CFtpClient::onConnectTimeOut);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &CFtpClient::onDeadline);
 }
 
 CFtpClient::~CFtpClient()
 {
     m_objTimeOut->StopTimer();
+    m_connectTimer.stop();
+    m_deadlineTimer.stop();
     m_objControlSocket->disconnect(this);
     m_objDataSocket->disconnect(this);
     m_file.close();
@@ -112,9 +119,12 @@ bool CFtpClient::Connect()
     CloseLocalFile();
     setState(ftpConnecting);
     m_lastCommand.clear();
-    m_replyBuffer.clear();
+    m_replyBuffer.reset();
     m_extendedRefused = false;
+    m_tlsStarting = m_tlsActive = false;
     BeginMethod(ftpConnect);
+    if (m_connectTimeOut > 0)
+        m_connectTimer.start(m_connectTimeOut * 1000);
     try {
         m_objControlSocket->Connect(m_ftpServer, m_remotePort);
     } catch (const CorvaneError& e) {
@@ -301,11 +311,15 @@ void CFtpClient::BeginMethod(FtpMethod method)
     m_method = method;
     m_resultReady = false;
     m_objTimeOut->StartTimer();
+    if (m_operationDeadline > 0)
+        m_deadlineTimer.start(m_operationDeadline * 1000);
 }
 
 void CFtpClient::EndMethod()
 {
     m_objTimeOut->StopTimer();
+    m_connectTimer.stop();
+    m_deadlineTimer.stop();
     m_method = ftpNone;
     setState(ftpIdle);
 }
@@ -395,7 +409,7 @@ void CFtpClient::SendFtpCommand(const QString& command, const QString& argument)
         throw CorvaneError(kErrInvalidArgument, "CFtpClient.SendFtpCommand",
                            "CFtpClient.SendFtpCommand failed: " +
                                socketErrorText(kErrInvalidArgument).toStdString());
-    m_replyBuffer.clear();
+    m_replyBuffer.reset();
     int state = ftpIdle;
     if (command == QLatin1String("USER") || command == QLatin1String("PASS"))
         state = ftpAuthenticating;
@@ -417,6 +431,10 @@ void CFtpClient::SendFtpCommand(const QString& command, const QString& argument)
         state = ftpUploading;
     else if (command == QLatin1String("QUIT"))
         state = ftpClosingSession;
+    else if (command == QLatin1String("AUTH"))
+        state = ftpConnected;
+    else if (command == QLatin1String("PBSZ") || command == QLatin1String("PROT"))
+        state = ftpLoggedIn;
     else if (m_method == ftpDownloadFile)
         state = ftpDownloading; // TYPE, PASV, EPSV, PORT, EPRT, REST of a transfer
     else if (m_method == ftpUploadFile)
@@ -445,16 +463,26 @@ void CFtpClient::onControlData()
     QByteArray chunk;
     m_objControlSocket->GetData(chunk);
     m_lastServerResponse = QString::fromLocal8Bit(chunk);
-    m_replyBuffer += chunk;
-    const auto reply = FtpReplyParser::ParseReplyCode(QString::fromLocal8Bit(m_replyBuffer));
-    if (reply.code == 0)
+    const FtpReplyReader::Status status = m_replyBuffer.feed(chunk);
+    if (status == FtpReplyReader::TooLong) {
+        // Endless continuation lines or a line that never ends: no reply worth waiting for.
+        abandon(ftpFailed, kErrMessageTooLong,
+                QStringLiteral("The server's reply is longer than %1 KiB or %2 lines; the connection was "
+                               "closed.")
+                    .arg(FtpReplyReader::kMaxBytes / 1024)
+                    .arg(FtpReplyReader::kMaxLines),
+                QStringLiteral("CFtpClient.m_objControlSocket_OnDataArrival"));
         return;
-    if (!reply.serverMessage.isEmpty())
-        m_ftpServerMessage = reply.serverMessage;
-    emit SessionProtocolMessage(reply.code < 400 ? 1 : 2, m_lastServerResponse.chopped(qMin<qsizetype>(
-                                                              2, m_lastServerResponse.size())));
+    }
+    if (status != FtpReplyReader::Complete)
+        return;
+    const int code = m_replyBuffer.code();
+    if (const QString message = m_replyBuffer.serverMessage(); !message.isEmpty())
+        m_ftpServerMessage = message;
+    emit SessionProtocolMessage(
+        code < 400 ? 1 : 2, m_lastServerResponse.chopped(qMin<qsizetype>(2, m_lastServerResponse.size())));
     try {
-        dispatchReply(reply.code);
+        dispatchReply(code);
     } catch (const CorvaneError& e) {
         runtimeFailure(e, "CFtpClient.m_objControlSocket_OnDataArrival");
     }
@@ -489,11 +517,48 @@ void CFtpClient::handleLogin(int code)
     };
     const auto loggedIn = [this] {
         setState(ftpLoggedIn);
-        SendFtpCommand(QStringLiteral("PWD"));
+        // Data connections are protected as well.
+        if (m_tlsActive)
+            SendFtpCommand(QStringLiteral("PBSZ"), QStringLiteral("0"));
+        else
+            SendFtpCommand(QStringLiteral("PWD"));
     };
     if (m_lastCommand.isEmpty()) {
-        if (code == 220)
+        m_connectTimer.stop(); // the greeting is complete
+        if (code != 220)
+            failLogin(code);
+        else if (m_tlsMode != tlsNever)
+            SendFtpCommand(QStringLiteral("AUTH"), QStringLiteral("TLS"));
+        else
             SendFtpCommand(QStringLiteral("USER"), m_userName);
+    } else if (m_lastCommand == QLatin1String("AUTH")) {
+        if (code == 234) {
+            m_tlsStarting = true;
+            m_objControlSocket->StartTls(m_ftpServer, {}, m_pinned);
+        } else if (m_tlsMode == tlsRequired) {
+            EndMethod();
+            CloseControlConnection();
+            setState(ftpClosed);
+            setError(
+                kFtpTlsNotOffered,
+                QStringLiteral("TLS is required, but %1 port %2 does not offer it (AUTH TLS was answered "
+                               "with %3); nothing else was sent.")
+                    .arg(m_ftpServer)
+                    .arg(m_remotePort)
+                    .arg(code),
+                QStringLiteral("CFtpClient.Connect"));
+            complete(ftpConnect, ftpFailed);
+        } else {
+            SendFtpCommand(QStringLiteral("USER"), m_userName);
+        }
+    } else if (m_lastCommand == QLatin1String("PBSZ")) {
+        if (code == 200)
+            SendFtpCommand(QStringLiteral("PROT"), QStringLiteral("P"));
+        else
+            failLogin(code);
+    } else if (m_lastCommand == QLatin1String("PROT")) {
+        if (code == 200)
+            SendFtpCommand(QStringLiteral("PWD"));
         else
             failLogin(code);
     } else if (m_lastCommand == QLatin1String("USER")) {
@@ -638,7 +703,7 @@ void CFtpClient::handleDataCommand(int code)
     if (!transferCommandSent())
         return;
     if (isOneOf(code, {110, 125, 150})) {
-        if (m_method == ftpUploadFile && m_passiveMode) {
+        if (m_method == ftpUploadFile && (m_passiveMode || m_tlsActive)) {
             m_uploadPosition = m_startOffset;
             SendNextBlock();
         }
@@ -665,7 +730,7 @@ void CFtpClient::handleDataCommand(int code)
 bool CFtpClient::ParseCurrentDirectory()
 {
     m_currentDirectory.clear();
-    const QString reply = QString::fromLocal8Bit(m_replyBuffer);
+    const QString reply = QString::fromLocal8Bit(m_replyBuffer.text());
     const qsizetype first = reply.indexOf(QLatin1Char('"'));
     if (reply.size() < 7 || first < 0 || reply.indexOf(QLatin1Char('"'), first + 1) < 0)
         return false;
@@ -699,7 +764,8 @@ bool CFtpClient::extendedAddressing() const
 
 void CFtpClient::openDataConnection()
 {
-    if (!m_passiveMode)
+    // Over TLS we are the TLS client of every data connection, so we open it.
+    if (!m_passiveMode && !m_tlsActive)
         return ListenForDataConnection();
     if (extendedAddressing() && !m_extendedRefused)
         SendFtpCommand(QStringLiteral("EPSV"));
@@ -745,7 +811,7 @@ void CFtpClient::ListenForDataConnection()
 bool CFtpClient::ConnectDataSocket(int code)
 {
     setState(ftpEstablishingDataConnection);
-    const QString reply = QString::fromLocal8Bit(m_replyBuffer);
+    const QString reply = QString::fromLocal8Bit(m_replyBuffer.text());
     const qsizetype open = reply.indexOf(QLatin1Char('('));
     const qsizetype close = reply.indexOf(QLatin1Char(')'), open + 1);
     if (open < 0 || close < 0)
@@ -916,13 +982,68 @@ void CFtpClient::onControlError(int number, const QString& description)
     CloseControlConnection();
     setState(ftpClosed);
     setError(number, description, QStringLiteral("CFtpClient.m_objControlSocket_OnError"));
+    if (m_tlsStarting) {
+        m_tlsStarting = false;
+        const QString where = QStringLiteral("%1 port %2").arg(m_ftpServer).arg(m_remotePort);
+        const QString fingerprint = m_objControlSocket->PeerCertificateFingerprint();
+        const QString problem = m_objControlSocket->CertificateProblem();
+        const QString source = QStringLiteral("CFtpClient.m_objControlSocket_OnError");
+        if (problem.isEmpty())
+            setError(kFtpTlsFailed,
+                     QStringLiteral("The TLS handshake with %1 failed: %2").arg(where, description), source);
+        else if (!m_pinned.isEmpty() && fingerprint != m_pinned)
+            setError(
+                kFtpCertificateChanged,
+                QStringLiteral("The certificate of %1 has changed: it now has the SHA-256 fingerprint %2, "
+                               "not %3 as accepted before. The connection was refused.")
+                    .arg(where, fingerprint, m_pinned),
+                source);
+        else
+            setError(kFtpCertificateUnknown,
+                     QStringLiteral("The certificate of %1 is not verified by this system (%2). SHA-256 "
+                                    "fingerprint: %3")
+                         .arg(where, problem, fingerprint),
+                     source);
+    }
     if (method != ftpQuitSession)
         complete(method, ftpFailed);
+}
+
+void CFtpClient::onControlEncrypted()
+{
+    m_tlsStarting = false;
+    m_tlsActive = true;
+    m_objTimeOut->Reset();
+    try {
+        SendFtpCommand(QStringLiteral("USER"), m_userName);
+    } catch (const CorvaneError& e) {
+        runtimeFailure(e, "CFtpClient.m_objControlSocket_OnConnect");
+    }
+}
+
+QString CFtpClient::TlsProtocol() const
+{
+    return m_tlsActive ? m_objControlSocket->TlsProtocol() : QString();
+}
+
+QString CFtpClient::PeerCertificateFingerprint() const
+{
+    return m_objControlSocket->PeerCertificateFingerprint();
+}
+
+bool CFtpClient::CertificateVerified() const
+{
+    return m_tlsActive && m_objControlSocket->CertificateVerified();
 }
 
 void CFtpClient::onDataConnect()
 {
     try {
+        // The data connection resumes the control connection's session and
+        // must show the same certificate.
+        if (m_tlsActive)
+            m_objDataSocket->StartTls(m_ftpServer, m_objControlSocket->TlsSession(),
+                                      m_objControlSocket->PeerCertificateFingerprint());
         switch (m_method) {
         case ftpDownloadFile:
             if (!PrepareLocalFile())
@@ -1033,6 +1154,48 @@ void CFtpClient::onTimeOut()
         return;
     setError(kErrTimedOut, socketErrorText(kErrTimedOut), QStringLiteral("CFtpClient.m_objTimeOut_TimeOut"));
     complete(method, ftpTimedOut);
+}
+
+void CFtpClient::abandon(int result, int number, const QString& description, const QString& source)
+{
+    const int method = m_method;
+    if (method != ftpNone)
+        EndMethod();
+    m_connectTimer.stop();
+    CloseDataConnection();
+    CloseLocalFile();
+    m_listingBuffer.clear();
+    m_objControlSocket->Abort();
+    setState(ftpClosed);
+    setError(number, description, source);
+    complete(method, result);
+}
+
+void CFtpClient::onConnectTimeOut()
+{
+    if (m_method != ftpConnect)
+        return;
+    const QString where = QStringLiteral("%1 port %2").arg(m_ftpServer).arg(m_remotePort);
+    const bool connected = m_objControlSocket->State() == CSocket::sckConnected;
+    abandon(ftpTimedOut, kErrTimedOut,
+            connected ? QStringLiteral("No answer: %1 accepted the connection but sent no complete greeting "
+                                       "within %2 seconds.")
+                            .arg(where)
+                            .arg(m_connectTimeOut)
+                      : QStringLiteral("No answer: no connection to %1 within %2 seconds.")
+                            .arg(where)
+                            .arg(m_connectTimeOut),
+            QStringLiteral("CFtpClient.Connect"));
+}
+
+void CFtpClient::onDeadline()
+{
+    if (m_method == ftpNone)
+        return;
+    abandon(ftpTimedOut, kErrTimedOut,
+            QStringLiteral("No answer: the server did not finish the operation within %1 seconds.")
+                .arg(m_operationDeadline),
+            QStringLiteral("CFtpClient.m_objTimeOut_TimeOut"));
 }
 
 } // namespace corvane::net

@@ -7,11 +7,13 @@
 // local event loop for callers that want to block until the result is known.
 #include "net/CFtpError.h"
 #include "net/CFtpFiles.h"
+#include "net/FtpReplyParser.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <optional>
 
 namespace corvane {
@@ -69,6 +71,14 @@ public:
         ftpClosingSession = 19,
     };
 
+    // FTP over explicit TLS (AUTH TLS): never, when the server offers it, or required.
+    enum TlsMode : int
+    {
+        tlsNever = 0,
+        tlsOptional = 1,
+        tlsRequired = 2,
+    };
+
     explicit CFtpClient(QObject* parent = nullptr);
     ~CFtpClient() override;
 
@@ -89,6 +99,29 @@ public:
     void setSendBufferLenght(int length); // 512..8192, other values are ignored
     int TimeOut() const;
     void setTimeOut(int seconds);
+    // Seconds the connection and the server's greeting may take together
+    // (default 30); a server that accepts and stays silent is given up then,
+    // however long TimeOut is. 0 or less: no such limit.
+    int ConnectTimeOut() const { return m_connectTimeOut; }
+    void setConnectTimeOut(int seconds) { m_connectTimeOut = seconds; }
+    // Seconds any one operation may take in all (default 600), however often
+    // the server shows signs of life in between. 0 or less: no such limit.
+    int OperationDeadline() const { return m_operationDeadline; }
+    void setOperationDeadline(int seconds) { m_operationDeadline = seconds; }
+
+    // With TLS the password, the commands and every data connection are
+    // encrypted (PBSZ 0, PROT P; data connections resume the control
+    // connection's TLS session and are always passive). Default: tlsNever.
+    int TlsMode() const { return m_tlsMode; }
+    void setTlsMode(int mode) { m_tlsMode = mode; }
+    // SHA-256 fingerprint of a certificate the administrator accepted for
+    // this server; a certificate the system does not verify passes only if
+    // it is this one.
+    void setPinnedCertificate(const QString& fingerprint) { m_pinned = fingerprint; }
+    bool TlsActive() const { return m_tlsActive; }
+    QString TlsProtocol() const;
+    QString PeerCertificateFingerprint() const;
+    bool CertificateVerified() const;
 
     int FtpSessionState() const { return m_sessionState; }
     bool Busy() const { return m_sessionState != ftpIdle && m_sessionState != ftpClosed; }
@@ -184,6 +217,7 @@ private:
     void onControlData();
     void onControlClose();
     void onControlError(int number, const QString& description);
+    void onControlEncrypted();
     void onDataConnect();
     void onDataConnectionRequest(qintptr requestID);
     void onDataArrival(qint64 bytesTotal);
@@ -191,10 +225,18 @@ private:
     void onDataError(int number, const QString& description, const QString& source);
     void onDataSendComplete();
     void onTimeOut();
+    void onConnectTimeOut();
+    void onDeadline();
+    // Ends the operation in progress for good: the connection is dropped.
+    void abandon(int result, int number, const QString& description, const QString& source);
 
     CSocket* m_objControlSocket;
     CSocket* m_objDataSocket;
     CTimeout* m_objTimeOut;
+    QTimer m_connectTimer;
+    QTimer m_deadlineTimer;
+    int m_connectTimeOut = 30;
+    int m_operationDeadline = 600;
 
     QString m_ftpServer;
     int m_remotePort = 21;
@@ -212,7 +254,7 @@ private:
     CFtpError m_lastFtpError;
 
     int m_method = ftpNone;
-    QByteArray m_replyBuffer;
+    FtpReplyReader m_replyBuffer; // the control connection's text since the last command
     QString m_lastCommand;
     QString m_renameTo;
     QString m_remoteFile;
@@ -228,6 +270,10 @@ private:
     bool m_extendedRefused = false; // the server refused EPSV: use PASV from now on
     bool m_dataClosed = false;      // the server ended the data connection
     bool m_transferReplied = false; // the server confirmed the transfer (226/250)
+    int m_tlsMode = tlsNever;
+    QString m_pinned;
+    bool m_tlsStarting = false; // AUTH TLS accepted, handshake running
+    bool m_tlsActive = false;
     bool m_resultReady = false;
     int m_lastResult = ftpFailed;
 };

@@ -3,7 +3,10 @@
 #include "model/CorvaneError.h"
 #include "net/NetErrors.h"
 
+#include <QCryptographicHash>
 #include <QHash>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cerrno>
@@ -223,6 +226,12 @@ void CSocket::Connect(const QString& remoteHost, int remotePort)
 
 void CSocket::CloseSocket()
 {
+    if (m_state == sckConnected && IsEncrypted()) {
+        // TLS ends with its own close notice, sent after the data.
+        m_state = sckClosing;
+        m_tcp->disconnectFromHost();
+        return;
+    }
     if (m_state == sckConnected && m_tcp) {
         m_state = sckClosing;
         // Unsent data goes first; the half close follows when it has left.
@@ -265,7 +274,86 @@ void CSocket::Accept(qintptr requestID)
 
 void CSocket::createSocket()
 {
-    adoptSocket(new QTcpSocket(this));
+    // A TLS-capable socket that stays plain until StartTls.
+    adoptSocket(new QSslSocket(this));
+}
+
+QSslSocket* CSocket::ssl() const
+{
+    return qobject_cast<QSslSocket*>(m_tcp);
+}
+
+QString CSocket::fingerprintOf(const QByteArray& der)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(der, QCryptographicHash::Sha256).toHex(':').toUpper());
+}
+
+void CSocket::StartTls(const QString& peerName, const QByteArray& session, const QString& pinned)
+{
+    QSslSocket* socket = ssl();
+    if (!socket || m_state != sckConnected)
+        raise(kErrWrongState, "CSocket.StartTls");
+    m_pinned = pinned;
+    m_peerFingerprint.clear();
+    m_certificateProblem.clear();
+    m_certificateVerified = false;
+    QSslConfiguration config = socket->sslConfiguration();
+    // TLS 1.2: over TLS 1.3, vsftpd fails uploads whose data connection
+    // ends right after the last block ("426 Failure reading network stream").
+    config.setProtocol(QSsl::TlsV1_2);
+    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    config.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
+    config.setSslOption(QSsl::SslOptionDisableSessionTickets, false);
+    if (!session.isEmpty())
+        config.setSessionTicket(session);
+    socket->setSslConfiguration(config);
+    socket->setPeerVerifyName(peerName);
+    connect(socket, &QSslSocket::encrypted, this, [this] {
+        if (QSslSocket* s = ssl()) {
+            m_peerFingerprint = fingerprintOf(s->peerCertificate().toDer());
+            m_certificateVerified = m_certificateProblem.isEmpty();
+        }
+        emit OnEncrypted();
+    });
+    connect(socket, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+        QSslSocket* s = ssl();
+        if (!s)
+            return;
+        m_peerFingerprint = fingerprintOf(s->peerCertificate().toDer());
+        QStringList texts;
+        for (const QSslError& e : errors)
+            texts << e.errorString();
+        m_certificateProblem = texts.join(QLatin1String("; "));
+        // Only the very certificate the administrator accepted earlier passes.
+        if (!m_pinned.isEmpty() && !s->peerCertificate().isNull() && m_peerFingerprint == m_pinned)
+            s->ignoreSslErrors(errors);
+    });
+    socket->startClientEncryption();
+}
+
+bool CSocket::IsEncrypted() const
+{
+    return ssl() && ssl()->isEncrypted();
+}
+
+QByteArray CSocket::TlsSession() const
+{
+    return ssl() ? ssl()->sslConfiguration().sessionTicket() : QByteArray();
+}
+
+QString CSocket::TlsProtocol() const
+{
+    if (!IsEncrypted())
+        return QString();
+    switch (ssl()->sessionProtocol()) {
+    case QSsl::TlsV1_2:
+        return QStringLiteral("TLS 1.2");
+    case QSsl::TlsV1_3:
+        return QStringLiteral("TLS 1.3");
+    default:
+        return QStringLiteral("TLS");
+    }
 }
 
 void CSocket::adoptSocket(QTcpSocket* socket)
@@ -371,6 +459,8 @@ void CSocket::onBytesWritten(qint64 bytes)
     if (remaining != 0 || !m_tcp)
         return;
     if (m_state == sckClosing) {
+        if (IsEncrypted())
+            return; // disconnectFromHost closes once the data has left
         // Called from the event loop: a failure becomes an event, never an exception.
         if (::shutdown(int(m_tcp->socketDescriptor()), SHUT_WR) != 0)
             notifyError(errnoToNumber(errno), QStringLiteral("CSocket.CloseSocket"));
@@ -383,8 +473,12 @@ void CSocket::onSocketError()
 {
     const auto error = m_tcp->error();
     // A peer's close is reported by disconnected(), after the unread data.
-    if (error == QAbstractSocket::RemoteHostClosedError)
+    // A TLS close notice is not followed by disconnected(): it is the close.
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        if (ssl() && ssl()->mode() != QSslSocket::UnencryptedMode)
+            QMetaObject::invokeMethod(this, &CSocket::onDisconnected, Qt::QueuedConnection);
         return;
+    }
     const bool connecting = m_state == sckConnecting;
     notifyError(socketErrorNumber(error),
                 connecting ? QStringLiteral("CSocket.Connect") : QStringLiteral("CSocket.RecvToBuffer"));

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <type_traits>
 
+class QSslSocket;
 class QTcpServer;
 class QTcpSocket;
 
@@ -90,6 +91,25 @@ public:
     void Bind(int localPort = -1, const QString& localAddress = QString());
     void Accept(qintptr requestID);
 
+    // TLS on a connected socket, as the client: the certificate must verify
+    // against the system's trust store for `peerName`, or have the SHA-256
+    // fingerprint `pinned` (as fingerprintOf gives it). `session` resumes the
+    // TLS session of another connection (TlsSession of that socket).
+    // OnEncrypted follows; a refused certificate ends in OnError.
+    void StartTls(const QString& peerName, const QByteArray& session, const QString& pinned);
+    bool IsEncrypted() const;
+    // The TLS session to resume on another connection to the same server.
+    QByteArray TlsSession() const;
+    // "TLS 1.3" and the like, once encrypted.
+    QString TlsProtocol() const;
+    // The peer's certificate as last seen in a handshake (kept after a failure).
+    QString PeerCertificateFingerprint() const { return m_peerFingerprint; }
+    // True when the system's trust store vouched for it; false when only the pin did.
+    bool CertificateVerified() const { return m_certificateVerified; }
+    // Why the certificate did not verify (empty when it did).
+    QString CertificateProblem() const { return m_certificateProblem; }
+    static QString fingerprintOf(const QByteArray& der);
+
 signals:
     void OnClose();
     void OnConnect();
@@ -98,6 +118,7 @@ signals:
     void OnError(int Number, const QString& Description, const QString& Source);
     void OnSendComplete();
     void OnSendProgress(qint64 bytesSent, qint64 bytesRemaining);
+    void OnEncrypted();
 
 private:
     void ensureTcp(const char* source) const;
@@ -114,6 +135,7 @@ private:
     void onSocketError();
     void onDisconnected();
     void onNewConnection();
+    QSslSocket* ssl() const;
 
     QTcpSocket* m_tcp = nullptr;
     QTcpServer* m_server = nullptr;
@@ -129,6 +151,10 @@ private:
     bool m_bound = false;
     int m_lookupId = -1;
     QByteArray m_recv;
+    QString m_pinned;
+    QString m_peerFingerprint;
+    QString m_certificateProblem;
+    bool m_certificateVerified = false;
 };
 
 } // namespace corvane::net

@@ -1,7 +1,5 @@
 #include "net/FtpReplyParser.h"
 
-#include <QStringList>
-
 namespace corvane::net {
 
 namespace {
@@ -23,55 +21,85 @@ QChar separatorOf(const QString& line)
 
 } // namespace
 
+void FtpReplyReader::reset()
+{
+    *this = FtpReplyReader();
+}
+
+FtpReplyReader::Status FtpReplyReader::feed(const QByteArray& chunk)
+{
+    if (m_text.isEmpty() && chunk.startsWith("221-"))
+        m_startsWithGoodbye = true;
+    m_text += chunk;
+    bool completed = false;
+    qsizetype end;
+    while ((end = m_text.indexOf('\n', m_scanned)) >= 0) {
+        QByteArray bytes = m_text.mid(m_scanned, end - m_scanned);
+        m_scanned = end + 1;
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        if (++m_lines > kMaxLines)
+            return TooLong;
+        line(QString::fromLocal8Bit(bytes), completed);
+    }
+    if (m_text.size() > kMaxBytes)
+        return TooLong;
+    // The goodbye may be cut short by the close that follows it.
+    if (m_open == 221 && m_startsWithGoodbye && !m_goodbyeSeen) {
+        m_goodbyeSeen = true;
+        return Complete;
+    }
+    return completed && m_open == 0 ? Complete : Incomplete;
+}
+
+void FtpReplyReader::line(const QString& text, bool& completed)
+{
+    const int code = codeOf(text);
+    if (m_open != 0) {
+        if (code == m_open && separatorOf(text) == QLatin1Char(' ')) {
+            m_code = m_open;
+            m_open = 0;
+            completed = true;
+            return;
+        }
+        m_message << (code == m_open && separatorOf(text) == QLatin1Char('-') ? text.mid(4) : text);
+        return;
+    }
+    if (code == 0)
+        return;
+    if (separatorOf(text) == QLatin1Char(' ')) {
+        m_code = code;
+        completed = true;
+    } else if (separatorOf(text) == QLatin1Char('-')) {
+        m_open = code;
+        m_message << text.mid(4);
+    }
+}
+
+int FtpReplyReader::code() const
+{
+    if (m_open != 0)
+        return m_open == 221 && m_startsWithGoodbye ? 221 : 0;
+    return m_code;
+}
+
+QString FtpReplyReader::serverMessage() const
+{
+    if (code() == 0)
+        return QString();
+    const QString joined = m_message.join(QLatin1String("\r\n"));
+    return joined.size() > 2 ? joined : QString();
+}
+
 FtpReplyParser::Reply FtpReplyParser::ParseReplyCode(const QString& buffer)
 {
     Reply reply;
     if (buffer.size() < 3)
         return reply;
-    // Only lines that have arrived completely count.
-    QStringList lines = buffer.split(QLatin1Char('\n'));
-    lines.removeLast();
-    for (QString& line : lines)
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-
-    QStringList message;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString& line = lines.at(i);
-        const int code = codeOf(line);
-        if (code == 0)
-            continue;
-        if (separatorOf(line) == QLatin1Char(' ')) {
-            reply.code = code;
-            continue;
-        }
-        if (separatorOf(line) != QLatin1Char('-'))
-            continue;
-        QStringList text{line.mid(4)};
-        qsizetype end = i + 1;
-        for (; end < lines.size(); ++end) {
-            const QString& next = lines.at(end);
-            if (codeOf(next) == code && separatorOf(next) == QLatin1Char(' '))
-                break;
-            text.append(codeOf(next) == code && separatorOf(next) == QLatin1Char('-') ? next.mid(4) : next);
-        }
-        message += text;
-        if (end == lines.size()) {
-            // The goodbye may be cut short by the close that follows it.
-            if (buffer.startsWith(QLatin1String("221-")))
-                reply.code = 221;
-            else
-                return Reply();
-            break;
-        }
-        reply.code = code;
-        i = end;
-    }
-    if (reply.code != 0) {
-        const QString joined = message.join(QLatin1String("\r\n"));
-        if (joined.size() > 2)
-            reply.serverMessage = joined;
-    }
+    FtpReplyReader reader;
+    reader.feed(buffer.toLocal8Bit());
+    reply.code = reader.code();
+    reply.serverMessage = reader.serverMessage();
     return reply;
 }
 

@@ -44,6 +44,13 @@ enum FtpErrorNumber : int
     kFtpNoCurrentDirectory = 16001,
     kFtpUnknownListing = 16002,
     kFtpNotConnected = 16008,
+    // FTP over TLS: the server does not offer it although it is required; its
+    // certificate does not verify and is not pinned; it differs from the pinned one;
+    // the TLS handshake failed for another reason.
+    kFtpTlsNotOffered = 16010,
+    kFtpCertificateUnknown = 16011,
+    kFtpCertificateChanged = 16012,
+    kFtpTlsFailed = 16013,
     kTimerWindow = 17001,
     kTimerCreate = 17002,
 };

@@ -20,6 +20,10 @@ inline constexpr const char* OS_TYPE = "OS_TYPE"; // e.g. "Windows", "Linux"
 // "1": saving regenerates the layout of httpd.conf; otherwise (the default)
 // saving keeps the file's layout and changes only the edited lines.
 inline constexpr const char* NORMALIZE_LAYOUT = "NORMALIZE_LAYOUT";
+// Seconds connecting and the server's greeting may take (FTP); 30 when absent.
+inline constexpr const char* CONNECT_TIMEOUT = "CONNECT_TIMEOUT";
+// FTP over TLS: "required", "optional" (if the server offers it; the default) or "never".
+inline constexpr const char* FTP_TLS = "FTP_TLS";
 
 // The sample server delivered with the program.
 inline constexpr const char* kSampleServerName = "Sample";

@@ -73,6 +73,17 @@ void ConfigTransfer::rememberAuthUsed(const QString& server)
         ini.writeValue(server.toStdString(), SFTP_AUTH_USED, m_authUsed.toStdString());
 }
 
+QString ConfigTransfer::knownCertificatesFile() const
+{
+    return m_folder.path() + QStringLiteral("/known_certificates");
+}
+
+int ConfigTransfer::tlsModeOf(const QString& text)
+{
+    const QString t = text.trimmed().toLower();
+    return t == QLatin1String("required") ? 2 : t == QLatin1String("never") ? 0 : 1;
+}
+
 QString ConfigTransfer::serverName() const
 {
     return m_state.WizardServerName.trimmed();
@@ -126,6 +137,7 @@ void ConfigTransfer::loadServerIntoState(const AppFolder& folder, const QString&
     state.WizardIsSftp = iniFlag(folder, server, IS_SFTP);
     state.WizardIsRemote = iniValue(folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1");
     state.WizardLocalConf = iniValue(folder, server, LOCAL_CONF);
+    state.WizardFtpTls = iniValue(folder, server, FTP_TLS).trimmed();
     if (state.WizardIsSftp) {
         state.WizardSftpAuthType = static_cast<std::int16_t>(iniValue(folder, server, SFTP_AUTHTYPE).toInt());
         state.WizardKeyFile = iniValue(folder, server, SFTP_PVTKEYFILE);
@@ -154,6 +166,18 @@ void ConfigTransfer::StartTransfer()
         return;
     }
     const bool folderExisted = QFileInfo::exists(workArea.serverFolder());
+    m_failureCause.clear();
+    // A work area that cannot take the file is found out before any connection,
+    // and reported as what it is.
+    if (!workAreaWritable(workArea)) {
+        m_state.TransferFailed = true;
+        m_failureCause = m_lastStatus;
+        if (!m_state.GetConfigMode && !folderExisted && QFileInfo::exists(workArea.serverFolder()))
+            workArea.RemoveServerFolder();
+        back(true, true);
+        next(true);
+        return;
+    }
     m_createdFolder = false;
     if (!keepUnsentChanges(workArea))
         return;
@@ -162,7 +186,11 @@ void ConfigTransfer::StartTransfer()
                QStringLiteral(". Please wait..."));
         fetchRemote(workArea);
         if (m_state.TransferFailed && m_state.WizardIsSftp && !m_sftp) {
-            return; // the connection itself failed: the page already says so
+            // The connection itself failed: the page already says so.
+            m_failureCause = m_lastStatus;
+            if (!m_state.GetConfigMode && !folderExisted && QFileInfo::exists(workArea.serverFolder()))
+                workArea.RemoveServerFolder();
+            return;
         }
     } else {
         fetchLocal(workArea);
@@ -175,6 +203,7 @@ void ConfigTransfer::StartTransfer()
                       QFileInfo::exists(workArea.serverFolder());
     if (m_state.TransferFailed) {
         back(true, true);
+        m_failureCause = m_lastStatus;
         status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" failed."));
     } else {
         back(false, false);
@@ -207,6 +236,39 @@ bool ConfigTransfer::keepUnsentChanges(const ServerWorkArea& workArea)
             why);
     if (m_cb.log)
         m_cb.log(QStringLiteral("The working copy with its unsent changes is kept as ") + m_keptUnsent);
+    return true;
+}
+
+int ConfigTransfer::connectTimeoutFor(const QString& server) const
+{
+    if (m_connectTimeout > 0)
+        return m_connectTimeout;
+    if (const int stored = iniValue(m_folder, server, registry::CONNECT_TIMEOUT).trimmed().toInt();
+        stored > 0)
+        return stored;
+    if (m_state.WizardConnectTimeout > 0)
+        return m_state.WizardConnectTimeout;
+    return kDefaultConnectTimeout;
+}
+
+bool ConfigTransfer::workAreaWritable(const ServerWorkArea& workArea)
+{
+    if (!workArea.ensureFolders()) {
+        // The nearest folder that exists is the one that refused.
+        QFileInfo refusing(workArea.serverFolder());
+        while (!refusing.exists() && refusing.absolutePath() != refusing.absoluteFilePath())
+            refusing = QFileInfo(refusing.absolutePath());
+        status(QStringLiteral("The application folder is not writable: %1 cannot be created in %2.")
+                   .arg(workArea.serverFolder(), refusing.absoluteFilePath()));
+        return false;
+    }
+    for (const QString& folder : {workArea.backupFolder(), workArea.workAreaFolder()}) {
+        if (!QFileInfo(folder).isWritable()) {
+            status(QStringLiteral("The application folder is not writable: nothing can be saved in %1.")
+                       .arg(folder));
+            return false;
+        }
+    }
     return true;
 }
 
@@ -256,11 +318,15 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
     s.password = m_state.WizardPassword;
     s.remoteFolder = m_state.WizardRemoteFolder;
     s.timeoutSeconds = m_ftpTimeout;
+    s.connectTimeoutSeconds = connectTimeoutFor(serverName());
+    s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? m_state.WizardFtpTls : m_ftpTls);
+    s.certificatesFile = knownCertificatesFile();
     m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
     if (!m_ftp->DownloadViaFtp(workArea, !m_state.GetConfigMode)) {
         m_state.TransferFailed = true;
         back(true, true);
     }
+    m_tlsUsed = m_ftp->tlsUsed();
     next(true);
 }
 
@@ -353,6 +419,9 @@ void ConfigTransfer::upload()
                 DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
             s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
             s.timeoutSeconds = m_ftpTimeout;
+            s.connectTimeoutSeconds = connectTimeoutFor(server);
+            s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? iniValue(m_folder, server, FTP_TLS) : m_ftpTls);
+            s.certificatesFile = knownCertificatesFile();
             m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
             ok = m_ftp->UploadViaFtp(workArea.workingCopy());
             if (ok)
@@ -374,6 +443,8 @@ void ConfigTransfer::upload()
     m_state.TransferFailed = !ok;
     if (ok)
         status(QStringLiteral("File synchronized successfully"));
+    else
+        m_failureCause = m_lastStatus;
     next(true);
 }
 
@@ -457,6 +528,8 @@ bool ConfigTransfer::SaveServerSettings()
         keys.emplace_back(PASSWORD, EncodePassword(text(m_state.WizardPassword)));
         keys.emplace_back(REMOTE_FOLDER, text(m_state.WizardRemoteFolder));
         keys.emplace_back(PORT_NUMBER, text(m_state.WizardPort.trimmed()));
+        if (m_state.WizardConnectTimeout > 0)
+            keys.emplace_back(CONNECT_TIMEOUT, std::to_string(m_state.WizardConnectTimeout));
         if (m_state.WizardIsSftp) {
             keys.emplace_back(IS_SFTP, "1");
             keys.emplace_back(SFTP_AUTHTYPE, std::to_string(m_state.WizardSftpAuthType));
@@ -465,6 +538,9 @@ bool ConfigTransfer::SaveServerSettings()
                 keys.emplace_back(SFTP_AUTH_USED, text(m_authUsed));
         } else {
             keys.emplace_back(IS_SFTP, "0");
+            // A new server that offered TLS is held to it from now on, unless a mode was chosen.
+            const QString tls = m_state.WizardFtpTls.trimmed().toLower();
+            keys.emplace_back(FTP_TLS, !tls.isEmpty() ? text(tls) : m_tlsUsed ? "required" : "optional");
         }
     } else {
         keys.emplace_back(CONNECT_TYPE, "0");

@@ -61,10 +61,23 @@ public:
     void setSshDirectory(const QString& path) { m_sshDirectory = path; }
     // How the last SFTP connection authenticated ("" for none yet).
     const QString& authUsed() const { return m_authUsed; }
+    // FTP certificates the administrator accepted, beside it.
+    QString knownCertificatesFile() const;
+    // FTP_TLS text ("required", "optional", "never"; "" is "optional") as a CFtpClient::TlsMode.
+    static int tlsModeOf(const QString& text);
+    // --tls for this run; overrides the server's FTP_TLS ("" keeps it).
+    void setFtpTls(const QString& mode) { m_ftpTls = mode; }
     void setFtpTimeout(int seconds) { m_ftpTimeout = seconds; }
+    // Seconds connecting and the greeting may take; overrides the server's
+    // CONNECT_TIMEOUT. 0: the server's setting, else 30.
+    void setConnectTimeout(int seconds) { m_connectTimeout = seconds; }
+    static constexpr int kDefaultConnectTimeout = 30;
     void setSftpTimeout(int seconds) { m_sftpTimeout = seconds; }
 
     const QString& lastStatus() const { return m_lastStatus; }
+    // After a failure: the status that said what went wrong, before the
+    // page's closing "Connection To Server ... failed.".
+    const QString& failureCause() const { return m_failureCause; }
     // The name the server's previous file got in the last upload ("" if none).
     const QString& datedName() const { return m_datedName; }
     // Where the last fetch kept a working copy with unsent changes ("" if none).
@@ -85,6 +98,8 @@ private:
     QString serverName() const;
     // Keeps how a registered server was logged into in its section.
     void rememberAuthUsed(const QString& server);
+    int connectTimeoutFor(const QString& server) const;
+    bool workAreaWritable(const ServerWorkArea& workArea);
 
     AppFolder m_folder;
     TransferState& m_state;
@@ -93,6 +108,10 @@ private:
     std::unique_ptr<SftpTransfer> m_sftp;
     int m_ftpTimeout = 500;
     int m_sftpTimeout = 30;
+    int m_connectTimeout = 0;
+    QString m_ftpTls;
+    bool m_tlsUsed = false;
+    QString m_failureCause;
     QString m_lastStatus;
     QString m_datedName;
     QString m_keptUnsent;

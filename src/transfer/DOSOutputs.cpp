@@ -5,6 +5,9 @@
 #include <QStringDecoder>
 #include <QTimer>
 
+#include <grp.h>
+#include <unistd.h>
+
 namespace corvane {
 
 DOSOutputs::DOSOutputs(QObject* parent) : QObject(parent) {}
@@ -21,12 +24,32 @@ QString DOSOutputs::ExecuteCommand(const QString& commandLine)
         return QString();
     }
     const QString program = parts.takeFirst();
+    return execute(program, parts);
+}
 
+QString DOSOutputs::execute(const QString& program, const QStringList& arguments)
+{
+    m_error.clear();
+    m_exitCode = -1;
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setProcessEnvironment(m_env);
     process.setProgram(program);
-    process.setArguments(parts);
+    process.setArguments(arguments);
+    if (!m_workingDirectory.isEmpty())
+        process.setWorkingDirectory(m_workingDirectory);
+    if (m_runAs) {
+        const uid_t uid = m_uid;
+        const gid_t gid = m_gid;
+        // Runs in the child between fork and exec: async-signal-safe calls only.
+        process.setChildProcessModifier([uid, gid] {
+            if (::setgroups(1, &gid) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0 || ::getuid() != uid) {
+                static const char message[] = "cannot switch to the unprivileged user\n";
+                [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, message, sizeof message - 1);
+                ::_exit(126);
+            }
+        });
+    }
     process.closeWriteChannel();
     m_outputs.clear();
 

@@ -1,10 +1,12 @@
 #include "transfer/FtpTransfer.h"
 
 #include "net/CFtpClient.h"
+#include "net/NetErrors.h"
 #include "transfer/ServerWorkArea.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace corvane {
 
@@ -78,6 +80,11 @@ void FtpTransfer::newClient()
     m_client->setUserName(m_settings.user);
     m_client->setPassword(m_settings.password);
     m_client->setTimeOut(m_settings.timeoutSeconds);
+    m_client->setConnectTimeOut(m_settings.connectTimeoutSeconds);
+    m_client->setOperationDeadline(m_settings.operationDeadlineSeconds);
+    m_client->setTlsMode(m_settings.tlsMode);
+    m_client->setPinnedCertificate(
+        pinnedCertificate(m_settings.certificatesFile, m_settings.host, m_settings.port));
     CFtpClient* client = m_client.get();
     QObject::connect(client, &CFtpClient::OnStateChange, client, [this, client](int state) {
         if (std::optional<QString> text = stateText(state, client->FtpServer()))
@@ -92,16 +99,99 @@ void FtpTransfer::newClient()
 QString FtpTransfer::errorText() const
 {
     const net::CFtpError& e = m_client->LastFtpError();
-    return QString::number(e.Number) + QStringLiteral(": \r\n") + e.Description;
+    return QString::number(e.Number) + QStringLiteral(": \r\n") + causeText();
+}
+
+QString FtpTransfer::causeText() const
+{
+    const net::CFtpError& e = m_client->LastFtpError();
+    const QString where = QStringLiteral("%1 port %2").arg(m_settings.host).arg(m_settings.port);
+    switch (e.Number) {
+    case net::kErrConnectionRefused:
+        return QStringLiteral("Connection refused: nothing accepts connections on %1.").arg(where);
+    case net::kErrHostNotFound:
+    case net::kErrNoData:
+        return QStringLiteral("Host not found: %1 has no address.").arg(m_settings.host);
+    case net::kErrTryAgain:
+        return QStringLiteral("Host not found: no name server answered for %1.").arg(m_settings.host);
+    case net::kErrHostUnreachable:
+    case net::kErrNetworkUnreachable:
+        return QStringLiteral("%1 (%2)").arg(e.Description, where);
+    default:
+        return e.Description;
+    }
+}
+
+QString FtpTransfer::pinnedCertificate(const QString& file, const QString& host, int port)
+{
+    QFile f(file);
+    if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray key = QStringLiteral("%1:%2").arg(host).arg(port).toUtf8();
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() == 2 && fields[0] == key)
+            return QString::fromLatin1(fields[1]);
+    }
+    return QString();
+}
+
+bool FtpTransfer::pinCertificate(const QString& file, const QString& host, int port,
+                                 const QString& fingerprint, QString* error)
+{
+    QByteArray text;
+    if (QFile f(file); f.open(QIODevice::ReadOnly))
+        text = f.readAll();
+    if (!text.isEmpty() && !text.endsWith('\n'))
+        text += '\n';
+    text += QStringLiteral("%1:%2 %3\n").arg(host).arg(port).arg(fingerprint).toUtf8();
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
+        if (error)
+            *error =
+                QStringLiteral("The certificate could not be stored in %1: %2").arg(file, out.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool FtpTransfer::connectAndChangeFolder()
 {
     newClient();
-    if (!m_client->Connect() || m_client->waitForResult() != CFtpClient::ftpSuccess) {
+    m_tlsUsed = false;
+    bool connected = m_client->Connect() && m_client->waitForResult() == CFtpClient::ftpSuccess;
+    if (!connected && m_client->LastFtpError().Number == net::kFtpCertificateUnknown &&
+        m_cb.acceptCertificate) {
+        // Asked like an SSH host key: Yes pins this very certificate.
+        const QString fingerprint = m_client->PeerCertificateFingerprint();
+        const QString server = QStringLiteral("%1 port %2").arg(m_settings.host).arg(m_settings.port);
+        QString why;
+        if (m_cb.acceptCertificate(server, fingerprint)) {
+            if (!pinCertificate(m_settings.certificatesFile, m_settings.host, m_settings.port, fingerprint,
+                                &why)) {
+                m_failure = why;
+                return false;
+            }
+            newClient();
+            connected = m_client->Connect() && m_client->waitForResult() == CFtpClient::ftpSuccess;
+        }
+    }
+    if (!connected) {
         m_failure = errorText();
         return false;
     }
+    m_tlsUsed = m_client->TlsActive();
+    const QString protection =
+        !m_tlsUsed ? QStringLiteral(
+                         "Protection: none (plain FTP: the password and the configuration travel in clear "
+                         "text)")
+        : m_client->CertificateVerified()
+            ? QStringLiteral("Protection: %1, certificate verified by the system")
+                  .arg(m_client->TlsProtocol())
+            : QStringLiteral("Protection: %1, certificate accepted by the administrator (SHA-256 %2)")
+                  .arg(m_client->TlsProtocol(), m_client->PeerCertificateFingerprint());
+    if (m_cb.protection)
+        m_cb.protection(protection);
     if (!m_client->SetCurrentDirectory(m_settings.remoteFolder) ||
         m_client->waitForResult() != CFtpClient::ftpSuccess) {
         m_failure = errorText();

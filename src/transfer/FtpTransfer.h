@@ -28,6 +28,14 @@ public:
         QString password;
         QString remoteFolder;
         int timeoutSeconds = 500;
+        // Connecting and the greeting together; 0 or less: no limit of their own.
+        int connectTimeoutSeconds = 30;
+        // Any one FTP operation in all, however often the server shows signs of life.
+        int operationDeadlineSeconds = 600;
+        // CFtpClient::TlsMode: 0 never, 1 if offered, 2 required.
+        int tlsMode = 1;
+        // Certificates the administrator accepted: "host:port FINGERPRINT" lines.
+        QString certificatesFile;
     };
 
     FtpTransfer(Settings settings, TransferCallbacks callbacks);
@@ -49,11 +57,20 @@ public:
     const QString& datedName() const { return m_datedName; }
     // The client of the transfer in progress (tests cut its connection).
     net::CFtpClient* client() const { return m_client.get(); }
+    // Whether the last connection was protected by TLS.
+    bool tlsUsed() const { return m_tlsUsed; }
+
+    // The pinned certificate of host:port in `file`, "" when none.
+    static QString pinnedCertificate(const QString& file, const QString& host, int port);
+    static bool pinCertificate(const QString& file, const QString& host, int port, const QString& fingerprint,
+                               QString* error);
 
 private:
     void newClient();
     bool connectAndChangeFolder();
     QString errorText() const;
+    // What went wrong, in words that name the cause (refused, no answer, ...).
+    QString causeText() const;
     void status(const QString& text);
     bool restoreAfterFailedUpload(const QString& dated);
 
@@ -63,6 +80,7 @@ private:
     QString m_datedName;
     QString m_failure;
     qint64 m_total = -1; // size of the file being uploaded
+    bool m_tlsUsed = false;
 };
 
 } // namespace corvane

@@ -2,10 +2,18 @@
 
 #include "registry/RegistryProcedures.h"
 #include "transfer/ApacheEnvironment.h"
+#include "transfer/CheckerInput.h"
 #include "transfer/DOSOutputs.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -75,38 +83,125 @@ QString SyntaxCheck::commandLine(const QString& checker, const QString& configPa
     return QLatin1Char('"') + checker + QStringLiteral("\" -f \"") + configPath + QStringLiteral("\" -t");
 }
 
+QStringList SyntaxCheck::arguments(const QString& configPath)
+{
+    return {QStringLiteral("-f"), configPath, QStringLiteral("-t")};
+}
+
+QProcessEnvironment SyntaxCheck::minimalEnvironment()
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("PATH"),
+               QStringLiteral("/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    return env;
+}
+
 QProcessEnvironment SyntaxCheck::environmentFor(const QString& checker) const
 {
-    const QProcessEnvironment own = QProcessEnvironment::systemEnvironment();
+    const QProcessEnvironment base = minimalEnvironment();
     const bool ours = checker.startsWith(m_folder.path() + QLatin1Char('/'));
     if (ours || QFileInfo(checker).fileName() != QLatin1String("apache2"))
-        return own;
-    return ApacheEnvironment::fromEnvvars(m_envvars, own);
+        return base;
+    return ApacheEnvironment::fromEnvvars(m_envvars, base);
+}
+
+std::optional<SyntaxCheck::Account> SyntaxCheck::checkerAccount()
+{
+    if (::geteuid() != 0)
+        return std::nullopt;
+    for (const char* name : {"nobody", "www-data"}) {
+        if (const passwd* entry = ::getpwnam(name); entry && entry->pw_uid != 0)
+            return Account{QLatin1String(name), entry->pw_uid, entry->pw_gid};
+    }
+    // No unprivileged account: still never root.
+    return Account{QStringLiteral("65534"), 65534, 65534};
+}
+
+QString SyntaxCheck::serverRootOf(const QString& checker, const std::optional<Account>& account) const
+{
+    DOSOutputs probe;
+    probe.setEnvironment(environmentFor(checker));
+    probe.setWorkingDirectory(QStringLiteral("/"));
+    probe.setTimeout(30);
+    if (account)
+        probe.setRunAs(account->uid, account->gid);
+    const QString out = probe.execute(checker, {QStringLiteral("-V")});
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("HTTPD_ROOT=\"([^\"]*)\"")).match(out);
+    if (m.hasMatch() && QDir::isAbsolutePath(m.captured(1)))
+        return m.captured(1);
+    return QFileInfo(checker).fileName() == QLatin1String("apache2") ? QStringLiteral("/etc/apache2")
+                                                                     : QStringLiteral("/etc/httpd");
 }
 
 QString SyntaxCheck::run(const QString& serverName, DOSOutputs& runner) const
 {
+    const auto show = [&runner](const QString& text) {
+        emit runner.ReceiveOutputs(text);
+        return text;
+    };
     const std::string name = serverName.trimmed().toStdString();
     const QString configPath = m_folder.workingCopyPath(name);
     const QString version = QString::fromStdString(GetServerApacheVersion(name, m_folder.iniPath()));
-    if (!isSupportedVersion(version)) {
-        const QString text = notSupportedText(version);
-        emit runner.ReceiveOutputs(text);
-        return text;
-    }
+    if (!isSupportedVersion(version))
+        return show(notSupportedText(version));
     const QString checker = checkerFor(version);
-    if (checker.isEmpty()) {
-        const QString text = QStringLiteral("File or command not found");
-        emit runner.ReceiveOutputs(text);
-        return text;
-    }
-    runner.setEnvironment(environmentFor(checker));
-    const QString out = runner.ExecuteCommand(commandLine(checker, configPath));
-    if (!runner.errorText().isEmpty()) {
-        emit runner.ReceiveOutputs(runner.errorText());
-        return runner.errorText();
-    }
-    return out;
+    if (checker.isEmpty())
+        return show(QStringLiteral("File or command not found"));
+
+    QFile file(configPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return show(QStringLiteral("The syntax check was not run: %1 cannot be read (%2).\n")
+                        .arg(configPath, file.errorString()));
+    const QByteArray config = file.readAll();
+    file.close();
+    const std::optional<Account> account = checkerAccount();
+    const CheckerInput::Result input = CheckerInput::prepare(
+        config, configPath, CheckerInput::systemPlaces(m_folder.path(), serverRootOf(checker, account)));
+    if (!input.ok)
+        return show(input.message);
+
+    // The copy lives in a folder of its own that only the checker's account can read.
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/corvane-check-XXXXXX"));
+    const QString copyPath = dir.filePath(QStringLiteral("httpd.conf"));
+    QFile copy(copyPath);
+    if (!dir.isValid() ||
+        !copy.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner) ||
+        copy.write(input.text) != input.text.size() || !copy.flush())
+        return show(
+            QStringLiteral("The syntax check was not run: its copy of the configuration cannot be written "
+                           "in %1 (%2).\n")
+                .arg(QDir::tempPath(), copy.errorString()));
+    copy.close();
+    if (account && (::chown(QFile::encodeName(dir.path()).constData(), account->uid, account->gid) != 0 ||
+                    ::chown(QFile::encodeName(copyPath).constData(), account->uid, account->gid) != 0))
+        return show(QStringLiteral("The syntax check was not run: its copy cannot be given to the user %1.\n")
+                        .arg(account->name));
+
+    // The checker's messages name the working copy, line by line as they come.
+    DOSOutputs inner;
+    inner.setEnvironment(environmentFor(checker));
+    inner.setWorkingDirectory(QStringLiteral("/"));
+    if (account)
+        inner.setRunAs(account->uid, account->gid);
+    QString pending;
+    const auto forward = [&](bool all) {
+        const qsizetype end = all ? pending.size() : pending.lastIndexOf(QLatin1Char('\n')) + 1;
+        if (end <= 0)
+            return;
+        emit runner.ReceiveOutputs(pending.left(end).replace(copyPath, configPath));
+        pending.remove(0, end);
+    };
+    QObject::connect(&inner, &DOSOutputs::ReceiveOutputs, &inner, [&](const QString& text) {
+        pending += text;
+        forward(false);
+    });
+    const QString out = inner.execute(checker, arguments(copyPath));
+    forward(true);
+    if (!inner.errorText().isEmpty())
+        return show(inner.errorText());
+    return QString(out).replace(copyPath, configPath);
 }
 
 } // namespace corvane

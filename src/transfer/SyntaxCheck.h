@@ -1,7 +1,15 @@
 #pragma once
 // Checks a server's working copy with a real Apache before it is sent:
-// "<checker>" -f "<working copy>" -t, and the upload goes ahead without a
-// question only when the output says "Syntax OK".
+// <checker> -f <copy> -t, and the upload goes ahead without a question only
+// when the output says "Syntax OK".
+//
+// The working copy is fetched from elsewhere and must not run code here: the
+// checker reads a copy prepared by CheckerInput (libraries only from the
+// local Apache and the system's library folders, nothing from the
+// application folder), is started with an argument list (never a command
+// line split again), a minimal environment and, when Corvane runs as root,
+// as an unprivileged user (nobody, else www-data). Its messages name the
+// working copy, not the copy it read.
 //
 // The checker for a version: ApacheServer/<major.minor>/ under the
 // application folder (for 2.x also ApacheServer/2.0/) holding an executable
@@ -12,6 +20,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace corvane {
 
@@ -30,9 +40,21 @@ public:
     // The executable for a version; "" when there is none.
     QString checkerFor(const QString& version) const;
     static QString commandLine(const QString& checker, const QString& configPath);
-    // The environment the checker runs in: Debian's envvars for an apache2
-    // outside the application folder, the process's own otherwise.
+    // The arguments the checker gets for a configuration file.
+    static QStringList arguments(const QString& configPath);
+    // The environment the checker runs in: a fixed PATH and LANG=C, plus
+    // Debian's envvars for an apache2 outside the application folder.
     QProcessEnvironment environmentFor(const QString& checker) const;
+    static QProcessEnvironment minimalEnvironment();
+
+    struct Account
+    {
+        QString name;
+        unsigned uid = 0;
+        unsigned gid = 0;
+    };
+    // The account the checker runs as: none (our own) unless we run as root.
+    static std::optional<Account> checkerAccount();
     static bool syntaxOk(const QString& outputs) { return outputs.contains(QLatin1String("Syntax OK")); }
 
     // Checks the server's working copy: the text shown on the page (the
@@ -48,6 +70,8 @@ private:
     AppFolder m_folder;
     QStringList m_searchPath;
     QString m_envvars;
+
+    QString serverRootOf(const QString& checker, const std::optional<Account>& account) const;
 };
 
 } // namespace corvane

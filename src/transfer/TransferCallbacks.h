@@ -25,6 +25,11 @@ struct TransferCallbacks
     // An SSH server offers a key that the known-hosts file does not hold yet.
     // True stores it and goes on; false refuses the connection.
     std::function<bool(const QString& host, const QString& fingerprint)> acceptHostKey;
+    // An FTP server's TLS certificate that the system does not verify and that
+    // was not accepted before. True pins it (like an SSH host key) and goes on.
+    std::function<bool(const QString& server, const QString& fingerprint)> acceptCertificate;
+    // How the connection is protected, once it is made (shown on the page).
+    std::function<void(const QString& text)> protection;
     // A keyboard-interactive question of the server (the prompt dialog).
     // No value cancels the authentication.
     std::function<std::optional<QString>(const QString& prompt, bool echo)> prompt;

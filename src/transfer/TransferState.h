@@ -23,6 +23,8 @@ struct TransferState
     QString WizardRemoteFolder;
     QString WizardLocalConf;
     QString WizardKeyFile;
+    int WizardConnectTimeout = 0; // seconds for connecting and the greeting; 0: the default
+    QString WizardFtpTls;         // "required", "optional" or "never"; "" is "optional"
 
     QString SyncServerName; // server whose work copy is uploaded
     bool UploadMode = false;

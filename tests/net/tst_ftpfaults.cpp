@@ -3,6 +3,7 @@
 #include "FakeFtpServer.h"
 #include "net/CFtpClient.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -77,6 +78,110 @@ private slots:
         QCOMPARE(ftp->FtpServerMessage(), message);
         QCOMPARE(ftp->FtpServerMessage(), QString()); // reading cleared it
         QCOMPARE(ftp->CurrentDirectory(), QStringLiteral("/srv/www"));
+    }
+
+    // A hostile or broken server keeps talking without ever finishing a reply,
+    // or says nothing at all: each login ends, soon and with a named cause.
+    // A watchdog cancels a login that would otherwise run on for good.
+    void hostileGreeting_data()
+    {
+        QTest::addColumn<QByteArray>("burst"); // sent every few milliseconds; empty: silence
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("descriptionPart");
+        QTest::newRow("endless 220- lines")
+            << QByteArray("220-Welcome to the banner that never ends\r\n").repeated(20)
+            << int(CFtpClient::ftpFailed) << 10040 << "1000 lines";
+        QTest::newRow("a reply with no line end") << QByteArray("220 ready").append(QByteArray(512, 'x'))
+                                                  << int(CFtpClient::ftpFailed) << 10040 << "64 KiB";
+        QTest::newRow("silent server") << QByteArray() << int(CFtpClient::ftpTimedOut) << 10060
+                                       << "sent no complete greeting within 2 seconds";
+    }
+
+    void hostileGreeting()
+    {
+        QFETCH(QByteArray, burst);
+        QFETCH(int, result);
+        QFETCH(int, number);
+        QFETCH(QString, descriptionPart);
+        FakeFtpServer server;
+        server.setGreeting({});
+        QTimer talker;
+        connect(&talker, &QTimer::timeout, &server, [&] { server.send(burst); });
+        if (!burst.isEmpty())
+            talker.start(2);
+        auto ftp = client(server);
+        ftp->setTimeOut(500); // every byte resets it: it must not be what ends the login
+        ftp->setConnectTimeOut(2);
+        if (!burst.isEmpty())
+            ftp->setConnectTimeOut(0); // the reply cap alone must end these
+        QTimer::singleShot(15000, ftp.get(), [&] { ftp->CancelAsyncMethod(); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(ftp->Connect());
+        QCOMPARE(ftp->waitForResult(), result);
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(ftp->LastFtpError().Number, number);
+        QVERIFY2(ftp->LastFtpError().Description.contains(descriptionPart),
+                 qPrintable(ftp->LastFtpError().Description));
+        QCOMPARE(ftp->FtpSessionState(), int(CFtpClient::ftpClosed));
+        QCOMPARE(count(server.commands(), "USER"), 0);
+        // The client starts over with a server that behaves.
+        talker.stop();
+        server.setGreeting({"220 ready"});
+        ftp->setConnectTimeOut(30);
+        QVERIFY(login(*ftp));
+    }
+
+    // A server that drips one byte at a time keeps resetting the inactivity
+    // timer; the operation's overall deadline still ends it.
+    void drippingReplyMeetsTheDeadline()
+    {
+        FakeFtpServer server;
+        QTimer dripper;
+        bool dripping = false;
+        connect(&dripper, &QTimer::timeout, &server, [&] {
+            if (dripping)
+                server.send("2");
+        });
+        dripper.start(100);
+        server.setHandler([&](const QByteArray& command, const QByteArray&) {
+            if (command != "CWD")
+                return false;
+            dripping = true;
+            return true;
+        });
+        auto ftp = client(server);
+        ftp->setTimeOut(1);
+        ftp->setOperationDeadline(3);
+        QVERIFY(login(*ftp));
+        QSignalSpy results(ftp.get(), &CFtpClient::OnSetCurrentDirectory);
+        QVERIFY(ftp->SetCurrentDirectory(QStringLiteral("/srv")));
+        QTRY_VERIFY_WITH_TIMEOUT(results.count() >= 1, 10000);
+        QCOMPARE(results.first().at(0).toInt(), int(CFtpClient::ftpTimedOut));
+        QCOMPARE(ftp->LastFtpError().Number, 10060);
+        QVERIFY2(ftp->LastFtpError().Description.contains("within 3 seconds"),
+                 qPrintable(ftp->LastFtpError().Description));
+        QCOMPARE(ftp->FtpSessionState(), int(CFtpClient::ftpClosed));
+        QTest::qWait(1500);
+        QCOMPARE(results.count(), 1); // ended for good, not repeated
+    }
+
+    void connectionRefusedIsNamed()
+    {
+        quint16 deadPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            deadPort = probe.serverPort();
+        }
+        CFtpClient ftp;
+        ftp.setFtpServer(QStringLiteral("127.0.0.1"));
+        ftp.setRemotePort(deadPort);
+        QVERIFY(ftp.Connect());
+        QCOMPARE(ftp.waitForResult(), int(CFtpClient::ftpFailed));
+        QCOMPARE(ftp.LastFtpError().Number, 10061);
+        QCOMPARE(ftp.LastFtpError().Description, QStringLiteral("Connection refused."));
     }
 
     void unreadableCurrentDirectory()

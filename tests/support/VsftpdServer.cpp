@@ -1,10 +1,12 @@
 #include "VsftpdServer.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSslCertificate>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -195,6 +197,15 @@ bool VsftpdServer::writeConfig()
         QStringLiteral("data_connection_timeout=30"),
         QStringLiteral("idle_session_timeout=60"),
     };
+    if (m_options.tls) {
+        if (!QFileInfo::exists(m_dir.path() + QStringLiteral("/cert.pem")) && !newCertificate())
+            return false;
+        lines << QStringLiteral("ssl_enable=YES")
+              << QStringLiteral("rsa_cert_file=%1/cert.pem").arg(m_dir.path())
+              << QStringLiteral("rsa_private_key_file=%1/key.pem").arg(m_dir.path())
+              << QStringLiteral("force_local_logins_ssl=YES") << QStringLiteral("force_local_data_ssl=YES")
+              << QStringLiteral("require_ssl_reuse=YES") << QStringLiteral("ssl_ciphers=HIGH");
+    }
     QFile config(m_dir.path() + QStringLiteral("/vsftpd.conf"));
     if (!config.open(QIODevice::WriteOnly) ||
         config.write(lines.join(QLatin1Char('\n')).toLatin1() + '\n') < 0) {
@@ -202,6 +213,34 @@ bool VsftpdServer::writeConfig()
         return false;
     }
     return m_port != 0;
+}
+
+bool VsftpdServer::newCertificate()
+{
+    QString output;
+    if (!run(QStringLiteral("openssl"),
+             {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+              QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+              QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+              QStringLiteral("-keyout"), m_dir.path() + QStringLiteral("/key.pem"), QStringLiteral("-out"),
+              m_dir.path() + QStringLiteral("/cert.pem")},
+             {}, &output)) {
+        m_error = QStringLiteral("openssl cannot make a certificate: %1").arg(output);
+        return false;
+    }
+    return true;
+}
+
+QString VsftpdServer::certificateFingerprint() const
+{
+    QFile file(m_dir.path() + QStringLiteral("/cert.pem"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QList<QSslCertificate> certs = QSslCertificate::fromData(file.readAll(), QSsl::Pem);
+    if (certs.isEmpty())
+        return QString();
+    return QString::fromLatin1(
+        QCryptographicHash::hash(certs.first().toDer(), QCryptographicHash::Sha256).toHex(':').toUpper());
 }
 
 bool VsftpdServer::start()

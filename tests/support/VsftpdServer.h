@@ -16,6 +16,7 @@ public:
         bool anonymous = false;       // also allow anonymous login (read-only, into anonymousRoot())
         bool asciiConversion = false; // convert line ends on TYPE A transfers
         bool ipv6 = false;            // listen on ::1 instead of 127.0.0.1
+        bool tls = false;             // explicit TLS required for logins and data (ssl_enable=YES)
     };
 
     explicit VsftpdServer(Options options);
@@ -47,6 +48,10 @@ public:
     bool writeFile(const QString& relative, const QByteArray& data) const;
     QByteArray readFile(const QString& relative) const;
     bool makeFolder(const QString& relative) const;
+    // With tls: a new self-signed certificate (made by openssl) for the next start.
+    bool newCertificate();
+    // SHA-256 fingerprint of the current certificate, "AB:CD:..." as Corvane shows it.
+    QString certificateFingerprint() const;
 
 private:
     bool ensureUser();

@@ -137,6 +137,8 @@ private slots:
     void proxyJump();
     void administratorKnownHosts_data();
     void administratorKnownHosts();
+    void readOnlyApplicationFolder_data();
+    void readOnlyApplicationFolder();
 
 private:
     // The server side of one method: where its httpd.conf lives.
@@ -401,6 +403,10 @@ void TestConfigTransfer::faults_data()
     QTest::newRow("ftp: unknown host") << "ftp"
                                        << "unknown host"
                                        << "Connection To Server web failed.";
+    QTest::newRow("ftp: nothing listening")
+        << "ftp"
+        << "closed port"
+        << "Connection refused: nothing accepts connections on 127.0.0.1 port 1.";
     QTest::newRow("ftp: missing folder") << "ftp"
                                          << "missing folder"
                                          << "16550";
@@ -814,6 +820,56 @@ void TestConfigTransfer::administratorKnownHosts()
         QVERIFY2(seen.all().contains("has changed"), qPrintable(seen.all()));
         QVERIFY2(seen.all().contains("line 3 of " + file), qPrintable(seen.all()));
     }
+}
+
+void TestConfigTransfer::readOnlyApplicationFolder_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("local") << "local";
+    QTest::newRow("ftp") << "ftp";
+    QTest::newRow("sftp") << "sftp";
+}
+
+// A fetch into an application folder that cannot be written says so, and
+// does not blame the connection.
+void TestConfigTransfer::readOnlyApplicationFolder()
+{
+    QFETCH(QString, method);
+    if (method == "ftp" && !m_ftpSkip.isEmpty())
+        QSKIP(qPrintable(m_ftpSkip));
+    if (method == "sftp" && !m_sshSkip.isEmpty())
+        QSKIP(qPrintable(m_sshSkip));
+    if (::geteuid() != 0)
+        QSKIP("needs root to mount a read-only folder");
+    putOnServer(method, "httpd.conf", serverConfig(1));
+    QTemporaryDir mountPoint;
+    const auto mount = [&](const QStringList& args) {
+        QProcess p;
+        p.start("mount", args);
+        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    if (!mount({"-t", "tmpfs", "-o", "size=1m", "tmpfs", mountPoint.path()}))
+        QSKIP("cannot mount a tmpfs here");
+    struct Unmount
+    {
+        QString path;
+        ~Unmount() { QProcess::execute("umount", {path}); }
+    } unmount{mountPoint.path()};
+    QVERIFY(writeFile(mountPoint.filePath("Corvane.ini"), QByteArray()));
+    QVERIFY(mount({"-o", "remount,ro", mountPoint.path()}));
+
+    TransferState s = newServerState(method);
+    Seen seen;
+    ConfigTransfer transfer(AppFolder(mountPoint.path()), s, callbacksFor(seen));
+    transfer.setFtpTimeout(20);
+    transfer.setSftpTimeout(20);
+    transfer.StartTransfer();
+    QVERIFY(s.TransferFailed);
+    QVERIFY2(transfer.lastStatus().startsWith("The application folder is not writable"),
+             qPrintable(seen.all()));
+    QVERIFY2(!seen.all().contains("Connection To Server"), qPrintable(seen.all()));
+    QCOMPARE(transfer.failureCause(), transfer.lastStatus());
+    QVERIFY(!transfer.Finish());
 }
 
 // The cases are split over two test programs built from this file (see

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -78,6 +80,9 @@ private slots:
     void outputArrivesInBlocks();
     void runnerFailures_data();
     void runnerFailures();
+    void hostileConfiguration_data();
+    void hostileConfiguration();
+    void argumentsStayApart();
 };
 
 void TestSyntaxCheck::realApache_data()
@@ -203,6 +208,110 @@ void TestSyntaxCheck::runnerFailures()
     DOSOutputs runner;
     QCOMPARE(runner.ExecuteCommand(commandLine), QString());
     QCOMPARE(runner.errorText(), error);
+}
+
+void TestSyntaxCheck::hostileConfiguration_data()
+{
+    // %A is the application folder, %B the server's Backup folder.
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<int>("line"); // the line the check names; 0: the check runs
+    QTest::newRow("LoadFile of a fetched file") << QByteArray("LoadFile %B/httpd1.conf\n") << 1;
+    QTest::newRow("quoted, CR LF") << QByteArray("# fetched\r\nLoadFile \"%B/httpd1.conf\"\r\n") << 2;
+    QTest::newRow("LoadModule in the work area")
+        << QByteArray("LoadModule evil_module %A/web/WorkArea/mod_evil.so\n") << 1;
+    QTest::newRow("guarded by IfFile")
+        << QByteArray("<IfFile %B/httpd1.conf>\n    LoadFile %B/httpd1.conf\n</IfFile>\n") << 2;
+    QTest::newRow("continued line") << QByteArray("LoadFile \\\n  %B/httpd1.conf\n") << 1;
+    QTest::newRow("ServerRoot in the application folder")
+        << QByteArray("ServerRoot %A/web\nLoadFile Backup/httpd1.conf\n") << 1;
+    QTest::newRow("relative path, no such module")
+        << QByteArray("LoadFile ../../%A/web/Backup/httpd1.conf\n") << 1;
+    QTest::newRow("Include of a fetched file") << QByteArray("Include %B/evil.conf\n") << 1;
+    QTest::newRow("IncludeOptional glob") << QByteArray("IncludeOptional %B/*.conf\n") << 1;
+    QTest::newRow("variable") << QByteArray("Define X %A\nLoadFile ${X}/web/Backup/httpd1.conf\n") << 2;
+    QTest::newRow("odd module name")
+        << QByteArray("LoadModule 'a %B/httpd1.conf' /usr/lib/apache2/modules/mod_info.so\n") << 1;
+    QTest::newRow("module elsewhere, mapped by name")
+        << QByteArray("LoadModule info_module /opt/remote/modules/mod_info.so\n") << 0;
+    QTest::newRow("relative module path, mapped by name")
+        << QByteArray("LoadModule info_module modules/mod_info.so\n") << 0;
+}
+
+// A fetched configuration names a shared library that the fetch brought in
+// (it would create a marker file when loaded): the check never loads it and
+// says which line it refused.
+void TestSyntaxCheck::hostileConfiguration()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(int, line);
+    if (systemApache().isEmpty() || !QFileInfo("/usr/lib/apache2/modules/mod_info.so").isFile())
+        QSKIP("needs Debian's apache2 with mod_info");
+    const QString cc = QStandardPaths::findExecutable("cc");
+    if (cc.isEmpty())
+        QSKIP("needs a C compiler to build the hostile library");
+    QTemporaryDir app, markers;
+    const AppFolder folder(app.path());
+    const QString backup = app.filePath("web/Backup");
+    const QString marker = markers.filePath("loaded");
+    QVERIFY(writeFile(app.filePath("evil.c"), "#include <fcntl.h>\n#include <unistd.h>\n"
+                                              "__attribute__((constructor)) static void mark(void) {\n"
+                                              "    int fd = open(\"" +
+                                                  marker.toUtf8() +
+                                                  "\", O_CREAT | O_WRONLY, 0666);\n"
+                                                  "    if (fd >= 0) close(fd);\n}\n"));
+    QDir().mkpath(backup);
+    QDir().mkpath(app.filePath("web/WorkArea"));
+    QCOMPARE(
+        QProcess::execute(cc, {"-shared", "-fPIC", "-o", backup + "/httpd1.conf", app.filePath("evil.c")}),
+        0);
+    QVERIFY(QFile::copy(backup + "/httpd1.conf", app.filePath("web/WorkArea/mod_evil.so")));
+    QVERIFY(writeFile(backup + "/evil.conf", "LoadFile " + backup.toUtf8() + "/httpd1.conf\n"));
+    // Everything is readable to any user, so only the check itself can keep the library out.
+    for (const QString& dir : {app.path(), app.filePath("web"), backup, app.filePath("web/WorkArea")})
+        QFile::setPermissions(dir, QFile::Permissions(0x7755));
+    QFile::setPermissions(markers.path(), QFile::Permissions(0x7777));
+
+    IniFile(folder.iniPath()).writeValue("web", "APACHE_VERSION", "2.4.62");
+    const QByteArray hostile =
+        QByteArray(lines).replace("%B", backup.toUtf8()).replace("%A", app.path().toUtf8());
+    QVERIFY(writeFile(folder.workingCopyPath("web"), hostile + validConfig(app.path())));
+    QVERIFY(writeFile(app.filePath("web/Backup/httpd.conf"), hostile + validConfig(app.path())));
+
+    SyntaxCheck check(folder);
+    DOSOutputs runner;
+    QString shown;
+    connect(&runner, &DOSOutputs::ReceiveOutputs, this, [&](const QString& t) { shown += t; });
+    const QString out = check.run("web", runner);
+    QCOMPARE(shown, out);
+    QVERIFY2(!QFile::exists(marker), qPrintable(out));
+    if (line == 0) {
+        QVERIFY2(SyntaxCheck::syntaxOk(out), qPrintable(out));
+        return;
+    }
+    QVERIFY2(!SyntaxCheck::syntaxOk(out), qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("line %1 of %2").arg(line).arg(folder.workingCopyPath("web"))),
+             qPrintable(out));
+}
+
+// Blanks, quotes and shell characters in a server name reach the checker
+// inside one argument (double quotes are refused in names altogether).
+void TestSyntaxCheck::argumentsStayApart()
+{
+    QTemporaryDir app;
+    const AppFolder folder(app.path());
+    const std::string name = "we'b -t $(x) 'x";
+    QVERIFY(writeFile(app.filePath("ApacheServer/2.4/httpd"),
+                      "#!/bin/sh\nfor a in \"$@\"; do echo \"arg:$a\"; done\necho Syntax OK\n", true));
+    for (const QString& dir : {app.path(), app.filePath("ApacheServer"), app.filePath("ApacheServer/2.4")})
+        QFile::setPermissions(dir, QFile::Permissions(0x7755));
+    QFile::setPermissions(app.filePath("ApacheServer/2.4/httpd"), QFile::Permissions(0x7755));
+    IniFile(folder.iniPath()).writeValue(name, "APACHE_VERSION", "2.4.1");
+    QVERIFY(writeFile(folder.workingCopyPath(name), "ServerName www.example.test\n"));
+    SyntaxCheck check(folder);
+    DOSOutputs runner;
+    const QString out = check.run(QString::fromStdString(name), runner);
+    const QStringList args = out.split('\n').filter(QRegularExpression("^arg:"));
+    QCOMPARE(args, QStringList({"arg:-f", "arg:" + folder.workingCopyPath(name), "arg:-t"}));
 }
 
 QTEST_GUILESS_MAIN(TestSyntaxCheck)

@@ -6,10 +6,12 @@
 #include "registry/IniFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -121,6 +123,9 @@ private slots:
     void refusals();
     void remoteEndToEnd_data();
     void remoteEndToEnd();
+    void ftpOverTls();
+    void silentServer_data();
+    void silentServer();
 };
 
 void TestTransferCli::localEndToEnd()
@@ -271,6 +276,9 @@ void TestTransferCli::refusals_data()
         << "Please select a valid key file.";
     QTest::newRow("fetch unknown") << QStringList{"fetch", "nope"} << "no server named nope";
     QTest::newRow("upload unknown") << QStringList{"upload", "nope", "--no-check"} << "no server named nope";
+    QTest::newRow("timeout not a number")
+        << QStringList{"fetch", "web", "--timeout", "soon"} << "--timeout needs";
+    QTest::newRow("timeout zero") << QStringList{"fetch", "web", "--timeout", "0"} << "--timeout needs";
 }
 
 void TestTransferCli::refusals()
@@ -365,6 +373,131 @@ void TestTransferCli::remoteEndToEnd()
     QVERIFY(!dated.isEmpty());
     QCOMPARE(readFile(QFileInfo(serverConf).path() + "/" + dated), config("/srv/www", "www.example.test"));
     QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), edited);
+}
+
+// add / fetch / upload against a vsftpd that requires TLS with a self-signed
+// certificate: the fingerprint question, the pin, a changed certificate, and
+// "required" refusing a server without TLS.
+void TestTransferCli::ftpOverTls()
+{
+    if (const QString why = VsftpdServer::skipReason(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    if (QStandardPaths::findExecutable("openssl").isEmpty())
+        QSKIP("openssl is not installed");
+    VsftpdServer::Options options;
+    options.tls = true;
+    VsftpdServer ftp(options);
+    QVERIFY2(ftp.start(), qPrintable(ftp.error()));
+    QVERIFY(ftp.writeFile("conf/httpd.conf", config("/srv/www", "www.example.test")));
+    QTemporaryDir app;
+    const QStringList add{"add",
+                          "web",
+                          "--apache-version",
+                          "2.4.62",
+                          "--os",
+                          "unix",
+                          "--ftp",
+                          QStringLiteral("%1:%2").arg(ftp.host()).arg(ftp.port()),
+                          "--user",
+                          VsftpdServer::user(),
+                          "--folder",
+                          "/conf"};
+    const QByteArray password = VsftpdServer::password().toUtf8() + "\n";
+
+    Run r = corvanectl(app.path(), add, password);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(ftp.certificateFingerprint()) && r.err.contains("--accept-new-certificate"),
+             qPrintable(r.err));
+    QVERIFY(!QFile::exists(app.filePath("web")));
+
+    r = corvanectl(app.path(), add + QStringList{"--accept-new-certificate", "--verbose"}, password);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(r.out.contains("Protection: TLS 1.2, certificate accepted by the administrator"),
+             qPrintable(r.out));
+    QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), readFile(ftp.path("conf/httpd.conf")));
+    QCOMPARE(corvane::IniFile(app.filePath("Corvane.ini")).readValue("web", "FTP_TLS"),
+             std::string("required"));
+    QVERIFY(readFile(app.filePath("known_certificates")).contains(ftp.certificateFingerprint().toUtf8()));
+
+    // Pinned: no question the next time, and an upload over TLS.
+    r = corvanectl(app.path(), {"fetch", "web"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(writeFile(app.filePath("web/WorkArea/httpd.conf"), config("/srv/www", "shop.example.test")));
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(readFile(ftp.path("conf/httpd.conf")), config("/srv/www", "shop.example.test"));
+
+    // The server's certificate changes: refused, whatever the flag says.
+    ftp.stop();
+    QVERIFY(ftp.newCertificate());
+    QVERIFY2(ftp.start(), qPrintable(ftp.error()));
+    const QString oldPin = QString::fromUtf8(readFile(app.filePath("known_certificates")))
+                               .replace(QRegularExpression(":\\d+ "), QStringLiteral(":%1 ").arg(ftp.port()));
+    QVERIFY(writeFile(app.filePath("known_certificates"), oldPin.toUtf8())); // the restart chose a new port
+    QVERIFY(corvane::IniFile(app.filePath("Corvane.ini"))
+                .writeValue("web", "PORT_NUMBER", std::to_string(ftp.port())));
+    r = corvanectl(app.path(), {"fetch", "web", "--accept-new-certificate"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("has changed"), qPrintable(r.err));
+
+    // "required" refuses a server without TLS before the password is sent.
+    VsftpdServer plain;
+    QVERIFY2(plain.start(), qPrintable(plain.error()));
+    QTemporaryDir app2;
+    r = corvanectl(app2.path(),
+                   {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--ftp",
+                    QStringLiteral("%1:%2").arg(plain.host()).arg(plain.port()), "--user",
+                    VsftpdServer::user(), "--folder", "/", "--tls", "required"},
+                   password);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("TLS is required"), qPrintable(r.err));
+}
+
+void TestTransferCli::silentServer_data()
+{
+    QTest::addColumn<QStringList>("args");         // %1 stands for the port
+    QTest::addColumn<QByteArray>("storedTimeout"); // CONNECT_TIMEOUT of a registered "web"; "" none
+    QTest::newRow("add --timeout") << QStringList{"add",      "web",   "--apache-version", "2.4.62", "--os",
+                                                  "unix",     "--ftp", "127.0.0.1:%1",     "--user", "u",
+                                                  "--folder", "/",     "--timeout",        "2"}
+                                   << QByteArray();
+    QTest::newRow("registry setting") << QStringList{"fetch", "web"} << QByteArray("2");
+    QTest::newRow("--timeout over the registry")
+        << QStringList{"fetch", "web", "--timeout", "2"} << QByteArray("400");
+}
+
+// A server that accepts the connection and never greets: the command gives
+// up after the configured seconds and says there was no answer.
+void TestTransferCli::silentServer()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, storedTimeout);
+    QTcpServer silent; // the kernel accepts; nobody ever writes
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QTemporaryDir app;
+    if (!storedTimeout.isEmpty()) {
+        corvane::IniFile ini(app.filePath("Corvane.ini"));
+        QVERIFY(ini.writeSection("web", {{"SERVER_NAME", "web"},
+                                         {"APACHE_VERSION", "2.4.62"},
+                                         {"CONNECT_TYPE", "1"},
+                                         {"REMOTE_HOST", "127.0.0.1"},
+                                         {"USERNAME", "u"},
+                                         {"REMOTE_FOLDER", "/"},
+                                         {"PORT_NUMBER", std::to_string(silent.serverPort())},
+                                         {"CONNECT_TIMEOUT", storedTimeout.toStdString()},
+                                         {"IS_SFTP", "0"},
+                                         {"OS_TYPE", "Linux / Unix"}}));
+    }
+    for (QString& a : args)
+        a.replace("%1", QString::number(silent.serverPort()));
+    QElapsedTimer clock;
+    clock.start();
+    const Run r = corvanectl(app.path(), args, "secret\n");
+    QCOMPARE(r.code, 1);
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(r.err.contains("No answer: 127.0.0.1 port " + QString::number(silent.serverPort()) +
+                            " accepted the connection but sent no complete greeting within 2 seconds."),
+             qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(TestTransferCli)
