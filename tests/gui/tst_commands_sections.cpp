@@ -2,6 +2,7 @@
 // new-section dialog and the verbs: the working copy, the snapshot and the
 // tree must all show exactly the change.
 #include "SnapinFixture.h"
+#include "TestFiles.h"
 
 #include "host/MessageBox.h"
 #include "host/ResultView.h"
@@ -21,10 +22,7 @@ namespace {
 
 QByteArray shapes()
 {
-    QFile f(QStringLiteral(CORVANE_GUI_TEST_DATA "/shapes.conf"));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing shapes.conf");
-    return f.readAll();
+    return corvane::test::readTestData(QStringLiteral(CORVANE_GUI_TEST_DATA "/shapes.conf"));
 }
 
 // The lines of the section whose head is lines[head], down to its end line.
