@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -16,28 +17,29 @@ namespace corvane {
 
 struct FormDialog::OpenedState
 {
+    // Guarded: a control may go away while the dialog is open.
     struct Combo
     {
-        QComboBox* combo;
+        QPointer<QComboBox> combo;
         QStringList items;
         int index;
         QString text;
     };
     struct Tree
     {
-        QTreeWidget* tree;
+        QPointer<QTreeWidget> tree;
         std::vector<std::unique_ptr<QTreeWidgetItem>> rows;
         int current;
     };
     struct List
     {
-        QListWidget* list;
+        QPointer<QListWidget> list;
         QStringList items;
         QList<int> selected;
     };
-    std::vector<std::pair<QLineEdit*, QString>> texts;
+    std::vector<std::pair<QPointer<QLineEdit>, QString>> texts;
     std::vector<Combo> combos;
-    std::vector<std::pair<QAbstractButton*, bool>> buttons;
+    std::vector<std::pair<QPointer<QAbstractButton>, bool>> buttons;
     std::vector<Tree> trees;
     std::vector<List> lists;
 };
@@ -135,8 +137,11 @@ void FormDialog::restoreState()
     if (!m_opened)
         return;
     for (const auto& [edit, text] : m_opened->texts)
-        edit->setText(text);
+        if (edit)
+            edit->setText(text);
     for (const OpenedState::Combo& c : m_opened->combos) {
+        if (!c.combo)
+            continue;
         c.combo->clear();
         c.combo->addItems(c.items);
         c.combo->setCurrentIndex(c.index);
@@ -144,6 +149,8 @@ void FormDialog::restoreState()
             c.combo->setEditText(c.text);
     }
     for (const OpenedState::Tree& t : m_opened->trees) {
+        if (!t.tree)
+            continue;
         t.tree->clear();
         for (const auto& row : t.rows)
             t.tree->addTopLevelItem(row->clone());
@@ -151,6 +158,8 @@ void FormDialog::restoreState()
             t.tree->setCurrentItem(t.tree->topLevelItem(t.current));
     }
     for (const OpenedState::List& l : m_opened->lists) {
+        if (!l.list)
+            continue;
         l.list->clear();
         l.list->addItems(l.items);
         for (int i : l.selected)
@@ -158,7 +167,8 @@ void FormDialog::restoreState()
     }
     // Option and check buttons last: their handlers enable what goes with them.
     for (const auto& [button, checked] : m_opened->buttons)
-        button->setChecked(checked);
+        if (button)
+            button->setChecked(checked);
 }
 
 void FormDialog::showEvent(QShowEvent* event)

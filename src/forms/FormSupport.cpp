@@ -122,8 +122,9 @@ bool FormSupport::gate(const QString& appDir, const QString& serverName, NodeCon
     const DirbaseParser& parser = catalogue(appDir);
     // What the previous gating switched off comes back first: the version or
     // the node may differ from the last time.
-    for (const QWidget* w : m_gatedOff)
-        const_cast<QWidget*>(w)->setEnabled(true);
+    for (QWidget* w : m_form->findChildren<QWidget*>())
+        if (m_gatedOff.count(w))
+            w->setEnabled(true);
     m_gatedOff.clear();
     for (QWidget* w : taggedControls()) {
         const std::string tag = tagOf(w).toStdString();

@@ -6,10 +6,13 @@
 #include "PageFixture.h"
 #include "TestFiles.h"
 
+#include "dialogs/EntrySpecs.h"
 #include "dialogs/ModulePrompt.h"
 #include "forms/EditorInputs.h"
 #include "forms/FormBindings.h"
 #include "forms/FormSupport.h"
+#include "forms/ListEditor.h"
+#include "forms/ListViewRows.h"
 #include "host/MessageBox.h"
 #include "host/PropertySheet.h"
 #include "model/ConfigFile.h"
@@ -209,6 +212,67 @@ private slots:
         // What was written loads back as shown, and is the loaded state now.
         bindings.saved(cf, scope);
         QVERIFY(!bindings.isChanged());
+    }
+
+    // Rows stored second-column-first: the entry dialog's fields go to the
+    // columns the list names, both when it is filled and when it is read.
+    void listEditorMapsFieldsToColumns()
+    {
+        fx->addServer("c", PageFixture::corpus("apache13-win32.conf"));
+        ConfigFile cf(fx->appDir().toStdString());
+        cf.SetFileName(fx->workingCopy("c").toStdString());
+        QVERIFY(cf.DeSerialize());
+        std::int32_t scope = -1;
+        for (int i = 1; i <= cf.GetDirectiveCount() && scope == -1; ++i)
+            if (const Directive* d = cf.GetDirective(i);
+                d && QString::fromStdString(d->GetDirectiveName()) == "AddHandler" && d->ParentDirective())
+                scope = d->ParentDirective()->DirectiveNo();
+
+        QWidget form;
+        auto* list = new QTreeWidget(&form);
+        list->setColumnCount(3); // extension | handler | further extensions
+        auto* edit = new QPushButton(&form);
+        auto* add = new QPushButton(&form);
+        FormBindings bindings;
+        bindings.bindList(list, "AddHandler", FormBindings::RowShape::SecondFirstRest);
+        bindings.load(cf, scope);
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(list->topLevelItem(0)->text(0), QString(".dll"));
+        ListEditor::Buttons buttons;
+        buttons.add = add;
+        buttons.edit = edit;
+        PageContext context;
+        ListEditor editor(list, EntrySpecs::frmAddHandler(), context, buttons);
+        editor.setColumns({1, 0, -1}); // column 0 shows field 1 (extension), column 1 field 0 (handler)
+
+        QString shownHandler;
+        fx->whenShown("frmAddHandler", [&](QDialog* d) {
+            shownHandler = d->findChild<QLineEdit*>("txtHandlerName")->text();
+            d->findChild<QLineEdit*>("txtExtension")->setText(".isa");
+            QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        });
+        ListViewRows::selectRow(list, 0);
+        edit->click();
+        QCOMPARE(shownHandler, QString("isapi-isa"));
+        QCOMPARE(list->topLevelItem(0)->text(0), QString(".isa"));
+        QCOMPARE(list->topLevelItem(0)->text(1), QString("isapi-isa"));
+
+        fx->whenShown("frmAddHandler", [&](QDialog* d) {
+            d->findChild<QLineEdit*>("txtHandlerName")->setText("cgi-script");
+            d->findChild<QLineEdit*>("txtExtension")->setText(".cgi");
+            QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        });
+        add->click();
+        QCOMPARE(list->topLevelItem(1)->text(0), QString(".cgi"));
+
+        const QStringList before = normalLines(readFile(fx->workingCopy("c")));
+        const EditOutcome outcome = commitEdit(
+            cf, [&](ConfigFile& model, std::string&) { return bindings.save(model, scope, nullptr); });
+        QVERIFY(outcome.written());
+        const QStringList after = normalLines(readFile(fx->workingCopy("c")));
+        QCOMPARE(PageFixture::removedLines(before, after), QStringList{"AddHandler isapi-isa .dll"});
+        QCOMPARE(PageFixture::addedLines(before, after),
+                 (QStringList{"AddHandler isapi-isa .isa", "AddHandler cgi-script .cgi"}));
     }
 
     // ---- Cancel in the state dialogs -------------------------------------------
