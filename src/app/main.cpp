@@ -14,19 +14,11 @@
 #include "host/MessageBox.h"
 #include "host/ScopeTreeModel.h"
 
-#ifdef CORVANE_HAVE_CATALOGUE
 #include "catalogue/ApplicationFolder.h"
-#endif
-#ifdef CORVANE_HAVE_PAGES
 #include "pages/PageRegistry.h"
-#endif
-#ifdef CORVANE_HAVE_SNAPIN
 #include "registry/AppFolder.h"
 #include "snapin/CorvaneSnapIn.h"
-#endif
-#ifdef CORVANE_HAVE_TRANSFER_GUI
 #include "transfer/gui/TransferDialogs.h"
-#endif
 
 namespace {
 
@@ -78,30 +70,18 @@ int main(int argc, char** argv)
         appDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                  QStringLiteral("/corvane");
     appDir = QDir::cleanPath(QDir(appDir).absolutePath());
-#ifdef CORVANE_HAVE_CATALOGUE
     // Creates the folder itself: a new folder gets the Sample server, so it
     // must not exist before this runs.
     std::string error;
     if (!corvane::prepareApplicationFolder(appDir.toStdString(), &error))
         corvane::MessageBox::critical(nullptr, QString::fromStdString(error));
-#else
-    if (!QDir().mkpath(appDir)) {
-        corvane::MessageBox::critical(nullptr,
-                                      QStringLiteral("Cannot create the application folder %1").arg(appDir));
-        return 1;
-    }
-#endif
 
     corvane::ConsoleHost host;
     corvane::ConsoleWindow window(host);
     host.setHelpFile(appDir + QStringLiteral("/Corvane.chm"));
-#ifdef CORVANE_HAVE_PAGES
     corvane::registerPropertyPages(host.pageFactory());
-#endif
-#ifdef CORVANE_HAVE_SNAPIN
     const corvane::AppFolder folder(appDir);
     auto snapIn = std::make_unique<corvane::snapin::CorvaneSnapIn>(folder);
-#ifdef CORVANE_HAVE_TRANSFER_GUI
     // Server commands: the connection wizard, fetching and the upload wizard.
     using corvane::TransferDialogs;
     corvane::snapin::ServerCommandHooks& hooks = snapIn->serverCommands();
@@ -116,9 +96,7 @@ int main(int argc, char** argv)
         hooks.offerFirstConnection = [&] {
             TransferDialogs::offerFirstConnection(folder, host.dialogParent());
         };
-#endif
     host.attachSnapIn(snapIn.get());
-#endif
     window.show();
 
     int code = 0;

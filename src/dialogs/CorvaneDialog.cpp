@@ -2,51 +2,36 @@
 
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
-#include "model/CorvaneError.h"
-#include "pages/FormSupport.h"
-#include "registry/AppFolder.h"
+#include "model/EditSession.h"
 
 #include <QDialogButtonBox>
-#include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace corvane {
 
+namespace {
+
+Q_LOGGING_CATEGORY(lcDialogs, "corvane.dialogs")
+
+} // namespace
+
 CorvaneDialog::CorvaneDialog(const EditorInputs& inputs, const QString& objectName, const QString& caption,
                              int helpContextId, QWidget* parent)
-    : QDialog(parent), m_inputs(inputs), m_form(new FormSupport(this))
+    : FormDialog(objectName, caption, helpContextId, parent), m_inputs(inputs)
 {
-    setObjectName(objectName);
-    setWindowTitle(caption);
-    setModal(true);
-    FormSupport::setHelpContext(this, helpContextId);
+    setContext(m_inputs.context);
+    setRestoresOnCancel(false); // an editor closes on Cancel; it is loaded afresh next time
     if (m_inputs.showHelp)
-        m_form->helpHandler = m_inputs.showHelp;
-
-    auto* layout = new QVBoxLayout(this);
-    m_body = new QVBoxLayout;
-    layout->addLayout(m_body, 1);
-    auto* buttons = new QDialogButtonBox(this);
-    m_cmdOK = buttons->addButton(QDialogButtonBox::Ok);
-    m_cmdCancel = buttons->addButton(QDialogButtonBox::Cancel);
-    m_cmdApply = buttons->addButton(QDialogButtonBox::Apply);
-    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+        setHelpHandler(m_inputs.showHelp);
+    m_cmdApply = buttonBox()->addButton(QDialogButtonBox::Apply);
     m_cmdApply->setObjectName(QStringLiteral("cmdApply"));
     m_cmdApply->setEnabled(false);
-    connect(m_cmdOK, &QPushButton::clicked, this, &CorvaneDialog::accept);
-    connect(m_cmdCancel, &QPushButton::clicked, this, &CorvaneDialog::reject);
     connect(m_cmdApply, &QPushButton::clicked, this, [this] { applyChanges(); });
-    layout->addWidget(buttons);
+    m_bindings.changed = [this] { markChanged(); };
 }
 
 CorvaneDialog::~CorvaneDialog() = default;
-
-void CorvaneDialog::setTag(QWidget* control, const QString& directive)
-{
-    FormSupport::setTag(control, directive);
-}
 
 void CorvaneDialog::markChanged()
 {
@@ -62,29 +47,39 @@ void CorvaneDialog::ParseMe(const QString& server, const QString& iniPath, const
 {
     Q_UNUSED(iniPath);
     Q_UNUSED(key);
-    m_form->gate(m_inputs.context.appDir, server);
+    PageContext c = context();
+    c.currentServerName = server;
+    setContext(c);
+    gateControls();
+}
+
+void CorvaneDialog::FormLoad()
+{
+    m_bindings.load(*objConfigFile(), lScopeDirNo());
+}
+
+bool CorvaneDialog::SaveDirectivesFromGUI()
+{
+    return m_bindings.save(*objConfigFile(), lScopeDirNo(),
+                           [this](const QWidget* w) { return w->isEnabledTo(this); });
 }
 
 void CorvaneDialog::showEvent(QShowEvent* event)
 {
     if (!m_loaded) {
         m_loaded = true;
-        m_cmdApply->setEnabled(false);
+        setNodeContext(FormSupport::contextOfScope(m_inputs.objConfigFile, m_inputs.lScopeDirNo));
         if (m_inputs.objConfigFile) {
             try {
                 FormLoad();
-            } catch (...) {
+            } catch (const std::exception& e) {
+                qCWarning(lcDialogs) << objectName() << "could not load:" << e.what();
             }
         }
         m_cmdApply->setEnabled(false);
     }
-    // Activation: browse buttons, version gating, tooltips.
-    for (QWidget* b : m_browseButtons)
-        b->setEnabled(m_inputs.context.isLocalServer);
-    ParseMe(m_inputs.context.currentServerName, AppFolder(m_inputs.context.appDir).iniPath(),
-            QStringLiteral("APACHE_VERSION"));
-    m_form->installTooltips(m_inputs.context.appDir);
-    QDialog::showEvent(event);
+    // Activation: browse buttons, version and context gating, tooltips.
+    FormDialog::showEvent(event);
 }
 
 bool CorvaneDialog::applyChanges()
@@ -92,54 +87,36 @@ bool CorvaneDialog::applyChanges()
     ConfigFile* cf = m_inputs.objConfigFile;
     if (!cf)
         return false;
-    try {
-        cf->DeSerialize();
-    } catch (...) {
-    }
-    try {
-        SaveDirectivesFromGUI();
-    } catch (...) {
-    }
-    bool written = false;
-    try {
-        written = cf->WriteFile();
-    } catch (const CorvaneError& e) {
-        MessageBox::critical(this, QStringLiteral("The configuration file could not be written, nothing was "
-                                                  "changed:\n%1")
-                                       .arg(QString::fromStdString(e.description())));
-    } catch (...) {
-    }
-    if (written) {
-        try {
-            cf->Serialize();
-        } catch (...) {
+    const EditOutcome outcome = commitEdit(*cf, [this](ConfigFile&, std::string& refusal) {
+        if (!SaveDirectivesFromGUI()) {
+            refusal = "The change could not be made; nothing was written.";
+            return false;
         }
+        return true;
+    });
+    if (!outcome.ok()) {
+        MessageBox::warning(this, QString::fromStdString(outcome.message));
+        return false;
     }
-    if (m_inputs.propertyChanged)
-        m_inputs.propertyChanged(QStringLiteral("RefreshTreeView"));
+    m_bindings.saved(*cf, lScopeDirNo());
+    if (outcome.written() && m_inputs.propertyChanged)
+        m_inputs.propertyChanged(QString::fromLatin1(kRefreshTreeView));
     m_cmdApply->setEnabled(false);
-    return written;
+    return true;
 }
 
 void CorvaneDialog::accept()
 {
-    applyChanges();
+    if (!applyChanges())
+        return; // stays open: the administrator has been told why
+    Accepted = true;
     QDialog::accept();
 }
 
 void CorvaneDialog::reject()
 {
+    Accepted = false;
     QDialog::reject();
-}
-
-void CorvaneDialog::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1) {
-        event->accept();
-        m_form->showHelpForFocus();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace corvane

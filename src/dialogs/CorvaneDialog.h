@@ -1,28 +1,31 @@
 #pragma once
 // Base of every editor dialog (frm…): it is given the opener's model and the
 // scope to edit, fills its controls once (FormLoad), gates its tagged
-// controls by the server's Apache version each time it is shown (ParseMe),
-// enables its Browse buttons only for a local server, and saves on Apply and
-// OK through the edit sequence: DeSerialize, SaveDirectivesFromGUI,
-// WriteFile, Serialize, "RefreshTreeView". Cancel writes nothing.
-// Buttons: cmdOK, cmdCancel, cmdApply (disabled until markChanged()).
-#include "dialogs/EditorInputs.h"
-
-#include <QDialog>
+// controls by the server's Apache version and the scope's context each time
+// it is shown (ParseMe), enables its Browse buttons only for a local server,
+// and saves on Apply and OK through the one edit path (commitEdit): reload
+// the snapshot, SaveDirectivesFromGUI, write the working copy and the
+// snapshot; "RefreshTreeView" goes to the console only when something was
+// written, and a refused or failed change is shown in a "Corvane" message.
+// Cancel writes nothing. Buttons: cmdOK, cmdCancel, cmdApply (disabled
+// until markChanged()).
+//
+// A dialog states its controls with bindings() (bindDirective, bindCheck,
+// bindList); the default FormLoad and SaveDirectivesFromGUI load and write
+// them, so a plain editor is its controls and their directives only.
+#include "forms/EditorInputs.h"
+#include "forms/FormBindings.h"
+#include "forms/FormDialog.h"
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 class QPushButton;
-class QVBoxLayout;
 
 namespace corvane {
 
 class ConfigFile;
-class FormSupport;
 
-class CorvaneDialog : public QDialog
+class CorvaneDialog : public FormDialog
 {
     Q_OBJECT
 public:
@@ -33,13 +36,14 @@ public:
     ConfigFile* objConfigFile() const { return m_inputs.objConfigFile; }
     std::int32_t lScopeDirNo() const { return m_inputs.lScopeDirNo; }
     const EditorInputs& inputs() const { return m_inputs; }
-    FormSupport& form() { return *m_form; }
+    FormBindings& bindings() { return m_bindings; }
 
     // Version gating of the dialog's tagged controls for `server`, reading the
     // version under `key` of the registry file (always "APACHE_VERSION").
     void ParseMe(const QString& server, const QString& iniPath, const QString& key);
 
-    // The Apply button (also reached through OK).
+    // The Apply button (also reached through OK). True when the change was
+    // written or there was nothing to write.
     bool applyChanges();
     bool isChanged() const;
 
@@ -49,28 +53,20 @@ public slots:
     void markChanged();
 
 protected:
-    // Fills the controls from objConfigFile() within lScopeDirNo().
-    virtual void FormLoad() = 0;
-    // Writes the controls into objConfigFile() within lScopeDirNo().
-    virtual bool SaveDirectivesFromGUI() = 0;
-
-    // Where subclasses put their controls (above the button row).
-    QVBoxLayout* body() const { return m_body; }
-    void addBrowseButton(QWidget* button) { m_browseButtons.push_back(button); }
-    static void setTag(QWidget* control, const QString& directive);
+    // Fills the controls from objConfigFile() within lScopeDirNo(); the
+    // default loads the bindings.
+    virtual void FormLoad();
+    // Writes the controls into objConfigFile() within lScopeDirNo(); the
+    // default writes the changed bindings. False refuses the change.
+    virtual bool SaveDirectivesFromGUI();
 
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
-    QPushButton* m_cmdOK;
-    QPushButton* m_cmdCancel;
     QPushButton* m_cmdApply;
 
 private:
     EditorInputs m_inputs;
-    FormSupport* m_form;
-    QVBoxLayout* m_body;
-    std::vector<QWidget*> m_browseButtons;
+    FormBindings m_bindings;
     bool m_loaded = false;
 };
 

@@ -1,6 +1,6 @@
 #include "dialogs/EntrySpecs.h"
 
-#include "dialogs/EntryDialog.h"
+#include "forms/EntryDialog.h"
 
 namespace corvane {
 
@@ -8,14 +8,20 @@ namespace {
 
 EntryField text(const char* name, const char* label, bool required = true)
 {
-    return EntryField{QString::fromLatin1(name), QString::fromLatin1(label), EntryField::Text, {}, required};
+    EntryField f;
+    f.objectName = QString::fromLatin1(name);
+    f.label = QString::fromLatin1(label);
+    f.required = required;
+    return f;
 }
 
 EntryField combo(const char* name, const char* label, const QStringList& entries, bool editable = false,
                  bool required = true)
 {
-    return EntryField{QString::fromLatin1(name), QString::fromLatin1(label),
-                      editable ? EntryField::EditableCombo : EntryField::Combo, entries, required};
+    EntryField f = text(name, label, required);
+    f.kind = editable ? EntryField::EditableCombo : EntryField::Combo;
+    f.entries = entries;
+    return f;
 }
 
 EntrySpec makeEntry(const char* name, const char* caption, QList<EntryField> fields, const char* message)
@@ -84,6 +90,13 @@ EntrySpec EntrySpecs::frmAddErrorDoc()
                              combo("CmbType", "Message Type:", {"Default", "File", "URL"}, false, false),
                              text("txtDocument", "", false)},
                             "Please select a valud error code");
+    // The document comes with its Browse button; a default message takes none.
+    s.fields[2].kind = EntryField::File;
+    s.fields[2].browseName = QStringLiteral("cmdBrowseFile");
+    s.fieldChanged = [](EntryDialog& d, int field) {
+        if (field == 1)
+            d.form().setUsable(d.field(2), d.value(1) != QLatin1String("Default"));
+    };
     s.check = [](const EntryDialog& d) {
         if (d.value(1) != QLatin1String("Default") && d.value(2).isEmpty())
             return QStringLiteral("Please enter the value");

@@ -1,7 +1,7 @@
 #pragma once
 // The entry dialogs of the editors, as designed: captions, fields, labels
 // and required-field messages.
-#include "dialogs/EntrySpec.h"
+#include "forms/EntrySpec.h"
 
 namespace corvane {
 

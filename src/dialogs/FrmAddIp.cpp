@@ -1,24 +1,20 @@
 #include "dialogs/FrmAddIp.h"
 
-#include "pages/PageWidgets.h"
+#include "forms/PageWidgets.h"
 
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace corvane {
 
-FrmAddIp::FrmAddIp(QWidget* parent) : QDialog(parent)
+FrmAddIp::FrmAddIp(QWidget* parent)
+    : FormDialog(QStringLiteral("FrmAddIp"), QStringLiteral("Computer"), 0, parent)
 {
-    setObjectName(QStringLiteral("FrmAddIp"));
-    setWindowTitle(QStringLiteral("Computer"));
-    setModal(true);
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = body();
     layout->addWidget(new QLabel(QStringLiteral("Add one of the following to the list."), this));
     auto* grid = new QGridLayout;
     m_optSingle = new QRadioButton(QStringLiteral("Single Computer"), this);
@@ -38,14 +34,6 @@ FrmAddIp::FrmAddIp(QWidget* parent) : QDialog(parent)
     grid->addWidget(m_optDomain, 2, 0, 1, 2);
     grid->addWidget(m_txtDomain, 3, 1);
     layout->addLayout(grid);
-    auto* box = new QDialogButtonBox(this);
-    QPushButton* ok = box->addButton(QDialogButtonBox::Ok);
-    QPushButton* cancel = box->addButton(QDialogButtonBox::Cancel);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    layout->addWidget(box);
-    connect(ok, &QPushButton::clicked, this, &FrmAddIp::accept);
-    connect(cancel, &QPushButton::clicked, this, &FrmAddIp::reject);
     connect(m_optSingle, &QRadioButton::toggled, this, [this] { showChoice(); });
     m_optSingle->setChecked(true);
     showChoice();
@@ -53,25 +41,13 @@ FrmAddIp::FrmAddIp(QWidget* parent) : QDialog(parent)
 
 void FrmAddIp::showChoice()
 {
-    m_txtIp->setEnabled(m_optSingle->isChecked());
-    m_txtDomain->setEnabled(m_optDomain->isChecked());
+    form().setUsable(m_txtIp, m_optSingle->isChecked());
+    form().setUsable(m_txtDomain, m_optDomain->isChecked());
 }
 
 QString FrmAddIp::value() const
 {
     return (m_optSingle->isChecked() ? m_txtIp : m_txtDomain)->text().trimmed();
-}
-
-void FrmAddIp::accept()
-{
-    Accepted = true;
-    QDialog::accept();
-}
-
-void FrmAddIp::reject()
-{
-    Accepted = false;
-    QDialog::reject();
 }
 
 } // namespace corvane

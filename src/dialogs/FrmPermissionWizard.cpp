@@ -1,11 +1,10 @@
 #include "dialogs/FrmPermissionWizard.h"
 
 #include "dialogs/FrmAddIp.h"
-#include "pages/ListViewRows.h"
-#include "pages/PageWidgets.h"
+#include "forms/ListViewRows.h"
+#include "forms/PageWidgets.h"
 
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -15,12 +14,10 @@
 
 namespace corvane {
 
-FrmPermissionWizard::FrmPermissionWizard(QWidget* parent) : QDialog(parent)
+FrmPermissionWizard::FrmPermissionWizard(QWidget* parent)
+    : FormDialog(QStringLiteral("FrmPermissionWizard"), QStringLiteral("Relay Restrictions"), 0, parent)
 {
-    setObjectName(QStringLiteral("FrmPermissionWizard"));
-    setWindowTitle(QStringLiteral("Relay Restrictions"));
-    setModal(true);
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = body();
     layout->addWidget(new QLabel(QStringLiteral("Select which computer may replay through:"), this));
     m_optAllow = new QRadioButton(QStringLiteral("Only the list below"), this);
     m_optAllow->setObjectName(QStringLiteral("OptAllow"));
@@ -47,14 +44,6 @@ FrmPermissionWizard::FrmPermissionWizard(QWidget* parent) : QDialog(parent)
     buttons->addStretch(1);
     row->addLayout(buttons);
     layout->addLayout(row);
-    auto* box = new QDialogButtonBox(this);
-    QPushButton* ok = box->addButton(QDialogButtonBox::Ok);
-    QPushButton* cancel = box->addButton(QDialogButtonBox::Cancel);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    layout->addWidget(box);
-    connect(ok, &QPushButton::clicked, this, &FrmPermissionWizard::accept);
-    connect(cancel, &QPushButton::clicked, this, &FrmPermissionWizard::reject);
     connect(add, &QPushButton::clicked, this, &FrmPermissionWizard::addEntry);
     connect(remove, &QPushButton::clicked, this, &FrmPermissionWizard::removeEntry);
     connect(m_optAllow, &QRadioButton::toggled, this, [this] { relabel(); });
@@ -97,6 +86,7 @@ QStringList FrmPermissionWizard::entries() const
 void FrmPermissionWizard::addEntry()
 {
     FrmAddIp dialog(this);
+    dialog.setContext(context());
     dialog.exec();
     if (!dialog.Accepted || dialog.value().isEmpty())
         return;
@@ -107,18 +97,6 @@ void FrmPermissionWizard::addEntry()
 void FrmPermissionWizard::removeEntry()
 {
     ListViewRows::removeSelectedRow(m_list);
-}
-
-void FrmPermissionWizard::accept()
-{
-    Accepted = true;
-    QDialog::accept();
-}
-
-void FrmPermissionWizard::reject()
-{
-    Accepted = false;
-    QDialog::reject();
 }
 
 } // namespace corvane

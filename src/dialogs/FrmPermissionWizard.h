@@ -2,9 +2,10 @@
 // The access wizard of the directory security page: which computers may
 // reach the resource, either "Only the list below" (allow mode) or "All
 // except the list below" (deny mode), with the list edited through
-// FrmAddIp. OK and Cancel set Accepted and hide the wizard; the page reads
-// the mode and the entries.
-#include <QDialog>
+// FrmAddIp. OK sets Accepted and hides the wizard; Cancel puts back what it
+// showed when opened. The page reads the mode and the entries.
+#include "forms/FormDialog.h"
+
 #include <QStringList>
 
 class QRadioButton;
@@ -12,13 +13,11 @@ class QTreeWidget;
 
 namespace corvane {
 
-class FrmPermissionWizard : public QDialog
+class FrmPermissionWizard : public FormDialog
 {
     Q_OBJECT
 public:
     explicit FrmPermissionWizard(QWidget* parent = nullptr);
-
-    bool Accepted = false;
 
     void setEntries(bool allowMode, const QStringList& entries);
     bool isAllowMode() const;
@@ -26,8 +25,6 @@ public:
     QTreeWidget* LstIp() const { return m_list; }
 
 public slots:
-    void accept() override;
-    void reject() override;
     void addEntry();
     void removeEntry();
 

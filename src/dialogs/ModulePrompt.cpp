@@ -1,25 +1,35 @@
 #include "dialogs/ModulePrompt.h"
 
 #include "dialogs/frmModules.h"
+#include "forms/TextCodec.h"
 #include "host/MessageBox.h"
 #include "model/ModelProcedures.h"
-#include "pages/TextCodec.h"
 
 namespace corvane {
 
 bool ModulePrompt::EnsureModuleLoaded(QWidget* parent, const EditorInputs& inputs, const std::string& module)
 {
-    if (!inputs.objConfigFile)
+    return EnsureModuleLoaded(
+        parent, inputs, [module](const ConfigFile& model) { return IsModuleLoaded(model, module, -1); },
+        TextCodec::toQ(ModuleLoadQuestion(module)));
+}
+
+bool ModulePrompt::EnsureModuleLoaded(QWidget* parent, const EditorInputs& inputs, const LoadedTest& isLoaded,
+                                      const QString& question)
+{
+    if (!inputs.objConfigFile || !isLoaded)
         return false;
-    return corvane::EnsureModuleLoaded(
-        *inputs.objConfigFile, module, inputs.lScopeDirNo,
-        [parent](const std::string& question) {
-            return MessageBox::question(parent, TextCodec::toQ(question)) == QMessageBox::Yes;
-        },
-        [parent, &inputs] {
-            frmModules dialog(inputs, parent);
-            dialog.exec();
-        });
+    // LoadModule belongs to the main server, never to the opener's section.
+    EditorInputs mainServer = inputs;
+    mainServer.lScopeDirNo = -1;
+    for (;;) {
+        if (isLoaded(*inputs.objConfigFile))
+            return true;
+        if (MessageBox::question(parent, question) != QMessageBox::Yes)
+            return false;
+        frmModules dialog(mainServer, parent);
+        dialog.exec();
+    }
 }
 
 } // namespace corvane

@@ -1,15 +1,13 @@
 #include "dialogs/frmDirOptions.h"
 
-#include "dialogs/EntryDialog.h"
 #include "dialogs/EntrySpecs.h"
-#include "pages/FormSupport.h"
-#include "pages/ListViewRows.h"
-#include "pages/PageWidgets.h"
+#include "forms/EntryDialog.h"
+#include "forms/FormSupport.h"
+#include "forms/ListViewRows.h"
+#include "forms/PageWidgets.h"
 
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -17,13 +15,10 @@
 
 namespace corvane {
 
-frmDirOptions::frmDirOptions(QWidget* parent) : QDialog(parent), m_form(new FormSupport(this))
+frmDirOptions::frmDirOptions(QWidget* parent)
+    : FormDialog(QStringLiteral("frmDirOptions"), QStringLiteral("Directory Options"), 1610, parent)
 {
-    setObjectName(QStringLiteral("frmDirOptions"));
-    setWindowTitle(QStringLiteral("Directory Options"));
-    setModal(true);
-    FormSupport::setHelpContext(this, 1610);
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = body();
     m_optAll = new QRadioButton(QStringLiteral("All options"), this);
     m_optAll->setObjectName(QStringLiteral("optAll"));
     m_optSpecifiedOptions = new QRadioButton(QStringLiteral("Only the options below"), this);
@@ -51,15 +46,6 @@ frmDirOptions::frmDirOptions(QWidget* parent) : QDialog(parent), m_form(new Form
     row->addLayout(buttons);
     layout->addLayout(row);
 
-    auto* box = new QDialogButtonBox(this);
-    QPushButton* ok = box->addButton(QDialogButtonBox::Ok);
-    QPushButton* cancel = box->addButton(QDialogButtonBox::Cancel);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    layout->addWidget(box);
-
-    connect(ok, &QPushButton::clicked, this, &frmDirOptions::accept);
-    connect(cancel, &QPushButton::clicked, this, &frmDirOptions::reject);
     connect(m_cmdAdd, &QPushButton::clicked, this, &frmDirOptions::addOption);
     connect(m_cmdEdit, &QPushButton::clicked, this, &frmDirOptions::editOption);
     connect(m_cmdRemove, &QPushButton::clicked, this, &frmDirOptions::removeOption);
@@ -73,7 +59,7 @@ void frmDirOptions::showChoice()
     const bool listed = m_optSpecifiedOptions->isChecked();
     for (QWidget* w : {static_cast<QWidget*>(m_list), static_cast<QWidget*>(m_cmdAdd),
                        static_cast<QWidget*>(m_cmdEdit), static_cast<QWidget*>(m_cmdRemove)})
-        w->setEnabled(listed);
+        form().setUsable(w, listed);
 }
 
 void frmDirOptions::setOptions(const QStringList& params, int directiveNo)
@@ -105,7 +91,7 @@ bool frmDirOptions::runEntry(const QString& caption, QString& value)
     // spelling, 2.4 words) can be typed.
     if (dirOption.fields.size() > 1)
         dirOption.fields[1].kind = EntryField::EditableCombo;
-    EntryDialog dialog(dirOption, m_context, this);
+    EntryDialog dialog(dirOption, context(), this);
     if (!caption.isEmpty())
         dialog.setCaption(caption);
     if (!value.isEmpty()) {
@@ -152,36 +138,10 @@ void frmDirOptions::removeOption()
     ListViewRows::removeSelectedRow(m_list);
 }
 
-void frmDirOptions::accept()
-{
-    Accepted = true;
-    QDialog::accept();
-}
-
-void frmDirOptions::reject()
-{
-    Accepted = false;
-    QDialog::reject();
-}
-
 void frmDirOptions::showEvent(QShowEvent* event)
 {
-    if (!m_context.appDir.isEmpty()) {
-        m_form->gate(m_context.appDir, m_context.currentServerName);
-        m_form->installTooltips(m_context.appDir);
-    }
+    FormDialog::showEvent(event);
     showChoice();
-    QDialog::showEvent(event);
-}
-
-void frmDirOptions::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1) {
-        event->accept();
-        m_form->showHelpForFocus();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace corvane

@@ -1,11 +1,11 @@
 #pragma once
 // The Options of a directory: either "All" or a list of option words, each
 // with an optional "+" or "-" merge sign. A state-only dialog owned by the
-// directory security page: it never touches the model; OK and Cancel only
-// set Accepted and hide it, and the page writes the contents as left.
-#include "host/PageContext.h"
+// directory security page: it never touches the model; OK keeps what was
+// changed, Cancel puts back what it showed when opened, and the page writes
+// the contents as left.
+#include "forms/FormDialog.h"
 
-#include <QDialog>
 #include <QStringList>
 
 class QPushButton;
@@ -14,18 +14,12 @@ class QTreeWidget;
 
 namespace corvane {
 
-class FormSupport;
-
-class frmDirOptions : public QDialog
+class frmDirOptions : public FormDialog
 {
     Q_OBJECT
 public:
     explicit frmDirOptions(QWidget* parent = nullptr);
 
-    bool Accepted = false;
-
-    void setContext(const PageContext& context) { m_context = context; }
-    FormSupport& form() { return *m_form; }
     QTreeWidget* lstvDirOptions() const { return m_list; }
 
     // Shows the parameters of an Options line: a lone "All" selects optAll,
@@ -35,15 +29,12 @@ public:
     QString options() const;
 
 public slots:
-    void accept() override;
-    void reject() override;
     void addOption();
     void editOption();
     void removeOption();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool runEntry(const QString& caption, QString& value);
@@ -55,8 +46,6 @@ private:
     QPushButton* m_cmdAdd;
     QPushButton* m_cmdEdit;
     QPushButton* m_cmdRemove;
-    PageContext m_context;
-    FormSupport* m_form;
 };
 
 } // namespace corvane

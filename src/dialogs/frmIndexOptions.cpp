@@ -1,15 +1,13 @@
 #include "dialogs/frmIndexOptions.h"
 
 #include "dialogs/EntrySpecs.h"
-#include "dialogs/ListEditor.h"
-#include "pages/FormSupport.h"
-#include "pages/ListViewRows.h"
-#include "pages/PageWidgets.h"
+#include "forms/FormSupport.h"
+#include "forms/ListEditor.h"
+#include "forms/ListViewRows.h"
+#include "forms/PageWidgets.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -17,13 +15,10 @@
 
 namespace corvane {
 
-frmIndexOptions::frmIndexOptions(QWidget* parent) : QDialog(parent), m_form(new FormSupport(this))
+frmIndexOptions::frmIndexOptions(QWidget* parent)
+    : FormDialog(QStringLiteral("frmIndexOptions"), QStringLiteral("Index Options"), 1410, parent)
 {
-    setObjectName(QStringLiteral("frmIndexOptions"));
-    setWindowTitle(QStringLiteral("Index Options"));
-    setModal(true);
-    FormSupport::setHelpContext(this, 1410);
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = body();
     auto* grid = new QGridLayout;
     m_sort = new QComboBox(this);
     m_sort->setObjectName(QStringLiteral("cmbIndexOrderSort"));
@@ -58,29 +53,18 @@ frmIndexOptions::frmIndexOptions(QWidget* parent) : QDialog(parent), m_form(new 
     buttons->addStretch(1);
     listRow->addLayout(buttons);
     layout->addLayout(listRow);
-    m_editor = new ListEditor(m_list, EntrySpecs::frmAddIndexOption(), m_context, b, this);
-    m_editor->setCaptions(QStringLiteral("Add Index Option"), QStringLiteral("Edit Index Option"));
-
-    auto* box = new QDialogButtonBox(this);
-    QPushButton* ok = box->addButton(QDialogButtonBox::Ok);
-    QPushButton* cancel = box->addButton(QDialogButtonBox::Cancel);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(ok, &QPushButton::clicked, this, &frmIndexOptions::accept);
-    connect(cancel, &QPushButton::clicked, this, &frmIndexOptions::reject);
-    layout->addWidget(box);
+    contextChanged();
 }
 
-void frmIndexOptions::setContext(const PageContext& context)
+void frmIndexOptions::contextChanged()
 {
-    m_context = context;
     // The list editor keeps its own copy of the context for its entry dialog.
     delete m_editor;
     ListEditor::Buttons b;
     b.add = findChild<QPushButton*>(QStringLiteral("cmdAdd"));
     b.edit = findChild<QPushButton*>(QStringLiteral("cmdEdit"));
     b.remove = findChild<QPushButton*>(QStringLiteral("cmdRemove"));
-    m_editor = new ListEditor(m_list, EntrySpecs::frmAddIndexOption(), m_context, b, this);
+    m_editor = new ListEditor(m_list, EntrySpecs::frmAddIndexOption(), context(), b, this);
     m_editor->setCaptions(QStringLiteral("Add Index Option"), QStringLiteral("Edit Index Option"));
 }
 
@@ -114,37 +98,6 @@ QStringList frmIndexOptions::indexOptions() const
         if (!t.trimmed().isEmpty())
             out << t.trimmed();
     return out;
-}
-
-void frmIndexOptions::accept()
-{
-    Accepted = true;
-    QDialog::accept();
-}
-
-void frmIndexOptions::reject()
-{
-    Accepted = false;
-    QDialog::reject();
-}
-
-void frmIndexOptions::showEvent(QShowEvent* event)
-{
-    if (!m_context.appDir.isEmpty()) {
-        m_form->gate(m_context.appDir, m_context.currentServerName);
-        m_form->installTooltips(m_context.appDir);
-    }
-    QDialog::showEvent(event);
-}
-
-void frmIndexOptions::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1) {
-        event->accept();
-        m_form->showHelpForFocus();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace corvane

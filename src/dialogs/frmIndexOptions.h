@@ -1,11 +1,11 @@
 #pragma once
 // Index listing options of the documents page: the sort order and primary
 // key of IndexOrderDefault and the list of IndexOptions words. A state-only
-// dialog owned by its page: it never touches the model; OK and Cancel only
-// set Accepted and hide it, and the page reads the contents as left.
-#include "host/PageContext.h"
+// dialog owned by its page: it never touches the model; OK keeps what was
+// changed, Cancel puts back what it showed when opened, and the page reads
+// the contents as left.
+#include "forms/FormDialog.h"
 
-#include <QDialog>
 #include <QStringList>
 
 class QComboBox;
@@ -13,19 +13,13 @@ class QTreeWidget;
 
 namespace corvane {
 
-class FormSupport;
 class ListEditor;
 
-class frmIndexOptions : public QDialog
+class frmIndexOptions : public FormDialog
 {
     Q_OBJECT
 public:
     explicit frmIndexOptions(QWidget* parent = nullptr);
-
-    bool Accepted = false;
-
-    void setContext(const PageContext& context);
-    FormSupport& form() { return *m_form; }
 
     QComboBox* cmbIndexOrderSort() const { return m_sort; }
     QComboBox* cmbIndexOrderPrimaryKey() const { return m_key; }
@@ -38,21 +32,14 @@ public:
     void setIndexOptions(const QStringList& options);
     QStringList indexOptions() const;
 
-public slots:
-    void accept() override;
-    void reject() override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void contextChanged() override;
 
 private:
     QComboBox* m_sort;
     QComboBox* m_key;
     QTreeWidget* m_list;
     ListEditor* m_editor = nullptr;
-    PageContext m_context;
-    FormSupport* m_form;
 };
 
 } // namespace corvane

@@ -1,13 +1,9 @@
 #include "dialogs/frmModules.h"
 
 #include "dialogs/EntrySpecs.h"
-#include "dialogs/ListEditor.h"
+#include "forms/ListEditor.h"
+#include "forms/ListViewRows.h"
 #include "host/MessageBox.h"
-#include "model/ConfigFile.h"
-#include "model/Directive.h"
-#include "model/ModelProcedures.h"
-#include "pages/ListViewRows.h"
-#include "pages/TextCodec.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -16,25 +12,6 @@
 #include <QVBoxLayout>
 
 namespace corvane {
-
-namespace {
-
-// A path with blanks stays one argument.
-std::string quotedIfBlank(std::string path)
-{
-    path = Trim(path);
-    if (path.find(' ') != std::string::npos &&
-        !(path.size() >= 2 && path.front() == '"' && path.back() == '"')) {
-        std::string clean;
-        for (char c : path)
-            if (c != '"')
-                clean += c;
-        return '"' + clean + '"';
-    }
-    return path;
-}
-
-} // namespace
 
 frmModules::frmModules(const EditorInputs& inputs, QWidget* parent)
     : CorvaneDialog(inputs, QStringLiteral("frmModules"), QStringLiteral("Modules"), 1030, parent)
@@ -68,7 +45,7 @@ QTreeWidget* frmModules::buildTab(const QString& title, const QString& tag, cons
     auto* layout = new QHBoxLayout(page);
     auto* list = new QTreeWidget(page);
     ListViewRows::setup(list, {QStringLiteral("Module Name"), QStringLiteral("File Name")});
-    setTag(list, tag);
+    bindings().bindList(list, tag, FormBindings::RowShape::FirstRest);
     layout->addWidget(list, 1);
     auto* buttons = new QVBoxLayout;
     const QStringList captions{QStringLiteral("Add..."), QStringLiteral("Edit..."), QStringLiteral("Remove"),
@@ -77,7 +54,7 @@ QTreeWidget* frmModules::buildTab(const QString& title, const QString& tag, cons
     for (int i = 0; i < names.size(); ++i) {
         auto* b = new QPushButton(captions[i], page);
         b->setObjectName(names[i]);
-        setTag(b, tag);
+        FormSupport::setTag(b, tag);
         buttons->addWidget(b);
         made << b;
     }
@@ -105,49 +82,9 @@ QTreeWidget* frmModules::buildTab(const QString& title, const QString& tag, cons
 
 void frmModules::FormLoad()
 {
-    ConfigFile* cf = objConfigFile();
-    m_load->clear();
-    m_add->clear();
-    for (int i = 1; i <= cf->GetDirectiveCount(); ++i) {
-        Directive* d = cf->GetDirective(i);
-        if (!d || d->GetType() != Directive::TypeSimple || !d->ParentDirective() ||
-            d->ParentDirective()->DirectiveNo() != lScopeDirNo() || d->GetParam(1).empty())
-            continue;
-        const std::string name = UCase(d->GetDirectiveName());
-        QTreeWidget* list = name == "ADDMODULE" ? m_add : name == "LOADMODULE" ? m_load : nullptr;
-        if (list)
-            ListViewRows::addRow(list, {TextCodec::toQ(d->GetParam(1)), TextCodec::toQ(d->GetParam(2))},
-                                 d->DirectiveNo());
-    }
-    m_loadedLoad = ListViewRows::rows(m_load);
-    m_loadedAdd = ListViewRows::rows(m_add);
+    CorvaneDialog::FormLoad();
     if (m_load->topLevelItemCount() > 0)
         ListViewRows::selectRow(m_load, 0);
-}
-
-void frmModules::saveList(QTreeWidget* list, const char* directive, const ListRows& loaded)
-{
-    if (!list->isEnabledTo(this))
-        return;
-    ListRows rows = ListViewRows::rows(list);
-    // An untouched list keeps its lines where they are.
-    if (rows == loaded)
-        return;
-    for (ListRow& row : rows)
-        if (row.size() > 1)
-            row[1] = quotedIfBlank(row[1]);
-    ConfigFile* cf = objConfigFile();
-    if (cf->DeleteAllMatchingSubDirectives(directive, lScopeDirNo()))
-        cf->SaveDirectiveAndParametersFromListView(&rows, directive, 2, 1, lScopeDirNo());
-}
-
-bool frmModules::SaveDirectivesFromGUI()
-{
-    saveList(m_add, "AddModule", m_loadedAdd);
-    saveList(m_load, "LoadModule", m_loadedLoad);
-    m_loadedAdd = ListViewRows::rows(m_add);
-    m_loadedLoad = ListViewRows::rows(m_load);
-    return true;
 }
 
 } // namespace corvane

@@ -2,7 +2,6 @@
 // The modules editor: LoadModule and AddModule lines of a scope, one tab
 // each, edited through frmAddModule.
 #include "dialogs/CorvaneDialog.h"
-#include "model/ListRows.h"
 
 class QTabWidget;
 class QTreeWidget;
@@ -22,18 +21,14 @@ public:
 
 protected:
     void FormLoad() override;
-    bool SaveDirectivesFromGUI() override;
 
 private:
     QTreeWidget* buildTab(const QString& title, const QString& tag, const char* prefix,
                           const QStringList& names, const QString& duplicateMessage, ListEditor** editor);
-    void saveList(QTreeWidget* list, const char* directive, const ListRows& loaded);
 
     QTabWidget* m_tabs;
     QTreeWidget* m_load;
     QTreeWidget* m_add;
-    ListRows m_loadedLoad;
-    ListRows m_loadedAdd;
 };
 
 } // namespace corvane

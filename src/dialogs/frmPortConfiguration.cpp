@@ -1,11 +1,10 @@
 #include "dialogs/frmPortConfiguration.h"
 
+#include "forms/FormSupport.h"
+#include "forms/ListViewRows.h"
 #include "host/MessageBox.h"
-#include "pages/FormSupport.h"
-#include "pages/ListViewRows.h"
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,12 +20,10 @@ constexpr int kPrevious = Qt::UserRole + 1;
 const QString kNewPort = QStringLiteral("New Port");
 } // namespace
 
-frmPortConfiguration::frmPortConfiguration(QWidget* parent) : QDialog(parent), m_form(new FormSupport(this))
+frmPortConfiguration::frmPortConfiguration(QWidget* parent)
+    : FormDialog(QStringLiteral("frmPortConfiguration"), QStringLiteral("Port Configuration"), 0, parent)
 {
-    setObjectName(QStringLiteral("frmPortConfiguration"));
-    setWindowTitle(QStringLiteral("Port Configuration"));
-    setModal(true);
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = body();
     auto* frame = new QGroupBox(QStringLiteral("Listen List"), this);
     auto* frameLayout = new QHBoxLayout(frame);
     m_list = new QTreeWidget(frame);
@@ -59,15 +56,6 @@ frmPortConfiguration::frmPortConfiguration(QWidget* parent) : QDialog(parent), m
     connect(made[3], &QPushButton::clicked, this, [this] { ListViewRows::moveSelectedRow(m_list, -1); });
     connect(made[4], &QPushButton::clicked, this, [this] { ListViewRows::moveSelectedRow(m_list, +1); });
     connect(m_list, &QTreeWidget::itemChanged, this, &frmPortConfiguration::itemChanged);
-
-    auto* box = new QDialogButtonBox(this);
-    QPushButton* ok = box->addButton(QDialogButtonBox::Ok);
-    QPushButton* cancel = box->addButton(QDialogButtonBox::Cancel);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(ok, &QPushButton::clicked, this, &frmPortConfiguration::accept);
-    connect(cancel, &QPushButton::clicked, this, &frmPortConfiguration::reject);
-    layout->addWidget(box);
     resize(420, 300);
 }
 
@@ -165,22 +153,13 @@ void frmPortConfiguration::accept()
 {
     RemoveInValidPorts();
     FillValuesInArrayFromListView();
-    QDialog::accept();
+    FormDialog::accept();
 }
 
 void frmPortConfiguration::reject()
 {
     FillValuesInListViewFromArray();
-    QDialog::reject();
-}
-
-void frmPortConfiguration::showEvent(QShowEvent* event)
-{
-    if (!m_context.appDir.isEmpty()) {
-        m_form->gate(m_context.appDir, m_context.currentServerName);
-        m_form->installTooltips(m_context.appDir);
-    }
-    QDialog::showEvent(event);
+    FormDialog::reject();
 }
 
 bool frmPortConfiguration::eventFilter(QObject* watched, QEvent* event)

@@ -4,9 +4,8 @@
 // accepted only when it is made of "0123456789.:" and its port is 1..65535.
 // OK keeps the rows as the saved state, Cancel goes back to it; the page
 // reads the rows when it applies.
-#include "host/PageContext.h"
+#include "forms/FormDialog.h"
 
-#include <QDialog>
 #include <QStringList>
 
 class QTreeWidget;
@@ -14,9 +13,7 @@ class QTreeWidgetItem;
 
 namespace corvane {
 
-class FormSupport;
-
-class frmPortConfiguration : public QDialog
+class frmPortConfiguration : public FormDialog
 {
     Q_OBJECT
 public:
@@ -26,7 +23,6 @@ public:
     void setPorts(const QStringList& ports);
     QStringList ports() const; // rows as they stand
     QTreeWidget* lstListen() const { return m_list; }
-    void setContext(const PageContext& context) { m_context = context; }
 
     // The label check: "" when acceptable, else the message to show.
     static QString checkPort(const QString& text);
@@ -43,7 +39,6 @@ public slots:
     void removePort();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -52,8 +47,6 @@ private:
 
     QTreeWidget* m_list;
     QStringList m_saved;
-    PageContext m_context;
-    FormSupport* m_form;
     bool m_reverting = false;
 };
 

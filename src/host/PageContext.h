@@ -4,6 +4,7 @@
 // sheets never share a context.
 #include <QString>
 #include <QVariantMap>
+#include <memory>
 #include <optional>
 
 #include "host/SelectedItem.h"
@@ -19,6 +20,9 @@ struct PageContext
     QString cataloguePath;                         // directive catalogue
     std::optional<SelectedItem> propertySheetItem; // the scope item selected last, if any
     QVariantMap extra;                             // anything else a snap-in and its pages agree on
+    // Whether the catalogue checksum message was shown for this sheet; copies
+    // handed to the sheet's dialogs share it, so it is shown once.
+    std::shared_ptr<bool> checksumShown = std::make_shared<bool>(false);
 };
 
 } // namespace corvane

@@ -1,20 +1,18 @@
 #include "pages/CorvanePage.h"
 
+#include "forms/FormSupport.h"
+#include "forms/TextCodec.h"
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
-#include "model/CorvaneError.h"
 #include "model/Directive.h"
 #include "model/DirectiveScop.h"
+#include "model/EditSession.h"
 #include "model/ModelProcedures.h"
-#include "pages/FormSupport.h"
-#include "pages/TextCodec.h"
 #include "registry/AppFolder.h"
 #include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
 
-#include <QComboBox>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace corvane {
@@ -30,38 +28,6 @@ template <typename F> void skipOnError(F&& f)
     }
 }
 
-QString trimBlanks(QString s)
-{
-    while (s.startsWith(u' '))
-        s.remove(0, 1);
-    while (s.endsWith(u' '))
-        s.chop(1);
-    return s;
-}
-
-QString controlText(const QWidget* w)
-{
-    if (auto* e = qobject_cast<const QLineEdit*>(w))
-        return e->text();
-    if (auto* c = qobject_cast<const QComboBox*>(w))
-        return c->currentText();
-    return {};
-}
-
-void setControlText(QWidget* w, const QString& text)
-{
-    if (auto* e = qobject_cast<QLineEdit*>(w)) {
-        e->setText(text);
-        e->setCursorPosition(0);
-    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
-        const int i = c->findText(text, Qt::MatchFixedString);
-        if (c->isEditable())
-            c->setEditText(text);
-        else
-            c->setCurrentIndex(i);
-    }
-}
-
 } // namespace
 
 CorvanePage::CorvanePage(const QString& caption, int helpContextId, int nodeKinds, QWidget* parent)
@@ -71,6 +37,8 @@ CorvanePage::CorvanePage(const QString& caption, int helpContextId, int nodeKind
     setCaption(caption);
     FormSupport::setHelpContext(this, helpContextId);
     m_form->helpHandler = [this](int id) { showHelpContext(id); };
+    // Any edit marks the page changed, so the sheet offers Apply.
+    m_bindings.changed = [this] { setChanged(); };
 }
 
 CorvanePage::~CorvanePage() = default;
@@ -92,21 +60,22 @@ void CorvanePage::setTag(QWidget* control, const QString& directive)
 
 void CorvanePage::bindDirective(QWidget* control, const QString& directive, ReadAs read, WriteAs write)
 {
-    setTag(control, directive);
-    m_bindings.push_back(Binding{control, directive, read, write, 0, {}, {}});
-    // Any edit marks the page changed, so the sheet offers Apply.
-    if (auto* e = qobject_cast<QLineEdit*>(control))
-        connect(e, &QLineEdit::textEdited, this, [this] { setChanged(); });
-    else if (auto* c = qobject_cast<QComboBox*>(control)) {
-        connect(c, &QComboBox::activated, this, [this] { setChanged(); });
-        if (c->isEditable())
-            connect(c, &QComboBox::editTextChanged, this, [this] { setChanged(); });
-    }
+    m_bindings.bindDirective(control, directive, read, write);
 }
 
-void CorvanePage::addBrowseButton(QWidget* button)
+void CorvanePage::bindCheck(QAbstractButton* box, const QString& directive)
 {
-    m_browseButtons.push_back(button);
+    m_bindings.bindCheck(box, directive);
+}
+
+void CorvanePage::bindList(QTreeWidget* list, const QString& directive, RowShape shape)
+{
+    m_bindings.bindList(list, directive, shape);
+}
+
+void CorvanePage::addBrowseButton(QWidget* button, QWidget* box)
+{
+    m_form->addBrowseButton(button, box);
 }
 
 void CorvanePage::markUnavailable(QWidget* button, const QString& what)
@@ -123,10 +92,7 @@ bool CorvanePage::isWritable(const QWidget* control) const
 
 std::int32_t CorvanePage::foundDirectiveNo(const QString& directive) const
 {
-    for (const Binding& b : m_bindings)
-        if (b.directive.compare(directive, Qt::CaseInsensitive) == 0)
-            return b.foundNo;
-    return 0;
+    return m_bindings.foundNo(directive);
 }
 
 Directive* CorvanePage::nodeDirective() const
@@ -160,11 +126,7 @@ void CorvanePage::clearState()
     m_hasNode = false;
     m_scopeNo = 0;
     m_mainServer = m_serverNode = m_fileEntry = false;
-    for (Binding& b : m_bindings) {
-        b.foundNo = 0;
-        b.original.clear();
-        setControlText(b.control, QString());
-    }
+    m_bindings.clear();
 }
 
 bool CorvanePage::loadNode()
@@ -219,11 +181,10 @@ void CorvanePage::PropertyPage_SelectionChanged()
     skipOnError([&] { loaded = loadNode(); });
     if (!loaded)
         return;
-    m_form->gate(context().appDir, context().currentServerName);
-    for (QWidget* b : m_browseButtons)
-        if (!b->property("unavailable").toBool())
-            b->setEnabled(context().isLocalServer);
-    skipOnError([&] { showBindings(); });
+    m_form->setLocalServer(context().isLocalServer);
+    m_form->gate(context().appDir, context().currentServerName,
+                 FormSupport::contextOfScope(m_model.get(), m_scopeNo), context().checksumShown.get());
+    skipOnError([&] { m_bindings.load(*m_model, m_scopeNo); });
     skipOnError([&] { LoadControls(); });
     m_form->installTooltips(context().appDir);
     setChanged(false);
@@ -241,20 +202,10 @@ QString CorvanePage::readDirective(const QString& directive, ReadAs read, std::i
         return {};
     if (foundNo)
         *foundNo = d->DirectiveNo();
-    std::string value = read == ReadAs::FirstParam ? d->GetParam(1) : Trim(d->GetParamList());
-    if (read == ReadAs::Unquoted && value.size() >= 2 && value.front() == '"' && value.back() == '"')
-        value = value.substr(1, value.size() - 2);
+    const std::string value = FormBindings::readValue(*d, read);
     if (original)
         *original = value;
     return TextCodec::toQ(value);
-}
-
-void CorvanePage::showBindings()
-{
-    for (Binding& b : m_bindings) {
-        setControlText(b.control, readDirective(b.directive, b.read, &b.foundNo, &b.original));
-        b.shown = controlText(b.control);
-    }
 }
 
 int CorvanePage::updateDirective(const QString& directive, QString text, WriteAs write,
@@ -262,33 +213,12 @@ int CorvanePage::updateDirective(const QString& directive, QString text, WriteAs
 {
     if (!m_model || !m_hasNode)
         return -3;
-    text = trimBlanks(text);
-    if (write != WriteAs::Text && !text.isEmpty()) {
-        text.remove(u'"');
-        text = trimBlanks(text);
-        if (!text.isEmpty() && (write == WriteAs::QuotedPath || text.contains(u' ') || text.contains(u'\t')))
-            text = u'"' + text + u'"';
-    }
-    return m_model->UpdateDirective(directive.toStdString(), TextCodec::fromQ(text, original), m_scopeNo);
+    return FormBindings::updateDirective(*m_model, m_scopeNo, directive, text, write, original);
 }
 
 bool CorvanePage::SaveDirectivesFromGUI()
 {
-    for (Binding& b : m_bindings) {
-        if (!isWritable(b.control))
-            continue;
-        if (controlText(b.control) == b.shown)
-            continue;
-        QString text = trimBlanks(controlText(b.control));
-        if (b.write != WriteAs::Text && !text.isEmpty()) {
-            // The cleaned path goes back into the box, as it is written.
-            QString shown = text;
-            shown.remove(u'"');
-            setControlText(b.control, trimBlanks(shown));
-        }
-        updateDirective(b.directive, text, b.write, b.original);
-    }
-    return true;
+    return m_bindings.save(*m_model, m_scopeNo, [this](const QWidget* w) { return isWritable(w); });
 }
 
 void CorvanePage::PropertyPage_ApplyChanges()
@@ -297,30 +227,28 @@ void CorvanePage::PropertyPage_ApplyChanges()
         skipOnError([&] { SaveDirectivesFromGUI(); });
         return;
     }
-    if (m_model && m_hasNode) {
-        skipOnError([&] { m_model->DeSerialize(); });
-        if (nodeDirective())
-            skipOnError([&] { SaveDirectivesFromGUI(); });
-        bool written = false;
-        try {
-            written = m_model->WriteFile();
-        } catch (const CorvaneError& e) {
-            MessageBox::critical(this,
-                                 QStringLiteral("The configuration file could not be written, nothing was "
-                                                "changed:\n%1")
-                                     .arg(QString::fromStdString(e.description())));
-        } catch (...) {
+    if (!m_model || !m_hasNode)
+        return;
+    const EditOutcome outcome = commitEdit(*m_model, [this](ConfigFile&, std::string& refusal) {
+        if (!nodeDirective()) {
+            refusal = "The section this page edits is no longer in the configuration; nothing was written.";
+            return false;
         }
-        if (written)
-            skipOnError([&] { m_model->Serialize(); });
-        // The page shows what was written (new numbers of added directives).
-        for (Binding& b : m_bindings) {
-            readDirective(b.directive, b.read, &b.foundNo, &b.original);
-            b.shown = controlText(b.control);
+        if (!SaveDirectivesFromGUI()) {
+            refusal = "The change could not be made; nothing was written.";
+            return false;
         }
+        return true;
+    });
+    if (!outcome.ok()) {
+        MessageBox::warning(this, QString::fromStdString(outcome.message));
+        return;
     }
-    if (notifiesRefresh())
-        propertyChanged(QStringLiteral("RefreshTreeView"));
+    // The page shows what was written (new numbers of added directives).
+    m_bindings.saved(*m_model, m_scopeNo);
+    skipOnError([&] { ChangesWritten(); });
+    if (outcome.written() && notifiesRefresh())
+        propertyChanged(QString::fromLatin1(kRefreshTreeView));
 }
 
 void CorvanePage::PropertyPage_Terminate()

@@ -2,19 +2,25 @@
 // Base of every Corvane property page. It carries the whole page life cycle:
 // loading builds the page's own ConfigFile from the snapshot of the selected
 // node's working copy, finds the node's scope by its tag, gates every tagged
-// control by the server's Apache version, shows the bound directives and
-// then calls LoadControls(); Apply reloads the snapshot, calls
-// SaveDirectivesFromGUI(), rewrites httpd.conf and the snapshot and notifies
-// the console ("RefreshTreeView"). Tooltips and F1 help come with it.
+// control by the server's Apache version and the node's context, shows the
+// bound directives and then calls LoadControls(); Apply runs the one edit
+// path (commitEdit: reload the snapshot, SaveDirectivesFromGUI(), write
+// httpd.conf and the snapshot) and notifies the console ("RefreshTreeView")
+// when something was written. A refused or failed change writes nothing and
+// is shown in a "Corvane" message. Tooltips and F1 help come with it.
 //
 // A page only states its controls: build them in the constructor, tag each
-// with the directive it edits (bindDirective() also reads and writes it),
-// and override LoadControls()/SaveDirectivesFromGUI() for what a plain
-// binding does not cover.
-#include "dialogs/EditorInputs.h"
+// with the directive it edits (bindDirective(), bindCheck() and bindList()
+// also read and write it), and override LoadControls()/SaveDirectivesFromGUI()
+// for what a plain binding does not cover.
+#include "forms/EditorInputs.h"
+#include "forms/FormBindings.h"
 #include "host/PropertyPage.h"
 
 #include <QString>
+
+class QAbstractButton;
+class QTreeWidget;
 
 #include <cstdint>
 #include <memory>
@@ -41,18 +47,9 @@ public:
     };
 
     // How a bound directive is shown and written.
-    enum class ReadAs
-    {
-        FirstParam,
-        ParamList,
-        Unquoted
-    };
-    enum class WriteAs
-    {
-        Text,       // trimmed text as typed
-        QuotedPath, // double quotes removed, written inside one pair of quotes
-        Path,       // double quotes removed, quoted only when it holds a blank
-    };
+    using ReadAs = FormBindings::ReadAs;
+    using WriteAs = FormBindings::WriteAs;
+    using RowShape = FormBindings::RowShape;
 
     CorvanePage(const QString& caption, int helpContextId, int nodeKinds, QWidget* parent = nullptr);
     ~CorvanePage() override;
@@ -77,6 +74,7 @@ public:
     std::int32_t foundDirectiveNo(const QString& directive) const;
 
     FormSupport& form() { return *m_form; }
+    FormBindings& bindings() { return m_bindings; }
 
     // Inputs for an editor dialog opened from this page; canOpenEditor() is
     // false when the page has no model or node (then buttons do nothing).
@@ -92,10 +90,13 @@ protected:
     // shows the directive of the node and writes it back with UpdateDirective.
     void bindDirective(QWidget* control, const QString& directive, ReadAs read = ReadAs::FirstParam,
                        WriteAs write = WriteAs::Text);
+    void bindCheck(QAbstractButton* box, const QString& directive);
+    void bindList(QTreeWidget* list, const QString& directive, RowShape shape);
     // Tags a control without binding (buttons, lists saved by the page).
     static void setTag(QWidget* control, const QString& directive);
-    // A "Browse..." button: enabled only for a local server.
-    void addBrowseButton(QWidget* button);
+    // A "Browse..." button of `box`: enabled only for a local server and
+    // while its box is enabled.
+    void addBrowseButton(QWidget* button, QWidget* box = nullptr);
     // A button opening an editor dialog that is not available yet: disabled,
     // with a tooltip saying so.
     static void markUnavailable(QWidget* button, const QString& what);
@@ -108,8 +109,10 @@ protected:
     // Writes the enabled controls into model() within scopeNo(). The default
     // writes the bound directives whose text differs from what was loaded
     // (an untouched value keeps its line exactly as written); pages override
-    // and call it.
+    // and call it. False refuses the change: nothing is written.
     virtual bool SaveDirectivesFromGUI();
+    // After the change was written (the model holds it).
+    virtual void ChangesWritten() {}
     // Pages that keep no directives (the connection page) return false: Apply
     // then only calls SaveDirectivesFromGUI.
     virtual bool writesConfiguration() const { return true; }
@@ -135,20 +138,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct Binding
-    {
-        QWidget* control;
-        QString directive;
-        ReadAs read;
-        WriteAs write;
-        std::int32_t foundNo = 0;
-        std::string original;
-        QString shown; // the text as loaded or last applied
-    };
-
     void clearState();
     bool loadNode();
-    void showBindings();
 
     FormSupport* m_form;
     int m_nodeKinds;
@@ -159,8 +150,7 @@ private:
     bool m_mainServer = false;
     bool m_serverNode = false;
     bool m_fileEntry = false;
-    std::vector<Binding> m_bindings;
-    std::vector<QWidget*> m_browseButtons;
+    FormBindings m_bindings;
 };
 
 } // namespace corvane

@@ -1,10 +1,10 @@
 #include "pages/ppgConnections.h"
 
+#include "forms/FormSupport.h"
+#include "forms/PageWidgets.h"
+#include "forms/TextCodec.h"
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
-#include "pages/FormSupport.h"
-#include "pages/PageWidgets.h"
-#include "pages/TextCodec.h"
 #include "registry/AppFolder.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"

@@ -2,14 +2,14 @@
 
 #include "dialogs/FrmPermissionWizard.h"
 #include "dialogs/frmDirOptions.h"
+#include "forms/FormSupport.h"
+#include "forms/PageWidgets.h"
+#include "forms/TextCodec.h"
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
 #include "model/DirectiveScop.h"
-#include "pages/FormSupport.h"
-#include "pages/PageWidgets.h"
-#include "pages/TextCodec.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -33,13 +33,6 @@ const QStringList kHandlers{QStringLiteral("None"),          QStringLiteral("def
                             QStringLiteral("imap-file"),     QStringLiteral("server-info"),
                             QStringLiteral("server-status"), QStringLiteral("type-map")};
 const QString kMutualFailure = QStringLiteral("Mutual Failure");
-
-QString unquoted(std::string value)
-{
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-        value = value.substr(1, value.size() - 2);
-    return TextCodec::toQ(value);
-}
 
 QStringList words(const QString& text)
 {
@@ -115,7 +108,7 @@ ppgDirectorySecurity::ppgDirectorySecurity(QWidget* parent)
     auto fileRow = [&](const char* name, const QString& tag, const char* browseName, const QString& label) {
         QLineEdit* e = text(name, tag);
         QPushButton* b = PageWidgets::button(access, browseName, "Browse...");
-        addBrowseButton(b);
+        addBrowseButton(b, e);
         connect(b, &QPushButton::clicked, this, [this, e] { browse(e); });
         add(label, e, b);
         return e;
@@ -181,19 +174,7 @@ QString ppgDirectorySecurity::invalidHostEntry(const QString& hosts)
 
 QStringList ppgDirectorySecurity::paramsOf(const QString& directive, int* number) const
 {
-    QStringList out;
-    if (number)
-        *number = 0;
-    if (!model())
-        return out;
-    Directive* d = model()->FindSubDirective(directive.toStdString(), scopeNo());
-    if (!d || d->DirectiveNo() < 1)
-        return out;
-    if (number)
-        *number = d->DirectiveNo();
-    for (int i = 1; i <= d->GetParamCount(); ++i)
-        out << unquoted(d->GetParam(i));
-    return out;
+    return FormBindings::paramsOf(*model(), scopeNo(), directive, number);
 }
 
 void ppgDirectorySecurity::showCombo(QComboBox* combo, const QString& text)
@@ -230,11 +211,12 @@ void ppgDirectorySecurity::ResetControls()
 void ppgDirectorySecurity::LoadControls()
 {
     m_dirOptions->setContext(context());
-    m_dirOptions->form().gate(appDir(), serverName());
+    m_dirOptions->setNodeContext(FormSupport::contextOfScope(model(), scopeNo()));
+    m_dirOptions->gateControls();
 
     // Handlers the server declares with AddHandler join the fixed ones.
     for (Directive* d : model()->GetAllMatchingSubDirectives("AddHandler", -1)) {
-        const QString handler = unquoted(d->GetParam(1)).trimmed();
+        const QString handler = TextCodec::toQ(FormBindings::unquoted(d->GetParam(1))).trimmed();
         if (!handler.isEmpty() && m_cmbSetHandler->findText(handler, Qt::MatchFixedString) < 0)
             m_cmbSetHandler->addItem(handler);
     }
@@ -274,11 +256,11 @@ void ppgDirectorySecurity::LoadControls()
                 item->setSelected(true);
         }
     } else if (scopeType >= 0) {
-        m_lstAllowOverride->setEnabled(false);
+        form().setUsable(m_lstAllowOverride, false);
         m_lblAllowOverride->setEnabled(false);
     }
     if (scopeType == DirectiveScop::ScopeFiles) {
-        m_cmbSetHandler->setEnabled(false);
+        form().setUsable(m_cmbSetHandler, false);
         m_lblSetHandler->setEnabled(false);
     } else {
         const QStringList handler = paramsOf(QStringLiteral("SetHandler"));
@@ -325,6 +307,7 @@ void ppgDirectorySecurity::runWizard()
     const QString deny = m_txtDeny->text().trimmed();
     auto isList = [](const QString& t) { return !t.isEmpty() && t.toUpper() != QLatin1String("ALL"); };
     FrmPermissionWizard wizard(this);
+    wizard.setContext(context());
     if (isList(allow))
         wizard.setEntries(true, allow.split(u' '));
     else if (isList(deny))

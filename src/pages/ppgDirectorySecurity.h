@@ -3,8 +3,8 @@
 // (Order, Allow, Deny, with the access wizard), authentication (Require,
 // Satisfy, AuthAuthoritative, AuthUserFile, AuthGroupFile), AllowOverride,
 // SetHandler and Options (through the options dialog).
+#include "forms/KeptValues.h"
 #include "pages/CorvanePage.h"
-#include "pages/KeptValues.h"
 
 class QComboBox;
 class QLabel;

@@ -1,16 +1,16 @@
 #include "pages/ppgDocuments.h"
 
-#include "dialogs/EntryDialog.h"
 #include "dialogs/EntrySpecs.h"
 #include "dialogs/frmIndexOptions.h"
+#include "forms/EntryDialog.h"
+#include "forms/FormSupport.h"
+#include "forms/ListViewRows.h"
+#include "forms/PageWidgets.h"
+#include "forms/TextCodec.h"
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
-#include "pages/FormSupport.h"
-#include "pages/ListViewRows.h"
-#include "pages/PageWidgets.h"
-#include "pages/TextCodec.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -23,17 +23,6 @@
 #include <QVBoxLayout>
 
 namespace corvane {
-
-namespace {
-
-QString unquoted(std::string value)
-{
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-        value = value.substr(1, value.size() - 2);
-    return TextCodec::toQ(value);
-}
-
-} // namespace
 
 ppgDocuments::ppgDocuments(QWidget* parent)
     : CorvanePage(QStringLiteral("Documents"), 140, MainServer | Sections, parent),
@@ -52,7 +41,7 @@ ppgDocuments::ppgDocuments(QWidget* parent)
         auto* list = new QTreeWidget(frame);
         list->setObjectName(QString::fromLatin1(listName));
         ListViewRows::setup(list, {column});
-        setTag(list, tag);
+        bindList(list, tag, RowShape::ParamPerRow);
         row->addWidget(list, 1);
         auto* buttons = new QVBoxLayout;
         QPushButton* cmdAdd = PageWidgets::button(frame, add, "Add...");
@@ -105,7 +94,7 @@ ppgDocuments::ppgDocuments(QWidget* parent)
         setTag(box, tag);
         connect(box, &QLineEdit::textEdited, this, [this] { setChanged(); });
         QPushButton* browse = PageWidgets::button(listing, browseName, "Browse...");
-        addBrowseButton(browse);
+        addBrowseButton(browse, box);
         connect(browse, &QPushButton::clicked, this, [this, box] { this->browse(box); });
         auto* l = new QLabel(label, listing);
         l->setBuddy(box);
@@ -166,37 +155,9 @@ void ppgDocuments::browse(QLineEdit* box)
     setChanged();
 }
 
-QStringList ppgDocuments::paramsOf(const QString& directive) const
-{
-    QStringList out;
-    if (!model())
-        return out;
-    Directive* d = model()->FindSubDirective(directive.toStdString(), scopeNo());
-    if (!d || d->DirectiveNo() < 1)
-        return out;
-    for (int i = 1; i <= d->GetParamCount(); ++i) {
-        const QString p = unquoted(d->GetParam(i));
-        if (!p.trimmed().isEmpty())
-            out << p.trimmed();
-    }
-    return out;
-}
-
-void ppgDocuments::fillList(QTreeWidget* list, const QString& directive)
-{
-    list->clear();
-    std::int32_t no = 0;
-    readDirective(directive, ReadAs::FirstParam, &no);
-    for (const QString& p : paramsOf(directive))
-        ListViewRows::addRow(list, {p}, no);
-    m_kept.remember(directive, ListViewRows::texts(list).join(u' '));
-}
-
 void ppgDocuments::ResetControls()
 {
     m_kept.clear();
-    m_lstvDirectoryIndex->clear();
-    m_lstvIndx->clear();
     m_txtReadmeName->clear();
     m_txtHeaderName->clear();
     m_indexOptions->setIndexOrder(QString(), QString());
@@ -206,12 +167,11 @@ void ppgDocuments::ResetControls()
 void ppgDocuments::LoadControls()
 {
     m_indexOptions->setContext(context());
+    m_indexOptions->setNodeContext(FormSupport::contextOfScope(model(), scopeNo()));
     // The dialog's controls are gated with the page, so Apply knows what the
     // server's version accepts even when the dialog was never opened.
-    m_indexOptions->form().gate(appDir(), serverName());
+    m_indexOptions->gateControls();
 
-    fillList(m_lstvDirectoryIndex, QStringLiteral("DirectoryIndex"));
-    fillList(m_lstvIndx, QStringLiteral("IndexIgnore"));
     const QStringList order = paramsOf(QStringLiteral("IndexOrderDefault"));
     m_indexOptions->setIndexOrder(order.value(0), order.value(1));
     m_kept.remember(QStringLiteral("IndexOrderDefault"), m_indexOptions->indexOrder());
@@ -232,12 +192,15 @@ void ppgDocuments::writeValue(const QString& directive, const QString& value, bo
     m_kept.remember(directive, value);
 }
 
+QStringList ppgDocuments::paramsOf(const QString& directive) const
+{
+    return FormBindings::paramsOf(*model(), scopeNo(), directive);
+}
+
 bool ppgDocuments::SaveDirectivesFromGUI()
 {
-    writeValue(QStringLiteral("DirectoryIndex"), ListViewRows::texts(m_lstvDirectoryIndex).join(u' '),
-               isWritable(m_lstvDirectoryIndex));
-    writeValue(QStringLiteral("IndexIgnore"), ListViewRows::texts(m_lstvIndx).join(u' '),
-               isWritable(m_lstvIndx));
+    if (!CorvanePage::SaveDirectivesFromGUI())
+        return false;
     writeValue(QStringLiteral("IndexOrderDefault"), m_indexOptions->indexOrder(),
                m_indexOptions->cmbIndexOrderSort()->isEnabled() &&
                    m_indexOptions->cmbIndexOrderPrimaryKey()->isEnabled());

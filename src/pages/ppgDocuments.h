@@ -2,8 +2,8 @@
 // Default documents (DirectoryIndex), ignored index entries (IndexIgnore),
 // the index listing's readme and header files, and through the index
 // options dialog IndexOptions and IndexOrderDefault.
+#include "forms/KeptValues.h"
 #include "pages/CorvanePage.h"
-#include "pages/KeptValues.h"
 
 class QLineEdit;
 class QPushButton;
@@ -30,7 +30,6 @@ private:
     void addEntry(QTreeWidget* list, const QString& caption, const QString& label);
     void browse(QLineEdit* box);
     QStringList paramsOf(const QString& directive) const;
-    void fillList(QTreeWidget* list, const QString& directive);
     void writeValue(const QString& directive, const QString& value, bool writable);
 
     QTreeWidget* m_lstvDirectoryIndex;

@@ -1,15 +1,15 @@
 #include "pages/ppgGlobalProperties.h"
 
 #include "dialogs/frmPortConfiguration.h"
+#include "forms/FormSupport.h"
+#include "forms/InputRules.h"
+#include "forms/PageWidgets.h"
+#include "forms/TextCodec.h"
+#include "forms/UpDown.h"
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
 #include "model/ModelProcedures.h"
-#include "pages/FormSupport.h"
-#include "pages/InputRules.h"
-#include "pages/PageWidgets.h"
-#include "pages/TextCodec.h"
-#include "pages/UpDown.h"
 
 #include <QComboBox>
 #include <QGridLayout>

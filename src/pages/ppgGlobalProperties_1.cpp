@@ -1,8 +1,8 @@
 #include "pages/ppgGlobalProperties_1.h"
 
 #include "dialogs/frmModules.h"
+#include "forms/PageWidgets.h"
 #include "host/FileDialog.h"
-#include "pages/PageWidgets.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -52,7 +52,7 @@ QLineEdit* ppgGlobalProperties_1::fileRow(QWidget* frame, int row, const char* l
     QLineEdit* edit = PageWidgets::lineEdit(frame, text);
     bindDirective(edit, directive, ReadAs::Unquoted, WriteAs::Path);
     QPushButton* button = PageWidgets::button(frame, browse, "Browse...");
-    addBrowseButton(button);
+    addBrowseButton(button, edit);
     auto* l = new QLabel(QString::fromLatin1(label), frame);
     l->setBuddy(edit);
     grid->addWidget(l, row, 0);

@@ -1,11 +1,11 @@
 #include "pages/ppgHomeDirectory.h"
 
+#include "forms/FormSupport.h"
+#include "forms/PageWidgets.h"
+#include "forms/TextCodec.h"
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
-#include "pages/FormSupport.h"
-#include "pages/PageWidgets.h"
-#include "pages/TextCodec.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -24,13 +24,6 @@ namespace {
 
 const QStringList kStatuses{QStringLiteral("permanent"), QStringLiteral("temp"), QStringLiteral("seeother"),
                             QStringLiteral("gone")};
-
-QString unquoted(std::string value)
-{
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-        value = value.substr(1, value.size() - 2);
-    return TextCodec::toQ(value);
-}
 
 bool isStatus(const QString& word)
 {
@@ -183,7 +176,7 @@ ppgHomeDirectory::ppgHomeDirectory(QWidget* parent)
 
 void ppgHomeDirectory::setUsable(QWidget* control, bool usable)
 {
-    control->setEnabled(usable && !m_gatedOff.contains(control));
+    form().setUsable(control, usable);
 }
 
 void ppgHomeDirectory::showMode()
@@ -207,7 +200,6 @@ void ppgHomeDirectory::showRegexMode()
 void ppgHomeDirectory::ResetControls()
 {
     m_kept.clear();
-    m_gatedOff.clear();
     for (QLineEdit* e : {m_txtDocumentRoot, m_txtUserDir, m_txtUser, m_txtGroup, m_txtUrlPath,
                          m_txtRegularExpression, m_txtUrl})
         e->clear();
@@ -226,7 +218,7 @@ void ppgHomeDirectory::loadRedirect(const QString& directive, QLineEdit* source)
         return;
     QStringList params;
     for (int i = 1; i <= d->GetParamCount(); ++i)
-        params << unquoted(d->GetParam(i));
+        params << TextCodec::toQ(FormBindings::unquoted(d->GetParam(i)));
     // Without a status word the first parameter is the source; Apache then
     // redirects temporarily, so the page shows "temp".
     if (!params.isEmpty() && !isStatus(params.first()))
@@ -247,11 +239,6 @@ void ppgHomeDirectory::loadRedirect(const QString& directive, QLineEdit* source)
 
 void ppgHomeDirectory::LoadControls()
 {
-    // What version gating switched off stays off whatever the choices do.
-    for (QWidget* w : form().taggedControls())
-        if (!w->isEnabled())
-            m_gatedOff.insert(w);
-
     m_txtDocumentRoot->setText(readDirective(QStringLiteral("DocumentRoot"), ReadAs::Unquoted));
     m_txtUserDir->setText(readDirective(QStringLiteral("UserDir"), ReadAs::ParamList));
     m_txtUser->setText(readDirective(QStringLiteral("User"), ReadAs::FirstParam));
@@ -327,7 +314,7 @@ bool ppgHomeDirectory::SaveDirectivesFromGUI()
     write(m_txtGroup, QStringLiteral("Group"), WriteAs::Text);
 
     auto writeRedirect = [&](QWidget* gate, const QString& directive, const QString& value) {
-        if (m_gatedOff.contains(gate) || !m_kept.changed(directive, value))
+        if (form().isGatedOff(gate) || !m_kept.changed(directive, value))
             return;
         updateDirective(directive, value);
         m_kept.remember(directive, value);

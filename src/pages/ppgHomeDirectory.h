@@ -3,10 +3,8 @@
 // (DocumentRoot, UserDir, User, Group) or a redirection (Redirect or
 // RedirectMatch with a status and a target URL). The node keeps one of the
 // two: switching the choice and applying removes the other's directives.
+#include "forms/KeptValues.h"
 #include "pages/CorvanePage.h"
-#include "pages/KeptValues.h"
-
-#include <QSet>
 
 class QComboBox;
 class QGroupBox;
@@ -61,7 +59,6 @@ private:
     QLabel* m_lblStatus;
 
     KeptValues m_kept;
-    QSet<QWidget*> m_gatedOff;
     bool m_loadedUrlMode = false;
     bool m_askedToDropRedirect = false; // the administrator agreed to lose the redirection
 };

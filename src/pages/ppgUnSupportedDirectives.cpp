@@ -1,16 +1,16 @@
 #include "pages/ppgUnSupportedDirectives.h"
 
 #include "catalogue/DirbaseParser.h"
+#include "forms/FormSupport.h"
+#include "forms/InputRules.h"
+#include "forms/ListViewRows.h"
+#include "forms/PageWidgets.h"
+#include "forms/TextCodec.h"
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
 #include "model/DirectiveScop.h"
 #include "model/ModelProcedures.h"
-#include "pages/FormSupport.h"
-#include "pages/InputRules.h"
-#include "pages/ListViewRows.h"
-#include "pages/PageWidgets.h"
-#include "pages/TextCodec.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -13,6 +13,7 @@
 #include "host/SelectedItem.h"
 #include "host/Toolbar.h"
 #include "model/ConfigFile.h"
+#include "model/EditSession.h"
 #include "model/ModelProcedures.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
@@ -338,7 +339,7 @@ void CorvaneSnapIn::refreshServer(QString path)
 
 void CorvaneSnapIn::ScopeItems_PropertyChanged(ScopeItem& item, const QString& data)
 {
-    if (isRootItem(item) || trimBlanks(data) != QLatin1String(kRefreshData))
+    if (isRootItem(item) || trimBlanks(data) != QLatin1String(kRefreshTreeView))
         return;
     refreshServer(item.itemName());
 }
@@ -346,7 +347,7 @@ void CorvaneSnapIn::ScopeItems_PropertyChanged(ScopeItem& item, const QString& d
 void CorvaneSnapIn::ResultViews_PropertyChanged(ResultView& view, ResultItem& item, const QString& data)
 {
     Q_UNUSED(view);
-    if (trimBlanks(data) != QLatin1String(kRefreshData))
+    if (trimBlanks(data) != QLatin1String(kRefreshTreeView))
         return;
     refreshServer(item.itemName());
 }

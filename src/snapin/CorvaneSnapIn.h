@@ -83,7 +83,6 @@ public:
     int GetSectionType(int number) const;
 
     static constexpr const char* kToolbarName = "tblNew";
-    static constexpr const char* kRefreshData = "RefreshTreeView";
     static constexpr const char* kMovedMessage =
         "Config file for the specified server has been moved/removed. Please restart the application";
 

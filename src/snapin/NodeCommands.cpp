@@ -9,8 +9,8 @@
 #include "host/SelectedItem.h"
 #include "host/Selection.h"
 #include "model/ConfigFile.h"
-#include "model/CorvaneError.h"
 #include "model/Directive.h"
+#include "model/EditSession.h"
 #include "model/ModelProcedures.h"
 #include "snapin/LoadedServers.h"
 #include "snapin/NodeText.h"
@@ -124,27 +124,19 @@ void NodeCommands::askForListen(ConfigFile& config, const std::string& address)
     }
 }
 
-bool NodeCommands::commit(ConfigFile& config)
+bool NodeCommands::commit(ConfigFile& config, const EditChange& change)
 {
-    QString failure;
-    try {
-        if (!config.WriteFile())
-            failure = QStringLiteral("The configuration file could not be written.");
-        else if (!config.Serialize())
-            failure = QStringLiteral("The configuration snapshot could not be written.");
-    } catch (const CorvaneError& e) {
-        failure = QString::fromStdString(e.description());
-    }
-    if (failure.isEmpty())
-        return true;
-    // Nothing on disk changed (both files are replaced atomically); go back to
-    // what the snapshot holds so that the tree shows what the file says.
-    MessageBox::warning(m_host.dialogParent(), failure + QStringLiteral("\nThe change was not saved: ") +
-                                                   QString::fromStdString(config.FileName()));
-    try {
-        config.DeSerialize();
-    } catch (const std::exception&) {
-    }
+    // The caller has just reloaded the model from the snapshot.
+    const EditOutcome outcome = commitEdit(config, change, false);
+    if (outcome.ok())
+        return outcome.written();
+    // Nothing on disk changed and the model is back to what the snapshot
+    // holds; the tree is brought back to it too.
+    QString message = QString::fromStdString(outcome.message);
+    if (outcome.status == EditOutcome::Failed)
+        message += QStringLiteral("\nThe change was not saved: ") + QString::fromStdString(config.FileName());
+    if (!message.isEmpty())
+        MessageBox::warning(m_host.dialogParent(), message);
     m_builder.syncServer(config);
     return false;
 }
@@ -185,8 +177,17 @@ void NodeCommands::newSection(SectionKind kind, ScopeItem& item)
         return;
     m_servers.setCurrentConfig(config);
     const std::string bytes = fromDisplay(text);
-    const std::int32_t number = addSection(kind, *config, bytes, item.nodeTag());
-    if (number < 1)
+    config->DeSerialize();
+    std::int32_t number = 0;
+    const bool written = commit(*config, [&](ConfigFile& model, std::string&) {
+        number = addSection(kind, model, bytes, item.nodeTag());
+        if (number < 1)
+            return false;
+        if (kind == SectionKind::VirtualHost)
+            askForListen(model, bytes);
+        return true;
+    });
+    if (!written || number < 1)
         return;
 
     if (kind != SectionKind::Files) {
@@ -205,9 +206,6 @@ void NodeCommands::newSection(SectionKind kind, ScopeItem& item)
             m_host.expand(item);
         }
     }
-    if (kind == SectionKind::VirtualHost)
-        askForListen(*config, bytes);
-    commit(*config);
     if (kind == SectionKind::Files)
         m_host.redisplayResultView();
 }
@@ -229,9 +227,9 @@ void NodeCommands::deleteSelection(const Selection& selection)
         config->DeSerialize();
         if (sectionType(*config, number) != kScopeFiles)
             return;
-        config->DeleteDirective(number);
-        commit(*config);
-        m_host.redisplayResultView();
+        if (commit(*config,
+                   [number](ConfigFile& model, std::string&) { return model.DeleteDirective(number); }))
+            m_host.redisplayResultView();
         return;
     }
 
@@ -249,8 +247,7 @@ void NodeCommands::deleteSelection(const Selection& selection)
     config->DeSerialize();
     if (!isNodeSectionType(sectionType(*config, number)))
         return;
-    config->DeleteDirective(number);
-    if (!commit(*config))
+    if (!commit(*config, [number](ConfigFile& model, std::string&) { return model.DeleteDirective(number); }))
         return;
     config = m_servers.ReloadFromSnapshot(path);
     ScopeItem* parent = item->parent();
@@ -285,10 +282,15 @@ void NodeCommands::renameScopeItem(ScopeItem& item, const QString& newName)
         MessageBox::information(m_host.dialogParent(), reason);
         return;
     }
+    const int number = item.nodeTag();
+    const std::string param = "\"" + fromDisplay(name) + "\"";
+    if (!commit(*config, [&](ConfigFile& model, std::string&) {
+            DirectiveScop* s = model.FindDirective(number)->GetCurrentScopeDirective();
+            return s && s->SetParam(param, 1);
+        }))
+        return;
     item.setDisplayName(name);
     item.setRowText(1, name);
-    scope->SetParam("\"" + fromDisplay(name) + "\"", 1);
-    commit(*config);
 }
 
 void NodeCommands::renameFilesItem(ResultItem& item, const QString& newName)
@@ -311,11 +313,16 @@ void NodeCommands::renameFilesItem(ResultItem& item, const QString& newName)
         return;
     }
     const int index = trimBlanks(scope->GetParam(1)) == "~" ? 2 : 1;
-    scope->SetParam(fromDisplay(newName), index);
+    const int number = item.nodeTag();
+    const std::string param = fromDisplay(newName);
+    if (!commit(*config, [&](ConfigFile& model, std::string&) {
+            DirectiveScop* s = model.FindDirective(number)->GetCurrentScopeDirective();
+            return s && s->SetParam(param, index);
+        }))
+        return;
     item.setText(newName);
     item.setRowText(1, newName);
     item.setRowText(2, QStringLiteral("File"));
-    commit(*config);
 }
 
 } // namespace corvane::snapin

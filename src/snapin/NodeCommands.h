@@ -3,6 +3,8 @@
 // host, Directory, Location, IfModule, Files), Delete and Rename. Each one
 // reloads the model from the snapshot, edits it, writes the working copy and
 // the snapshot, and brings the tree up to date at once.
+#include "model/EditSession.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -55,9 +57,11 @@ public:
 private:
     std::int32_t addSection(SectionKind kind, ConfigFile& config, const std::string& text, int parentTag);
     void askForListen(ConfigFile& config, const std::string& address);
-    // WriteFile and Serialize; on failure a message, and the model and tree
-    // go back to what the snapshot on disk holds.
-    bool commit(ConfigFile& config);
+    // The change through the one edit path (the model was just reloaded);
+    // true when it was written. A refused or failed change writes nothing,
+    // is shown in a "Corvane" message, and the tree goes back to what the
+    // snapshot holds.
+    bool commit(ConfigFile& config, const EditChange& change);
     int sectionType(const ConfigFile& config, int number) const;
 
     ConsoleHost& m_host;

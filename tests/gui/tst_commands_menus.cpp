@@ -1,5 +1,6 @@
 // The context menus, the toolbar and the server commands of the console.
 #include "SnapinFixture.h"
+#include "TestFiles.h"
 
 #include "host/ContextMenu.h"
 #include "host/HelpTopics.h"
@@ -20,10 +21,7 @@ namespace {
 
 QByteArray data(const char* name)
 {
-    QFile f(QStringLiteral(CORVANE_GUI_TEST_DATA "/") + QLatin1String(name));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing %s", name);
-    return f.readAll();
+    return corvane::test::readTestData(QStringLiteral(CORVANE_GUI_TEST_DATA "/") + QLatin1String(name));
 }
 
 QStringList describe(const ContextMenu& menu)

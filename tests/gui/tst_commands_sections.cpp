@@ -2,12 +2,14 @@
 // new-section dialog and the verbs: the working copy, the snapshot and the
 // tree must all show exactly the change.
 #include "SnapinFixture.h"
+#include "TestFiles.h"
 
 #include "host/MessageBox.h"
 #include "host/ResultView.h"
 #include "host/ScopeItem.h"
 #include "model/ConfigFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -21,10 +23,7 @@ namespace {
 
 QByteArray shapes()
 {
-    QFile f(QStringLiteral(CORVANE_GUI_TEST_DATA "/shapes.conf"));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing shapes.conf");
-    return f.readAll();
+    return corvane::test::readTestData(QStringLiteral(CORVANE_GUI_TEST_DATA "/shapes.conf"));
 }
 
 // The lines of the section whose head is lines[head], down to its end line.
@@ -83,6 +82,8 @@ private slots:
     void deleteSection();
     void renameSection_data();
     void renameSection();
+    void failedWriteChangesNothing_data();
+    void failedWriteChangesNothing();
 };
 
 void tst_commands_sections::newSection_data()
@@ -467,6 +468,48 @@ void tst_commands_sections::renameSection()
         QVERIFY(fx.filesItems().contains(shown));
     }
     checkConsistent(fx);
+}
+
+void tst_commands_sections::failedWriteChangesNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("delete") << "delete";
+    QTest::newRow("rename") << "rename";
+    QTest::newRow("new directory") << "new";
+}
+
+// A change that cannot be written leaves the files, the model and the tree
+// as they were, and says so.
+void tst_commands_sections::failedWriteChangesNothing()
+{
+    QFETCH(QString, command);
+    SnapinFixture fx;
+    fx.addServer("alpha", shapes());
+    fx.start();
+    ScopeItem* main = fx.node({"alpha", "Main Server"});
+    ScopeItem* item = fx.node({"alpha", "Main Server", "/var/www/html"});
+    QVERIFY(item);
+    fx.select(command == "new" ? main : item);
+    const QByteArray snapshotBefore = readFile(fx.snapshot("alpha"));
+    const QStringList childrenBefore = SnapinFixture::childNodes(*main);
+    // The working copy cannot be replaced: a folder stands in its place.
+    QVERIFY(QFile::remove(fx.workingCopy("alpha")));
+    QVERIFY(QDir().mkpath(fx.workingCopy("alpha")));
+    MessageBox::resetRecord();
+    if (command == "delete") {
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        fx.host().deleteSelection();
+    } else if (command == "rename") {
+        fx.host().rename("/srv/www");
+        QCOMPARE(item->displayName(), QString("/var/www/html"));
+    } else {
+        fx.answerNewNode({{"/srv/new", "ok"}});
+        QVERIFY(fx.triggerMenu("mnuDirectory"));
+    }
+    QVERIFY(MessageBox::lastText().contains("The change was not saved"));
+    QCOMPARE(readFile(fx.snapshot("alpha")), snapshotBefore);
+    QVERIFY(QDir(fx.workingCopy("alpha")).isEmpty());
+    QCOMPARE(SnapinFixture::childNodes(*main), childrenBefore);
 }
 
 QTEST_MAIN(tst_commands_sections)

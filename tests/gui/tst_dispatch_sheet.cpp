@@ -1,6 +1,7 @@
 // Properties through the real property sheet: which registered pages a node
 // gets, what the pages receive, and how the tree follows a page's Apply.
 #include "SnapinFixture.h"
+#include "TestFiles.h"
 
 #include "host/MessageBox.h"
 #include "host/PageFactory.h"
@@ -56,10 +57,7 @@ private:
 
 QByteArray shapes()
 {
-    QFile f(QStringLiteral(CORVANE_GUI_TEST_DATA "/shapes.conf"));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing shapes.conf");
-    return f.readAll();
+    return corvane::test::readTestData(QStringLiteral(CORVANE_GUI_TEST_DATA "/shapes.conf"));
 }
 
 void registerPages(SnapinFixture& fx, const QStringList& names,

@@ -1,6 +1,7 @@
 // The scope tree and the Files lists the console builds from real-shaped
 // configurations, with one or several registered servers.
 #include "SnapinFixture.h"
+#include "TestFiles.h"
 
 #include "host/ResultView.h"
 #include "host/ScopeItem.h"
@@ -17,10 +18,7 @@ namespace {
 
 QByteArray readData(const QString& name)
 {
-    QFile f(QStringLiteral(CORVANE_GUI_TEST_DATA "/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return f.readAll();
+    return corvane::test::readTestData(QStringLiteral(CORVANE_GUI_TEST_DATA "/") + name);
 }
 
 // Checks every node below `item` (expanding it) against the oracle, and the

@@ -203,7 +203,7 @@ QString PageFixture::enclosingSection(const QStringList& lines, const QString& l
 
 bool PageFixture::screenshot(QWidget* widget, const QString& name)
 {
-    const QString dir = QStringLiteral(CORVANE_SOURCE_DIR "/docs/screenshots");
+    const QString dir = QStringLiteral(CORVANE_SCREENSHOT_DIR);
     QDir().mkpath(dir);
     QApplication::processEvents();
     return widget->grab().save(dir + u'/' + name + QStringLiteral(".png"), "PNG");

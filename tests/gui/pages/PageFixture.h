@@ -59,7 +59,8 @@ public:
     // (trimmed); "" for the main server, "?" when the line is absent.
     static QString enclosingSection(const QStringList& lines, const QString& line);
 
-    // Saves the widget under docs/screenshots/<name>.png of the source tree.
+    // Saves the widget as <name>.png under the build folder's screenshots/
+    // (tools/screenshots.sh copies them into docs/screenshots/).
     static bool screenshot(QWidget* widget, const QString& name);
 
 private:

@@ -3,11 +3,11 @@
 // check.
 #include "PageFixture.h"
 
-#include "dialogs/EditorInputs.h"
-#include "dialogs/EntryDialog.h"
 #include "dialogs/EntrySpecs.h"
 #include "dialogs/ModulePrompt.h"
 #include "dialogs/frmModules.h"
+#include "forms/EditorInputs.h"
+#include "forms/EntryDialog.h"
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
 

@@ -155,10 +155,14 @@ private slots:
         QFETCH(QStringList, actions);
         QFETCH(QStringList, expected);
         PropertySheet* sheet = fx->openSheet("web", this->node(node), {page}, false);
+        // Turning a redirected host into a directory asks before the Redirect goes.
+        const bool asks = actions.contains("click:optDirectory");
+        if (asks)
+            MessageBox::setNextAnswer(QMessageBox::Yes);
         for (const QString& a : actions)
             QVERIFY2(applyAction(sheet, a), qPrintable(a));
         sheet->apply();
-        QCOMPARE(MessageBox::shownCount(), 0);
+        QCOMPARE(MessageBox::shownCount(), asks ? 1 : 0);
         const QStringList lines = fx->lines("web");
         for (const QString& e : expected)
             QVERIFY2(lines.contains(e), qPrintable(e));

@@ -3,6 +3,7 @@
 // copy byte for byte as the writer renders the unedited model, whatever
 // quoting, letter case or spelling the file uses.
 #include "PageFixture.h"
+#include "TestFiles.h"
 
 #include "host/MessageBox.h"
 #include "host/PropertySheet.h"
@@ -20,11 +21,7 @@ class PagesDirCorpus : public QObject
 {
     Q_OBJECT
 
-    static QByteArray bytes(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    static QByteArray bytes(const QString& path) { return readFile(path); }
 
 private slots:
     void applyWithoutEditsKeepsTheFile_data()

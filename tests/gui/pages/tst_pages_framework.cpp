@@ -3,11 +3,11 @@
 #include "PageFixture.h"
 
 #include "catalogue/DirbaseParser.h"
+#include "forms/CToolTip.h"
+#include "forms/FormSupport.h"
 #include "host/HelpTopics.h"
 #include "host/MessageBox.h"
-#include "pages/CToolTip.h"
 #include "pages/CorvanePage.h"
-#include "pages/FormSupport.h"
 
 #include <QComboBox>
 #include <QDir>

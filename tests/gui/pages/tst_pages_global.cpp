@@ -5,10 +5,10 @@
 #include "PageFixture.h"
 
 #include "dialogs/frmPortConfiguration.h"
+#include "forms/ListViewRows.h"
+#include "forms/UpDown.h"
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
-#include "pages/ListViewRows.h"
-#include "pages/UpDown.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -9,9 +9,11 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 class QWidget;
@@ -19,6 +21,7 @@ class QWidget;
 namespace corvane {
 
 class CToolTip;
+class ConfigFile;
 class DirbaseParser;
 
 class FormSupport : public QObject
@@ -43,10 +46,37 @@ public:
     // appDir/Corvane.dll on first use.
     const DirbaseParser& catalogue(const QString& appDir);
 
-    // Version gating of every tagged control for the server's Apache version.
-    // False (and the checksum message shown, controls untouched) when the
-    // catalogue fails its checksum test.
-    bool gate(const QString& appDir, const QString& serverName);
+    // Where a form's directives would go, for the catalogue's context flags.
+    enum class NodeContext
+    {
+        Any,         // not checked (conditional sections, dialogs without a node)
+        Server,      // the main server
+        VirtualHost, // inside <VirtualHost>
+        Directory    // inside <Directory>, <Location>, <Files> and their Match forms
+    };
+
+    // The context of a scope: -1 is the main server; conditional sections
+    // (IfModule, IfDefine) and unknown numbers are not checked.
+    static NodeContext contextOfScope(const ConfigFile* model, std::int32_t scopeNo);
+
+    // Version gating of every tagged control for the server's Apache version,
+    // and context gating: a directive the catalogue does not allow in
+    // `context` is switched off too. Gating only switches controls off and
+    // remembers them (gatedOff()); it switches on again only the controls it
+    // switched off itself, so a form's own disabling survives it.
+    // False when the catalogue fails its checksum test: controls untouched
+    // and the message shown, unless *checksumShown says it was shown already
+    // (the flag is then set).
+    bool gate(const QString& appDir, const QString& serverName, NodeContext context = NodeContext::Any,
+              bool* checksumShown = nullptr);
+    // Controls the last gating switched off.
+    bool isGatedOff(const QWidget* control) const { return m_gatedOff.count(control) > 0; }
+    // A form's own enabling: a control gating switched off stays off.
+    void setUsable(QWidget* control, bool usable) const;
+    // A "Browse..." button of `box`: enabled only for a local server and
+    // while its box is enabled (it follows the box from then on).
+    void addBrowseButton(QWidget* button, QWidget* box);
+    void setLocalServer(bool local);
 
     // ---- tooltips -------------------------------------------------------
     // Watches the form and its tagged / fixed-tip controls (call after the
@@ -68,8 +98,13 @@ protected:
 private:
     void showTip(QWidget* control);
 
+    void followBox(QWidget* box);
+
     QWidget* m_form;
     QString m_appDir;
+    std::set<const QWidget*> m_gatedOff;
+    std::vector<std::pair<QWidget*, QWidget*>> m_browse; // button, box
+    bool m_local = true;
     std::unique_ptr<DirbaseParser> m_catalogue;
     QString m_catalogueDir;
     std::map<const QWidget*, CToolTip*> m_tips; // owned as QObject children

@@ -1,13 +1,17 @@
-#include "pages/FormSupport.h"
+#include "forms/FormSupport.h"
 
 #include "catalogue/CatalogueChecksum.h"
 #include "catalogue/DirbaseParser.h"
-#include "catalogue/GatedControl.h"
 #include "catalogue/VersionGating.h"
+#include "catalogue/xmldirective.h"
+#include "forms/CToolTip.h"
+#include "forms/FormBindings.h"
+#include "forms/TextCodec.h"
 #include "host/HelpViewer.h"
 #include "host/MessageBox.h"
-#include "pages/CToolTip.h"
-#include "pages/TextCodec.h"
+#include "model/ConfigFile.h"
+#include "model/Directive.h"
+#include "model/DirectiveScop.h"
 #include "registry/AppFolder.h"
 #include "registry/RegistryProcedures.h"
 
@@ -24,17 +28,6 @@ constexpr const char* kTag = "tag";
 constexpr const char* kTipTitle = "tipTitle";
 constexpr const char* kTipText = "tipText";
 constexpr const char* kHelp = "helpContextId";
-
-class WidgetGate : public GatedControl
-{
-public:
-    explicit WidgetGate(QWidget* w) : m_w(w) {}
-    std::string tag() const override { return FormSupport::tagOf(m_w).toStdString(); }
-    void setEnabled(bool enabled) override { m_w->setEnabled(enabled); }
-
-private:
-    QWidget* m_w;
-};
 
 bool hasFixedTip(const QWidget* w)
 {
@@ -54,12 +47,7 @@ void FormSupport::setTag(QWidget* control, const QString& directive)
 
 QString FormSupport::tagOf(const QWidget* control)
 {
-    QString t = control->property(kTag).toString();
-    while (t.startsWith(u' '))
-        t.remove(0, 1);
-    while (t.endsWith(u' '))
-        t.chop(1);
-    return t;
+    return FormBindings::trimBlanks(control->property(kTag).toString());
 }
 
 void FormSupport::setFixedTip(QWidget* control, const QString& title, const QString& text)
@@ -94,27 +82,117 @@ const DirbaseParser& FormSupport::catalogue(const QString& appDir)
     return *m_catalogue;
 }
 
-bool FormSupport::gate(const QString& appDir, const QString& serverName)
+namespace {
+
+// Whether the catalogue allows the directive where the form writes it;
+// directives it does not know are allowed everywhere.
+bool allowedIn(const DirbaseParser& catalogue, const std::string& tag, FormSupport::NodeContext context)
+{
+    const xmldirective* entry = catalogue.findDirective(tag);
+    if (!entry)
+        return true;
+    switch (context) {
+    case FormSupport::NodeContext::Any:
+        return true;
+    case FormSupport::NodeContext::Server:
+        return entry->ServerScope();
+    case FormSupport::NodeContext::VirtualHost:
+        return entry->VirtualHostScope();
+    case FormSupport::NodeContext::Directory:
+        return entry->DirectoryScope();
+    }
+    return true;
+}
+
+} // namespace
+
+bool FormSupport::gate(const QString& appDir, const QString& serverName, NodeContext context,
+                       bool* checksumShown)
 {
     const AppFolder folder(appDir);
     if (!CheckCatalogueChecksum(folder.cataloguePath().toStdString())) {
-        MessageBox::show(m_form, QMessageBox::NoIcon, QString::fromLatin1(kChecksumFailedMessage),
-                         QMessageBox::Ok, QMessageBox::Ok);
+        if (!checksumShown || !*checksumShown)
+            MessageBox::show(m_form, QMessageBox::NoIcon, QString::fromLatin1(kChecksumFailedMessage),
+                             QMessageBox::Ok, QMessageBox::Ok);
+        if (checksumShown)
+            *checksumShown = true;
         return false;
     }
     const std::string version = GetServerApacheVersion(serverName.toStdString(), folder.iniPath());
-    std::vector<std::unique_ptr<WidgetGate>> gates;
-    std::vector<GatedControl*> controls;
+    const DirbaseParser& parser = catalogue(appDir);
+    // What the previous gating switched off comes back first: the version or
+    // the node may differ from the last time.
+    for (QWidget* w : m_form->findChildren<QWidget*>())
+        if (m_gatedOff.count(w))
+            w->setEnabled(true);
+    m_gatedOff.clear();
     for (QWidget* w : taggedControls()) {
-        gates.push_back(std::make_unique<WidgetGate>(w));
-        controls.push_back(gates.back().get());
+        const std::string tag = tagOf(w).toStdString();
+        if (parser.VersionCompatibility(tag, version, false) && allowedIn(parser, tag, context))
+            continue;
+        w->setEnabled(false);
+        m_gatedOff.insert(w);
     }
-    enableControls(catalogue(appDir), version, controls, false);
     // Buttons of editors that do not exist yet stay off whatever the version.
     for (QWidget* w : m_form->findChildren<QWidget*>())
         if (w->property("unavailable").toBool())
             w->setEnabled(false);
+    for (const auto& [button, box] : m_browse)
+        followBox(box);
     return true;
+}
+
+FormSupport::NodeContext FormSupport::contextOfScope(const ConfigFile* model, std::int32_t scopeNo)
+{
+    if (scopeNo == -1)
+        return FormSupport::NodeContext::Server;
+    const Directive* d = model ? model->FindDirective(scopeNo) : nullptr;
+    if (!d)
+        return FormSupport::NodeContext::Any;
+    switch (d->ScopeType()) {
+    case DirectiveScop::ScopeVirtualHost:
+        return FormSupport::NodeContext::VirtualHost;
+    case DirectiveScop::ScopeDirectory:
+    case DirectiveScop::ScopeDirectoryMatch:
+    case DirectiveScop::ScopeFiles:
+    case DirectiveScop::ScopeFilesMatch:
+    case DirectiveScop::ScopeLocation:
+    case DirectiveScop::ScopeLocationMatch:
+        return FormSupport::NodeContext::Directory;
+    default:
+        return FormSupport::NodeContext::Any;
+    }
+}
+
+void FormSupport::setUsable(QWidget* control, bool usable) const
+{
+    control->setEnabled(usable && !isGatedOff(control));
+}
+
+void FormSupport::addBrowseButton(QWidget* button, QWidget* box)
+{
+    m_browse.emplace_back(button, box);
+    if (box) {
+        box->removeEventFilter(this);
+        box->installEventFilter(this);
+    }
+    followBox(box);
+}
+
+void FormSupport::setLocalServer(bool local)
+{
+    m_local = local;
+    for (const auto& [button, box] : m_browse)
+        followBox(box);
+}
+
+void FormSupport::followBox(QWidget* box)
+{
+    for (const auto& [button, b] : m_browse) {
+        if (b != box || button->property("unavailable").toBool())
+            continue;
+        button->setEnabled(m_local && (!box || box->isEnabled()) && !isGatedOff(button));
+    }
 }
 
 void FormSupport::installTooltips(const QString& appDir)
@@ -205,6 +283,13 @@ void FormSupport::showHelpForFocus()
 
 bool FormSupport::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::EnabledChange) {
+        for (const auto& [button, box] : m_browse)
+            if (box == watched) {
+                followBox(box);
+                break;
+            }
+    }
     if (watched == m_form) {
         if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
             hideTooltips();

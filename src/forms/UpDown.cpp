@@ -1,4 +1,4 @@
-#include "pages/UpDown.h"
+#include "forms/UpDown.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>

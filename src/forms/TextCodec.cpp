@@ -1,4 +1,4 @@
-#include "pages/TextCodec.h"
+#include "forms/TextCodec.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "pages/InputRules.h"
+#include "forms/InputRules.h"
 
 #include <QStringList>
 

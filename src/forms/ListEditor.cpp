@@ -1,7 +1,7 @@
-#include "dialogs/ListEditor.h"
+#include "forms/ListEditor.h"
 
-#include "dialogs/EntryDialog.h"
-#include "pages/ListViewRows.h"
+#include "forms/EntryDialog.h"
+#include "forms/ListViewRows.h"
 
 #include <QAbstractButton>
 #include <QTreeWidget>
@@ -37,30 +37,61 @@ void ListEditor::setAcceptRow(std::function<bool(const QStringList&, const QTree
     m_accept = std::move(accept);
 }
 
-bool ListEditor::runDialog(const QString& caption, QStringList& values)
+void ListEditor::setColumns(const QList<int>& fieldOfColumn)
+{
+    m_fieldOfColumn = fieldOfColumn;
+}
+
+void ListEditor::setPrepare(std::function<void(EntryDialog&, const QTreeWidgetItem*)> prepare)
+{
+    m_prepare = std::move(prepare);
+}
+
+int ListEditor::fieldOf(int column) const
+{
+    if (m_fieldOfColumn.isEmpty())
+        return column < int(m_spec.fields.size()) ? column : -1;
+    return column < m_fieldOfColumn.size() ? m_fieldOfColumn[column] : -1;
+}
+
+QStringList ListEditor::rowTexts(const QStringList& values) const
+{
+    QStringList texts;
+    for (int c = 0; c < m_list->columnCount(); ++c) {
+        const int f = fieldOf(c);
+        texts << (f >= 0 ? values.value(f) : QString());
+    }
+    return texts;
+}
+
+// values: in field order; filled from the dialog when it was accepted.
+bool ListEditor::runDialog(const QString& caption, QStringList& values, const QTreeWidgetItem* editing)
 {
     EntryDialog dialog(m_spec, m_context, m_list->window());
     if (!caption.isEmpty())
         dialog.setCaption(caption);
-    for (int i = 0; i < values.size() && i < dialog.fieldCount(); ++i)
-        dialog.setValue(i, values[i]);
+    if (m_prepare)
+        m_prepare(dialog, editing);
+    for (int f = 0; f < values.size() && f < dialog.fieldCount(); ++f)
+        if (!values[f].isNull())
+            dialog.setValue(f, values[f]);
     dialog.exec();
     if (!dialog.Accepted)
         return false;
     values.clear();
-    for (int i = 0; i < dialog.fieldCount(); ++i)
-        values << dialog.value(i);
+    for (int f = 0; f < dialog.fieldCount(); ++f)
+        values << dialog.value(f);
     return true;
 }
 
 void ListEditor::add()
 {
     QStringList values;
-    if (!runDialog(m_adding, values))
+    if (!runDialog(m_adding, values, nullptr))
         return;
     if (m_accept && !m_accept(values, nullptr))
         return;
-    QTreeWidgetItem* row = ListViewRows::addRow(m_list, values.mid(0, m_list->columnCount()));
+    QTreeWidgetItem* row = ListViewRows::addRow(m_list, rowTexts(values));
     ListViewRows::selectRow(m_list, m_list->indexOfTopLevelItem(row));
     emit changed();
 }
@@ -70,13 +101,22 @@ void ListEditor::edit()
     QTreeWidgetItem* row = ListViewRows::selectedRow(m_list);
     if (!row)
         return;
-    QStringList values = ListViewRows::rowTexts(row);
-    if (!runDialog(m_editing, values))
+    QStringList values;
+    for (int f = 0; f < m_spec.fields.size(); ++f)
+        values << QString(); // null: a field no column shows stays as the dialog has it
+    for (int c = 0; c < m_list->columnCount(); ++c) {
+        const int f = fieldOf(c);
+        if (f >= 0 && f < values.size())
+            values[f] = row->text(c);
+    }
+    if (!runDialog(m_editing, values, row))
         return;
     if (m_accept && !m_accept(values, row))
         return;
-    for (int c = 0; c < m_list->columnCount() && c < values.size(); ++c)
-        row->setText(c, values[c]);
+    const QStringList texts = rowTexts(values);
+    for (int c = 0; c < m_list->columnCount(); ++c)
+        if (fieldOf(c) >= 0)
+            row->setText(c, texts[c]);
     emit changed();
 }
 

@@ -1,4 +1,4 @@
-#include "pages/PageWidgets.h"
+#include "forms/PageWidgets.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "pages/CToolTip.h"
+#include "forms/CToolTip.h"
 
 #include <QEvent>
 #include <QHelpEvent>

@@ -1,6 +1,6 @@
-#include "pages/ListViewRows.h"
+#include "forms/ListViewRows.h"
 
-#include "pages/TextCodec.h"
+#include "forms/TextCodec.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>

@@ -2,10 +2,14 @@
 // Add / Edit / Remove / Up / Down of a list view through an entry dialog:
 // Add opens the dialog with the adding caption and appends an accepted entry
 // as a selected row; Edit pre-fills the dialog from the selected row (text
-// and sub-items) under the editing caption and replaces the row; Remove
-// deletes the selected row and selects a neighbour; Up and Down exchange the
-// selected row with its neighbour. Every change emits changed().
-#include "dialogs/EntrySpec.h"
+// and sub-items) under the editing caption and changes the row in place;
+// Remove deletes the selected row and selects a neighbour; Up and Down
+// exchange the selected row with its neighbour. Every change emits changed().
+//
+// Which entry field fills which column is explicit (setColumns), so a list
+// whose columns come in another order than the dialog's fields (extension
+// before handler, say) maps them by name, not by position.
+#include "forms/EntrySpec.h"
 #include "host/PageContext.h"
 
 #include <QObject>
@@ -16,6 +20,10 @@
 class QAbstractButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace corvane {
+class EntryDialog;
+}
 
 namespace corvane {
 
@@ -36,8 +44,14 @@ public:
                QObject* parent = nullptr);
 
     void setCaptions(const QString& adding, const QString& editing);
-    // Decides whether an accepted entry may become a row (the row being
-    // edited, or nullptr when adding); a refusal shows its own message.
+    // fieldOfColumn[c] is the entry field shown in column c; by default
+    // column c shows field c.
+    void setColumns(const QList<int>& fieldOfColumn);
+    // Runs on the entry dialog before it is shown (labels, entries, values).
+    void setPrepare(std::function<void(EntryDialog& dialog, const QTreeWidgetItem* editing)> prepare);
+    // Decides whether an accepted entry may become a row (values in field
+    // order; the row being edited, or nullptr when adding); a refusal shows
+    // its own message.
     void setAcceptRow(std::function<bool(const QStringList& values, const QTreeWidgetItem* editing)> accept);
 
     void add();
@@ -50,13 +64,17 @@ signals:
     void changed();
 
 private:
-    bool runDialog(const QString& caption, QStringList& values);
+    bool runDialog(const QString& caption, QStringList& values, const QTreeWidgetItem* editing);
+    int fieldOf(int column) const;
+    QStringList rowTexts(const QStringList& values) const;
 
     QTreeWidget* m_list;
     EntrySpec m_spec;
     PageContext m_context;
     QString m_adding;
     QString m_editing;
+    QList<int> m_fieldOfColumn;
+    std::function<void(EntryDialog&, const QTreeWidgetItem*)> m_prepare;
     std::function<bool(const QStringList&, const QTreeWidgetItem*)> m_accept;
 };
 
