@@ -372,8 +372,8 @@ bool FormBindings::save(ConfigFile& model, std::int32_t scopeNo,
         if (writable && !writable(v.control))
             continue;
         const QString now = currentText(v);
-        if (now == v.shown)
-            continue;
+        if (trimBlanks(now) == trimBlanks(v.shown))
+            continue; // blanks at the ends are not a change
         if (v.write != WriteAs::Text && !v.check) {
             // The cleaned path goes back into the box, as it is written.
             QString shown = trimBlanks(now);
@@ -439,7 +439,7 @@ void FormBindings::clear()
 bool FormBindings::isChanged() const
 {
     for (const Value& v : m_values)
-        if (currentText(v) != v.shown)
+        if (trimBlanks(currentText(v)) != trimBlanks(v.shown))
             return true;
     for (const List& l : m_lists)
         if (shownRows(l.list) != l.loaded)

@@ -2,7 +2,6 @@
 
 #include "catalogue/CatalogueChecksum.h"
 #include "catalogue/DirbaseParser.h"
-#include "catalogue/VersionGating.h"
 #include "catalogue/xmldirective.h"
 #include "forms/CToolTip.h"
 #include "forms/FormBindings.h"

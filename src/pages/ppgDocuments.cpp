@@ -91,8 +91,7 @@ ppgDocuments::ppgDocuments(QWidget* parent)
     auto fileRow = [&](int r, const QString& label, const char* boxName, const QString& tag,
                        const char* browseName) {
         QLineEdit* box = PageWidgets::lineEdit(listing, boxName);
-        setTag(box, tag);
-        connect(box, &QLineEdit::textEdited, this, [this] { setChanged(); });
+        bindDirective(box, tag, ReadAs::Unquoted, WriteAs::Path);
         QPushButton* browse = PageWidgets::button(listing, browseName, "Browse...");
         addBrowseButton(browse, box);
         connect(browse, &QPushButton::clicked, this, [this, box] { this->browse(box); });
@@ -158,8 +157,6 @@ void ppgDocuments::browse(QLineEdit* box)
 void ppgDocuments::ResetControls()
 {
     m_kept.clear();
-    m_txtReadmeName->clear();
-    m_txtHeaderName->clear();
     m_indexOptions->setIndexOrder(QString(), QString());
     m_indexOptions->setIndexOptions({});
 }
@@ -177,18 +174,13 @@ void ppgDocuments::LoadControls()
     m_kept.remember(QStringLiteral("IndexOrderDefault"), m_indexOptions->indexOrder());
     m_indexOptions->setIndexOptions(paramsOf(QStringLiteral("IndexOptions")));
     m_kept.remember(QStringLiteral("IndexOptions"), m_indexOptions->indexOptions().join(u' '));
-    m_txtReadmeName->setText(readDirective(QStringLiteral("ReadmeName"), ReadAs::Unquoted));
-    m_txtHeaderName->setText(readDirective(QStringLiteral("HeaderName"), ReadAs::Unquoted));
-    m_kept.remember(QStringLiteral("ReadmeName"), m_txtReadmeName->text());
-    m_kept.remember(QStringLiteral("HeaderName"), m_txtHeaderName->text());
 }
 
 void ppgDocuments::writeValue(const QString& directive, const QString& value, bool writable)
 {
     if (!writable || !m_kept.changed(directive, value))
         return;
-    const bool path = directive == QLatin1String("ReadmeName") || directive == QLatin1String("HeaderName");
-    updateDirective(directive, value, path ? WriteAs::Path : WriteAs::Text);
+    updateDirective(directive, value);
     m_kept.remember(directive, value);
 }
 
@@ -206,8 +198,6 @@ bool ppgDocuments::SaveDirectivesFromGUI()
                    m_indexOptions->cmbIndexOrderPrimaryKey()->isEnabled());
     writeValue(QStringLiteral("IndexOptions"), m_indexOptions->indexOptions().join(u' '),
                m_indexOptions->lstvIndexOptions()->isEnabled());
-    writeValue(QStringLiteral("ReadmeName"), m_txtReadmeName->text(), isWritable(m_txtReadmeName));
-    writeValue(QStringLiteral("HeaderName"), m_txtHeaderName->text(), isWritable(m_txtHeaderName));
     return true;
 }
 

@@ -71,21 +71,24 @@ ppgHomeDirectory::ppgHomeDirectory(QWidget* parent)
     m_directoryFrame = new QGroupBox(QStringLiteral("Directory on local computer"), this);
     m_directoryFrame->setObjectName(QStringLiteral("DirectoryFrame"));
     auto* dirGrid = new QGridLayout(m_directoryFrame);
-    auto dirRow = [&](int r, const char* name, const QString& label, const QString& tag) {
+    auto dirRow = [&](int r, const char* name, const QString& label, const QString& tag, ReadAs read,
+                      WriteAs write) {
         QLineEdit* e = PageWidgets::lineEdit(m_directoryFrame, name);
-        setTag(e, tag);
+        bindDirective(e, tag, read, write);
         auto* l = new QLabel(label, m_directoryFrame);
         l->setBuddy(e);
         dirGrid->addWidget(l, r, 0);
         dirGrid->addWidget(e, r, 1);
-        connect(e, &QLineEdit::textEdited, this, [this] { setChanged(); });
         return e;
     };
-    m_txtDocumentRoot =
-        dirRow(0, "txtDocumentRoot", QStringLiteral("DocumentRoot  :"), QStringLiteral("DocumentRoot"));
-    m_txtUserDir = dirRow(1, "txtUserDir", QStringLiteral("UserDir :"), QStringLiteral("UserDir"));
-    m_txtUser = dirRow(2, "txtUser", QStringLiteral("User :"), QStringLiteral("User"));
-    m_txtGroup = dirRow(3, "txtGroup", QStringLiteral("Group :"), QStringLiteral("Group"));
+    m_txtDocumentRoot = dirRow(0, "txtDocumentRoot", QStringLiteral("DocumentRoot  :"),
+                               QStringLiteral("DocumentRoot"), ReadAs::Unquoted, WriteAs::Path);
+    m_txtUserDir = dirRow(1, "txtUserDir", QStringLiteral("UserDir :"), QStringLiteral("UserDir"),
+                          ReadAs::ParamList, WriteAs::Text);
+    m_txtUser = dirRow(2, "txtUser", QStringLiteral("User :"), QStringLiteral("User"), ReadAs::FirstParam,
+                       WriteAs::Text);
+    m_txtGroup = dirRow(3, "txtGroup", QStringLiteral("Group :"), QStringLiteral("Group"), ReadAs::FirstParam,
+                        WriteAs::Text);
     layout->addWidget(m_directoryFrame);
 
     m_redirectFrame = new QGroupBox(QStringLiteral("Redirect to URL"), this);
@@ -200,8 +203,7 @@ void ppgHomeDirectory::showRegexMode()
 void ppgHomeDirectory::ResetControls()
 {
     m_kept.clear();
-    for (QLineEdit* e : {m_txtDocumentRoot, m_txtUserDir, m_txtUser, m_txtGroup, m_txtUrlPath,
-                         m_txtRegularExpression, m_txtUrl})
+    for (QLineEdit* e : {m_txtUrlPath, m_txtRegularExpression, m_txtUrl})
         e->clear();
     m_cmbStatus->setCurrentIndex(-1);
     m_cmbStatus->setEditText(QString());
@@ -239,11 +241,6 @@ void ppgHomeDirectory::loadRedirect(const QString& directive, QLineEdit* source)
 
 void ppgHomeDirectory::LoadControls()
 {
-    m_txtDocumentRoot->setText(readDirective(QStringLiteral("DocumentRoot"), ReadAs::Unquoted));
-    m_txtUserDir->setText(readDirective(QStringLiteral("UserDir"), ReadAs::ParamList));
-    m_txtUser->setText(readDirective(QStringLiteral("User"), ReadAs::FirstParam));
-    m_txtGroup->setText(readDirective(QStringLiteral("Group"), ReadAs::FirstParam));
-
     loadRedirect(QStringLiteral("Redirect"), m_txtUrlPath);
     loadRedirect(QStringLiteral("RedirectMatch"), m_txtRegularExpression); // wins when both exist
     m_loadedUrlMode = m_optUrl->isChecked();
@@ -251,10 +248,6 @@ void ppgHomeDirectory::LoadControls()
     showMode();
     showRegexMode();
 
-    m_kept.remember(QStringLiteral("DocumentRoot"), m_txtDocumentRoot->text());
-    m_kept.remember(QStringLiteral("UserDir"), m_txtUserDir->text());
-    m_kept.remember(QStringLiteral("User"), m_txtUser->text());
-    m_kept.remember(QStringLiteral("Group"), m_txtGroup->text());
     m_kept.remember(QStringLiteral("Redirect"), currentRedirect());
     m_kept.remember(QStringLiteral("RedirectMatch"), currentRedirectMatch());
 }
@@ -302,16 +295,8 @@ bool ppgHomeDirectory::SaveDirectivesFromGUI()
         }
     }
 
-    auto write = [&](QLineEdit* box, const QString& directive, WriteAs how) {
-        if (!isWritable(box) || !m_kept.changed(directive, box->text()))
-            return;
-        updateDirective(directive, box->text(), how);
-        m_kept.remember(directive, box->text());
-    };
-    write(m_txtDocumentRoot, QStringLiteral("DocumentRoot"), WriteAs::Path);
-    write(m_txtUserDir, QStringLiteral("UserDir"), WriteAs::Text);
-    write(m_txtUser, QStringLiteral("User"), WriteAs::Text);
-    write(m_txtGroup, QStringLiteral("Group"), WriteAs::Text);
+    if (!CorvanePage::SaveDirectivesFromGUI())
+        return false;
 
     auto writeRedirect = [&](QWidget* gate, const QString& directive, const QString& value) {
         if (form().isGatedOff(gate) || !m_kept.changed(directive, value))

@@ -154,9 +154,11 @@ bool ppgServerSettings::SaveDirectivesFromGUI()
             held << e;
         }
     }
-    CorvanePage::SaveDirectivesFromGUI();
+    const bool saved = CorvanePage::SaveDirectivesFromGUI();
     for (QLineEdit* e : held)
         e->setEnabled(true);
+    if (!saved)
+        return false;
     if (isWritable(m_txtDescription) && !isMainServer()) {
         // A host without a description gets no empty marker line.
         const QString description = m_txtDescription->text().trimmed();

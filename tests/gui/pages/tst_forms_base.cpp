@@ -9,6 +9,7 @@
 #include "dialogs/EntrySpecs.h"
 #include "dialogs/ModulePrompt.h"
 #include "forms/EditorInputs.h"
+#include "forms/EntryDialog.h"
 #include "forms/FormBindings.h"
 #include "forms/FormSupport.h"
 #include "forms/ListEditor.h"
@@ -20,6 +21,7 @@
 #include "model/EditSession.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -273,6 +275,64 @@ private slots:
         QCOMPARE(PageFixture::removedLines(before, after), QStringList{"AddHandler isapi-isa .dll"});
         QCOMPARE(PageFixture::addedLines(before, after),
                  (QStringList{"AddHandler isapi-isa .isa", "AddHandler cgi-script .cgi"}));
+    }
+
+    // File fields with their Browse button, option buttons, combos filled
+    // when the dialog opens, and the field-changed hook.
+    void entryDialogFields_data()
+    {
+        QTest::addColumn<bool>("local");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<bool>("documentUsable");
+        QTest::addColumn<bool>("browseUsable");
+        QTest::newRow("local, file") << true << "File" << true << true;
+        QTest::newRow("local, default message") << true << "Default" << false << false;
+        QTest::newRow("remote, file") << false << "File" << true << false;
+    }
+    void entryDialogFields()
+    {
+        QFETCH(bool, local);
+        QFETCH(QString, type);
+        QFETCH(bool, documentUsable);
+        QFETCH(bool, browseUsable);
+        fx->addServer("web", kWeb, "2.2.22", !local);
+        PageContext context;
+        context.appDir = fx->appDir();
+        context.currentServerName = "web";
+        context.isLocalServer = local;
+        EntryDialog dialog(EntrySpecs::frmAddErrorDoc(), context);
+        bool document = false;
+        bool browse = false;
+        fx->whenShown("frmAddErrorDoc", [&](QDialog* d) {
+            d->findChild<QComboBox*>("CmbType")->setCurrentText(type);
+            document = d->findChild<QLineEdit*>("txtDocument")->isEnabled();
+            browse = d->findChild<QPushButton*>("cmdBrowseFile")->isEnabled();
+            QTest::mouseClick(d->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+        });
+        dialog.exec();
+        QCOMPARE(document, documentUsable);
+        QCOMPARE(browse, browseUsable);
+        QVERIFY(!dialog.Accepted);
+
+        EntrySpec spec;
+        spec.objectName = "frmChoice";
+        EntryField options;
+        options.objectName = "optKind";
+        options.kind = EntryField::Options;
+        options.entries = {"Allow", "Deny"};
+        EntryField combo;
+        combo.objectName = "cmbName";
+        combo.kind = EntryField::Combo;
+        combo.fill = [] { return QStringList{"alpha", "beta"}; };
+        spec.fields = {options, combo};
+        QStringList changes;
+        spec.fieldChanged = [&](EntryDialog& d, int field) { changes << d.value(field); };
+        EntryDialog choice(spec, context);
+        choice.setValue(0, "deny");
+        choice.setValue(1, "beta");
+        QCOMPARE(choice.value(0), QString("Deny"));
+        QCOMPARE(choice.value(1), QString("beta"));
+        QCOMPARE(changes, (QStringList{"Deny", "beta"}));
     }
 
     // ---- Cancel in the state dialogs -------------------------------------------
