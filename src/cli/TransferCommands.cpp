@@ -228,7 +228,7 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
     const Args a = parse(
         argv,
         {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key", "--auth"},
-        {"--accept-new-host-key", "--verbose"});
+        {"--accept-new-host-key", "--verbose", "--store-password-in-ini"});
     if (!a.error.empty())
         return fail(a.error);
     if (a.positional.size() != 1)
@@ -315,6 +315,10 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
                 return fail("no password on standard input");
             s.WizardPassword = QString::fromStdString(pw.value_or(std::string()));
         }
+        s.WizardPasswordKnown = true;
+        // With a keychain the password goes there; without one it is asked
+        // for each time unless it may be kept in Corvane.ini.
+        s.WizardStorePasswordInIni = a.flags.count("--store-password-in-ini") > 0;
     }
     return runTransfer(folder, s, a.flags.count("--verbose") > 0, a.flags.count("--accept-new-host-key") > 0,
                        true,
@@ -420,8 +424,11 @@ corvanectl::CommandRegistrar addCommand{
     {"add",
      "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
      "--sftp HOST[:PORT] --user U --folder DIR [--key FILE] [--auth password|keyboard|publickey]) "
-     "[--accept-new-host-key] [--verbose]",
-     "register a server and fetch its httpd.conf (password from standard input)", addServer}};
+     "[--store-password-in-ini] [--accept-new-host-key] [--verbose]",
+     "register a server and fetch its httpd.conf (password from standard input; kept in the desktop's "
+     "keychain, or without one asked for when needed, or with --store-password-in-ini kept in Corvane.ini, "
+     "obfuscated, not encrypted)",
+     addServer}};
 corvanectl::CommandRegistrar fetchCommand{
     {"fetch", "NAME [--discard-changes] [--accept-new-host-key] [--verbose]",
      "fetch the server's httpd.conf again (older ones kept); a working copy with unsent changes is only "

@@ -317,7 +317,10 @@ void TestTransferCli::remoteEndToEnd()
         password = SshdServer::password().toUtf8() + "\n";
     }
     QTemporaryDir app;
-    const QStringList add = QStringList{"add", "web", "--apache-version", "2.4.62", "--os", "unix"} + where;
+    // No keychain runs here: the password is kept in Corvane.ini as asked.
+    const QStringList add =
+        QStringList{"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--store-password-in-ini"} +
+        where;
 
     Run r;
     if (method == "sftp") {
@@ -356,6 +359,15 @@ void TestTransferCli::remoteEndToEnd()
     QVERIFY(!dated.isEmpty());
     QCOMPARE(readFile(QFileInfo(serverConf).path() + "/" + dated), config("/srv/www", "www.example.test"));
     QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), edited);
+
+    // A password that is kept nowhere is asked for when needed: without a
+    // terminal to ask on, nothing is sent.
+    QVERIFY(corvane::IniFile(app.filePath("Corvane.ini")).removeKey("web", "PASSWORD"));
+    QVERIFY(writeFile(app.filePath("web/WorkArea/httpd.conf"), edited + "ServerAdmin ops@example.test\r\n"));
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("No password for"), qPrintable(r.err));
+    QCOMPARE(readFile(serverConf), QByteArray(edited).replace("\r\n", "\n"));
 }
 
 QTEST_GUILESS_MAIN(TestTransferCli)
