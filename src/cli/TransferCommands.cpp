@@ -286,10 +286,11 @@ std::string registeredName(const AppFolder& folder, const std::string& name)
 
 int addServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
-    const Args a = parse(argv,
-                         {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder",
-                          "--key", "--auth", "--timeout", "--tls"},
-                         {"--accept-new-host-key", "--accept-new-certificate", "--verbose"});
+    const Args a =
+        parse(argv,
+              {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key",
+               "--auth", "--timeout", "--tls"},
+              {"--accept-new-host-key", "--accept-new-certificate", "--verbose", "--store-password-in-ini"});
     if (!a.error.empty())
         return fail(a.error);
     if (int seconds = 0; !parseTimeout(a, seconds))
@@ -390,6 +391,10 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
                 return fail("no password on standard input");
             s.WizardPassword = QString::fromStdString(pw.value_or(std::string()));
         }
+        s.WizardPasswordKnown = true;
+        // With a keychain the password goes there; without one it is asked
+        // for each time unless it may be kept in Corvane.ini.
+        s.WizardStorePasswordInIni = a.flags.count("--store-password-in-ini") > 0;
     }
     return runTransfer(folder, s, runOptions(a), true,
                        "Server " + text(s.WizardServerName) + " added; its httpd.conf is in " +
@@ -506,10 +511,12 @@ corvanectl::CommandRegistrar addCommand{
     {"add",
      "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
      "--sftp HOST[:PORT] [--user U] --folder DIR [--key FILE] [--auth publickey|keyboard|password]) "
-     "[--tls required|optional|never] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] "
-     "[--verbose]",
-     "register a server and fetch its httpd.conf (password from standard input); for SFTP the host may be "
-     "an alias of ~/.ssh/config and keys come from ssh-agent, --key and ~/.ssh/config first",
+     "[--tls required|optional|never] [--timeout S] [--store-password-in-ini] [--accept-new-host-key] "
+     "[--accept-new-certificate] [--verbose]",
+     "register a server and fetch its httpd.conf (password from standard input; kept in the desktop's "
+     "keychain, or without one asked for when needed, or with --store-password-in-ini kept in Corvane.ini, "
+     "obfuscated, not encrypted); for SFTP the host may be an alias of ~/.ssh/config and keys come from "
+     "ssh-agent, --key and ~/.ssh/config first",
      addServer}};
 corvanectl::CommandRegistrar fetchCommand{
     {"fetch",

@@ -1,5 +1,7 @@
 #include "transfer/gui/RemotePage.h"
 
+#include "registry/PasswordStore.h"
+
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
 
@@ -38,6 +40,12 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     txtPassword = named(new QLineEdit(this), "txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
     txtFolder = named(new QLineEdit(this), "txtFolder");
+    chkStorePassword = named(
+        new QCheckBox(QStringLiteral("Store the password in Corvane.ini (obfuscated, not encrypted)"), this),
+        "chkStorePassword");
+    chkStorePassword->setToolTip(
+        QStringLiteral("No keychain runs on this desktop. Without this choice the password is asked for "
+                       "whenever Corvane connects to the server."));
     chkSFTP = named(new QCheckBox(QStringLiteral("Secure Authentication"), this), "chkSFTP");
     // Keys first: ssh-agent, the key file below, and the identity files of
     // ~/.ssh/config, with keyboard-interactive and password as fallbacks.
@@ -74,6 +82,7 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     form->addRow(QStringLiteral("Port Number :"), txtPort);
     form->addRow(QStringLiteral("User Name :"), txtUsername);
     form->addRow(lblPassword, txtPassword);
+    form->addRow(QString(), chkStorePassword);
     form->addRow(QStringLiteral("Remote Directory:"), txtFolder);
     auto* auth = new QVBoxLayout;
     auth->addWidget(optAuthType_PublicKey);
@@ -111,6 +120,9 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
 
 void RemotePage::initializePage()
 {
+    // With a keychain the password goes there; the choice is offered only without one.
+    chkStorePassword->setVisible(!PasswordStore::keychainAvailable());
+    chkStorePassword->setChecked(m_state.WizardStorePasswordInIni);
     if (m_state.WizardRemoteFolder.trimmed().isEmpty())
         m_state.WizardRemoteFolder = QStringLiteral("/");
     if (!m_state.WizardRemoteHost.isEmpty()) {
@@ -206,6 +218,8 @@ void RemotePage::storeFields()
     m_state.WizardRemoteHost = txtRemoteHost->text().trimmed();
     m_state.WizardUserName = txtUsername->text().trimmed();
     m_state.WizardPassword = txtPassword->text();
+    m_state.WizardPasswordKnown = true;
+    m_state.WizardStorePasswordInIni = !chkStorePassword->isHidden() && chkStorePassword->isChecked();
     m_state.WizardPort = txtPort->text().trimmed();
     QString folder = txtFolder->text().trimmed();
     // A path to the file itself is taken as its folder.

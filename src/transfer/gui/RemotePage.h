@@ -41,6 +41,8 @@ private:
     QLabel* lblPassword;
     QLineEdit* txtFolder;
     QCheckBox* chkSFTP;
+    // Without a keychain on the desktop: keep the password in Corvane.ini.
+    QCheckBox* chkStorePassword;
     QRadioButton* optAuthType_Keyboard;
     QRadioButton* optAuthType_PublicKey;
     QRadioButton* optAuthType_PASSWORD;

@@ -373,11 +373,18 @@ void TestTransferWizard::failedConnectionRegistersNothing()
     fillConnectPage(w, "web", "Windows", true);
     nextButton(w)->click();
     child<QCheckBox>(w, "chkSFTP")->click(); // plain FTP
+    // No keychain runs here: keeping the password in Corvane.ini is offered, unticked.
+    QVERIFY(child<QCheckBox>(w, "chkStorePassword")->isVisible());
+    QVERIFY(!child<QCheckBox>(w, "chkStorePassword")->isChecked());
+    QCOMPARE(child<QCheckBox>(w, "chkStorePassword")->text(),
+             QStringLiteral("Store the password in Corvane.ini (obfuscated, not encrypted)"));
+    child<QCheckBox>(w, "chkStorePassword")->click();
     child<QLineEdit>(w, "txtRemoteHost")->setText("127.0.0.1");
     child<QLineEdit>(w, "txtPort")->setText("1");
     child<QLineEdit>(w, "txtUsername")->setText("web");
     child<QLineEdit>(w, "txtPassword")->setText("secret");
     nextButton(w)->click();
+    QVERIFY(w.state().WizardStorePasswordInIni);
     QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 30000);
     QVERIFY(w.state().TransferFailed);
     QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("Connection To Server web failed."));
