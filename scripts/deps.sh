@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libssh-dev qtkeychain-qt6-dev fonts-dejavu-core)
 case "${1:-build}" in
   run) pkgs+=(xvfb xauth) ;;
-  test) pkgs+=(apache2 vsftpd openssh-server openssh-client curl passwd patch openssl dbus gnome-keyring) ;;
+  test) pkgs+=(clang-format apache2 vsftpd openssh-server openssh-client curl passwd patch openssl dbus gnome-keyring) ;;
 esac
 missing=()
 for p in "${pkgs[@]}"; do
