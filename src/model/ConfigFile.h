@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -136,6 +137,11 @@ public:
     bool WriteFile(bool* changed = nullptr);
     // The bytes WriteFile would write, without touching the disk.
     std::string WriteToString();
+    // The main file's bytes as WriteFile would write them, handed to sink in
+    // pieces (a large file is never held twice); a sink returning false stops
+    // the write with error 0x80040004.
+    using ByteSink = std::function<bool(std::string_view)>;
+    void WriteToSink(const ByteSink& sink);
     // Steps of the writer; they append to the output of a running write.
     bool WriteServerScopeDirectives();
     bool WriteDirectiveAndSub(Directive* dir);
@@ -189,7 +195,8 @@ private:
     // Layout
     void attachWorkingCopy();
     // One output (and, when asked, piece list) per file of m_files.
-    void writeKeepingLayout(std::vector<std::string>& outs, std::vector<std::vector<LayoutPiece>>* pieces);
+    void writeKeepingLayout(std::vector<std::string>& outs, std::vector<std::vector<LayoutPiece>>* pieces,
+                            const ByteSink* mainSink = nullptr);
     // Visits every piece in reading order: f(file index, piece index).
     void forEachInReadingOrder(const std::function<void(std::size_t, std::size_t)>& f) const;
     std::string snapshotFilesPath() const;

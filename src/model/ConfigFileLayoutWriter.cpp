@@ -84,6 +84,43 @@ bool readsAs(std::string_view piece, std::string_view text)
     raise(4, kConfigFileSource, kWriteFile);
 }
 
+// One file's output: kept in a string, or handed to a sink in pieces so that
+// a large file is never held twice.
+class Emitter
+{
+public:
+    Emitter(std::string& out, const ConfigFile::ByteSink* sink) : m_out(out), m_sink(sink) {}
+    Emitter& operator+=(std::string_view s)
+    {
+        if (s.empty())
+            return *this;
+        m_out += s;
+        m_size += s.size();
+        m_last = s.back();
+        if (m_sink && m_out.size() >= kChunk)
+            flush();
+        return *this;
+    }
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    char back() const { return m_last; }
+    void flush()
+    {
+        if (m_sink && !m_out.empty()) {
+            if (!(*m_sink)(m_out))
+                writeFailed();
+            m_out.clear();
+        }
+    }
+
+private:
+    static constexpr std::size_t kChunk = std::size_t(1) << 20;
+    std::string& m_out;
+    const ConfigFile::ByteSink* m_sink;
+    std::size_t m_size = 0;
+    char m_last = 0;
+};
+
 } // namespace
 
 void ConfigFile::forEachInReadingOrder(const std::function<void(std::size_t, std::size_t)>& f) const
@@ -188,7 +225,7 @@ void ConfigFile::attachWorkingCopy()
 }
 
 void ConfigFile::writeKeepingLayout(std::vector<std::string>& outs,
-                                    std::vector<std::vector<LayoutPiece>>* pieces)
+                                    std::vector<std::vector<LayoutPiece>>* pieces, const ByteSink* mainSink)
 {
     const std::size_t fileCount = m_files.size();
     struct At
@@ -400,10 +437,12 @@ void ConfigFile::writeKeepingLayout(std::vector<std::string>& outs,
         pieces->assign(fileCount, {});
     std::size_t next = 0;
     for (std::size_t f = 0; f < fileCount; ++f) {
-        std::string& out = outs[f];
+        const ByteSink* sink = f == 0 ? mainSink : nullptr;
+        Emitter out(outs[f], sink);
         const LayoutFile& file = m_files[f];
         const std::size_t n = file.pieces.size();
-        out.reserve(file.bytes.size() + file.bytes.size() / 64 + 256);
+        if (!sink)
+            outs[f].reserve(file.bytes.size() + file.bytes.size() / 64 + 256);
         std::vector<LayoutPiece>* kept = pieces ? &(*pieces)[f] : nullptr;
         if (kept)
             kept->reserve(n + 16);
@@ -516,6 +555,7 @@ void ConfigFile::writeKeepingLayout(std::vector<std::string>& outs,
             }
         }
         insertBefore(n);
+        out.flush();
     }
 }
 

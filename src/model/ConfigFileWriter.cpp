@@ -405,6 +405,21 @@ std::string ConfigFile::WriteToString()
     return out;
 }
 
+void ConfigFile::WriteToSink(const ByteSink& sink)
+{
+    if (!m_normalize && m_layoutState == LayoutState::Pending)
+        attachWorkingCopy();
+    if (!m_normalize && m_layoutState == LayoutState::Current) {
+        std::vector<std::string> outs;
+        writeKeepingLayout(outs, nullptr, &sink);
+        return;
+    }
+    std::string out;
+    writeAll(out, nullptr);
+    if (!sink(out))
+        writeFailed();
+}
+
 bool ConfigFile::WriteFile(bool* changed)
 {
     if (!m_normalize && m_layoutState == LayoutState::Pending)
