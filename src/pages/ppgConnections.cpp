@@ -99,6 +99,30 @@ ppgConnections::ppgConnections(QWidget* parent)
     m_txtPrivateKey = PageWidgets::lineEdit(frame, "txtPrivateKey");
     m_cmdBrowsePrivateKey = PageWidgets::button(frame, "cmdBrowsePrivateKey", "Browse...");
     m_lblPrivateKey = add(QStringLiteral("Privatekey file:"), m_txtPrivateKey, {}, {}, m_cmdBrowsePrivateKey);
+    m_txtAuthUsed = PageWidgets::lineEdit(frame, "txtAuthUsed");
+    m_txtAuthUsed->setReadOnly(true);
+    m_sftpUsedWidgets << m_txtAuthUsed
+                      << add(QStringLiteral("Authentication used :"), m_txtAuthUsed,
+                             QStringLiteral("Authentication used"),
+                             QStringLiteral("How the last SFTP connection logged in"));
+    // Plain FTP sends the password and httpd.conf in clear text.
+    m_cmbFtpTls = new QComboBox(frame);
+    m_cmbFtpTls->setObjectName(QStringLiteral("cmbFtpTls"));
+    m_cmbFtpTls->addItem(QStringLiteral("Required"), QStringLiteral("required"));
+    m_cmbFtpTls->addItem(QStringLiteral("If offered"), QStringLiteral("optional"));
+    m_cmbFtpTls->addItem(QStringLiteral("Never"), QStringLiteral("never"));
+    connect(m_cmbFtpTls, &QComboBox::activated, this, [this] { setChanged(); });
+    m_ftpWidgets << m_cmbFtpTls
+                 << add(QStringLiteral("Use TLS :"), m_cmbFtpTls, QStringLiteral("Use TLS"),
+                        QStringLiteral("FTP over TLS (AUTH TLS): Required refuses a server that does not "
+                                       "offer it; Never sends the password and the configuration in clear "
+                                       "text"));
+    m_txtProtectionUsed = PageWidgets::lineEdit(frame, "txtProtectionUsed");
+    m_txtProtectionUsed->setReadOnly(true);
+    m_ftpWidgets << m_txtProtectionUsed
+                 << add(QStringLiteral("Protection used :"), m_txtProtectionUsed,
+                        QStringLiteral("Protection used"),
+                        QStringLiteral("How the last FTP connection was protected"));
     layout->addWidget(frame);
     m_chkNormalizeLayout = new QCheckBox(QStringLiteral("Normalize layout when saving"), this);
     m_chkNormalizeLayout->setObjectName(QStringLiteral("chkNormalizeLayout"));
@@ -165,8 +189,11 @@ QString ppgConnections::authEntry(int code)
 void ppgConnections::ResetControls()
 {
     for (QLineEdit* e : {m_txtServer, m_txtRemoteHost, m_txtUsername, m_txtPassword, m_txtPort, m_txtFolder,
-                         m_txtPrivateKey})
+                         m_txtPrivateKey, m_txtAuthUsed, m_txtProtectionUsed})
         e->clear();
+    m_cmbFtpTls->setCurrentIndex(-1);
+    m_loadedTls.clear();
+    m_ftp = false;
     m_cmbVersion->setEditText({});
     m_cmbOS->setCurrentIndex(-1);
     m_cmbAuthType->setCurrentIndex(-1);
@@ -217,7 +244,21 @@ void ppgConnections::LoadControls()
         m_txtPort->setText(value("PORT_NUMBER"));
         m_txtFolder->setText(value("REMOTE_FOLDER"));
     }
+    m_ftp = remote && !m_sftp;
+    if (m_sftp)
+        m_txtAuthUsed->setText(value(registry::SFTP_AUTH_USED));
+    if (m_ftp) {
+        m_loadedTls = value(registry::FTP_TLS).trimmed().toLower();
+        if (m_cmbFtpTls->findData(m_loadedTls) < 0)
+            m_loadedTls = QStringLiteral("optional");
+        m_cmbFtpTls->setCurrentIndex(m_cmbFtpTls->findData(m_loadedTls));
+        m_txtProtectionUsed->setText(value(registry::FTP_PROTECTION_USED));
+    }
     setRemoteEnabled(remote);
+    for (QWidget* w : m_sftpUsedWidgets)
+        w->setEnabled(m_sftp);
+    for (QWidget* w : m_ftpWidgets)
+        w->setEnabled(m_ftp);
     m_cmbAuthType->setEnabled(m_sftp);
     m_lblAuthType->setEnabled(m_sftp);
     if (m_sftp) {
@@ -273,6 +314,12 @@ bool ppgConnections::SaveDirectivesFromGUI()
         write("REMOTE_HOST", trimmed(m_txtRemoteHost->text()));
     if (isWritable(m_txtFolder))
         write("REMOTE_FOLDER", trimmed(m_txtFolder->text()));
+    // Written only when the administrator chose another mode.
+    if (const QString tls = m_cmbFtpTls->currentData().toString();
+        m_ftp && !tls.isEmpty() && tls != m_loadedTls) {
+        write(registry::FTP_TLS, tls.toStdString());
+        m_loadedTls = tls;
+    }
     if (m_sftp) {
         const int code = authCode(m_cmbAuthType->currentText());
         if (code != 0)

@@ -1,6 +1,8 @@
 #pragma once
 // "Connection" of a server node: the server's registry entry (Apache version,
-// operating system, FTP or SFTP connection settings), not its httpd.conf.
+// operating system, FTP or SFTP connection settings, whether FTP uses TLS),
+// not its httpd.conf; and how the last connection was authenticated and
+// protected.
 #include "pages/CorvanePage.h"
 
 class QCheckBox;
@@ -49,7 +51,14 @@ private:
     QLabel* m_lblAuthType;
     QLabel* m_lblPrivateKey;
     QCheckBox* m_chkNormalizeLayout;
+    QComboBox* m_cmbFtpTls;         // FTP_TLS: required / if offered / never
+    QLineEdit* m_txtProtectionUsed; // FTP_PROTECTION_USED
+    QLineEdit* m_txtAuthUsed;       // SFTP_AUTH_USED
+    QList<QWidget*> m_ftpWidgets;
+    QList<QWidget*> m_sftpUsedWidgets;
+    QString m_loadedTls; // FTP_TLS as loaded, "optional" when absent
     bool m_sftp = false;
+    bool m_ftp = false;
 };
 
 } // namespace corvane

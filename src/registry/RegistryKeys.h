@@ -24,6 +24,8 @@ inline constexpr const char* NORMALIZE_LAYOUT = "NORMALIZE_LAYOUT";
 inline constexpr const char* CONNECT_TIMEOUT = "CONNECT_TIMEOUT";
 // FTP over TLS: "required", "optional" (if the server offers it; the default) or "never".
 inline constexpr const char* FTP_TLS = "FTP_TLS";
+// How the last FTP connection was protected, e.g. "TLS 1.3, certificate verified by the system".
+inline constexpr const char* FTP_PROTECTION_USED = "FTP_PROTECTION_USED";
 
 // The sample server delivered with the program.
 inline constexpr const char* kSampleServerName = "Sample";

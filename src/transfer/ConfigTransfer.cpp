@@ -74,6 +74,16 @@ void ConfigTransfer::rememberAuthUsed(const QString& server)
         ini.writeValue(server.toStdString(), SFTP_AUTH_USED, m_authUsed.toStdString());
 }
 
+void ConfigTransfer::rememberProtectionUsed(const QString& server)
+{
+    using namespace registry;
+    if (m_protectionUsed.isEmpty() || iniValue(m_folder, server, FTP_PROTECTION_USED) == m_protectionUsed)
+        return;
+    IniFile ini(m_folder.iniPath());
+    if (ini.hasSection(server.toStdString()))
+        ini.writeValue(server.toStdString(), FTP_PROTECTION_USED, m_protectionUsed.toStdString());
+}
+
 QString ConfigTransfer::knownCertificatesFile() const
 {
     return m_folder.path() + QStringLiteral("/known_certificates");
@@ -356,6 +366,9 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
         back(true, true);
     }
     m_tlsUsed = m_ftp->tlsUsed();
+    m_protectionUsed = m_ftp->protectionUsed();
+    if (!m_protectionUsed.isEmpty() && m_state.GetConfigMode)
+        rememberProtectionUsed(serverName());
     next(true);
 }
 
@@ -457,6 +470,9 @@ void ConfigTransfer::upload()
             s.certificatesFile = knownCertificatesFile();
             m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
             ok = m_ftp->UploadViaFtp(workArea.workingCopy());
+            m_protectionUsed = m_ftp->protectionUsed();
+            if (!m_protectionUsed.isEmpty())
+                rememberProtectionUsed(server);
             if (ok)
                 m_datedName = m_ftp->datedName();
         } else {
@@ -573,6 +589,8 @@ bool ConfigTransfer::SaveServerSettings()
             // A new server that offered TLS is held to it from now on, unless a mode was chosen.
             const QString tls = m_state.WizardFtpTls.trimmed().toLower();
             keys.emplace_back(FTP_TLS, !tls.isEmpty() ? text(tls) : m_tlsUsed ? "required" : "optional");
+            if (!m_protectionUsed.isEmpty())
+                keys.emplace_back(FTP_PROTECTION_USED, text(m_protectionUsed));
         }
     } else {
         keys.emplace_back(CONNECT_TYPE, "0");

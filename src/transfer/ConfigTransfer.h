@@ -61,6 +61,8 @@ public:
     void setSshDirectory(const QString& path) { m_sshDirectory = path; }
     // How the last SFTP connection authenticated ("" for none yet).
     const QString& authUsed() const { return m_authUsed; }
+    // How the last FTP connection was protected ("" for none yet).
+    const QString& protectionUsed() const { return m_protectionUsed; }
     // FTP certificates the administrator accepted, beside it.
     QString knownCertificatesFile() const;
     // FTP_TLS text ("required", "optional", "never"; "" is "optional") as a CFtpClient::TlsMode.
@@ -102,6 +104,8 @@ private:
     QString serverName() const;
     // Keeps how a registered server was logged into in its section.
     void rememberAuthUsed(const QString& server);
+    // Keeps how a registered server's FTP connection was protected in its section.
+    void rememberProtectionUsed(const QString& server);
     int connectTimeoutFor(const QString& server) const;
     bool workAreaWritable(const ServerWorkArea& workArea);
 
@@ -122,6 +126,7 @@ private:
     bool m_createdFolder = false; // a new server's folder made by this transfer
     QString m_sshDirectory;
     QString m_authUsed;
+    QString m_protectionUsed;
 };
 
 } // namespace corvane

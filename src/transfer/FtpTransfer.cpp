@@ -159,6 +159,7 @@ bool FtpTransfer::connectAndChangeFolder()
 {
     newClient();
     m_tlsUsed = false;
+    m_protection.clear();
     bool connected = m_client->Connect() && m_client->waitForResult() == CFtpClient::ftpSuccess;
     if (!connected && m_client->LastFtpError().Number == net::kFtpCertificateUnknown &&
         m_cb.acceptCertificate) {
@@ -181,17 +182,15 @@ bool FtpTransfer::connectAndChangeFolder()
         return false;
     }
     m_tlsUsed = m_client->TlsActive();
-    const QString protection =
-        !m_tlsUsed ? QStringLiteral(
-                         "Protection: none (plain FTP: the password and the configuration travel in clear "
-                         "text)")
+    m_protection =
+        !m_tlsUsed
+            ? QStringLiteral("none (plain FTP: the password and the configuration travel in clear text)")
         : m_client->CertificateVerified()
-            ? QStringLiteral("Protection: %1, certificate verified by the system")
-                  .arg(m_client->TlsProtocol())
-            : QStringLiteral("Protection: %1, certificate accepted by the administrator (SHA-256 %2)")
+            ? QStringLiteral("%1, certificate verified by the system").arg(m_client->TlsProtocol())
+            : QStringLiteral("%1, certificate accepted by the administrator (SHA-256 %2)")
                   .arg(m_client->TlsProtocol(), m_client->PeerCertificateFingerprint());
     if (m_cb.protection)
-        m_cb.protection(protection);
+        m_cb.protection(QStringLiteral("Protection: ") + m_protection);
     if (!m_client->SetCurrentDirectory(m_settings.remoteFolder) ||
         m_client->waitForResult() != CFtpClient::ftpSuccess) {
         m_failure = errorText();

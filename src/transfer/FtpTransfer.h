@@ -59,6 +59,9 @@ public:
     net::CFtpClient* client() const { return m_client.get(); }
     // Whether the last connection was protected by TLS.
     bool tlsUsed() const { return m_tlsUsed; }
+    // How the last connection was protected, e.g. "TLS 1.3, certificate
+    // verified by the system"; "" when none was made.
+    const QString& protectionUsed() const { return m_protection; }
 
     // The pinned certificate of host:port in `file`, "" when none.
     static QString pinnedCertificate(const QString& file, const QString& host, int port);
@@ -81,6 +84,7 @@ private:
     QString m_failure;
     qint64 m_total = -1; // size of the file being uploaded
     bool m_tlsUsed = false;
+    QString m_protection;
 };
 
 } // namespace corvane

@@ -29,6 +29,16 @@ ConnectingPage::ConnectingPage(AppFolder folder, TransferState& state, QWidget* 
     lblAuthUsed->setObjectName(QStringLiteral("lblAuthUsed"));
     lblAuthUsed->setWordWrap(true);
     lblAuthUsed->hide();
+    lblProtection = new QLabel(this);
+    lblProtection->setObjectName(QStringLiteral("lblProtection"));
+    lblProtection->setWordWrap(true);
+    lblProtection->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblProtection->hide();
+    lblFailureCause = new QLabel(this);
+    lblFailureCause->setObjectName(QStringLiteral("lblFailureCause"));
+    lblFailureCause->setWordWrap(true);
+    lblFailureCause->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblFailureCause->hide();
     lblLog = new QLabel(QStringLiteral("Log"), this);
     lblLog->setObjectName(QStringLiteral("lblLog"));
     Log = new QListWidget(this);
@@ -36,7 +46,9 @@ ConnectingPage::ConnectingPage(AppFolder folder, TransferState& state, QWidget* 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label2);
     layout->addWidget(lblConnStatus);
+    layout->addWidget(lblFailureCause);
     layout->addWidget(lblAuthUsed);
+    layout->addWidget(lblProtection);
     layout->addWidget(lblLog);
     layout->addWidget(Log, 1);
     lblLog->hide();
@@ -49,8 +61,10 @@ void ConnectingPage::initializePage()
 {
     Label2->setText(ConfigTransfer::explanationText(m_state));
     lblConnStatus->clear();
-    lblAuthUsed->clear();
-    lblAuthUsed->hide();
+    for (QLabel* l : {lblAuthUsed, lblProtection, lblFailureCause}) {
+        l->clear();
+        l->hide();
+    }
     m_finished = false;
     m_saved = false;
     // The transfer runs once per arrival on the page, after the page is shown.
@@ -92,6 +106,19 @@ void ConnectingPage::startTransfer()
                 .arg(host, fingerprint);
         return MessageBox::question(this, text) == QMessageBox::Yes;
     };
+    cb.protection = [this](const QString& text) {
+        lblProtection->setText(text);
+        lblProtection->setVisible(!text.isEmpty());
+    };
+    cb.acceptCertificate = [this](const QString& server, const QString& fingerprint) {
+        const QString text =
+            QStringLiteral("The TLS certificate of %1 is not verified by this system (it may be "
+                           "self-signed). Its SHA-256 fingerprint is\n\n%2\n\nCheck it with the server's "
+                           "administrator. Do you trust this certificate and want to connect? Yes keeps it "
+                           "for the next connections; a different certificate will be refused.")
+                .arg(server, fingerprint);
+        return MessageBox::question(this, text) == QMessageBox::Yes;
+    };
     cb.discardUnsentChanges = [this](const QString& server) {
         const QString text =
             QStringLiteral("The working copy of %1 has changes that were not sent to the server. Fetching "
@@ -112,6 +139,12 @@ void ConnectingPage::startTransfer()
     m_transfer->StartTransfer();
     m_busy = false;
     m_finished = true;
+    // The status line ends with "... failed."; the reason stays beneath it.
+    if (m_state.TransferFailed && !m_transfer->failureCause().isEmpty() &&
+        m_transfer->failureCause() != m_transfer->lastStatus()) {
+        lblFailureCause->setText(m_transfer->failureCause().simplified());
+        lblFailureCause->show();
+    }
     emit completeChanged();
     // The wizard resets its buttons on completeChanged; the transfer's word on Back stands.
     if (QWizard* w = wizard()) {

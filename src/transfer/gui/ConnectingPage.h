@@ -46,7 +46,9 @@ private:
     TransferState& m_state;
     std::unique_ptr<ConfigTransfer> m_transfer;
     QLabel* lblConnStatus;
-    QLabel* lblAuthUsed; // how the SFTP login succeeded
+    QLabel* lblAuthUsed;     // how the SFTP login succeeded
+    QLabel* lblProtection;   // how the FTP connection is protected
+    QLabel* lblFailureCause; // what went wrong, under the closing "... failed."
     QLabel* Label2;
     QLabel* lblLog;
     QListWidget* Log;

@@ -6,6 +6,7 @@
 #include "host/MessageBox.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -99,6 +100,30 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     layout->addLayout(auth);
     layout->addWidget(lblPrivateKeyFile);
     layout->addLayout(key);
+
+    // Plain FTP sends the password and the file in clear text: TLS is the
+    // first choice. A new server left at "If offered" is kept to TLS once it
+    // has offered it; an entry chosen here is stored as it is.
+    lblFtpTls = new QLabel(QStringLiteral("Use TLS (FTP) :"), this);
+    cmbFtpTls = named(new QComboBox(this), "cmbFtpTls");
+    cmbFtpTls->addItem(QStringLiteral("Required - recommended"), QStringLiteral("required"));
+    cmbFtpTls->addItem(QStringLiteral("If offered"), QStringLiteral("optional"));
+    cmbFtpTls->addItem(QStringLiteral("Never - password and configuration in clear text"),
+                       QStringLiteral("never"));
+    lblFtpTls->setBuddy(cmbFtpTls);
+    lblFtpTlsNote = named(new QLabel(QStringLiteral("FTP should be protected by TLS (AUTH TLS). A new server "
+                                                    "that offers TLS is held to it from then on unless "
+                                                    "another choice is made here."),
+                                     this),
+                          "lblFtpTlsNote");
+    lblFtpTlsNote->setWordWrap(true);
+    auto* tls = new QHBoxLayout;
+    tls->addWidget(lblFtpTls);
+    tls->addWidget(cmbFtpTls, 1);
+    layout->addLayout(tls);
+    layout->addWidget(lblFtpTlsNote);
+    connect(cmbFtpTls, &QComboBox::activated, this,
+            [this](int index) { m_state.WizardFtpTls = cmbFtpTls->itemData(index).toString(); });
     layout->addStretch();
 
     for (QLineEdit* e : {txtRemoteHost, txtPort, txtUsername, txtFolder})
@@ -151,6 +176,8 @@ void RemotePage::initializePage()
     }
     txtPort->setText(m_state.WizardPort);
     txtFolder->setText(m_state.WizardRemoteFolder);
+    const int tls = cmbFtpTls->findData(m_state.WizardFtpTls.trimmed().toLower());
+    cmbFtpTls->setCurrentIndex(tls >= 0 ? tls : cmbFtpTls->findData(QStringLiteral("optional")));
     sftpToggled(chkSFTP->isChecked());
 }
 
@@ -161,6 +188,8 @@ void RemotePage::sftpToggled(bool on)
          std::initializer_list<QWidget*>{optAuthType_Keyboard, optAuthType_PublicKey, optAuthType_PASSWORD,
                                          btnOpenFile, txtPrivateKeyFile, lblPrivateKeyFile})
         w->setEnabled(on);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblFtpTls, cmbFtpTls, lblFtpTlsNote})
+        w->setEnabled(!on);
     // The usual port of the protocol, unless another one was typed; for SFTP
     // an empty port lets ~/.ssh/config decide.
     if (on && txtPort->text().trimmed() == QLatin1String("21"))

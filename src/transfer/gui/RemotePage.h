@@ -1,11 +1,13 @@
 #pragma once
 // frmRemote: host, port, user, password and folder of an FTP or SFTP server,
-// and for SFTP the authentication method and private key file.
+// for SFTP the authentication method and private key file, for FTP whether
+// TLS is used.
 #include "transfer/TransferState.h"
 
 #include <QWizardPage>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -49,6 +51,10 @@ private:
     QLabel* lblPrivateKeyFile;
     QLineEdit* txtPrivateKeyFile;
     QPushButton* btnOpenFile;
+    // FTP only: "Use TLS" required / if offered / never (WizardFtpTls).
+    QLabel* lblFtpTls;
+    QComboBox* cmbFtpTls;
+    QLabel* lblFtpTlsNote;
 };
 
 } // namespace corvane

@@ -35,6 +35,9 @@ class PagesConnections : public QObject
         if (sftp) {
             fx->setRegistryValue(name, "SFTP_AUTHTYPE", QString::number(auth));
             fx->setRegistryValue(name, "SFTP_PVTKEYFILE", "/home/admin/.ssh/id_rsa");
+            fx->setRegistryValue(name, "SFTP_AUTH_USED", "Public key from ssh-agent");
+        } else {
+            fx->setRegistryValue(name, "FTP_PROTECTION_USED", "TLS 1.2, certificate verified by the system");
         }
     }
 
@@ -91,6 +94,24 @@ private slots:
         QTest::newRow("ftp auth off") << "ftp"
                                       << "CmbAuthType"
                                       << "" << false;
+        QTest::newRow("ftp tls: if offered when unset") << "ftp"
+                                                        << "cmbFtpTls"
+                                                        << "If offered" << true;
+        QTest::newRow("ftp protection used") << "ftp"
+                                             << "txtProtectionUsed"
+                                             << "TLS 1.2, certificate verified by the system" << true;
+        QTest::newRow("ftp: no sftp login") << "ftp"
+                                            << "txtAuthUsed"
+                                            << "" << false;
+        QTest::newRow("sftp tls off") << "sftpkey"
+                                      << "cmbFtpTls"
+                                      << "" << false;
+        QTest::newRow("sftp auth used") << "sftpkey"
+                                        << "txtAuthUsed"
+                                        << "Public key from ssh-agent" << true;
+        QTest::newRow("local tls off") << "local"
+                                       << "cmbFtpTls"
+                                       << "" << false;
         QTest::newRow("sftp key auth") << "sftpkey"
                                        << "CmbAuthType"
                                        << "PublicKey" << true;
@@ -178,6 +199,21 @@ private slots:
                                                 << "x"
                                                 << "USERNAME"
                                                 << "";
+        QTest::newRow("ftp tls never") << "ftp"
+                                       << "cmbFtpTls"
+                                       << "Never"
+                                       << "FTP_TLS"
+                                       << "never";
+        QTest::newRow("ftp tls untouched, not written") << "ftp"
+                                                        << "cmbFtpTls"
+                                                        << "If offered"
+                                                        << "FTP_TLS"
+                                                        << "";
+        QTest::newRow("sftp tls not written") << "sftpkey"
+                                              << "cmbFtpTls"
+                                              << "Required"
+                                              << "FTP_TLS"
+                                              << "";
         QTest::newRow("sftp auth keyboard") << "sftpkey"
                                             << "CmbAuthType"
                                             << "Keyboard"
