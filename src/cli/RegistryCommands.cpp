@@ -7,6 +7,7 @@
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
+#include "transfer/ServerWorkArea.h"
 
 #include <QFileInfo>
 
@@ -134,10 +135,37 @@ int removeServer(Servers& servers, const std::string& name)
     return 0;
 }
 
+// Each file of the server's configuration: its path under the server root
+// (absolute when outside it), whether the working copy changed it since the
+// server last had it, and where a symbolic link leads.
+int serverFiles(Servers& servers, const std::string& name)
+{
+    const ServerWorkArea area(servers.appFolder(), QString::fromStdString(name));
+    if (!QFileInfo(area.workingCopy()).isFile())
+        return corvanectl::fail("Config file for the specified server has been moved/removed.");
+    const TreeManifest manifest = area.manifest();
+    const std::vector<TreeEntry> changed = area.changedFiles(manifest);
+    const std::string& root = manifest.serverRoot;
+    for (const TreeEntry& e : manifest.files) {
+        std::string shown = e.serverPath.empty() ? std::string("httpd.conf") : e.serverPath;
+        if (!root.empty() && shown.size() > root.size() && shown.compare(0, root.size(), root) == 0 &&
+            (root == "/" || shown[root.size()] == '/'))
+            shown = shown.substr(root == "/" ? 1 : root.size() + 1);
+        const bool isChanged = std::any_of(changed.begin(), changed.end(),
+                                           [&](const TreeEntry& c) { return c.serverPath == e.serverPath; });
+        std::cout << shown << '\t'
+                  << (e.kind == "envvars" ? "envvars"
+                      : isChanged         ? "changed"
+                                          : "unchanged")
+                  << '\t' << (e.realPath.empty() ? "-" : e.realPath) << '\n';
+    }
+    return 0;
+}
+
 int serverCommand(const std::vector<std::string>& args, const corvanectl::Options& options)
 {
-    if (args.size() != 2 || (args[0] != "show" && args[0] != "remove"))
-        return corvanectl::fail("usage: server show NAME | server remove NAME");
+    if (args.size() != 2 || (args[0] != "show" && args[0] != "remove" && args[0] != "files"))
+        return corvanectl::fail("usage: server show NAME | server remove NAME | server files NAME");
     AppFolder folder;
     std::string why;
     if (!openFolder(options, folder, why))
@@ -150,14 +178,17 @@ int serverCommand(const std::vector<std::string>& args, const corvanectl::Option
     if (name.empty())
         return corvanectl::fail("no server named '" + TrimBlanks(args[1]) + "' in " +
                                 servers.appFolder().path().toStdString());
+    if (args[0] == "files")
+        return serverFiles(servers, name);
     return args[0] == "show" ? showServer(servers, name) : removeServer(servers, name);
 }
 
 corvanectl::CommandRegistrar listReg{
     {"servers", "", "list the registered servers with version, connection and host", listServers}};
 corvanectl::CommandRegistrar serverReg{
-    {"server", "show NAME | remove NAME",
-     "show a server's registry entry, or remove it with its folders (the working copy is kept in Backup)",
+    {"server", "show NAME | remove NAME | files NAME",
+     "show a server's registry entry, remove it with its folders (the working copy is kept in Backup), or "
+     "list the files of its configuration (path under the server root, changed or unchanged, link target)",
      serverCommand}};
 
 } // namespace
