@@ -38,6 +38,8 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     txtPassword = named(new QLineEdit(this), "txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
     txtFolder = named(new QLineEdit(this), "txtFolder");
+    txtMainFile = named(new QLineEdit(this), "txtMainFile");
+    txtMainFile->setPlaceholderText(QStringLiteral("httpd.conf, else apache2.conf"));
     chkSFTP = named(new QCheckBox(QStringLiteral("Secure Authentication"), this), "chkSFTP");
     // Keys first: ssh-agent, the key file below, and the identity files of
     // ~/.ssh/config, with keyboard-interactive and password as fallbacks.
@@ -75,6 +77,7 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     form->addRow(QStringLiteral("User Name :"), txtUsername);
     form->addRow(lblPassword, txtPassword);
     form->addRow(QStringLiteral("Remote Directory:"), txtFolder);
+    form->addRow(QStringLiteral("Main file:"), txtMainFile);
     auto* auth = new QVBoxLayout;
     auth->addWidget(optAuthType_PublicKey);
     auth->addWidget(optAuthType_Keyboard);
@@ -116,6 +119,7 @@ void RemotePage::initializePage()
     if (!m_state.WizardRemoteHost.isEmpty()) {
         // Back on this page: what was typed before.
         txtRemoteHost->setText(m_state.WizardRemoteHost);
+        txtMainFile->setText(m_state.WizardMainFile);
         txtUsername->setText(m_state.WizardUserName);
         txtPassword->setText(m_state.WizardPassword);
         chkSFTP->setChecked(m_state.WizardIsSftp);
@@ -208,10 +212,15 @@ void RemotePage::storeFields()
     m_state.WizardPassword = txtPassword->text();
     m_state.WizardPort = txtPort->text().trimmed();
     QString folder = txtFolder->text().trimmed();
-    // A path to the file itself is taken as its folder.
-    if (folder.contains(QLatin1String(".conf"), Qt::CaseInsensitive))
+    QString mainFile = txtMainFile->text().trimmed();
+    // A path to the file itself is taken as its folder and the file's name.
+    if (folder.contains(QLatin1String(".conf"), Qt::CaseInsensitive)) {
+        if (mainFile.isEmpty())
+            mainFile = QFileInfo(folder).fileName();
         folder = QFileInfo(folder).path();
+    }
     m_state.WizardRemoteFolder = folder;
+    m_state.WizardMainFile = mainFile;
     m_state.WizardIsSftp = chkSFTP->isChecked();
     if (m_state.WizardIsSftp) {
         m_state.WizardSftpAuthType = GetAuthentificationType();

@@ -40,6 +40,7 @@ private:
     QLineEdit* txtPassword;
     QLabel* lblPassword;
     QLineEdit* txtFolder;
+    QLineEdit* txtMainFile; // name of the main file in the folder; empty: httpd.conf, else apache2.conf
     QCheckBox* chkSFTP;
     QRadioButton* optAuthType_Keyboard;
     QRadioButton* optAuthType_PublicKey;
