@@ -227,7 +227,7 @@ bool TreeManifest::includes(const std::string& serverPath) const
     for (const std::string& pattern : patterns) {
         // The path itself, or a folder above it that an Include reads whole.
         for (std::string probe = serverPath; probe.size() > 1; probe = folderOf(probe)) {
-            if (::fnmatch(pattern.c_str(), probe.c_str(), FNM_PATHNAME) == 0)
+            if (::fnmatch(pattern.c_str(), probe.c_str(), FNM_PATHNAME | FNM_PERIOD) == 0)
                 return true;
         }
     }
