@@ -177,8 +177,14 @@ std::vector<std::string> ExpandInclude(TreeSource& source, const TreeSettings& s
             }
         }
     };
-    if (!parts.empty())
-        walk("/", 0);
+    // The plain folders before the first wildcard are taken as they are
+    // (a remote account may not see the folders above its own).
+    size_t first = 0;
+    std::string start = "/";
+    while (first < parts.size() && !hasWildcard(parts[first]))
+        start = joinPath(start, parts[first++]);
+    if (first < parts.size())
+        walk(start, first);
     if (out.empty() && !optional)
         error = "Include: no file matches the wildcard " + path;
     return out;
