@@ -121,7 +121,8 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
     const auto filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
     QFileInfoList toDelete;
     QStringList treeFolders; // the fetched files of a split configuration
-    static const QRegularExpression treeFolder(QStringLiteral("^(tree|outside|sent|fetch\\d+)$"));
+    static const QRegularExpression treeFolder(
+        QStringLiteral("^(tree|outside|sent|fetch\\d+|httpd-unsent-[-0-9]+)$"));
     for (const QFileInfo& entry : QDir(serverFolder).entryInfoList(filters)) {
         const bool known =
             entry.isDir() && !entry.isSymLink() &&

@@ -157,6 +157,18 @@ CheckerInput::Result CheckerInput::prepare(const QByteArray& config, const QStri
         const bool loads = name == QLatin1String("loadmodule") || name == QLatin1String("loadfile");
         const bool reads = name == QLatin1String("include") || name == QLatin1String("includeoptional") ||
                            name == QLatin1String("serverroot");
+        if (name == QLatin1String("errorlog") && !places.runtimeFolder.isEmpty() && words.size() >= 2 &&
+            !words.value(1).startsWith(QLatin1Char('|')) &&
+            !words.value(1).startsWith(QLatin1String("syslog"))) {
+            out += (words.value(0) + QLatin1Char(' ') +
+                    quoted(places.runtimeFolder + QStringLiteral("/error.log")))
+                       .toLocal8Bit();
+            for (qsizetype k = first + 1; k < i; ++k)
+                out += '\n';
+            if (i < lines.size())
+                out += '\n';
+            continue;
+        }
         if (!loads && !reads) {
             keep();
             continue;

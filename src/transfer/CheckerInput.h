@@ -34,6 +34,9 @@ public:
         // given as the same path below `treeCopy`, where the copy mirrors the
         // server's paths. Empty: paths are left as they are.
         QString treeCopy;
+        // With a tree copy: where ErrorLog files go instead (the check
+        // refuses a log folder that does not exist on this machine).
+        QString runtimeFolder;
     };
 
     struct Result

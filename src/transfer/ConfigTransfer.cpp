@@ -313,6 +313,8 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
         }
         const bool fetched = m_sftp->DownloadViaSftp(workArea);
         m_treeReport = m_sftp->treeReport();
+        if (!m_treeReport.errors.empty() || !m_treeReport.warnings.empty())
+            showLog(true, false);
         if (!fetched)
             m_state.TransferFailed = true;
         else if (m_state.GetConfigMode)
@@ -342,6 +344,8 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
         back(true, true);
     }
     m_treeReport = m_ftp->treeReport();
+    if (!m_treeReport.errors.empty() || !m_treeReport.warnings.empty())
+        showLog(true, false);
     m_tlsUsed = m_ftp->tlsUsed();
     next(true);
 }
@@ -382,6 +386,8 @@ void ConfigTransfer::reportTree()
 {
     if (!m_cb.log)
         return;
+    if (!m_treeReport.errors.empty() || !m_treeReport.warnings.empty())
+        showLog(true, false);
     for (const std::string& e : m_treeReport.errors)
         m_cb.log(QStringLiteral("Error: ") + QString::fromStdString(e));
     for (const std::string& w : m_treeReport.warnings)
@@ -535,7 +541,7 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
                    QStringLiteral(" with the given parameters. Please try again."));
         }
     } else if (iniValue(m_folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1")) {
-        showLog(false, false);
+        showLog(true, true); // one line per file
         FtpTransfer::Settings s;
         s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
         s.port = iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt();
@@ -555,7 +561,7 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
             result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget);
         });
     } else {
-        showLog(false, false);
+        showLog(true, true);
         LocalTreeWriter writer;
         reached = true;
         result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget);

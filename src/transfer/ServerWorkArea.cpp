@@ -190,6 +190,17 @@ bool ServerWorkArea::keepUnsentCopy(QString* keptPath, QString* error) const
         target = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".conf");
     if (!copyFileAtomic(workingCopy(), target, error))
         return false;
+    // The other changed files of a split configuration go beside it, in a
+    // folder of the same name, at their places in the work area.
+    const TreeManifest m = manifest();
+    const QString folder = target.chopped(5);
+    for (const TreeEntry& e : changedFiles(m)) {
+        if (e.kind == "main")
+            continue;
+        const QString kept = folder + QLatin1Char('/') + QString::fromStdString(e.workPath);
+        if (!QDir().mkpath(QFileInfo(kept).absolutePath()) || !copyFileAtomic(workFile(e), kept, error))
+            return false;
+    }
     if (keptPath)
         *keptPath = target;
     return true;

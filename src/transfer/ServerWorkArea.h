@@ -75,7 +75,9 @@ public:
     // (Backup/httpd.conf) nor sent by the last upload (WorkArea/httpd.conf.sent).
     bool hasUnsentChanges() const;
     // Keeps the working copy as Backup/httpd-unsent-dd-MM-yyyy-hh-mm-ss.conf
-    // before a fetch replaces it; `keptPath` receives the name.
+    // before a fetch replaces it, and the other changed files of a split
+    // configuration in the folder Backup/httpd-unsent-dd-MM-yyyy-hh-mm-ss/;
+    // `keptPath` receives the name of the first.
     bool keepUnsentCopy(QString* keptPath, QString* error = nullptr) const;
     // After an upload: the working copy is what the server now has.
     bool recordSent(QString* error = nullptr) const;

@@ -242,6 +242,12 @@ QString SyntaxCheck::runTree(const QString& serverName, const QString& checker, 
     const QString root = QString::fromStdString(manifest.serverRoot);
     CheckerInput::Places places = CheckerInput::systemPlaces(m_folder.path(), copy + root);
     places.treeCopy = copy;
+    // A runtime folder of its own: the server's /run/apache2 need not exist here.
+    const QString run = copy + QStringLiteral("/.corvane-run");
+    places.runtimeFolder = run;
+    QDir().mkpath(run);
+    // The default error log lies in logs/ below the server root, a folder no fetch brings.
+    QDir().mkpath(copy + root + QStringLiteral("/logs"));
     // The folders first, so every Include into the tree finds its place.
     for (const TreeEntry& e : manifest.files)
         QDir().mkpath(copy + QFileInfo(QString::fromStdString(e.serverPath)).path());
@@ -271,9 +277,6 @@ QString SyntaxCheck::runTree(const QString& serverName, const QString& checker, 
                 QStringLiteral("The syntax check was not run: its copy of %1 cannot be written (%2).\n")
                     .arg(serverPath, out.errorString()));
     }
-    // A runtime folder of its own: the server's /run/apache2 need not exist here.
-    const QString run = copy + QStringLiteral("/.corvane-run");
-    QDir().mkpath(run);
     env.insert(QStringLiteral("APACHE_RUN_DIR"), run);
     env.insert(QStringLiteral("APACHE_LOCK_DIR"), run);
     env.insert(QStringLiteral("APACHE_LOG_DIR"), run);

@@ -129,6 +129,7 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void debianTree_data();
     void debianTree();
+    void redHatTree();
 };
 
 void TestSplitConfig::debianTree_data()
@@ -274,6 +275,66 @@ void TestSplitConfig::debianTree()
     // Nothing is left to send.
     r = corvanectl(app.path(), {"diff", "deb"});
     QCOMPARE(r.out, QString());
+}
+
+// A Red Hat-style tree of our own (conf/httpd.conf with conf.modules.d and
+// conf.d) with an upstream-style conf/extra include and an Include inside a
+// virtual host, checked with the real apache2 and uploaded; a missing Include
+// is reported, a missing IncludeOptional is not.
+void TestSplitConfig::redHatTree()
+{
+    const QString modules = "/usr/lib/apache2/modules";
+    if (!QFileInfo(modules + "/mod_mpm_event.so").isFile())
+        QSKIP("needs the local machine's apache2 modules");
+    QTemporaryDir server, app, runDir;
+    const QString root = QFileInfo(server.path()).canonicalFilePath() + "/httpd";
+    QVERIFY(QDir().mkpath(root + "/conf/extra") && QDir().mkpath(root + "/conf.d") &&
+            QDir().mkpath(root + "/conf.modules.d"));
+    QVERIFY(writeFile(root + "/conf/httpd.conf",
+                      "ServerRoot \"" + root.toUtf8() + "\"\nListen 127.0.0.1:18089\nPidFile " +
+                          runDir.path().toUtf8() +
+                          "/pid\nServerName main.example.test\n"
+                          "Include conf.modules.d/*.conf\nIncludeOptional conf.d/*.conf\n"
+                          "IncludeOptional nothing.d/*.conf\nInclude conf/extra/httpd-vhosts.conf\n"));
+    QVERIFY(writeFile(root + "/conf.modules.d/00-mpm.conf",
+                      "LoadModule mpm_event_module " + modules.toUtf8() + "/mod_mpm_event.so\n"));
+    QVERIFY(writeFile(root + "/conf.modules.d/01-base.conf",
+                      "LoadModule authz_core_module " + modules.toUtf8() + "/mod_authz_core.so\n"));
+    QVERIFY(writeFile(root + "/conf.d/a.conf", "<VirtualHost *:18089>\n    ServerName a.example.test\n"
+                                               "    Include conf/inner.conf\n</VirtualHost>\n"));
+    QVERIFY(writeFile(root + "/conf/inner.conf", "ServerAlias www.a.example.test\n"));
+    QVERIFY(writeFile(root + "/conf/extra/httpd-vhosts.conf",
+                      "<VirtualHost *:18089>\n    ServerName b.example.test\n</VirtualHost>\n"));
+
+    Run r = corvanectl(app.path(), {"add", "rh", "--apache-version", "2.4.62", "--os", "unix", "--local",
+                                    root + "/conf/httpd.conf"});
+    QVERIFY2(r.code == 0 && r.err.isEmpty(), qPrintable(r.out + r.err));
+    r = corvanectl(app.path(), {"server", "files", "rh"});
+    QCOMPARE(r.out, QString("conf/httpd.conf\tunchanged\t-\nconf.modules.d/00-mpm.conf\tunchanged\t-\n"
+                            "conf.modules.d/01-base.conf\tunchanged\t-\nconf.d/a.conf\tunchanged\t-\n"
+                            "conf/inner.conf\tunchanged\t-\nconf/extra/httpd-vhosts.conf\tunchanged\t-\n"));
+    r = corvanectl(app.path(), {"check", "rh"});
+    QVERIFY2(r.code == 0 && r.out.contains("Syntax OK"), qPrintable(r.out + r.err));
+
+    const QString inner = app.filePath("rh/WorkArea/tree/conf/inner.conf");
+    QVERIFY(writeFile(inner, "ServerAlias www.a.example.test a2.example.test\n"));
+    const std::map<QString, QByteArray> before = snapshot(root);
+    r = corvanectl(app.path(), {"upload", "rh"});
+    QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+    const std::map<QString, QByteArray> after = snapshot(root);
+    QCOMPARE(after.size(), before.size() + 1);
+    QCOMPARE(after.at("conf/inner.conf"), QByteArray("ServerAlias www.a.example.test a2.example.test\n"));
+    for (const auto& [path, bytes] : before) {
+        if (path != "conf/inner.conf")
+            QCOMPARE(after.at(path), bytes);
+    }
+
+    // An Include that matches nothing would stop Apache: the administrator is told.
+    QVERIFY(writeFile(root + "/conf/extra/httpd-vhosts.conf", "Include missing/*.conf\n"));
+    r = corvanectl(app.path(), {"fetch", "rh"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("error:") && r.err.contains("missing/*.conf") && !r.err.contains("nothing.d"),
+             qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(TestSplitConfig)
