@@ -2,10 +2,10 @@
 # Installs the Debian packages Corvane needs to build, run and test, when missing.
 # Usage: scripts/deps.sh build|run|test
 set -euo pipefail
-pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libssh-dev fonts-dejavu-core)
+pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libssh-dev qtkeychain-qt6-dev fonts-dejavu-core)
 case "${1:-build}" in
   run) pkgs+=(xvfb xauth) ;;
-  test) pkgs+=(apache2 vsftpd openssh-server openssh-client curl passwd patch openssl) ;;
+  test) pkgs+=(clang-format apache2 vsftpd openssh-server openssh-client curl passwd patch openssl dbus gnome-keyring) ;;
 esac
 missing=()
 for p in "${pkgs[@]}"; do

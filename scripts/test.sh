@@ -11,10 +11,10 @@ bash scripts/deps.sh test
 # Every source file in the project's .clang-format style.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 bash scripts/build.sh build
-(cd build && ctest --output-on-failure --timeout 600)
+(cd build && ctest --output-on-failure --timeout 600 -j "$(nproc)")
 if [ "${CORVANE_NO_SANITIZE:-0}" != 1 ]; then
   bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON
-  (cd build-asan && ctest --output-on-failure --timeout 900 -LE nosanitize)
+  (cd build-asan && ctest --output-on-failure --timeout 900 -j "$(nproc)" -LE nosanitize)
 fi
 # Tests write only into temporary folders and the build folders.
 if [ "$(git status --porcelain --untracked-files=normal)" != "$status_before" ]; then

@@ -233,27 +233,33 @@ int update(const std::vector<std::string>& args, bool remove)
     if (!remove && Trim(value).empty())
         return fail("set needs a value (use delete to remove a directive)");
     int code = 0;
-    std::string bytes;
     try {
         code = cf.UpdateDirective(args[2], value, scope);
         if (const std::string refusal = cf.TakeRefusal(); !refusal.empty())
             return fail(refusal);
-        if (code == 1)
-            bytes = cf.WriteToString();
     } catch (const CorvaneError& e) {
         return fail(file + ": " + errorText(e));
     }
     if (code != 1)
         return fail("the directive was not changed (result " + std::to_string(code) + ")");
+    // The new content goes straight into the replacing file; the file it
+    // replaces stays as FILE.bak (the same file under a second name, so as
+    // private as it was).
+    AtomicFile out(file);
+    if (!out.open(&error))
+        return fail(error);
+    try {
+        cf.WriteToSink(
+            [&](std::string_view piece) { return out.append(piece.data(), piece.size(), &error); });
+    } catch (const CorvaneError& e) {
+        return fail(file + ": " + (error.empty() ? errorText(e) : error));
+    }
     model.reset();
-    std::string original;
-    if (!AtomicFile::read(file, original, &error) || !AtomicFile::write(file + ".bak", original, &error))
-        return fail("cannot keep the previous file: " + error);
-    std::string().swap(original);
-    // The backup is as private as the file it keeps.
     std::error_code ec;
-    std::filesystem::permissions(file + ".bak", std::filesystem::status(file, ec).permissions(), ec);
-    if (!AtomicFile::write(file, bytes, &error))
+    std::filesystem::remove(file + ".bak", ec);
+    if (ec)
+        return fail("cannot replace " + file + ".bak: " + ec.message());
+    if (!out.commitKeeping(file + ".bak", &error))
         return fail(error);
     std::cout << code << '\n';
     return std::cout.flush() ? 0 : 1;

@@ -4,6 +4,7 @@
 #include "catalogue/ApplicationFolder.h"
 #include "registry/AppFolder.h"
 #include "registry/IniFile.h"
+#include "registry/PasswordStore.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
@@ -105,6 +106,20 @@ int showServer(Servers& servers, const std::string& name)
               << GetServerApacheVersion(name, servers.iniFileName(), registry::APACHE_VERSION) << "\n"
               << "Connection:    " << connectionType(servers, name) << "\n"
               << "Host:          " << hostOf(servers, name) << "\n";
+    if (servers.IsRemoteServer(name)) {
+        const char* where = "not stored (asked for when needed)";
+        switch (PasswordStore(folder).location(name)) {
+        case PasswordStore::Where::Keychain:
+            where = "in the desktop's keychain";
+            break;
+        case PasswordStore::Where::Registry:
+            where = "in Corvane.ini (obfuscated, not encrypted)";
+            break;
+        case PasswordStore::Where::NotStored:
+            break;
+        }
+        std::cout << "Password:      " << where << "\n";
+    }
     const QString copy = folder.workingCopyPath(name);
     std::cout << "Working copy:  " << copy.toStdString() << (QFileInfo(copy).isFile() ? "" : " (missing)")
               << "\n";

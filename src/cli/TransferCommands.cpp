@@ -298,7 +298,7 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
         parse(argv,
               {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key",
                "--auth", "--timeout", "--tls", "--main-file", "--server-root", "--account-root"},
-              {"--accept-new-host-key", "--accept-new-certificate", "--verbose"});
+              {"--accept-new-host-key", "--accept-new-certificate", "--verbose", "--store-password-in-ini"});
     if (!a.error.empty())
         return fail(a.error);
     if (int seconds = 0; !parseTimeout(a, seconds))
@@ -413,6 +413,10 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
                 return fail("no password on standard input");
             s.WizardPassword = QString::fromStdString(pw.value_or(std::string()));
         }
+        s.WizardPasswordKnown = true;
+        // With a keychain the password goes there; without one it is asked
+        // for each time unless it may be kept in Corvane.ini.
+        s.WizardStorePasswordInIni = a.flags.count("--store-password-in-ini") > 0;
     }
     return runTransfer(folder, s, runOptions(a), true,
                        "Server " + text(s.WizardServerName) + " added; its httpd.conf is in " +
@@ -528,11 +532,12 @@ corvanectl::CommandRegistrar addCommand{
      "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
      "--sftp HOST[:PORT] [--user U] --folder DIR [--key FILE] [--auth publickey|keyboard|password] "
      "[--account-root DIR]) [--main-file NAME] [--server-root DIR] [--tls required|optional|never] "
-     "[--timeout S] [--accept-new-host-key] [--accept-new-certificate] "
-     "[--verbose]",
-     "register a server and fetch its main file and every file it includes (password from standard input); "
-     "--local takes the main file or a folder holding httpd.conf or apache2.conf; for SFTP the host may be "
-     "an alias of ~/.ssh/config and keys come from ssh-agent, --key and ~/.ssh/config first",
+     "[--timeout S] [--store-password-in-ini] [--accept-new-host-key] [--accept-new-certificate] [--verbose]",
+     "register a server and fetch its main file and every file it includes (password from standard input; "
+     "kept in the desktop's keychain, or without one asked for when needed, or with --store-password-in-ini "
+     "kept in Corvane.ini, obfuscated, not encrypted); --local takes the main file or a folder holding "
+     "httpd.conf or apache2.conf; for SFTP the host may be an alias of ~/.ssh/config and keys come from "
+     "ssh-agent, --key and ~/.ssh/config first",
      addServer}};
 corvanectl::CommandRegistrar fetchCommand{
     {"fetch",

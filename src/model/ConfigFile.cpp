@@ -92,8 +92,8 @@ void ConfigFile::clearList()
     m_added.clear();
     m_chunks.clear();
     m_indexValid = false;
-    m_layoutBytes.clear();
-    m_pieces.clear();
+    m_files.clear();
+    m_recordedFiles.clear();
     m_layoutState = LayoutState::None;
     m_loadedCount = 0;
 }
@@ -332,8 +332,10 @@ bool ConfigFile::ReadFile()
 
 void ConfigFile::loadRaw(std::string raw)
 {
-    m_layoutBytes = std::move(raw);
-    const std::string& text = m_layoutBytes;
+    m_files.assign(1, LayoutFile{});
+    LayoutFile& file = m_files.front();
+    file.bytes = std::move(raw);
+    const std::string& text = file.bytes;
     std::size_t lines = 0;
     for (const char* p = text.data();
          (p = static_cast<const char*>(
@@ -341,7 +343,7 @@ void ConfigFile::loadRaw(std::string raw)
          ++p)
         ++lines;
     m_list.reserve(lines + 1);
-    m_pieces.reserve(lines + 1);
+    file.pieces.reserve(lines + 1);
     HugePages::advise(m_list.data(), m_list.capacity() * sizeof(Directive*));
     Directive* parent = m_server.get();
     std::int32_t no = 0;
@@ -359,10 +361,11 @@ void ConfigFile::loadRaw(std::string raw)
             else if (subType == DirectiveScop::SubEnd && parent->ParentDirective())
                 parent = parent->ParentDirective();
             m_list.push_back(d);
-            m_pieces.push_back({d, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
+            file.pieces.push_back({d, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
         },
         [&](std::size_t b, std::size_t e) {
-            m_pieces.push_back({nullptr, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
+            file.pieces.push_back(
+                {nullptr, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
         });
     m_layoutState = LayoutState::Current;
     m_indexValid = false;

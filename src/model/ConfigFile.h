@@ -6,12 +6,15 @@
 // Indexes are 1-based where the list is concerned (GetDirective(1) is the
 // first line); scope numbers are DirectiveNo values of section heads, -1 for
 // the main server. Unexpected failures throw corvane::CorvaneError.
+#include "model/ConfigTree.h"
 #include "model/Directive.h"
 #include "model/ListRows.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +45,37 @@ public:
     // read from. False when no file exists; error 1 on failure.
     bool ReadFile();
     bool ConvertFile(); // normalises the file on disk; error 6 on failure
+
+    // Reads a configuration split over files: the main file and every file
+    // its Include and IncludeOptional lines bring in, to any depth. The lines
+    // of an included file stand at the place of their Include line, in its
+    // scope, numbered in reading order. FileName stays the main file's local
+    // copy (the working copy); `localPathOf` tells where every other file's
+    // bytes are kept, so that writing replaces exactly the changed files.
+    // False when the main file cannot be read; problems with includes are in
+    // the report (the lines read so far stay).
+    bool ReadTree(TreeSource& source, const TreeSettings& settings, TreeReport& report,
+                  const std::function<std::string(const std::string& serverPath)>& localPathOf);
+    // The files of the model in reading order (one, unnamed, for a plain file).
+    std::vector<TreeFile> Files() const;
+    // Where a line stands: the file's server path ("" for a plain file) and
+    // its first physical line (1-based); line 0 for a line not written yet.
+    struct LinePlace
+    {
+        std::string file;
+        int line = 0;
+    };
+    LinePlace PlaceOf(const Directive* d);
+    // The lines of a scope exactly as they stand in the file, from its head
+    // to its end line (the whole main file for -1; one line for a directive
+    // that heads nothing), with the blank lines between them.
+    struct SourceLine
+    {
+        std::string file;
+        int line = 0;
+        std::string bytes; // with the line's own line end
+    };
+    std::vector<SourceLine> SourceLines(std::int32_t scopeNo);
 
     // Off (the default): writing keeps the file's layout and bytes, changing
     // only the lines that were edited. On: the file is regenerated scope by
@@ -103,6 +137,11 @@ public:
     bool WriteFile(bool* changed = nullptr);
     // The bytes WriteFile would write, without touching the disk.
     std::string WriteToString();
+    // The main file's bytes as WriteFile would write them, handed to sink in
+    // pieces (a large file is never held twice); a sink returning false stops
+    // the write with error 0x80040004.
+    using ByteSink = std::function<bool(std::string_view)>;
+    void WriteToSink(const ByteSink& sink);
     // Steps of the writer; they append to the output of a running write.
     bool WriteServerScopeDirectives();
     bool WriteDirectiveAndSub(Directive* dir);
@@ -127,6 +166,7 @@ private:
     struct WriteState;
     struct WriteBlock;
     struct Frame;
+    struct LayoutFile;
     // Where a line stands in the file's bytes; d is nullptr for bytes that
     // belong to no line (blank lines).
     struct LayoutPiece
@@ -138,7 +178,7 @@ private:
     enum class LayoutState : std::uint8_t
     {
         None,    // no bytes known: writing regenerates
-        Current, // m_layoutBytes and m_pieces describe the file
+        Current, // m_files describe the files
         Pending  // loaded from a snapshot: the working copy gives the bytes when writing
     };
 
@@ -153,11 +193,15 @@ private:
     void loadRaw(std::string raw);
     bool refuse(const std::string& text);
     // Layout
-    // pieces: where every line went (nullptr: not needed).
-    bool composeFile(std::string& out, std::vector<LayoutPiece>* pieces);
     void attachWorkingCopy();
-    void writeKeepingLayout(std::string& out, std::vector<LayoutPiece>* pieces);
-    void commitLayout(std::string&& bytes, std::vector<LayoutPiece>&& pieces);
+    // One output (and, when asked, piece list) per file of m_files.
+    void writeKeepingLayout(std::vector<std::string>& outs, std::vector<std::vector<LayoutPiece>>* pieces,
+                            const ByteSink* mainSink = nullptr);
+    // Visits every piece in reading order: f(file index, piece index).
+    void forEachInReadingOrder(const std::function<void(std::size_t, std::size_t)>& f) const;
+    std::string snapshotFilesPath() const;
+    static std::string filesRecord(const std::vector<LayoutFile>& files);
+    bool loadFilesRecord();
     static std::string dateNote(const std::string& text);
 
     // writer
@@ -200,8 +244,20 @@ private:
 
     WriteState* m_write = nullptr; // set while a write runs
 
-    std::string m_layoutBytes;         // the file as last read or written
-    std::vector<LayoutPiece> m_pieces; // its lines and gaps in file order
+    // The files as last read or written: [0] is the main file (FileName),
+    // the others were brought in by Include lines.
+    struct LayoutFile
+    {
+        std::string serverPath; // "" for a plain file
+        std::string localPath;  // where its bytes are kept ("" for [0]: FileName)
+        std::int32_t includedBy = 0;
+        std::string bytes;
+        std::vector<LayoutPiece> pieces; // its lines and gaps in file order
+    };
+    std::vector<LayoutFile> m_files;
+    // The files of a tree as recorded beside the snapshot, until the
+    // working copy is attached.
+    std::vector<LayoutFile> m_recordedFiles;
     LayoutState m_layoutState = LayoutState::None;
     std::size_t m_loadedCount = 0; // lines loaded from the snapshot (first in m_list)
     bool m_normalize = false;

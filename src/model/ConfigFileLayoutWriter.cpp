@@ -84,67 +84,178 @@ bool readsAs(std::string_view piece, std::string_view text)
     raise(4, kConfigFileSource, kWriteFile);
 }
 
+// One file's output: kept in a string, or handed to a sink in pieces so that
+// a large file is never held twice.
+class Emitter
+{
+public:
+    Emitter(std::string& out, const ConfigFile::ByteSink* sink) : m_out(out), m_sink(sink) {}
+    Emitter& operator+=(std::string_view s)
+    {
+        if (s.empty())
+            return *this;
+        m_out += s;
+        m_size += s.size();
+        m_last = s.back();
+        if (m_sink && m_out.size() >= kChunk)
+            flush();
+        return *this;
+    }
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    char back() const { return m_last; }
+    void flush()
+    {
+        if (m_sink && !m_out.empty()) {
+            if (!(*m_sink)(m_out))
+                writeFailed();
+            m_out.clear();
+        }
+    }
+
+private:
+    static constexpr std::size_t kChunk = std::size_t(1) << 20;
+    std::string& m_out;
+    const ConfigFile::ByteSink* m_sink;
+    std::size_t m_size = 0;
+    char m_last = 0;
+};
+
 } // namespace
+
+void ConfigFile::forEachInReadingOrder(const std::function<void(std::size_t, std::size_t)>& f) const
+{
+    // Files brought in by each Include line, in their order.
+    std::unordered_map<std::int32_t, std::vector<std::size_t>> included;
+    for (std::size_t i = 1; i < m_files.size(); ++i)
+        included[m_files[i].includedBy].push_back(i);
+    struct Frame
+    {
+        std::size_t file;
+        std::size_t piece;
+    };
+    std::vector<Frame> stack;
+    if (!m_files.empty())
+        stack.push_back({0, 0});
+    std::vector<bool> visited(m_files.size(), false);
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.piece >= m_files[top.file].pieces.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const std::size_t file = top.file;
+        const std::size_t piece = top.piece++;
+        f(file, piece);
+        const Directive* d = m_files[file].pieces[piece].d;
+        if (!d || included.empty())
+            continue;
+        const auto it = included.find(d->DirectiveNo());
+        if (it == included.end())
+            continue;
+        // Pushed in reverse so that the first file is read first.
+        for (auto r = it->second.rbegin(); r != it->second.rend(); ++r)
+            if (!visited[*r]) {
+                visited[*r] = true;
+                stack.push_back({*r, 0});
+            }
+    }
+}
 
 void ConfigFile::attachWorkingCopy()
 {
-    // The model came from the snapshot, whose records follow the working
-    // copy's order: the k-th line of the working copy is the k-th line loaded.
+    // The model came from the snapshot, whose records follow the reading
+    // order of the working copy (and of the files it includes): the k-th
+    // line read is the k-th line loaded.
     m_layoutState = LayoutState::None;
-    std::error_code ec;
-    std::string raw;
-    if (m_fileName.empty() || !std::filesystem::is_regular_file(m_fileName, ec) ||
-        !AtomicFile::read(m_fileName, raw))
-        return;
-    if (raw.size() >= 0xFFFFFFFFu)
-        writeFailed();
-    std::vector<LayoutPiece> pieces;
+    std::vector<LayoutFile> files = m_recordedFiles;
+    if (files.empty())
+        files.resize(1);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = i == 0 ? m_fileName : files[i].localPath;
+        std::error_code ec;
+        if (path.empty() || !std::filesystem::is_regular_file(path, ec) ||
+            !AtomicFile::read(path, files[i].bytes)) {
+            if (i == 0)
+                return; // no file behind the model: writing regenerates it
+            writeFailed();
+        }
+        if (files[i].bytes.size() >= 0xFFFFFFFFu)
+            writeFailed();
+        std::vector<LayoutPiece>& pieces = files[i].pieces;
+        pieces.clear();
+        // Lines are marked with a placeholder until the walk gives them their directive.
+        Directive* const line = m_server.get();
+        linelayout::forEachLogicalLine(
+            files[i].bytes,
+            [&](std::size_t b, std::size_t e, const std::string&) {
+                pieces.push_back({line, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
+            },
+            [&](std::size_t b, std::size_t e) {
+                pieces.push_back({nullptr, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
+            });
+    }
+    m_files = std::move(files);
     std::size_t k = 0;
     bool match = true;
-    linelayout::forEachLogicalLine(
-        raw,
-        [&](std::size_t b, std::size_t e, const std::string& text) {
-            if (!match)
-                return;
-            if (k >= m_loadedCount || m_list[k]->m_loadedHash != linelayout::textHash(text)) {
-                match = false;
-                return;
-            }
-            pieces.push_back({m_list[k++], static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
-        },
-        [&](std::size_t b, std::size_t e) {
-            pieces.push_back({nullptr, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
-        });
-    // The working copy was changed behind the model's back: writing would
-    // lose that change or this one. Nothing is written.
-    if (!match)
+    forEachInReadingOrder([&](std::size_t f, std::size_t i) {
+        LayoutPiece& p = m_files[f].pieces[i];
+        if (!p.d)
+            return;
+        if (!match || k >= m_loadedCount) {
+            match = false;
+            p.d = nullptr;
+            return;
+        }
+        const std::string_view bytes = std::string_view(m_files[f].bytes).substr(p.begin, p.length);
+        if (m_list[k]->m_loadedHash != linelayout::textHash(linelayout::logicalText(bytes))) {
+            match = false;
+            p.d = nullptr;
+            return;
+        }
+        p.d = m_list[k++];
+    });
+    // A file was changed behind the model's back: writing would lose that
+    // change or this one. Nothing is written.
+    if (!match) {
+        m_files.clear();
         writeFailed();
-    m_layoutBytes = std::move(raw);
-    m_pieces = std::move(pieces);
+    }
     m_layoutState = LayoutState::Current;
 }
 
-void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>* pieces)
+void ConfigFile::writeKeepingLayout(std::vector<std::string>& outs,
+                                    std::vector<std::vector<LayoutPiece>>* pieces, const ByteSink* mainSink)
 {
-    const std::string_view src = m_layoutBytes;
-    const std::size_t n = m_pieces.size();
-    auto view = [&](const LayoutPiece& p) { return src.substr(p.begin, p.length); };
+    const std::size_t fileCount = m_files.size();
+    struct At
+    {
+        std::size_t file;
+        std::size_t piece;
+    };
+    auto view = [&](At at) {
+        const LayoutPiece& p = m_files[at.file].pieces[at.piece];
+        return std::string_view(m_files[at.file].bytes).substr(p.begin, p.length);
+    };
+    auto pieceAt = [&](At at) -> const LayoutPiece& { return m_files[at.file].pieces[at.piece]; };
 
-    // Lines with a place in the file are flagged; the live lines without one
+    // Lines with a place in a file are flagged; the live lines without one
     // were added by the edit.
     struct FlagReset
     {
-        const std::vector<LayoutPiece>& pieces;
+        const std::vector<LayoutFile>& files;
         ~FlagReset()
         {
-            for (const LayoutPiece& p : pieces)
-                if (p.d)
-                    p.d->SetWrittenToFile(false);
+            for (const LayoutFile& f : files)
+                for (const LayoutPiece& p : f.pieces)
+                    if (p.d)
+                        p.d->SetWrittenToFile(false);
         }
-    } reset{m_pieces};
-    for (const LayoutPiece& p : m_pieces)
-        if (p.d)
-            p.d->SetWrittenToFile(true);
+    } reset{m_files};
+    for (const LayoutFile& f : m_files)
+        for (const LayoutPiece& p : f.pieces)
+            if (p.d)
+                p.d->SetWrittenToFile(true);
     std::vector<Directive*> added;
     for (Directive* d : m_list)
         if (!d->IsDeleted() && !d->WrittenToFile())
@@ -173,35 +284,36 @@ void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>* 
         if (d->GetType() == Directive::TypeSimple)
             names.insert(nameKey(d->ParentDirective(), d->GetDirectiveName()));
     }
-    std::unordered_map<const Directive*, std::size_t> lastSimple;       // scope -> piece
-    std::unordered_map<const Directive*, std::size_t> headAt;           // head -> piece
-    std::unordered_map<const Directive*, std::size_t> endAt;            // head -> piece of its end line
-    std::unordered_map<std::string, std::vector<std::size_t>> replaced; // deleted lines of a saved list
+    std::unordered_map<const Directive*, At> lastSimple;       // scope -> piece, in the scope head's file
+    std::unordered_map<const Directive*, At> headAt;           // head -> piece
+    std::unordered_map<const Directive*, At> endAt;            // head -> piece of its end line
+    std::unordered_map<std::string, std::vector<At>> replaced; // deleted lines of a saved list
     bool deletedHeads = false;
-    {
+    for (std::size_t f = 0; f < fileCount; ++f) {
+        const std::vector<LayoutPiece>& ps = m_files[f].pieces;
         std::vector<int> foreignDepth{0}; // per open section: open conditional blocks
-        for (std::size_t i = 0; i < n; ++i) {
-            const Directive* d = m_pieces[i].d;
+        for (std::size_t i = 0; i < ps.size(); ++i) {
+            const Directive* d = ps[i].d;
             if (!d)
                 continue;
             if (d->IsDeleted()) {
                 if (isKnownHead(d))
                     deletedHeads = true;
                 if (isKnownEnd(d))
-                    endAt[d->ParentDirective()] = i;
+                    endAt[d->ParentDirective()] = {f, i};
                 if (d->GetType() == Directive::TypeSimple && !names.empty()) {
                     const auto it = names.find(nameKey(d->ParentDirective(), d->GetDirectiveName()));
                     if (it != names.end())
-                        replaced[*it].push_back(i);
+                        replaced[*it].push_back({f, i});
                 }
                 continue;
             }
             if (isKnownHead(d)) {
                 if (scopes.count(d))
-                    headAt[d] = i;
+                    headAt[d] = {f, i};
                 foreignDepth.push_back(0);
             } else if (isKnownEnd(d)) {
-                endAt[d->ParentDirective()] = i;
+                endAt[d->ParentDirective()] = {f, i};
                 if (foreignDepth.size() > 1)
                     foreignDepth.pop_back();
             } else if (const int side = foreignSide(d)) {
@@ -211,32 +323,44 @@ void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>* 
                     --foreignDepth.back();
             } else if (d->GetType() == Directive::TypeSimple && foreignDepth.back() == 0 &&
                        scopes.count(d->ParentDirective())) {
-                lastSimple[d->ParentDirective()] = i;
+                // A new line goes into the file of its scope's head (the main
+                // file for the main server): lines in other files do not count.
+                const Directive* scope = d->ParentDirective();
+                const auto h = headAt.find(scope);
+                const std::size_t home = h == headAt.end() ? 0 : h->second.file;
+                if (f == home)
+                    lastSimple[scope] = {f, i};
             }
         }
     }
-
-    // The file's own habits for new lines.
-    // Only edits that add lines need it.
-    const std::string eol = added.empty() ? std::string("\n") : linelayout::dominantLineEnd(src);
+    // The files' own habits for new lines.
+    std::vector<std::string> eols(fileCount);
+    auto eolOf = [&](std::size_t f) -> const std::string& {
+        if (eols[f].empty())
+            eols[f] = linelayout::dominantLineEnd(m_files[f].bytes);
+        return eols[f];
+    };
     std::string step;
     auto indentStep = [&]() -> const std::string& {
         if (!step.empty())
             return step;
         std::map<std::string, std::size_t> counts;
-        for (std::size_t i = 0; i < n; ++i) {
-            const Directive* h = m_pieces[i].d;
-            if (!h || h->IsDeleted() || !isKnownHead(h))
-                continue;
-            std::size_t j = i + 1;
-            while (j < n && !m_pieces[j].d)
-                ++j;
-            if (j >= n || m_pieces[j].d->ParentDirective() != h || isKnownEnd(m_pieces[j].d))
-                continue;
-            const std::string_view hi = linelayout::indentOf(view(m_pieces[i]));
-            const std::string_view ci = linelayout::indentOf(view(m_pieces[j]));
-            if (ci.size() > hi.size() && ci.substr(0, hi.size()) == hi)
-                ++counts[std::string(ci.substr(hi.size()))];
+        for (std::size_t f = 0; f < fileCount; ++f) {
+            const std::vector<LayoutPiece>& ps = m_files[f].pieces;
+            for (std::size_t i = 0; i < ps.size(); ++i) {
+                const Directive* h = ps[i].d;
+                if (!h || h->IsDeleted() || !isKnownHead(h))
+                    continue;
+                std::size_t j = i + 1;
+                while (j < ps.size() && !ps[j].d)
+                    ++j;
+                if (j >= ps.size() || ps[j].d->ParentDirective() != h || isKnownEnd(ps[j].d))
+                    continue;
+                const std::string_view hi = linelayout::indentOf(view({f, i}));
+                const std::string_view ci = linelayout::indentOf(view({f, j}));
+                if (ci.size() > hi.size() && ci.substr(0, hi.size()) == hi)
+                    ++counts[std::string(ci.substr(hi.size()))];
+            }
         }
         std::size_t best = 0;
         for (const auto& [s, c] : counts)
@@ -251,24 +375,24 @@ void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>* 
 
     struct Insertion
     {
-        std::size_t before; // piece index the lines go before (n: end of file)
-        std::size_t order;  // list order among insertions at the same place
+        At before;         // the piece the lines go before (piece == count: end of that file)
+        std::size_t order; // list order among insertions at the same place
         Directive* d;
         std::string indent;
-        std::string lineEnd;
+        std::string lineEnd; // "" : the file's own
     };
     std::vector<Insertion> inserts;
-    std::unordered_map<std::string, std::vector<std::size_t>> reusable = replaced;
+    std::unordered_map<std::string, std::vector<At>> reusable = replaced;
     for (std::size_t k = 0; k < anchored.size(); ++k) {
         Directive* d = anchored[k];
         const Directive* scope = d->ParentDirective();
         const bool top = !scope || scope == m_server.get() || scope->DirectiveNo() == -1;
-        Insertion ins{n, k, d, {}, eol};
+        const auto h = headAt.find(scope);
+        const std::size_t home = top || h == headAt.end() ? 0 : h->second.file;
+        Insertion ins{{home, m_files[home].pieces.size()}, k, d, {}, {}};
         auto deeper = [&]() {
-            const auto h = headAt.find(scope);
-            return h == headAt.end()
-                       ? std::string()
-                       : std::string(linelayout::indentOf(view(m_pieces[h->second]))) + indentStep();
+            return h == headAt.end() ? std::string()
+                                     : std::string(linelayout::indentOf(view(h->second))) + indentStep();
         };
         if (d->GetType() == Directive::TypeSection) {
             const auto e = endAt.find(scope);
@@ -277,146 +401,162 @@ void ConfigFile::writeKeepingLayout(std::string& out, std::vector<LayoutPiece>* 
                 ins.indent = deeper();
             }
         } else {
-            std::vector<std::size_t>* old = nullptr;
+            std::vector<At>* old = nullptr;
             if (d->GetType() == Directive::TypeSimple) {
                 const auto r = replaced.find(nameKey(scope, d->GetDirectiveName()));
                 if (r != replaced.end())
                     old = &r->second;
             }
             if (old) {
-                const std::string_view first = view(m_pieces[old->front()]);
+                const std::string_view first = view(old->front());
                 ins.before = old->front();
                 ins.indent = std::string(linelayout::indentOf(first));
-                if (!linelayout::lineEndOf(first).empty())
-                    ins.lineEnd = std::string(linelayout::lineEndOf(first));
+                ins.lineEnd = std::string(linelayout::lineEndOf(first));
             } else if (const auto l = lastSimple.find(scope); l != lastSimple.end()) {
-                ins.before = l->second + 1;
-                ins.indent = std::string(linelayout::indentOf(view(m_pieces[l->second])));
-            } else if (const auto h = headAt.find(scope); !top && h != headAt.end()) {
-                ins.before = h->second + 1;
+                ins.before = {l->second.file, l->second.piece + 1};
+                ins.indent = std::string(linelayout::indentOf(view(l->second)));
+            } else if (!top && h != headAt.end()) {
+                ins.before = {h->second.file, h->second.piece + 1};
                 ins.indent = deeper();
             }
         }
         inserts.push_back(std::move(ins));
     }
     std::stable_sort(inserts.begin(), inserts.end(), [](const Insertion& a, const Insertion& b) {
-        return a.before != b.before ? a.before < b.before : a.order < b.order;
+        if (a.before.file != b.before.file)
+            return a.before.file < b.before.file;
+        return a.before.piece != b.before.piece ? a.before.piece < b.before.piece : a.order < b.order;
     });
-
-    // Writing.
-    out.clear();
-    out.reserve(src.size() + src.size() / 64 + 256);
-    if (pieces)
-        pieces->reserve(n + inserts.size());
-    auto record = [&](Directive* d, std::size_t begin) {
-        if (pieces)
-            pieces->push_back(
-                {d, static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(out.size() - begin)});
-    };
-    auto breakLine = [&]() {
-        if (!out.empty() && out.back() != '\n' && out.back() != '\r')
-            out += eol;
-    };
-    auto newLine = [&](Directive* d, std::string_view indent, std::string_view lineEnd) {
-        const std::string_view text = lineText(d);
-        if (refuse(std::string(text)))
-            writeFailed();
-        breakLine();
-        const std::size_t begin = out.size();
-        out += indent;
-        out += text;
-        out += lineEnd;
-        record(d, begin);
-    };
-    // An added section with everything added inside it, its end line last.
-    auto writeSection = [&](auto& self, Directive* head, const std::string& indent) -> void {
-        newLine(head, indent, eol);
-        Directive* end = nullptr;
-        const auto kids = addedKids.find(head);
-        if (kids != addedKids.end()) {
-            const std::string inner = indent + indentStep();
-            for (Directive* c : kids->second) {
-                if (isKnownEnd(c))
-                    end = c;
-                else if (isKnownHead(c))
-                    self(self, c, inner);
-                else
-                    newLine(c, inner, eol);
-            }
-        }
-        if (end)
-            newLine(end, indent, eol);
-    };
-    std::size_t next = 0;
-    auto insertBefore = [&](std::size_t i) {
-        for (; next < inserts.size() && inserts[next].before == i; ++next) {
-            Insertion& ins = inserts[next];
-            if (isKnownHead(ins.d)) {
-                writeSection(writeSection, ins.d, ins.indent);
-                continue;
-            }
-            // A row of a saved list whose text did not change keeps its bytes.
-            if (ins.d->GetType() == Directive::TypeSimple) {
-                const auto r = reusable.find(nameKey(ins.d->ParentDirective(), ins.d->GetDirectiveName()));
-                if (r != reusable.end()) {
-                    auto& olds = r->second;
-                    // Unchanged: the same parameters, however they were spaced.
-                    const std::string params = ins.d->GetParamList();
-                    const auto same = std::find_if(olds.begin(), olds.end(), [&](std::size_t p) {
-                        return m_pieces[p].d->GetParamList() == params;
-                    });
-                    if (same != olds.end()) {
-                        // The line keeps its old bytes, so the model takes
-                        // their text too: model and file stay alike.
-                        ins.d->SetDirectiveString(m_pieces[*same].d->DirectiveString());
-                        breakLine();
-                        const std::size_t begin = out.size();
-                        out += view(m_pieces[*same]);
-                        record(ins.d, begin);
-                        olds.erase(same);
-                        continue;
-                    }
-                }
-            }
-            newLine(ins.d, ins.indent, ins.lineEnd);
-        }
-    };
-
-    std::size_t skipTo = 0; // inside a deleted section: blank lines go with it
-    std::unordered_map<const Directive*, std::size_t> deletedEnds;
+    std::unordered_map<const Directive*, At> deletedEnds;
     if (deletedHeads)
         deletedEnds = endAt;
-    for (std::size_t i = 0; i < n; ++i) {
-        insertBefore(i);
-        const LayoutPiece& p = m_pieces[i];
-        if (!p.d) {
-            if (i >= skipTo) {
-                const std::size_t begin = out.size();
-                out += view(p);
-                record(nullptr, begin);
-            }
-            continue;
-        }
-        if (p.d->IsDeleted()) {
-            if (i >= skipTo && isKnownHead(p.d)) {
-                const auto e = deletedEnds.find(p.d);
-                if (e != deletedEnds.end() && e->second > i)
-                    skipTo = e->second + 1;
-            }
-            continue;
-        }
-        const std::string_view piece = view(p);
-        const std::string_view text = lineText(p.d);
-        if (readsAs(piece, text)) {
+
+    // Writing, file by file.
+    outs.assign(fileCount, std::string());
+    if (pieces)
+        pieces->assign(fileCount, {});
+    std::size_t next = 0;
+    for (std::size_t f = 0; f < fileCount; ++f) {
+        const ByteSink* sink = f == 0 ? mainSink : nullptr;
+        Emitter out(outs[f], sink);
+        const LayoutFile& file = m_files[f];
+        const std::size_t n = file.pieces.size();
+        if (!sink)
+            outs[f].reserve(file.bytes.size() + file.bytes.size() / 64 + 256);
+        std::vector<LayoutPiece>* kept = pieces ? &(*pieces)[f] : nullptr;
+        if (kept)
+            kept->reserve(n + 16);
+        auto record = [&](Directive* d, std::size_t begin) {
+            if (kept)
+                kept->push_back(
+                    {d, static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(out.size() - begin)});
+        };
+        auto breakLine = [&]() {
+            if (!out.empty() && out.back() != '\n' && out.back() != '\r')
+                out += eolOf(f);
+        };
+        // lineEnd "" is the file's own, unless exactEnd (a changed last line without one).
+        auto newLine = [&](Directive* d, std::string_view indent, std::string_view lineEnd,
+                           bool exactEnd = false) {
+            const std::string_view text = lineText(d);
+            if (refuse(std::string(text)))
+                writeFailed();
             breakLine();
             const std::size_t begin = out.size();
-            out += piece;
-            record(p.d, begin);
-        } else {
-            newLine(p.d, linelayout::indentOf(piece), linelayout::lineEndOf(piece));
+            out += indent;
+            out += text;
+            out += lineEnd.empty() && !exactEnd ? std::string_view(eolOf(f)) : lineEnd;
+            record(d, begin);
+        };
+        // An added section with everything added inside it, its end line last.
+        auto writeSection = [&](auto& self, Directive* head, const std::string& indent) -> void {
+            newLine(head, indent, {});
+            Directive* end = nullptr;
+            const auto kids = addedKids.find(head);
+            if (kids != addedKids.end()) {
+                const std::string inner = indent + indentStep();
+                for (Directive* c : kids->second) {
+                    if (isKnownEnd(c))
+                        end = c;
+                    else if (isKnownHead(c))
+                        self(self, c, inner);
+                    else
+                        newLine(c, inner, {});
+                }
+            }
+            if (end)
+                newLine(end, indent, {});
+        };
+        auto insertBefore = [&](std::size_t i) {
+            for (; next < inserts.size() && inserts[next].before.file == f && inserts[next].before.piece == i;
+                 ++next) {
+                Insertion& ins = inserts[next];
+                if (isKnownHead(ins.d)) {
+                    writeSection(writeSection, ins.d, ins.indent);
+                    continue;
+                }
+                // A row of a saved list whose text did not change keeps its bytes.
+                if (ins.d->GetType() == Directive::TypeSimple) {
+                    const auto r =
+                        reusable.find(nameKey(ins.d->ParentDirective(), ins.d->GetDirectiveName()));
+                    if (r != reusable.end()) {
+                        auto& olds = r->second;
+                        // Unchanged: the same parameters, however they were spaced.
+                        const std::string params = ins.d->GetParamList();
+                        const auto same = std::find_if(olds.begin(), olds.end(), [&](At p) {
+                            return p.file == f && pieceAt(p).d->GetParamList() == params;
+                        });
+                        if (same != olds.end()) {
+                            // The line keeps its old bytes, so the model takes
+                            // their text too: model and file stay alike.
+                            ins.d->SetDirectiveString(pieceAt(*same).d->DirectiveString());
+                            breakLine();
+                            const std::size_t begin = out.size();
+                            out += view(*same);
+                            record(ins.d, begin);
+                            olds.erase(same);
+                            continue;
+                        }
+                    }
+                }
+                newLine(ins.d, ins.indent, ins.lineEnd);
+            }
+        };
+
+        std::size_t skipTo = 0; // inside a deleted section: blank lines go with it
+        for (std::size_t i = 0; i < n; ++i) {
+            insertBefore(i);
+            const LayoutPiece& p = file.pieces[i];
+            if (!p.d) {
+                if (i >= skipTo) {
+                    const std::size_t begin = out.size();
+                    out += view({f, i});
+                    record(nullptr, begin);
+                }
+                continue;
+            }
+            if (p.d->IsDeleted()) {
+                if (i >= skipTo && isKnownHead(p.d)) {
+                    const auto e = deletedEnds.find(p.d);
+                    if (e != deletedEnds.end() && e->second.file == f && e->second.piece > i)
+                        skipTo = e->second.piece + 1;
+                }
+                continue;
+            }
+            const std::string_view piece = view({f, i});
+            const std::string_view text = lineText(p.d);
+            if (readsAs(piece, text)) {
+                breakLine();
+                const std::size_t begin = out.size();
+                out += piece;
+                record(p.d, begin);
+            } else {
+                newLine(p.d, linelayout::indentOf(piece), linelayout::lineEndOf(piece), true);
+            }
         }
+        insertBefore(n);
+        out.flush();
     }
-    insertBefore(n);
 }
 
 } // namespace corvane

@@ -65,28 +65,29 @@ std::string ConfigFile::SerializeToBytes() const
                 serializeFailed();
             SnapshotRecord::append(out, d->DirectiveNo(), d->ParentDirective()->DirectiveNo(), *text);
         };
-        // The records follow the file's order when the file's bytes are known,
-        // so that the working copy tells the bytes of each line when the
-        // snapshot is loaded again; lines not yet written follow in list order.
+        // The records follow the reading order of the files when their bytes
+        // are known, so that the working copy tells the bytes of each line
+        // when the snapshot is loaded again; lines not yet written follow in
+        // list order.
         std::size_t live = 0;
         for (const auto& d : m_list)
             live += d->IsDeleted() ? 0 : 1;
         std::unordered_set<const Directive*> placed;
         if (m_layoutState == LayoutState::Current) {
             std::size_t inPieces = 0;
-            for (const LayoutPiece& p : m_pieces) {
-                if (p.d && !p.d->IsDeleted()) {
-                    record(p.d);
+            forEachInReadingOrder([&](std::size_t f, std::size_t i) {
+                const Directive* d = m_files[f].pieces[i].d;
+                if (d && !d->IsDeleted()) {
+                    record(d);
                     ++inPieces;
                 }
-            }
-            if (inPieces != live) {
-                for (const LayoutPiece& p : m_pieces)
+            });
+            if (inPieces == live)
+                return out;
+            for (const LayoutFile& f : m_files)
+                for (const LayoutPiece& p : f.pieces)
                     if (p.d)
                         placed.insert(p.d);
-            } else {
-                return out;
-            }
         }
         for (int i = 1; i <= GetDirectiveCount(); ++i) {
             const Directive* d = GetDirective(i);
@@ -104,6 +105,15 @@ std::string ConfigFile::SerializeToBytes() const
 bool ConfigFile::Serialize()
 {
     const std::string bytes = SerializeToBytes();
+    // A configuration split over files records its files beside the snapshot.
+    const std::vector<LayoutFile>& files = m_layoutState == LayoutState::Current ? m_files : m_recordedFiles;
+    std::error_code ec;
+    if (files.size() > 1) {
+        if (!AtomicFile::write(snapshotFilesPath(), filesRecord(files)))
+            serializeFailed();
+    } else if (std::filesystem::exists(snapshotFilesPath(), ec)) {
+        std::filesystem::remove(snapshotFilesPath(), ec);
+    }
     if (!AtomicFile::write(m_snapshotPath, bytes))
         serializeFailed();
     return true;
@@ -155,7 +165,10 @@ bool ConfigFile::DeSerialize()
         std::string bytes;
         if (!AtomicFile::read(m_snapshotPath, bytes))
             deserializeFailed();
-        return DeSerializeFromBytes(bytes);
+        DeSerializeFromBytes(bytes);
+        if (!loadFilesRecord())
+            deserializeFailed();
+        return true;
     } catch (const std::exception&) {
         deserializeFailed();
     }

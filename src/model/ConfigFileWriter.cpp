@@ -390,55 +390,85 @@ bool ConfigFile::writeAll(std::string& out, std::vector<LayoutPiece>* pieces)
     return ok;
 }
 
-bool ConfigFile::composeFile(std::string& out, std::vector<LayoutPiece>* pieces)
-{
-    if (pieces)
-        pieces->clear();
-    if (!m_normalize) {
-        if (m_layoutState == LayoutState::Pending)
-            attachWorkingCopy();
-        // A model with no file behind it has no layout to keep: it is
-        // written the regenerating way.
-        if (m_layoutState == LayoutState::Current) {
-            writeKeepingLayout(out, pieces);
-            return true;
-        }
-    }
-    return writeAll(out, pieces);
-}
-
-void ConfigFile::commitLayout(std::string&& bytes, std::vector<LayoutPiece>&& pieces)
-{
-    m_layoutBytes = std::move(bytes);
-    m_pieces = std::move(pieces);
-    m_layoutState = LayoutState::Current;
-}
-
 std::string ConfigFile::WriteToString()
 {
+    if (!m_normalize && m_layoutState == LayoutState::Pending)
+        attachWorkingCopy();
     std::string out;
-    composeFile(out, nullptr);
+    if (!m_normalize && m_layoutState == LayoutState::Current) {
+        std::vector<std::string> outs;
+        writeKeepingLayout(outs, nullptr);
+        out = std::move(outs.front());
+    } else {
+        writeAll(out, nullptr);
+    }
     return out;
+}
+
+void ConfigFile::WriteToSink(const ByteSink& sink)
+{
+    if (!m_normalize && m_layoutState == LayoutState::Pending)
+        attachWorkingCopy();
+    if (!m_normalize && m_layoutState == LayoutState::Current) {
+        std::vector<std::string> outs;
+        writeKeepingLayout(outs, nullptr, &sink);
+        return;
+    }
+    std::string out;
+    writeAll(out, nullptr);
+    if (!sink(out))
+        writeFailed();
 }
 
 bool ConfigFile::WriteFile(bool* changed)
 {
-    std::string out;
-    std::vector<LayoutPiece> pieces;
-    const bool ok = composeFile(out, &pieces);
-    // The bytes on disk are those last read or written, when known.
-    bool same = false;
-    if (m_layoutState == LayoutState::Current) {
-        same = out == m_layoutBytes;
+    if (!m_normalize && m_layoutState == LayoutState::Pending)
+        attachWorkingCopy();
+    std::vector<std::string> outs;
+    std::vector<std::vector<LayoutPiece>> pieces;
+    bool ok = true;
+    // A tree keeps its layout always: regenerating would have to merge its files.
+    const bool keep = m_layoutState == LayoutState::Current && (!m_normalize || m_files.size() > 1);
+    if (keep) {
+        writeKeepingLayout(outs, &pieces);
     } else {
-        std::string before;
-        same = AtomicFile::read(m_fileName, before) && before == out;
+        outs.resize(1);
+        pieces.resize(1);
+        ok = writeAll(outs.front(), &pieces.front());
+    }
+    // Only files whose bytes change are written, the main file last; a
+    // failure puts back the files already replaced.
+    std::vector<std::size_t> order;
+    for (std::size_t i = outs.size(); i-- > 0;) {
+        bool same = false;
+        if (m_layoutState == LayoutState::Current && i < m_files.size()) {
+            same = outs[i] == m_files[i].bytes;
+        } else {
+            std::string before;
+            same = AtomicFile::read(m_fileName, before) && before == outs[i];
+        }
+        if (!same)
+            order.push_back(i);
     }
     if (changed)
-        *changed = !same;
-    if (!same && !AtomicFile::write(m_fileName, out))
-        writeFailed();
-    commitLayout(std::move(out), std::move(pieces));
+        *changed = !order.empty();
+    std::vector<std::size_t> done;
+    for (const std::size_t i : order) {
+        const std::string& path = i == 0 ? m_fileName : m_files[i].localPath;
+        if (!AtomicFile::write(path, outs[i])) {
+            for (const std::size_t j : done)
+                AtomicFile::write(j == 0 ? m_fileName : m_files[j].localPath, m_files[j].bytes);
+            writeFailed();
+        }
+        done.push_back(i);
+    }
+    if (m_files.empty())
+        m_files.resize(1);
+    for (std::size_t i = 0; i < outs.size(); ++i) {
+        m_files[i].bytes = std::move(outs[i]);
+        m_files[i].pieces = std::move(pieces[i]);
+    }
+    m_layoutState = LayoutState::Current;
     return ok;
 }
 

@@ -19,15 +19,17 @@ public:
     // The whole file; false (why in error) when it does not exist or cannot be read.
     virtual bool read(const std::string& serverPath, std::string& bytes, std::string& error) = 0;
     // The names in a folder (no "." or ".."); false when it is no folder or cannot be listed.
-    virtual bool list(const std::string& serverFolder, std::vector<std::string>& names, std::string& error) = 0;
+    virtual bool list(const std::string& serverFolder, std::vector<std::string>& names,
+                      std::string& error) = 0;
     // True for a folder, false for a file or nothing.
     virtual bool isFolder(const std::string& serverPath) = 0;
 };
 
 struct TreeSettings
 {
-    std::string mainFile;   // server path of the main file, e.g. /etc/apache2/apache2.conf
-    std::string serverRoot; // relative Include paths start here; "" = the main file's own ServerRoot, else its folder
+    std::string mainFile; // server path of the main file, e.g. /etc/apache2/apache2.conf
+    std::string
+        serverRoot; // relative Include paths start here; "" = the main file's own ServerRoot, else its folder
     std::string apacheVersion;                    // "2.4.58": how folders and folder wildcards are included
     std::map<std::string, std::string> variables; // ${VAR} values besides Define (e.g. Debian's envvars)
 };

@@ -6,6 +6,7 @@
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
 #include "registry/AppFolder.h"
+#include "registry/PasswordStore.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
@@ -209,7 +210,10 @@ void ppgConnections::LoadControls()
     if (remote) {
         m_txtRemoteHost->setText(value("REMOTE_HOST"));
         m_txtUsername->setText(value("USERNAME"));
-        m_txtPassword->setText(TextCodec::toQ(DecodePassword(servers.GetDataFromInI(server, "PASSWORD"))));
+        const PasswordStore passwords{AppFolder(appDir())};
+        m_passwordInRegistry = passwords.location(server) == PasswordStore::Where::Registry;
+        m_txtPassword->setText(TextCodec::toQ(passwords.read(server).value_or(std::string())));
+        m_loadedPassword = m_txtPassword->text();
         m_txtPort->setText(value("PORT_NUMBER"));
         m_txtFolder->setText(value("REMOTE_FOLDER"));
     }
@@ -231,30 +235,54 @@ bool ppgConnections::SaveDirectivesFromGUI()
     if (server.empty() || TrimBlanks(server) == "Sample" || !hasNode())
         return false;
     Servers servers{AppFolder(appDir())};
+    // Every registry write is checked; the first failure is shown once.
+    QString failure;
+    auto write = [&](const char* key, const std::string& value) {
+        if (!servers.WriteDataToInI(server, key, value) && failure.isEmpty())
+            failure = servers.lastError();
+    };
     const QString version = m_cmbVersion->currentText().trimmed();
     if (!version.isEmpty() &&
         !QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(version).hasMatch()) {
         MessageBox::information(this, QStringLiteral("The Apache version must be written as three numbers, "
                                                      "for example 2.4.58; it was not changed."));
     } else {
-        servers.WriteDataToInI(server, "APACHE_VERSION", trimmed(version));
+        write("APACHE_VERSION", trimmed(version));
     }
-    servers.WriteDataToInI(server, "OS_TYPE", trimmed(m_cmbOS->currentText()));
-    servers.WriteDataToInI(server, registry::NORMALIZE_LAYOUT, m_chkNormalizeLayout->isChecked() ? "1" : "0");
+    write("OS_TYPE", trimmed(m_cmbOS->currentText()));
+    write(registry::NORMALIZE_LAYOUT, m_chkNormalizeLayout->isChecked() ? "1" : "0");
     if (isWritable(m_txtUsername))
-        servers.WriteDataToInI(server, "USERNAME", trimmed(m_txtUsername->text()));
-    if (isWritable(m_txtPassword))
-        servers.WriteDataToInI(server, "PASSWORD", EncodePassword(trimmed(m_txtPassword->text())));
+        write("USERNAME", trimmed(m_txtUsername->text()));
+    if (isWritable(m_txtPassword) && m_txtPassword->text() != m_loadedPassword) {
+        // The keychain when one runs; Corvane.ini only where the password was kept before.
+        PasswordStore passwords{AppFolder(appDir())};
+        PasswordStore::Where where = PasswordStore::Where::NotStored;
+        if (!passwords.store(server, trimmed(m_txtPassword->text()), m_passwordInRegistry, &where)) {
+            if (failure.isEmpty())
+                failure = passwords.errorString();
+        } else {
+            m_loadedPassword = m_txtPassword->text();
+            if (where == PasswordStore::Where::NotStored && !m_txtPassword->text().trimmed().isEmpty())
+                MessageBox::information(this,
+                                        QStringLiteral("No keychain runs on this desktop, so the password "
+                                                       "is not kept: Corvane asks for it when it connects "
+                                                       "to the server."));
+        }
+    }
     if (isWritable(m_txtRemoteHost))
-        servers.WriteDataToInI(server, "REMOTE_HOST", trimmed(m_txtRemoteHost->text()));
+        write("REMOTE_HOST", trimmed(m_txtRemoteHost->text()));
     if (isWritable(m_txtFolder))
-        servers.WriteDataToInI(server, "REMOTE_FOLDER", trimmed(m_txtFolder->text()));
+        write("REMOTE_FOLDER", trimmed(m_txtFolder->text()));
     if (m_sftp) {
         const int code = authCode(m_cmbAuthType->currentText());
         if (code != 0)
-            servers.WriteDataToInI(server, "SFTP_AUTHTYPE", std::to_string(code));
+            write("SFTP_AUTHTYPE", std::to_string(code));
         if (code == 2)
-            servers.WriteDataToInI(server, "SFTP_PVTKEYFILE", TextCodec::fromQ(m_txtPrivateKey->text()));
+            write("SFTP_PVTKEYFILE", TextCodec::fromQ(m_txtPrivateKey->text()));
+    }
+    if (!failure.isEmpty()) {
+        MessageBox::critical(this, QStringLiteral("The connection settings were not all saved: ") + failure);
+        return false;
     }
     return true;
 }

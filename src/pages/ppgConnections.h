@@ -38,6 +38,8 @@ private:
     QLineEdit* m_txtRemoteHost;
     QLineEdit* m_txtUsername;
     QLineEdit* m_txtPassword;
+    QString m_loadedPassword;          // what the page showed, to write only a changed password
+    bool m_passwordInRegistry = false; // kept in Corvane.ini (older entries or the administrator's choice)
     QLineEdit* m_txtPort;
     QLineEdit* m_txtFolder;
     QComboBox* m_cmbAuthType;

@@ -2,6 +2,7 @@
 
 #include "model/AtomicFile.h"
 #include "registry/IniFile.h"
+#include "registry/PasswordStore.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 
@@ -46,6 +47,9 @@ bool Servers::DeleteServer(const std::string& sServer)
         m_lastError = ini.errorString();
         return false;
     }
+    // The keychain's entry goes with the registry's (a failure there leaves
+    // an entry nothing reads).
+    PasswordStore(m_folder).remove(sServer);
     FillServerListFromIni();
     return true;
 }

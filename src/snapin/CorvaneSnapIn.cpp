@@ -548,7 +548,13 @@ bool CorvaneSnapIn::removeServer(ScopeItem& serverNode)
                                 registry.lastError());
         return false;
     }
-    registry.DeleteServer(name);
+    if (!registry.DeleteServer(name)) {
+        MessageBox::critical(host().dialogParent(),
+                             QStringLiteral("The server's folders are removed, but Corvane.ini could not be "
+                                            "changed: ") +
+                                 registry.lastError());
+        return false;
+    }
     return true;
 }
 

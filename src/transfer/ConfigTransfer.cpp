@@ -2,6 +2,7 @@
 
 #include "model/AtomicFile.h"
 #include "registry/IniFile.h"
+#include "registry/PasswordStore.h"
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 #include "transfer/FtpTransfer.h"
@@ -131,8 +132,9 @@ void ConfigTransfer::loadServerIntoState(const AppFolder& folder, const QString&
     state.WizardRemoteHost = iniValue(folder, server, REMOTE_HOST);
     state.WizardPort = iniValue(folder, server, PORT_NUMBER);
     state.WizardUserName = iniValue(folder, server, USERNAME);
-    state.WizardPassword = QString::fromStdString(
-        DecodePassword(ReadIniValue(server.trimmed().toStdString(), PASSWORD, folder.iniPath())));
+    const std::optional<std::string> password = PasswordStore(folder).read(server.trimmed().toStdString());
+    state.WizardPassword = QString::fromStdString(password.value_or(std::string()));
+    state.WizardPasswordKnown = password.has_value();
     state.WizardApacheVersion = iniValue(folder, server, APACHE_VERSION);
     state.WizardRemoteFolder = iniValue(folder, server, REMOTE_FOLDER);
     state.WizardOsType = iniValue(folder, server, OS_TYPE);
@@ -277,8 +279,35 @@ bool ConfigTransfer::workAreaWritable(const ServerWorkArea& workArea)
     return true;
 }
 
+bool ConfigTransfer::askPasswordIfNeeded(bool sftp, int authType, const QString& user, const QString& host,
+                                         QString& password, bool known)
+{
+    // A key's pass phrase and keyboard-interactive answers are asked by the
+    // SFTP transfer itself.
+    const bool needed = !sftp || authType == kSftpAuthPassword;
+    if (known || !needed)
+        return true;
+    const std::optional<QString> answer =
+        m_cb.prompt ? m_cb.prompt(QStringLiteral("Password for %1@%2:").arg(user, host), false)
+                    : std::nullopt;
+    if (!answer) {
+        m_state.TransferFailed = true;
+        status(
+            QStringLiteral("No password for %1@%2: it is not stored, and none was given.").arg(user, host));
+        back(true, true);
+        next(true);
+        return false;
+    }
+    password = *answer;
+    return true;
+}
+
 void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
 {
+    if (!askPasswordIfNeeded(m_state.WizardIsSftp, m_state.WizardSftpAuthType, m_state.WizardUserName,
+                             m_state.WizardRemoteHost.trimmed(), m_state.WizardPassword,
+                             m_state.WizardPasswordKnown || !m_state.GetConfigMode))
+        return;
     if (m_state.WizardIsSftp) {
         showLog(true, true);
         if (m_cb.log)
@@ -433,8 +462,10 @@ void ConfigTransfer::upload()
         s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
         s.port = std::max(0, iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt());
         s.user = iniValue(m_folder, server, USERNAME).trimmed();
-        s.password = QString::fromStdString(
-            DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
+        const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
+        s.password = QString::fromStdString(stored.value_or(std::string()));
+        if (!askPasswordIfNeeded(true, s.authType, s.user, s.host, s.password, stored.has_value()))
+            return;
         s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
         s.knownHostsFile = knownHostsFile();
         s.sshDirectory = sshDirectory();
@@ -462,8 +493,10 @@ void ConfigTransfer::upload()
             if (s.port <= 0)
                 s.port = 21;
             s.user = iniValue(m_folder, server, USERNAME);
-            s.password = QString::fromStdString(
-                DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
+            const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
+            s.password = QString::fromStdString(stored.value_or(std::string()));
+            if (!askPasswordIfNeeded(false, 0, s.user, s.host, s.password, stored.has_value()))
+                return;
             s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
             s.timeoutSeconds = m_ftpTimeout;
             s.connectTimeoutSeconds = connectTimeoutFor(server);
@@ -519,8 +552,10 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
         s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
         s.port = std::max(0, iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt());
         s.user = iniValue(m_folder, server, USERNAME).trimmed();
-        s.password = QString::fromStdString(
-            DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
+        const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
+        s.password = QString::fromStdString(stored.value_or(std::string()));
+        if (!askPasswordIfNeeded(true, s.authType, s.user, s.host, s.password, stored.has_value()))
+            return;
         s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
         s.knownHostsFile = knownHostsFile();
         s.sshDirectory = sshDirectory();
@@ -548,8 +583,10 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
         if (s.port <= 0)
             s.port = 21;
         s.user = iniValue(m_folder, server, USERNAME);
-        s.password = QString::fromStdString(
-            DecodePassword(ReadIniValue(server.toStdString(), PASSWORD, m_folder.iniPath())));
+        const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
+        s.password = QString::fromStdString(stored.value_or(std::string()));
+        if (!askPasswordIfNeeded(false, 0, s.user, s.host, s.password, stored.has_value()))
+            return;
         s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
         s.timeoutSeconds = m_ftpTimeout;
         s.connectTimeoutSeconds = connectTimeoutFor(server);
@@ -667,7 +704,6 @@ bool ConfigTransfer::SaveServerSettings()
         keys.emplace_back(CONNECT_TYPE, "1");
         keys.emplace_back(REMOTE_HOST, text(m_state.WizardRemoteHost.trimmed()));
         keys.emplace_back(USERNAME, text(m_state.WizardUserName));
-        keys.emplace_back(PASSWORD, EncodePassword(text(m_state.WizardPassword)));
         keys.emplace_back(REMOTE_FOLDER, text(m_state.WizardRemoteFolder));
         keys.emplace_back(PORT_NUMBER, text(m_state.WizardPort.trimmed()));
         if (m_state.WizardConnectTimeout > 0)
@@ -700,6 +736,14 @@ bool ConfigTransfer::SaveServerSettings()
     if (!ini.writeSection(name, keys)) {
         status(ini.errorString());
         return false;
+    }
+    // The password goes to the keychain, or to Corvane.ini when the
+    // administrator chose so, or nowhere: it is then asked when needed.
+    if (!m_state.WizardRemoteHost.trimmed().isEmpty()) {
+        PasswordStore passwords(m_folder);
+        if (!passwords.store(name, text(m_state.WizardPassword), m_state.WizardStorePasswordInIni))
+            status(QStringLiteral("The server is registered, but its password was not kept: ") +
+                   passwords.errorString());
     }
     return true;
 }

@@ -100,6 +100,10 @@ private:
     void fetchRemote(const ServerWorkArea& workArea);
     void fetchLocal(const ServerWorkArea& workArea);
     bool keepUnsentChanges(const ServerWorkArea& workArea);
+    // A password that is not stored is asked through the prompt callback
+    // when the connection needs one; false (the transfer failed) without an answer.
+    bool askPasswordIfNeeded(bool sftp, int authType, const QString& user, const QString& host,
+                             QString& password, bool known);
     void dropCreatedFolder();
     bool uploadLocal(const QString& workingCopy, const QString& localConf);
     void uploadTree(const ServerWorkArea& workArea, const TreeManifest& manifest, bool isSftp,

@@ -177,7 +177,7 @@ void ServerTree::collect(FetchSource& source, const TreeSettings& given, TreeMan
             manifest.patterns.push_back(ResolveServerPath(settings.serverRoot, argument));
             std::string why;
             const std::vector<std::string> found = ExpandInclude(source, settings, argument, optional, why);
-            if (!why.empty())
+            if (!why.empty() && !optional)
                 report.errors.push_back(path + ": " + why);
             for (const std::string& file : found) {
                 if (std::find(reading.begin(), reading.end(), file) != reading.end()) {

@@ -19,6 +19,12 @@ struct TransferState
     QString WizardRemoteHost;
     QString WizardUserName;
     QString WizardPassword; // plain text while the wizard runs
+    // The password was typed in the wizard or found stored; when false a
+    // transfer that needs it asks for it.
+    bool WizardPasswordKnown = false;
+    // Without a keychain: keep the password in Corvane.ini (obfuscated, not
+    // encrypted) instead of asking for it each time.
+    bool WizardStorePasswordInIni = false;
     QString WizardPort = QStringLiteral("22");
     QString WizardRemoteFolder;
     QString WizardLocalConf;

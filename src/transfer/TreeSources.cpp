@@ -164,6 +164,15 @@ std::string AccountPaths::toServer(const std::string& accountPath) const
     return accountPath == "/" ? accountRoot : accountRoot + accountPath;
 }
 
+std::string AccountPaths::nameTowardRoot(const std::string& serverFolder) const
+{
+    if (accountRoot.empty() || accountRoot == "/" || serverFolder == accountRoot ||
+        !isUnder(accountRoot, serverFolder))
+        return {};
+    const std::string rest = accountRoot.substr(serverFolder == "/" ? 1 : serverFolder.size() + 1);
+    return rest.substr(0, rest.find('/'));
+}
+
 // ---- SFTP -------------------------------------------------------------------
 
 bool SftpTreeSource::read(const std::string& serverPath, std::string& bytes, std::string& error)
@@ -214,6 +223,8 @@ bool SftpTreeSource::list(const std::string& serverFolder, std::vector<std::stri
 
 bool SftpTreeSource::isFolder(const std::string& serverPath)
 {
+    if (!m_paths.nameTowardRoot(serverPath).empty())
+        return true;
     const std::string remote = m_paths.toAccount(serverPath);
     if (remote.empty())
         return false;
@@ -281,6 +292,10 @@ bool FtpTreeSource::read(const std::string& serverPath, std::string& bytes, std:
 
 bool FtpTreeSource::list(const std::string& serverFolder, std::vector<std::string>& names, std::string& error)
 {
+    if (const std::string toward = m_paths.nameTowardRoot(serverFolder); !toward.empty()) {
+        names.push_back(toward);
+        return true;
+    }
     const std::string remote = m_paths.toAccount(serverFolder);
     std::map<std::string, Item>* items = nullptr;
     if (remote.empty() || !listing(remote, items, error))
@@ -292,6 +307,8 @@ bool FtpTreeSource::list(const std::string& serverFolder, std::vector<std::strin
 
 bool FtpTreeSource::isFolder(const std::string& serverPath)
 {
+    if (!m_paths.nameTowardRoot(serverPath).empty())
+        return true;
     const std::string remote = m_paths.toAccount(serverPath);
     if (remote.empty())
         return false;

@@ -56,6 +56,10 @@ struct AccountPaths
     // "" when the server path lies outside what the account sees.
     std::string toAccount(const std::string& serverPath) const;
     std::string toServer(const std::string& accountPath) const;
+    // A folder above the account root: it exists on the server, and the only
+    // name the account can see in it is the next one toward its root ("" for
+    // a path that is no such folder).
+    std::string nameTowardRoot(const std::string& serverFolder) const;
 };
 
 // Runs on the thread that drives the session (SftpTransfer's worker).

@@ -104,6 +104,8 @@ private slots:
         QCOMPARE(ok.code, 0);
         QVERIFY(ok.out.contains("2.0.52"));
         QVERIFY(ok.out.contains("PASSWORD=(set)"));
+        QVERIFY2(ok.out.contains("Password:      in Corvane.ini (obfuscated, not encrypted)"),
+                 qPrintable(ok.out));
         QVERIFY(!ok.out.contains(QString::fromStdString(EncodePassword("hunter2"))));
         QVERIFY(ok.out.contains(m_app + "/shop/WorkArea/httpd.conf"));
     }

@@ -244,6 +244,9 @@ TransferState TestConfigTransfer::newServerState(const QString& method) const
     TransferState s;
     s.WizardServerName = kServer;
     s.WizardApacheVersion = "2.4.62";
+    // No keychain runs here: the later transfers read the password from Corvane.ini.
+    s.WizardStorePasswordInIni = true;
+    s.WizardPasswordKnown = true;
     s.WizardOsType = "Linux / Unix";
     if (method == "local") {
         s.WizardLocalConf = m_local->filePath("conf/httpd.conf");

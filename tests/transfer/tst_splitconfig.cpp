@@ -163,10 +163,15 @@ void TestSplitConfig::debianTree()
         QVERIFY2(ftp->start(), qPrintable(ftp->error()));
         root = ftp->path("apache2");
         // The account sees its home as "/".
-        where = {"--ftp",          QStringLiteral("%1:%2").arg(ftp->host()).arg(ftp->port()),
-                 "--user",         VsftpdServer::user(),
-                 "--folder",       "/apache2",
-                 "--account-root", ftp->root()};
+        where = {"--ftp",
+                 QStringLiteral("%1:%2").arg(ftp->host()).arg(ftp->port()),
+                 "--user",
+                 VsftpdServer::user(),
+                 "--folder",
+                 "/apache2",
+                 "--account-root",
+                 ftp->root(),
+                 "--store-password-in-ini"};
         password = VsftpdServer::password().toUtf8() + "\n";
         owner = VsftpdServer::user();
     } else {
@@ -181,7 +186,8 @@ void TestSplitConfig::debianTree()
                  SshdServer::user(),
                  "--folder",
                  root,
-                 "--accept-new-host-key"};
+                 "--accept-new-host-key",
+                 "--store-password-in-ini"};
         password = SshdServer::password().toUtf8() + "\n";
         owner = SshdServer::user();
     }

@@ -4,6 +4,7 @@
 #include "VsftpdServer.h"
 
 #include "registry/IniFile.h"
+#include "registry/RegistryProcedures.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -331,7 +332,10 @@ void TestTransferCli::remoteEndToEnd()
         password = SshdServer::password().toUtf8() + "\n";
     }
     QTemporaryDir app;
-    const QStringList add = QStringList{"add", "web", "--apache-version", "2.4.62", "--os", "unix"} + where;
+    // No keychain runs here: the password is kept in Corvane.ini as asked.
+    const QStringList add =
+        QStringList{"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--store-password-in-ini"} +
+        where;
 
     Run r;
     if (method == "sftp") {
@@ -373,6 +377,17 @@ void TestTransferCli::remoteEndToEnd()
     QVERIFY(!dated.isEmpty());
     QCOMPARE(readFile(QFileInfo(serverConf).path() + "/" + dated), config("/srv/www", "www.example.test"));
     QCOMPARE(readFile(app.filePath("web/WorkArea/httpd.conf")), edited);
+
+    // A password that is kept nowhere is asked for when needed: without a
+    // terminal to ask on, nothing is sent.
+    QVERIFY(corvane::IniFile(app.filePath("Corvane.ini")).removeKey("web", "PASSWORD"));
+    QVERIFY(writeFile(app.filePath("web/WorkArea/httpd.conf"), edited + "ServerAdmin ops@example.test\r\n"));
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QCOMPARE(r.code, 1);
+    // SFTP tries keys and keyboard-interactive first; FTP has only the password to ask for.
+    QVERIFY2(r.err.contains("No password for") || (method == "sftp" && r.err.contains("failed")),
+             qPrintable(r.err));
+    QCOMPARE(readFile(serverConf), QByteArray(edited).replace("\r\n", "\n"));
 }
 
 // add / fetch / upload against a vsftpd that requires TLS with a self-signed
@@ -390,12 +405,14 @@ void TestTransferCli::ftpOverTls()
     QVERIFY2(ftp.start(), qPrintable(ftp.error()));
     QVERIFY(ftp.writeFile("conf/httpd.conf", config("/srv/www", "www.example.test")));
     QTemporaryDir app;
+    // No keychain runs here: the password is kept in Corvane.ini.
     const QStringList add{"add",
                           "web",
                           "--apache-version",
                           "2.4.62",
                           "--os",
                           "unix",
+                          "--store-password-in-ini",
                           "--ftp",
                           QStringLiteral("%1:%2").arg(ftp.host()).arg(ftp.port()),
                           "--user",
@@ -482,6 +499,7 @@ void TestTransferCli::silentServer()
                                          {"CONNECT_TYPE", "1"},
                                          {"REMOTE_HOST", "127.0.0.1"},
                                          {"USERNAME", "u"},
+                                         {"PASSWORD", corvane::EncodePassword("secret")},
                                          {"REMOTE_FOLDER", "/"},
                                          {"PORT_NUMBER", std::to_string(silent.serverPort())},
                                          {"CONNECT_TIMEOUT", storedTimeout.toStdString()},

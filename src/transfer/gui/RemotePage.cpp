@@ -1,5 +1,7 @@
 #include "transfer/gui/RemotePage.h"
 
+#include "registry/PasswordStore.h"
+
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
 
@@ -40,6 +42,12 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     txtFolder = named(new QLineEdit(this), "txtFolder");
     txtMainFile = named(new QLineEdit(this), "txtMainFile");
     txtMainFile->setPlaceholderText(QStringLiteral("httpd.conf, else apache2.conf"));
+    chkStorePassword = named(
+        new QCheckBox(QStringLiteral("Store the password in Corvane.ini (obfuscated, not encrypted)"), this),
+        "chkStorePassword");
+    chkStorePassword->setToolTip(
+        QStringLiteral("No keychain runs on this desktop. Without this choice the password is asked for "
+                       "whenever Corvane connects to the server."));
     chkSFTP = named(new QCheckBox(QStringLiteral("Secure Authentication"), this), "chkSFTP");
     // Keys first: ssh-agent, the key file below, and the identity files of
     // ~/.ssh/config, with keyboard-interactive and password as fallbacks.
@@ -76,6 +84,7 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     form->addRow(QStringLiteral("Port Number :"), txtPort);
     form->addRow(QStringLiteral("User Name :"), txtUsername);
     form->addRow(lblPassword, txtPassword);
+    form->addRow(QString(), chkStorePassword);
     form->addRow(QStringLiteral("Remote Directory:"), txtFolder);
     form->addRow(QStringLiteral("Main file:"), txtMainFile);
     auto* auth = new QVBoxLayout;
@@ -114,6 +123,9 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
 
 void RemotePage::initializePage()
 {
+    // With a keychain the password goes there; the choice is offered only without one.
+    chkStorePassword->setVisible(!PasswordStore::keychainAvailable());
+    chkStorePassword->setChecked(m_state.WizardStorePasswordInIni);
     if (m_state.WizardRemoteFolder.trimmed().isEmpty())
         m_state.WizardRemoteFolder = QStringLiteral("/");
     if (!m_state.WizardRemoteHost.isEmpty()) {
@@ -210,6 +222,8 @@ void RemotePage::storeFields()
     m_state.WizardRemoteHost = txtRemoteHost->text().trimmed();
     m_state.WizardUserName = txtUsername->text().trimmed();
     m_state.WizardPassword = txtPassword->text();
+    m_state.WizardPasswordKnown = true;
+    m_state.WizardStorePasswordInIni = !chkStorePassword->isHidden() && chkStorePassword->isChecked();
     m_state.WizardPort = txtPort->text().trimmed();
     QString folder = txtFolder->text().trimmed();
     QString mainFile = txtMainFile->text().trimmed();

@@ -42,6 +42,8 @@ private:
     QLineEdit* txtFolder;
     QLineEdit* txtMainFile; // name of the main file in the folder; empty: httpd.conf, else apache2.conf
     QCheckBox* chkSFTP;
+    // Without a keychain on the desktop: keep the password in Corvane.ini.
+    QCheckBox* chkStorePassword;
     QRadioButton* optAuthType_Keyboard;
     QRadioButton* optAuthType_PublicKey;
     QRadioButton* optAuthType_PASSWORD;

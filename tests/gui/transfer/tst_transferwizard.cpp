@@ -113,6 +113,7 @@ private slots:
     }
 
     void addLocalServer();
+    void addLocalFolder();
     void connectPageRefusals_data();
     void connectPageRefusals();
     void cancelLeavesNoFolder();
@@ -149,6 +150,31 @@ QString TestTransferWizard::addLocal(const QByteArray& content)
     return w.addedServer();
 }
 
+// A folder holding apache2.conf (Debian's layout) registers that file and
+// the files it includes.
+void TestTransferWizard::addLocalFolder()
+{
+    QVERIFY(writeFile(m_server->filePath("apache2.conf"), "Include sites/*.conf\n"));
+    QVERIFY(QDir().mkpath(m_server->filePath("sites")));
+    QVERIFY(writeFile(m_server->filePath("sites/a.conf"), "<VirtualHost *:80>\n</VirtualHost>\n"));
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "deb", "Linux / Unix", false);
+    nextButton(w)->click();
+    child<QLineEdit>(w, "txtFilename")->setText(m_server->path());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Connecting));
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    nextButton(w)->click(); // Finish
+    const IniFile ini(m_app->filePath("Corvane.ini"));
+    QCOMPARE(QString::fromStdString(ini.readValue("deb", "LOCAL_CONF")),
+             QFileInfo(m_server->filePath("apache2.conf")).absoluteFilePath());
+    QCOMPARE(ini.readValue("deb", "MAIN_FILE"), std::string("apache2.conf"));
+    QCOMPARE(readFile(m_app->filePath("deb/WorkArea/tree/sites/a.conf")),
+             readFile(m_server->filePath("sites/a.conf")));
+}
+
 void TestTransferWizard::addLocalServer()
 {
     const QString conf = m_server->filePath("httpd.conf");
@@ -165,9 +191,14 @@ void TestTransferWizard::addLocalServer()
     snapshot(w, "wizard-connect");
     nextButton(w)->click();
     QCOMPARE(w.currentId(), int(TransferWizard::Local));
-    // A path that does not name httpd.conf keeps Next disabled.
-    child<QLineEdit>(w, "txtFilename")->setText(m_server->filePath("apache2.conf"));
+    // A main file of any name is taken, but only one that exists.
+    child<QLineEdit>(w, "txtFilename")->setText(QString());
     QVERIFY(!nextButton(w)->isEnabled());
+    child<QLineEdit>(w, "txtFilename")->setText(m_server->filePath("apache2.conf"));
+    QVERIFY(nextButton(w)->isEnabled());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Local));
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("File Not Found! Please verify the path you entered."));
     FileDialog::setNextFileName(conf);
     child<QAbstractButton>(w, "cmdBrowse")->click();
     QCOMPARE(child<QLineEdit>(w, "txtFilename")->text(), conf);
@@ -373,11 +404,18 @@ void TestTransferWizard::failedConnectionRegistersNothing()
     fillConnectPage(w, "web", "Windows", true);
     nextButton(w)->click();
     child<QCheckBox>(w, "chkSFTP")->click(); // plain FTP
+    // No keychain runs here: keeping the password in Corvane.ini is offered, unticked.
+    QVERIFY(child<QCheckBox>(w, "chkStorePassword")->isVisible());
+    QVERIFY(!child<QCheckBox>(w, "chkStorePassword")->isChecked());
+    QCOMPARE(child<QCheckBox>(w, "chkStorePassword")->text(),
+             QStringLiteral("Store the password in Corvane.ini (obfuscated, not encrypted)"));
+    child<QCheckBox>(w, "chkStorePassword")->click();
     child<QLineEdit>(w, "txtRemoteHost")->setText("127.0.0.1");
     child<QLineEdit>(w, "txtPort")->setText("1");
     child<QLineEdit>(w, "txtUsername")->setText("web");
     child<QLineEdit>(w, "txtPassword")->setText("secret");
     nextButton(w)->click();
+    QVERIFY(w.state().WizardStorePasswordInIni);
     QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 30000);
     QVERIFY(w.state().TransferFailed);
     QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("Connection To Server web failed."));
