@@ -1,5 +1,6 @@
 // corvanectl servers | server show NAME | server remove NAME
 #include "Command.h"
+#include "ServerModelCommands.h"
 
 #include "catalogue/ApplicationFolder.h"
 #include "registry/AppFolder.h"
@@ -179,8 +180,13 @@ int serverFiles(Servers& servers, const std::string& name)
 
 int serverCommand(const std::vector<std::string>& args, const corvanectl::Options& options)
 {
-    if (args.size() != 2 || (args[0] != "show" && args[0] != "remove" && args[0] != "files"))
-        return corvanectl::fail("usage: server show NAME | server remove NAME | server files NAME");
+    const bool model =
+        !args.empty() && (args[0] == "tree" || args[0] == "get" || args[0] == "set" || args[0] == "delete");
+    if (args.size() < 2 ||
+        (!model && (args.size() != 2 || (args[0] != "show" && args[0] != "remove" && args[0] != "files"))))
+        return corvanectl::fail(
+            "usage: server show NAME | server remove NAME | server files NAME | server tree "
+            "NAME | server get|set|delete NAME SCOPE DIRECTIVE [VALUE...]");
     AppFolder folder;
     std::string why;
     if (!openFolder(options, folder, why))
@@ -195,15 +201,29 @@ int serverCommand(const std::vector<std::string>& args, const corvanectl::Option
                                 servers.appFolder().path().toStdString());
     if (args[0] == "files")
         return serverFiles(servers, name);
+    if (args[0] == "tree")
+        return args.size() == 2 ? corvanectl::serverTree(servers, name)
+                                : corvanectl::fail("usage: server tree NAME");
+    if (model) {
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        rest[0] = name;
+        return args[0] == "get" ? corvanectl::serverGet(servers, rest)
+                                : corvanectl::serverUpdate(servers, rest, args[0] == "delete");
+    }
     return args[0] == "show" ? showServer(servers, name) : removeServer(servers, name);
 }
 
 corvanectl::CommandRegistrar listReg{
     {"servers", "", "list the registered servers with version, connection and host", listServers}};
 corvanectl::CommandRegistrar serverReg{
-    {"server", "show NAME | remove NAME | files NAME",
+    {"server",
+     "show NAME | remove NAME | files NAME | tree NAME | get|set|delete NAME SCOPE DIRECTIVE [VALUE...]",
      "show a server's registry entry, remove it with its folders (the working copy is kept in Backup), or "
-     "list the files of its configuration (path under the server root, changed or unchanged, link target)",
+     "list the files of its configuration (path under the server root, changed or unchanged, link target); "
+     "tree prints the console's tree (indented by depth; kind, name, scope number, file:line), "
+     "get/set/delete "
+     "work on the server's whole model (SCOPE a number from tree, -1, or a section head) and change only the "
+     "lines concerned, in their own files",
      serverCommand}};
 
 } // namespace

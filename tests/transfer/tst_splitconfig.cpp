@@ -224,9 +224,36 @@ void TestSplitConfig::debianTree()
     r = corvanectl(app.path(), {"check", "deb"});
     QVERIFY2(r.code == 0 && r.out.contains("Syntax OK"), qPrintable(r.out + r.err));
 
-    // One line of one included file changes.
+    // The console's tree shows the virtual hosts apache2 -S sees, at their files.
+    r = corvanectl(app.path(), {"server", "tree", "deb"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QStringList treeHosts;
+    QString oneScope;
+    for (const QString& line : r.out.split('\n')) {
+        const QStringList f = line.trimmed().split('\t');
+        if (f.size() != 4 || f[0] != "VirtualHost")
+            continue;
+        treeHosts << QFileInfo(f[3].section(':', 0, 0)).fileName();
+        if (f[3] == "sites-enabled/one.conf:1")
+            oneScope = f[2];
+    }
+    QStringList hostFiles;
+    for (const QString& h : hostsBefore)
+        hostFiles << h.section(' ', 1);
+    treeHosts.sort();
+    hostFiles.sort();
+    QCOMPARE(treeHosts, hostFiles);
+    QVERIFY2(!oneScope.isEmpty(), qPrintable(r.out));
+
+    // One line of one included file changes, through the server's whole model.
+    r = corvanectl(app.path(), {"server", "set", "deb", oneScope, "ServerName", "uno.example.test"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    r = corvanectl(app.path(), {"server", "get", "deb", oneScope, "ServerName"});
+    QCOMPARE(r.out, QString("uno.example.test\tsites-enabled/one.conf:2\n"));
     const QString site = work + "/tree/sites-enabled/one.conf";
-    QVERIFY(writeFile(site, readFile(site).replace("one.example.test", "uno.example.test")));
+    QCOMPARE(readFile(site), QByteArray(readFile(root + "/sites-available/one.conf"))
+                                 .replace("one.example.test", "uno.example.test"));
+    QCOMPARE(readFile(work + "/httpd.conf"), readFile(root + "/apache2.conf"));
     r = corvanectl(app.path(), {"diff", "deb"});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.startsWith("--- " + root + "/sites-enabled/one.conf\t(server)\n+++ " + root +
