@@ -180,6 +180,18 @@ void ServerTree::collect(FetchSource& source, const TreeSettings& given, TreeMan
             if (!why.empty() && !optional)
                 report.errors.push_back(path + ": " + why);
             for (const std::string& file : found) {
+                // Names a server listed are data: one that would lead out of
+                // its folder, or that the file list cannot hold, is refused.
+                if (ResolveServerPath("/", file) != file ||
+                    file.find_first_of("\t\r\n") != std::string::npos) {
+                    report.errors.push_back(path + ": the name " + file + " is not a plain path; not read");
+                    continue;
+                }
+                if (listed.size() >= kMaxTreeFiles) {
+                    report.errors.push_back(path + ": more than " + std::to_string(kMaxTreeFiles) +
+                                            " files; the rest is not read");
+                    break;
+                }
                 if (std::find(reading.begin(), reading.end(), file) != reading.end()) {
                     report.errors.push_back(path + ": including " + file +
                                             " again would never end (the files include each other)");

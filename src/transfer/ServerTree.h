@@ -59,6 +59,9 @@ struct TreeManifest
 class ServerTree
 {
 public:
+    // A configuration of more files than this is not followed further.
+    static constexpr size_t kMaxTreeFiles = 20000;
+
     // Where a server path lies in the work area, relative to WorkArea.
     static std::string workPathFor(const std::string& serverPath, const std::string& serverRoot);
 

@@ -130,6 +130,14 @@ bool ServerWorkArea::replaceTree(const QString& base, const TreeManifest& manife
         if (it == contents.end())
             continue;
         const QString target = base + QLatin1Char('/') + QString::fromStdString(e.workPath);
+        // Every file stays inside the work area, whatever its name.
+        const QString relative = QString::fromStdString(e.workPath);
+        if (QDir::cleanPath(relative) != relative || relative.startsWith(QLatin1String("..")) ||
+            QDir::isAbsolutePath(relative)) {
+            if (error)
+                *error = QStringLiteral("%1 is not a plain path inside the work area.").arg(relative);
+            return false;
+        }
         std::string why;
         AtomicFile out(QFile::encodeName(target).toStdString());
         if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !out.open(&why) ||

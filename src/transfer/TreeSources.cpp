@@ -215,7 +215,8 @@ bool SftpTreeSource::list(const std::string& serverFolder, std::vector<std::stri
         return false;
     }
     for (const SftpSession::Entry& e : *entries) {
-        if (e.name != QLatin1String(".") && e.name != QLatin1String(".."))
+        if (e.name != QLatin1String(".") && e.name != QLatin1String("..") &&
+            !e.name.contains(QLatin1Char('/')))
             names.push_back(spath(e.name));
     }
     return true;
@@ -263,7 +264,8 @@ bool FtpTreeSource::listing(const std::string& accountFolder, std::map<std::stri
     const net::CFtpFiles& files = *m_client.CurrentDirectoryFiles();
     for (int i = 1; i <= files.Count(); ++i) {
         const net::CFtpFile& f = files.Item(i);
-        if (f.FileName == QLatin1String(".") || f.FileName == QLatin1String(".."))
+        if (f.FileName == QLatin1String(".") || f.FileName == QLatin1String("..") ||
+            f.FileName.contains(QLatin1Char('/')))
             continue;
         out[spath(f.FileName)] = Item{f.IsDirectory, spath(f.FilePath)};
     }

@@ -351,6 +351,21 @@ void TestSplitConfig::redHatTree()
 
     const QString inner = app.filePath("rh/WorkArea/tree/conf/inner.conf");
     QVERIFY(writeFile(inner, "ServerAlias www.a.example.test a2.example.test\n"));
+    // A fetch does not replace an included file's unsent change...
+    r = corvanectl(app.path(), {"fetch", "rh"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("not sent"), qPrintable(r.err));
+    QCOMPARE(readFile(inner), QByteArray("ServerAlias www.a.example.test a2.example.test\n"));
+    // ...unless told to, and then it is kept in Backup.
+    r = corvanectl(app.path(), {"fetch", "rh", "--discard-changes"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QStringList kept = QDir(app.filePath("rh/Backup")).entryList({"httpd-unsent-*"}, QDir::Dirs);
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(readFile(app.filePath("rh/Backup/" + kept.first() + "/tree/conf/inner.conf")),
+             QByteArray("ServerAlias www.a.example.test a2.example.test\n"));
+    QCOMPARE(readFile(inner), readFile(root + "/conf/inner.conf"));
+    QVERIFY(QFileInfo(app.filePath("rh/Backup/fetch1/tree/conf/inner.conf")).isFile()); // the older fetch
+    QVERIFY(writeFile(inner, "ServerAlias www.a.example.test a2.example.test\n"));
     const std::map<QString, QByteArray> before = snapshot(root);
     r = corvanectl(app.path(), {"upload", "rh"});
     QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
