@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -124,6 +125,7 @@ private slots:
     void failedConnectionRegistersNothing();
     void uploadWizard_data();
     void uploadWizard();
+    void uploadWizardSplit();
 
 private:
     QString addLocal(const QByteArray& content);
@@ -486,6 +488,47 @@ void TestTransferWizard::uploadWizard()
     nextButton(w)->click();
     QCOMPARE(readFile(m_server->filePath("httpd.conf")), QByteArray(edited).replace("\r\n", "\n"));
     QCOMPARE(readFile(work), edited);
+}
+
+// A configuration split over files: the changes page shows one diff per
+// changed file headed by its server path, the log lists what was sent, and
+// only that file changes on the server.
+void TestTransferWizard::uploadWizardSplit()
+{
+    if (QStandardPaths::findExecutable("apache2", {"/usr/sbin"}).isEmpty())
+        QSKIP("no apache2");
+    const QString server = QFileInfo(m_server->path()).canonicalFilePath();
+    QVERIFY(QDir().mkpath(server + "/sites"));
+    const QByteArray site = "<VirtualHost 127.0.0.1:18081>\n    ServerName a.example.test\n</VirtualHost>\n";
+    QVERIFY(writeFile(server + "/sites/a.conf", site));
+    const QByteArray main =
+        config(server, "www.example.test") + "Include " + server.toUtf8() + "/sites/*.conf\n";
+    QCOMPARE(addLocal(main), QStringLiteral("web"));
+    // The server root is /etc/apache2 (ServerRoot): the site lies outside it.
+    const QString work = m_app->filePath("web/WorkArea/outside") + server + "/sites/a.conf";
+    QCOMPARE(readFile(work), site);
+    QVERIFY(writeFile(work, QByteArray(site).replace("a.example", "b.example")));
+
+    TransferWizard w(TransferWizard::Upload, AppFolder(m_app->path()), "web");
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(w.welcomePage()->checked(), 20000);
+    QVERIFY2(w.welcomePage()->outputs().contains("Syntax OK"), qPrintable(w.welcomePage()->outputs()));
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Diff));
+    const QString diff = child<QPlainTextEdit>(w, "txtDiff")->toPlainText();
+    QVERIFY2(diff.startsWith("--- " + server + "/sites/a.conf\t(server)\n+++ " + server +
+                             "/sites/a.conf\t(working copy)\n"),
+             qPrintable(diff));
+    QVERIFY(diff.contains("-    ServerName a.example.test\n+    ServerName b.example.test"));
+    nextButton(w)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("File synchronized successfully"));
+    const QListWidget* log = child<QListWidget>(w, "Log");
+    QVERIFY(!log->findItems("Sent " + server + "/sites/a.conf", Qt::MatchStartsWith).isEmpty());
+    nextButton(w)->click();
+    QCOMPARE(readFile(server + "/sites/a.conf"), QByteArray(site).replace("a.example", "b.example"));
+    QCOMPARE(readFile(server + "/httpd.conf"), main);
+    QCOMPARE(QDir(server + "/sites").entryList({"a.conf.*.corvane-backup"}, QDir::Files).size(), 1);
 }
 
 QTEST_MAIN(TestTransferWizard)
