@@ -130,6 +130,7 @@ private slots:
     void debianTree_data();
     void debianTree();
     void redHatTree();
+    void failedFilePutsBackTheOthers();
 };
 
 void TestSplitConfig::debianTree_data()
@@ -383,6 +384,54 @@ void TestSplitConfig::redHatTree()
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.contains("error:") && r.err.contains("missing/*.conf") && !r.err.contains("nothing.d"),
              qPrintable(r.err));
+}
+
+// Over SFTP, the second changed file cannot be replaced (its folder is not
+// the account's to write): the first is put back, the server keeps all its
+// old files, and the status names each file.
+void TestSplitConfig::failedFilePutsBackTheOthers()
+{
+    if (const QString why = SshdServer::skipReason(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    SshdServer sshd;
+    QVERIFY2(sshd.start(), qPrintable(sshd.error()));
+    const QString root = sshd.path("httpd");
+    QVERIFY(QDir().mkpath(root + "/a") && QDir().mkpath(root + "/b"));
+    QVERIFY(writeFile(root + "/httpd.conf", "Include a/*.conf\nInclude b/*.conf\n"));
+    QVERIFY(writeFile(root + "/a/one.conf", "# one\n"));
+    QVERIFY(writeFile(root + "/b/two.conf", "# two\n"));
+    QVERIFY(run("chown", {"-R", SshdServer::user() + ":", root}));
+    QVERIFY(run("chown", {"root:", root + "/b"})); // readable, not writable by the account
+    QVERIFY(QFile::setPermissions(root + "/b", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                                   QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                   QFileDevice::ExeOther));
+    QTemporaryDir app;
+    Run r =
+        corvanectl(app.path(),
+                   {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--sftp",
+                    QStringLiteral("%1:%2").arg(sshd.host()).arg(sshd.port()), "--user", SshdServer::user(),
+                    "--folder", root, "--accept-new-host-key", "--store-password-in-ini"},
+                   SshdServer::password().toUtf8() + "\n");
+    QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+    const QString work = app.filePath("web/WorkArea/tree");
+    QVERIFY(writeFile(work + "/a/one.conf", "# one changed\n"));
+    QVERIFY(writeFile(work + "/b/two.conf", "# two changed\n"));
+    const std::map<QString, QByteArray> before = snapshot(root);
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("Put back " + root + "/a/one.conf") && r.err.contains(root + "/b/two.conf"),
+             qPrintable(r.err));
+    QVERIFY(snapshot(root) == before);
+    r = corvanectl(app.path(), {"server", "files", "web"});
+    QCOMPARE(r.out.count("\tchanged\t"), 2); // nothing counts as sent
+
+    // Once the folder is the account's again, both go.
+    QVERIFY(run("chown", {SshdServer::user() + ":", root + "/b"}));
+    r = corvanectl(app.path(), {"upload", "web", "--no-check"});
+    QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+    QCOMPARE(readFile(root + "/a/one.conf"), QByteArray("# one changed\n"));
+    QCOMPARE(readFile(root + "/b/two.conf"), QByteArray("# two changed\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSplitConfig)
