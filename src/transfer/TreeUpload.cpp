@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,12 +58,9 @@ bool LocalTreeWriter::exists(const std::string& serverPath)
 
 bool LocalTreeWriter::rename(const std::string& from, const std::string& to, std::string& error)
 {
-    if (exists(to)) {
-        error = to + " already exists";
-        return false;
-    }
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        error = std::strerror(errno);
+    // Never over an existing file: the name was chosen free, and must still be.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        error = errno == EEXIST ? to + " already exists" : std::string(std::strerror(errno));
         return false;
     }
     return true;
