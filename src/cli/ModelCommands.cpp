@@ -3,6 +3,7 @@
 // --via-snapshot is written beside it); only set and delete replace FILE
 // (keeping FILE.bak), changing only the lines the edit concerns.
 #include "Command.h"
+#include "ScopeArguments.h"
 
 #include "model/AtomicFile.h"
 #include "model/ConfigFile.h"
@@ -20,40 +21,6 @@
 using namespace corvane;
 
 namespace corvanectl {
-namespace {
-
-std::string errorText(const CorvaneError& e)
-{
-    std::ostringstream s;
-    s << e.description() << " (" << e.source() << ", 0x" << std::hex << std::uppercase << e.number() << ")";
-    return s.str();
-}
-
-// Loads FILE into cf. Reading never changes a file; the snapshot, when one
-// is written, goes to a temporary folder.
-bool load(const std::string& file, ConfigFile& cf, std::string& error)
-{
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
-        error = file + ": no such file";
-        return false;
-    }
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        error = file + ": not a regular file";
-        return false;
-    }
-    cf.SetFileName(file);
-    try {
-        if (!cf.ReadFile()) {
-            error = file + ": could not be read";
-            return false;
-        }
-    } catch (const CorvaneError& e) {
-        error = file + ": " + errorText(e);
-        return false;
-    }
-    return true;
-}
 
 std::string quotedArgument(const std::string& arg)
 {
@@ -96,6 +63,41 @@ bool resolveScope(const ConfigFile& cf, const std::string& text, std::int32_t& s
     }
     error = "no section " + t;
     return false;
+}
+
+namespace {
+
+std::string errorText(const CorvaneError& e)
+{
+    std::ostringstream s;
+    s << e.description() << " (" << e.source() << ", 0x" << std::hex << std::uppercase << e.number() << ")";
+    return s.str();
+}
+
+// Loads FILE into cf. Reading never changes a file; the snapshot, when one
+// is written, goes to a temporary folder.
+bool load(const std::string& file, ConfigFile& cf, std::string& error)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        error = file + ": no such file";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        error = file + ": not a regular file";
+        return false;
+    }
+    cf.SetFileName(file);
+    try {
+        if (!cf.ReadFile()) {
+            error = file + ": could not be read";
+            return false;
+        }
+    } catch (const CorvaneError& e) {
+        error = file + ": " + errorText(e);
+        return false;
+    }
+    return true;
 }
 
 int dump(const std::vector<std::string>& args, const Options&)

@@ -1,5 +1,6 @@
 // corvanectl servers | server show NAME | server remove NAME
 #include "Command.h"
+#include "ServerModelCommands.h"
 
 #include "catalogue/ApplicationFolder.h"
 #include "registry/AppFolder.h"
@@ -8,6 +9,7 @@
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
+#include "transfer/ServerWorkArea.h"
 
 #include <QFileInfo>
 
@@ -149,10 +151,42 @@ int removeServer(Servers& servers, const std::string& name)
     return 0;
 }
 
+// Each file of the server's configuration: its path under the server root
+// (absolute when outside it), whether the working copy changed it since the
+// server last had it, and where a symbolic link leads.
+int serverFiles(Servers& servers, const std::string& name)
+{
+    const ServerWorkArea area(servers.appFolder(), QString::fromStdString(name));
+    if (!QFileInfo(area.workingCopy()).isFile())
+        return corvanectl::fail("Config file for the specified server has been moved/removed.");
+    const TreeManifest manifest = area.manifest();
+    const std::vector<TreeEntry> changed = area.changedFiles(manifest);
+    const std::string& root = manifest.serverRoot;
+    for (const TreeEntry& e : manifest.files) {
+        std::string shown = e.serverPath.empty() ? std::string("httpd.conf") : e.serverPath;
+        if (!root.empty() && shown.size() > root.size() && shown.compare(0, root.size(), root) == 0 &&
+            (root == "/" || shown[root.size()] == '/'))
+            shown = shown.substr(root == "/" ? 1 : root.size() + 1);
+        const bool isChanged = std::any_of(changed.begin(), changed.end(),
+                                           [&](const TreeEntry& c) { return c.serverPath == e.serverPath; });
+        std::cout << shown << '\t'
+                  << (e.kind == "envvars" ? "envvars"
+                      : isChanged         ? "changed"
+                                          : "unchanged")
+                  << '\t' << (e.realPath.empty() ? "-" : e.realPath) << '\n';
+    }
+    return 0;
+}
+
 int serverCommand(const std::vector<std::string>& args, const corvanectl::Options& options)
 {
-    if (args.size() != 2 || (args[0] != "show" && args[0] != "remove"))
-        return corvanectl::fail("usage: server show NAME | server remove NAME");
+    const bool model =
+        !args.empty() && (args[0] == "tree" || args[0] == "get" || args[0] == "set" || args[0] == "delete");
+    if (args.size() < 2 ||
+        (!model && (args.size() != 2 || (args[0] != "show" && args[0] != "remove" && args[0] != "files"))))
+        return corvanectl::fail(
+            "usage: server show NAME | server remove NAME | server files NAME | server tree "
+            "NAME | server get|set|delete NAME SCOPE DIRECTIVE [VALUE...]");
     AppFolder folder;
     std::string why;
     if (!openFolder(options, folder, why))
@@ -165,14 +199,31 @@ int serverCommand(const std::vector<std::string>& args, const corvanectl::Option
     if (name.empty())
         return corvanectl::fail("no server named '" + TrimBlanks(args[1]) + "' in " +
                                 servers.appFolder().path().toStdString());
+    if (args[0] == "files")
+        return serverFiles(servers, name);
+    if (args[0] == "tree")
+        return args.size() == 2 ? corvanectl::serverTree(servers, name)
+                                : corvanectl::fail("usage: server tree NAME");
+    if (model) {
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        rest[0] = name;
+        return args[0] == "get" ? corvanectl::serverGet(servers, rest)
+                                : corvanectl::serverUpdate(servers, rest, args[0] == "delete");
+    }
     return args[0] == "show" ? showServer(servers, name) : removeServer(servers, name);
 }
 
 corvanectl::CommandRegistrar listReg{
     {"servers", "", "list the registered servers with version, connection and host", listServers}};
 corvanectl::CommandRegistrar serverReg{
-    {"server", "show NAME | remove NAME",
-     "show a server's registry entry, or remove it with its folders (the working copy is kept in Backup)",
+    {"server",
+     "show NAME | remove NAME | files NAME | tree NAME | get|set|delete NAME SCOPE DIRECTIVE [VALUE...]",
+     "show a server's registry entry, remove it with its folders (the working copy is kept in Backup), or "
+     "list the files of its configuration (path under the server root, changed or unchanged, link target); "
+     "tree prints the console's tree (indented by depth; kind, name, scope number, file:line), "
+     "get/set/delete "
+     "work on the server's whole model (SCOPE a number from tree, -1, or a section head) and change only the "
+     "lines concerned, in their own files",
      serverCommand}};
 
 } // namespace

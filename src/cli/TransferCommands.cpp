@@ -259,8 +259,16 @@ int runTransfer(const AppFolder& folder, TransferState& state, const RunOptions&
                                        "keeps a dated copy of the working copy in Backup)");
         if (!refusedCertificate.isEmpty())
             std::cerr << "corvanectl: " << text(refusedCertificate) << '\n';
+        for (const QString& line : transfer.uploadLines())
+            std::cerr << "  " << text(line) << '\n';
         return fail(text(status));
     }
+    for (const std::string& e : transfer.treeReport().errors)
+        std::cerr << "corvanectl: error: " << e << '\n';
+    for (const std::string& w : transfer.treeReport().warnings)
+        std::cerr << "corvanectl: warning: " << w << '\n';
+    for (const QString& line : transfer.uploadLines())
+        std::cout << text(line) << '\n';
     const QString kept = transfer.keptUnsentCopy();
     if (!kept.isEmpty())
         std::cout << "The working copy with its unsent changes is kept as " << text(kept) << '\n';
@@ -289,7 +297,7 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
     const Args a =
         parse(argv,
               {"--apache-version", "--os", "--local", "--ftp", "--sftp", "--user", "--folder", "--key",
-               "--auth", "--timeout", "--tls"},
+               "--auth", "--timeout", "--tls", "--main-file", "--server-root", "--account-root"},
               {"--accept-new-host-key", "--accept-new-certificate", "--verbose", "--store-password-in-ini"});
     if (!a.error.empty())
         return fail(a.error);
@@ -333,11 +341,25 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
         int(a.values.count("--local")) + int(a.values.count("--ftp")) + int(a.values.count("--sftp"));
     if (kinds != 1)
         return fail("give exactly one of --local, --ftp and --sftp");
+    s.WizardServerRoot = QString::fromStdString(value("--server-root")).trimmed();
+    if (!s.WizardServerRoot.isEmpty() && !s.WizardServerRoot.startsWith(QLatin1Char('/')))
+        return fail("--server-root must be an absolute path");
+    s.WizardMainFile = QString::fromStdString(value("--main-file")).trimmed();
+    if (s.WizardMainFile.contains(QLatin1Char('/')))
+        return fail("--main-file is a file name, without a folder");
     if (a.values.count("--local")) {
-        s.WizardLocalConf = QFileInfo(QString::fromStdString(value("--local"))).absoluteFilePath();
-        if (!QFileInfo(s.WizardLocalConf).isFile())
+        if (a.values.count("--account-root"))
+            return fail("--account-root is for --ftp and --sftp");
+        const QString conf =
+            ServerWorkArea::localMainFile(QString::fromStdString(value("--local")), s.WizardMainFile);
+        if (conf.isEmpty())
             return fail("File Not Found! Please verify the path you entered.");
+        s.WizardLocalConf = conf;
+        s.WizardMainFile = QFileInfo(conf).fileName();
     } else {
+        s.WizardAccountRoot = QString::fromStdString(value("--account-root")).trimmed();
+        if (!s.WizardAccountRoot.isEmpty() && !s.WizardAccountRoot.startsWith(QLatin1Char('/')))
+            return fail("--account-root must be an absolute path");
         const bool sftp = a.values.count("--sftp") > 0;
         std::string host;
         int port = 0;
@@ -466,9 +488,7 @@ int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& 
     const ServerWorkArea area(folder, QString::fromStdString(name));
     if (!area.isValid() || !QFileInfo(area.workingCopy()).isFile())
         return fail("Config file for the specified server has been moved/removed.");
-    const QString n = QString::fromStdString(name);
-    const QByteArray d = UnifiedDiff::diffFiles(area.backupFile(), area.workingCopy(),
-                                                n + "/Backup/httpd.conf", n + "/WorkArea/httpd.conf");
+    const QByteArray d = UnifiedDiff::diffTree(area, QString::fromStdString(name));
     corvanectl::writeFetchedText(STDOUT_FILENO, std::string_view(d.constData(), std::size_t(d.size())));
     return 0;
 }
@@ -510,12 +530,13 @@ int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options
 corvanectl::CommandRegistrar addCommand{
     {"add",
      "NAME --apache-version V --os windows|unix (--local PATH | --ftp HOST[:PORT] --user U --folder DIR | "
-     "--sftp HOST[:PORT] [--user U] --folder DIR [--key FILE] [--auth publickey|keyboard|password]) "
-     "[--tls required|optional|never] [--timeout S] [--store-password-in-ini] [--accept-new-host-key] "
-     "[--accept-new-certificate] [--verbose]",
-     "register a server and fetch its httpd.conf (password from standard input; kept in the desktop's "
-     "keychain, or without one asked for when needed, or with --store-password-in-ini kept in Corvane.ini, "
-     "obfuscated, not encrypted); for SFTP the host may be an alias of ~/.ssh/config and keys come from "
+     "--sftp HOST[:PORT] [--user U] --folder DIR [--key FILE] [--auth publickey|keyboard|password] "
+     "[--account-root DIR]) [--main-file NAME] [--server-root DIR] [--tls required|optional|never] "
+     "[--timeout S] [--store-password-in-ini] [--accept-new-host-key] [--accept-new-certificate] [--verbose]",
+     "register a server and fetch its main file and every file it includes (password from standard input; "
+     "kept in the desktop's keychain, or without one asked for when needed, or with --store-password-in-ini "
+     "kept in Corvane.ini, obfuscated, not encrypted); --local takes the main file or a folder holding "
+     "httpd.conf or apache2.conf; for SFTP the host may be an alias of ~/.ssh/config and keys come from "
      "ssh-agent, --key and ~/.ssh/config first",
      addServer}};
 corvanectl::CommandRegistrar fetchCommand{
@@ -528,7 +549,9 @@ corvanectl::CommandRegistrar fetchCommand{
 corvanectl::CommandRegistrar checkCommand{
     {"check", "NAME", "check the working copy with a real Apache (-t)", checkServer}};
 corvanectl::CommandRegistrar diffCommand{
-    {"diff", "NAME", "show what the working copy changes against the file as last fetched", diffServer}};
+    {"diff", "NAME",
+     "show what the working copy changes against the server's files, one unified diff per changed file",
+     diffServer}};
 corvanectl::CommandRegistrar uploadCommand{
     {"upload",
      "NAME [--no-check] [--tls MODE] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] "

@@ -16,6 +16,15 @@ inline constexpr const char* SFTP_AUTHTYPE = "SFTP_AUTHTYPE"; // 2 public key, 4
 inline constexpr const char* SFTP_PVTKEYFILE = "SFTP_PVTKEYFILE";
 inline constexpr const char* SFTP_AUTH_USED = "SFTP_AUTH_USED"; // how the last SFTP login succeeded
 inline constexpr const char* LOCAL_CONF = "LOCAL_CONF";
+// The server's main configuration file: its name (in REMOTE_FOLDER, or the
+// file LOCAL_CONF names); "httpd.conf" when absent.
+inline constexpr const char* MAIN_FILE = "MAIN_FILE";
+// Server folder relative Include paths start from; absent: the main file's
+// own ServerRoot, else the main file's folder.
+inline constexpr const char* SERVER_ROOT = "SERVER_ROOT";
+// For FTP/SFTP accounts that see a part of the server as "/": the server
+// folder the account sees so; "/" when absent.
+inline constexpr const char* ACCOUNT_ROOT = "ACCOUNT_ROOT";
 inline constexpr const char* OS_TYPE = "OS_TYPE"; // e.g. "Windows", "Linux"
 // "1": saving regenerates the layout of httpd.conf; otherwise (the default)
 // saving keeps the file's layout and changes only the edited lines.

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <limits>
 
@@ -123,6 +124,9 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
     const QString subfolders[] = {m_folder.serverBackupFolder(sServer), m_folder.workAreaFolder(sServer)};
     const auto filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
     QFileInfoList toDelete;
+    QStringList treeFolders; // the fetched files of a split configuration
+    static const QRegularExpression treeFolder(
+        QStringLiteral("^(tree|outside|sent|fetch\\d+|httpd-unsent-[-0-9]+)$"));
     for (const QFileInfo& entry : QDir(serverFolder).entryInfoList(filters)) {
         const bool known =
             entry.isDir() && !entry.isSymLink() &&
@@ -134,6 +138,10 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
             return false;
         }
         for (const QFileInfo& file : QDir(entry.absoluteFilePath()).entryInfoList(filters)) {
+            if (file.isDir() && !file.isSymLink() && treeFolder.match(file.fileName()).hasMatch()) {
+                treeFolders << file.absoluteFilePath();
+                continue;
+            }
             if (file.isDir() && !file.isSymLink()) {
                 m_lastError = QStringLiteral("%1 holds the folder %2; nothing was removed.")
                                   .arg(entry.absoluteFilePath(), file.fileName());
@@ -175,6 +183,13 @@ bool Servers::DeleteServerFolders(const std::string& sServer)
         if (!QFile::remove(file.absoluteFilePath())) {
             m_lastError = QStringLiteral("Cannot delete %1; the working copy is kept as %2.")
                               .arg(file.absoluteFilePath(), target);
+            return false;
+        }
+    }
+    for (const QString& folder : treeFolders) {
+        if (!QDir(folder).removeRecursively()) {
+            m_lastError =
+                QStringLiteral("Cannot delete %1; the working copy is kept as %2.").arg(folder, target);
             return false;
         }
     }

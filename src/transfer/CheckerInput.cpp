@@ -157,6 +157,18 @@ CheckerInput::Result CheckerInput::prepare(const QByteArray& config, const QStri
         const bool loads = name == QLatin1String("loadmodule") || name == QLatin1String("loadfile");
         const bool reads = name == QLatin1String("include") || name == QLatin1String("includeoptional") ||
                            name == QLatin1String("serverroot");
+        if (name == QLatin1String("errorlog") && !places.runtimeFolder.isEmpty() && words.size() >= 2 &&
+            !words.value(1).startsWith(QLatin1Char('|')) &&
+            !words.value(1).startsWith(QLatin1String("syslog"))) {
+            out += (words.value(0) + QLatin1Char(' ') +
+                    quoted(places.runtimeFolder + QStringLiteral("/error.log")))
+                       .toLocal8Bit();
+            for (qsizetype k = first + 1; k < i; ++k)
+                out += '\n';
+            if (i < lines.size())
+                out += '\n';
+            continue;
+        }
         if (!loads && !reads) {
             keep();
             continue;
@@ -175,6 +187,29 @@ CheckerInput::Result CheckerInput::prepare(const QByteArray& config, const QStri
                     QStringLiteral("the path %1 is built from a variable, so where it leads cannot be "
                                    "known before Apache reads it.")
                         .arg(path));
+        }
+        if (reads && !places.treeCopy.isEmpty() && QDir::isAbsolutePath(words.value(1)) &&
+            !words.value(1).startsWith(places.treeCopy + QLatin1Char('/'))) {
+            // Into the copy when the copy holds the folder the path starts from.
+            QString folder = words.value(1);
+            const qsizetype wild = folder.indexOf(QRegularExpression(QStringLiteral("[*?\\[]")));
+            if (wild >= 0)
+                folder = folder.left(wild);
+            folder = folder.left(folder.lastIndexOf(QLatin1Char('/')) + 1);
+            if (QFileInfo(places.treeCopy + folder).isDir()) {
+                const QString mapped = places.treeCopy + words.value(1);
+                if (mapped.contains(QLatin1Char('"')) || mapped.contains(QLatin1Char('\\')))
+                    return stop(QStringLiteral("the path %1 cannot be written in a configuration line.")
+                                    .arg(words.value(1)));
+                if (name == QLatin1String("serverroot"))
+                    serverRoot = mapped;
+                out += (words.value(0) + QLatin1Char(' ') + quoted(mapped)).toLocal8Bit();
+                for (qsizetype k = first + 1; k < i; ++k)
+                    out += '\n';
+                if (i < lines.size())
+                    out += '\n';
+                continue;
+            }
         }
         if (reads) {
             const QString target = realLocation(absolute(words.value(1)));

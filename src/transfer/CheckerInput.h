@@ -29,6 +29,14 @@ public:
         QString modulesFolder;      // the local Apache's modules
         QStringList libraryFolders; // the system's library folders
         QString defaultServerRoot;  // the checker's own ServerRoot (HTTPD_ROOT)
+        // Checking a copy of a server's tree: an absolute Include,
+        // IncludeOptional or ServerRoot path that leads into the tree is
+        // given as the same path below `treeCopy`, where the copy mirrors the
+        // server's paths. Empty: paths are left as they are.
+        QString treeCopy;
+        // With a tree copy: where ErrorLog files go instead (the check
+        // refuses a log folder that does not exist on this machine).
+        QString runtimeFolder;
     };
 
     struct Result

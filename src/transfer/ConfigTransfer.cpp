@@ -9,6 +9,8 @@
 #include "transfer/LineEndGuard.h"
 #include "transfer/ServerWorkArea.h"
 #include "transfer/SftpTransfer.h"
+#include "transfer/TreeSources.h"
+#include "transfer/TreeUpload.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,6 +152,9 @@ void ConfigTransfer::loadServerIntoState(const AppFolder& folder, const QString&
     state.WizardIsRemote = iniValue(folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1");
     state.WizardLocalConf = iniValue(folder, server, LOCAL_CONF);
     state.WizardFtpTls = iniValue(folder, server, FTP_TLS).trimmed();
+    state.WizardMainFile = iniValue(folder, server, MAIN_FILE).trimmed();
+    state.WizardServerRoot = iniValue(folder, server, SERVER_ROOT).trimmed();
+    state.WizardAccountRoot = iniValue(folder, server, ACCOUNT_ROOT).trimmed();
     if (state.WizardIsSftp) {
         state.WizardSftpAuthType = static_cast<std::int16_t>(iniValue(folder, server, SFTP_AUTHTYPE).toInt());
         state.WizardKeyFile = iniValue(folder, server, SFTP_PVTKEYFILE);
@@ -329,6 +334,10 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
         s.knownHostsFile = knownHostsFile();
         s.sshDirectory = sshDirectory();
         s.timeoutSeconds = m_sftpTimeout;
+        s.mainFile = m_state.WizardMainFile;
+        s.serverRoot = m_state.WizardServerRoot;
+        s.accountRoot = m_state.WizardAccountRoot;
+        s.apacheVersion = m_state.WizardApacheVersion;
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
         const bool connected = m_sftp->ConnectSftp();
         m_authUsed = m_sftp->authUsed();
@@ -341,7 +350,11 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
             next(true);
             return;
         }
-        if (!m_sftp->DownloadViaSftp(workArea))
+        const bool fetched = m_sftp->DownloadViaSftp(workArea);
+        m_treeReport = m_sftp->treeReport();
+        if (!m_treeReport.errors.empty() || !m_treeReport.warnings.empty())
+            showLog(true, false);
+        if (!fetched)
             m_state.TransferFailed = true;
         else if (m_state.GetConfigMode)
             rememberAuthUsed(serverName());
@@ -360,11 +373,18 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
     s.connectTimeoutSeconds = connectTimeoutFor(serverName());
     s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? m_state.WizardFtpTls : m_ftpTls);
     s.certificatesFile = knownCertificatesFile();
+    s.mainFile = m_state.WizardMainFile;
+    s.serverRoot = m_state.WizardServerRoot;
+    s.accountRoot = m_state.WizardAccountRoot;
+    s.apacheVersion = m_state.WizardApacheVersion;
     m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
     if (!m_ftp->DownloadViaFtp(workArea, !m_state.GetConfigMode)) {
         m_state.TransferFailed = true;
         back(true, true);
     }
+    m_treeReport = m_ftp->treeReport();
+    if (!m_treeReport.errors.empty() || !m_treeReport.warnings.empty())
+        showLog(true, false);
     m_tlsUsed = m_ftp->tlsUsed();
     m_protectionUsed = m_ftp->protectionUsed();
     if (!m_protectionUsed.isEmpty() && m_state.GetConfigMode)
@@ -383,14 +403,37 @@ void ConfigTransfer::fetchLocal(const ServerWorkArea& workArea)
     // The copy is made beside the work copy first, so a file that cannot be
     // read changes nothing.
     QString why;
+    LocalTreeSource source;
+    TreeSettings settings;
+    settings.mainFile =
+        QFile::encodeName(QFileInfo(m_state.WizardLocalConf).absoluteFilePath()).toStdString();
+    settings.serverRoot = m_state.WizardServerRoot.trimmed().toStdString();
+    settings.apacheVersion = m_state.WizardApacheVersion.trimmed().toStdString();
+    TreeManifest manifest;
+    std::map<std::string, std::string> contents;
+    m_treeReport = TreeReport();
+    ServerTree::collect(source, settings, manifest, m_treeReport, contents);
+    reportTree();
     if (!ServerWorkArea::copyFileAtomic(m_state.WizardLocalConf, workArea.downloadFile(), &why) ||
-        !workArea.installFetched(workArea.downloadFile(), &why)) {
+        !workArea.installFetchedTree(workArea.downloadFile(), manifest, contents, &why)) {
         QFile::remove(workArea.downloadFile());
         m_state.TransferFailed = true;
         status(why);
         return;
     }
     status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" established."));
+}
+
+void ConfigTransfer::reportTree()
+{
+    if (!m_cb.log)
+        return;
+    if (!m_treeReport.errors.empty() || !m_treeReport.warnings.empty())
+        showLog(true, false);
+    for (const std::string& e : m_treeReport.errors)
+        m_cb.log(QStringLiteral("Error: ") + QString::fromStdString(e));
+    for (const std::string& w : m_treeReport.warnings)
+        m_cb.log(QStringLiteral("Warning: ") + QString::fromStdString(w));
 }
 
 void ConfigTransfer::upload()
@@ -407,6 +450,10 @@ void ConfigTransfer::upload()
     }
     const bool isSftp = iniFlag(m_folder, server, IS_SFTP);
     const QString osType = iniValue(m_folder, server, OS_TYPE);
+    if (const TreeManifest manifest = workArea.manifest(); manifest.isSplit()) {
+        uploadTree(workArea, manifest, isSftp, osType == QLatin1String("Windows"));
+        return;
+    }
     LineEndGuard lineEnds(workArea.workingCopy(), workArea.workingCopyBak());
     lineEnds.setWindowsTarget(osType == QLatin1String("Windows"));
     {
@@ -494,6 +541,105 @@ void ConfigTransfer::upload()
         status(QStringLiteral("File synchronized successfully"));
     else
         m_failureCause = m_lastStatus;
+    next(true);
+}
+
+void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManifest& manifest, bool isSftp,
+                                bool windowsTarget)
+{
+    using namespace registry;
+    const QString server = m_state.SyncServerName.trimmed();
+    m_uploadLines.clear();
+    const std::vector<TreeEntry> changed = workArea.changedFiles(manifest);
+    TreeUploadResult result;
+    bool reached = false;
+    AccountPaths paths;
+    if (const QString root = iniValue(m_folder, server, ACCOUNT_ROOT).trimmed(); !root.isEmpty())
+        paths.accountRoot = root.toStdString();
+    if (changed.empty()) {
+        reached = true;
+        result.ok = true;
+    } else if (isSftp) {
+        showLog(true, true);
+        SftpTransfer::Settings s;
+        s.serverName = server;
+        s.authType = iniValue(m_folder, server, SFTP_AUTHTYPE).toInt();
+        s.keyFile = iniValue(m_folder, server, SFTP_PVTKEYFILE);
+        s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
+        s.port = std::max(0, iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt());
+        s.user = iniValue(m_folder, server, USERNAME).trimmed();
+        const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
+        s.password = QString::fromStdString(stored.value_or(std::string()));
+        if (!askPasswordIfNeeded(true, s.authType, s.user, s.host, s.password, stored.has_value()))
+            return;
+        s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
+        s.knownHostsFile = knownHostsFile();
+        s.sshDirectory = sshDirectory();
+        s.timeoutSeconds = m_sftpTimeout;
+        if (m_cb.log)
+            m_cb.log(QStringLiteral("Connecting to SFTP"));
+        m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
+        if (m_sftp->ConnectSftp()) {
+            m_authUsed = m_sftp->authUsed();
+            rememberAuthUsed(server);
+            reached = m_sftp->withSession([&](SftpSession& session) {
+                SftpTreeWriter writer(session, paths);
+                result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget);
+            });
+            m_sftp->DisconnectAll();
+        } else {
+            status(QStringLiteral("Error connecting to server ") + server +
+                   QStringLiteral(" with the given parameters. Please try again."));
+        }
+    } else if (iniValue(m_folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1")) {
+        showLog(true, true); // one line per file
+        FtpTransfer::Settings s;
+        s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
+        s.port = iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt();
+        if (s.port <= 0)
+            s.port = 21;
+        s.user = iniValue(m_folder, server, USERNAME);
+        const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
+        s.password = QString::fromStdString(stored.value_or(std::string()));
+        if (!askPasswordIfNeeded(false, 0, s.user, s.host, s.password, stored.has_value()))
+            return;
+        s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
+        s.timeoutSeconds = m_ftpTimeout;
+        s.connectTimeoutSeconds = connectTimeoutFor(server);
+        s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? iniValue(m_folder, server, FTP_TLS) : m_ftpTls);
+        s.certificatesFile = knownCertificatesFile();
+        m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
+        reached = m_ftp->withClient([&](net::CFtpClient& client) {
+            FtpTreeWriter writer(client, paths);
+            result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget);
+        });
+    } else {
+        showLog(true, true);
+        LocalTreeWriter writer;
+        reached = true;
+        result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget);
+    }
+    m_uploadLines = result.lines;
+    if (m_cb.log) {
+        for (const QString& line : result.lines)
+            m_cb.log(line);
+    }
+    bool ok = reached && result.ok;
+    QString why;
+    if (ok && !workArea.recordSentFiles(result.sent, &why)) {
+        ok = false;
+        status(QStringLiteral("The files were sent, but what was sent could not be recorded: ") + why);
+    }
+    m_datedName = result.mainKeptAs;
+    m_state.TransferFailed = !ok;
+    if (ok) {
+        status(changed.empty() ? QStringLiteral("Nothing to send: no file of the configuration changed.")
+                               : QStringLiteral("File synchronized successfully"));
+    } else {
+        if (reached && !result.lines.isEmpty())
+            status(QStringLiteral("File Upload Error: ") + result.lines.last());
+        m_failureCause = m_lastStatus;
+    }
     next(true);
 }
 
@@ -597,6 +743,12 @@ bool ConfigTransfer::SaveServerSettings()
         keys.emplace_back(LOCAL_CONF, text(m_state.WizardLocalConf));
         keys.emplace_back(IS_SFTP, "0");
     }
+    if (!m_state.WizardMainFile.trimmed().isEmpty())
+        keys.emplace_back(MAIN_FILE, text(m_state.WizardMainFile.trimmed()));
+    if (!m_state.WizardServerRoot.trimmed().isEmpty())
+        keys.emplace_back(SERVER_ROOT, text(m_state.WizardServerRoot.trimmed()));
+    if (!m_state.WizardAccountRoot.trimmed().isEmpty())
+        keys.emplace_back(ACCOUNT_ROOT, text(m_state.WizardAccountRoot.trimmed()));
     keys.emplace_back(OS_TYPE, text(m_state.WizardOsType));
     IniFile ini(m_folder.iniPath());
     if (!ini.writeSection(name, keys)) {

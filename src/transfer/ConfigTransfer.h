@@ -5,11 +5,14 @@
 // the server, and register a new server when the wizard finishes. Status and
 // log texts, button states and questions go through TransferCallbacks, so
 // the wizard page and the command-line tool show the same.
+#include "model/ConfigTree.h"
 #include "registry/AppFolder.h"
+#include "transfer/ServerTree.h"
 #include "transfer/TransferCallbacks.h"
 #include "transfer/TransferState.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -84,12 +87,17 @@ public:
     const QString& datedName() const { return m_datedName; }
     // Where the last fetch kept a working copy with unsent changes ("" if none).
     const QString& keptUnsentCopy() const { return m_keptUnsent; }
+    // What following the includes of the last fetch found wrong or could not resolve.
+    const TreeReport& treeReport() const { return m_treeReport; }
+    // One line per file of the last upload of a split configuration.
+    const QStringList& uploadLines() const { return m_uploadLines; }
 
 private:
     void status(const QString& text);
     void back(bool enabled, bool visible);
     void next(bool enabled);
     void showLog(bool visible, bool clear);
+    void reportTree();
     void upload();
     void fetchRemote(const ServerWorkArea& workArea);
     void fetchLocal(const ServerWorkArea& workArea);
@@ -100,6 +108,8 @@ private:
                              QString& password, bool known);
     void dropCreatedFolder();
     bool uploadLocal(const QString& workingCopy, const QString& localConf);
+    void uploadTree(const ServerWorkArea& workArea, const TreeManifest& manifest, bool isSftp,
+                    bool windowsTarget);
     TransferCallbacks wrappedCallbacks();
     QString serverName() const;
     // Keeps how a registered server was logged into in its section.
@@ -127,6 +137,8 @@ private:
     QString m_sshDirectory;
     QString m_authUsed;
     QString m_protectionUsed;
+    TreeReport m_treeReport;
+    QStringList m_uploadLines;
 };
 
 } // namespace corvane

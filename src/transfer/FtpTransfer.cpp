@@ -1,8 +1,10 @@
 #include "transfer/FtpTransfer.h"
 
 #include "net/CFtpClient.h"
+#include "net/CFtpFiles.h"
 #include "net/NetErrors.h"
 #include "transfer/ServerWorkArea.h"
+#include "transfer/TreeSources.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -210,7 +212,28 @@ bool FtpTransfer::DownloadViaFtp(const ServerWorkArea& workArea, bool removeFold
     }
     workArea.ensureFolders();
     const QString target = workArea.downloadFile();
-    if (!m_client->DownloadFile(QStringLiteral("httpd.conf"), target, true)) {
+    // The folder as an absolute path, for the server paths of the tree.
+    QString folder = m_settings.remoteFolder;
+    if (m_client->GetCurrentDirectory() && m_client->waitForResult() == CFtpClient::ftpSuccess &&
+        !m_client->CurrentDirectory().isEmpty())
+        folder = m_client->CurrentDirectory();
+    QString mainName = m_settings.mainFile.trimmed();
+    if (mainName.isEmpty()) {
+        mainName = QStringLiteral("httpd.conf");
+        // apache2.conf when only that one is there.
+        if (m_client->EnumFiles() && m_client->waitForResult() == CFtpClient::ftpSuccess &&
+            m_client->CurrentDirectoryFiles()) {
+            bool httpd = false, apache2 = false;
+            const net::CFtpFiles& files = *m_client->CurrentDirectoryFiles();
+            for (int i = 1; i <= files.Count(); ++i) {
+                httpd = httpd || files.Item(i).FileName == QLatin1String("httpd.conf");
+                apache2 = apache2 || files.Item(i).FileName == QLatin1String("apache2.conf");
+            }
+            if (!httpd && apache2)
+                mainName = QStringLiteral("apache2.conf");
+        }
+    }
+    if (!m_client->DownloadFile(mainName, target, true)) {
         status(errorText());
         DisconnectAll();
         if (removeFolderOnFailure)
@@ -220,7 +243,28 @@ bool FtpTransfer::DownloadViaFtp(const ServerWorkArea& workArea, bool removeFold
     status(QStringLiteral("Downloading Config File. Please wait..."));
     const int result = m_client->waitForResult();
     QString why;
-    if (result == CFtpClient::ftpSuccess && workArea.installFetched(target, &why)) {
+    TreeManifest manifest;
+    std::map<std::string, std::string> contents;
+    m_treeReport = TreeReport();
+    if (result == CFtpClient::ftpSuccess) {
+        // The files the main file includes, over the same connection.
+        AccountPaths paths;
+        if (!m_settings.accountRoot.trimmed().isEmpty())
+            paths.accountRoot = m_settings.accountRoot.trimmed().toStdString();
+        FtpTreeSource source(*m_client, paths);
+        TreeSettings settings;
+        settings.mainFile = paths.toServer(ResolveServerPath(folder.toStdString(), mainName.toStdString()));
+        settings.serverRoot = m_settings.serverRoot.trimmed().toStdString();
+        settings.apacheVersion = m_settings.apacheVersion.trimmed().toStdString();
+        ServerTree::collect(source, settings, manifest, m_treeReport, contents);
+        if (m_cb.log) {
+            for (const std::string& e : m_treeReport.errors)
+                m_cb.log(QStringLiteral("Error: ") + QString::fromStdString(e));
+            for (const std::string& w : m_treeReport.warnings)
+                m_cb.log(QStringLiteral("Warning: ") + QString::fromStdString(w));
+        }
+    }
+    if (result == CFtpClient::ftpSuccess && workArea.installFetchedTree(target, manifest, contents, &why)) {
         DisconnectAll();
         status(QStringLiteral("Successfully connected to server."));
         return true;
@@ -301,6 +345,18 @@ bool FtpTransfer::restoreAfterFailedUpload(const QString& dated)
     if (!connectAndChangeFolder())
         return false;
     return putBack();
+}
+
+bool FtpTransfer::withClient(const std::function<void(CFtpClient&)>& work)
+{
+    if (!connectAndChangeFolder()) {
+        status(m_failure);
+        DisconnectAll();
+        return false;
+    }
+    work(*m_client);
+    DisconnectAll();
+    return true;
 }
 
 void FtpTransfer::DisconnectAll()

@@ -3,10 +3,12 @@
 // status texts of the connecting page. The client is asynchronous; each step
 // waits for its completion in a local event loop, so the window stays
 // responsive, and every wait is bounded by the client's timeout.
+#include "model/ConfigTree.h"
 #include "transfer/TransferCallbacks.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -36,6 +38,14 @@ public:
         int tlsMode = 1;
         // Certificates the administrator accepted: "host:port FINGERPRINT" lines.
         QString certificatesFile;
+        // The main file's name in the remote folder ("": httpd.conf, else
+        // apache2.conf when only that is there), the server root ("": from
+        // the main file), the server folder the account sees as "/" ("" is
+        // "/") and the version (how folders are included).
+        QString mainFile;
+        QString serverRoot;
+        QString accountRoot;
+        QString apacheVersion;
     };
 
     FtpTransfer(Settings settings, TransferCallbacks callbacks);
@@ -50,6 +60,10 @@ public:
     // dated file is renamed back (over a new connection if need be).
     bool UploadViaFtp(const QString& localFile);
     void DisconnectAll();
+    // Logs in, then runs `work` with the client; false (status set) when the login fails.
+    bool withClient(const std::function<void(net::CFtpClient&)>& work);
+    // What following the includes of the last fetch found wrong or could not resolve.
+    const TreeReport& treeReport() const { return m_treeReport; }
 
     // The status line text for a client state; no value leaves it unchanged.
     static std::optional<QString> stateText(int state, const QString& server);
@@ -78,6 +92,7 @@ private:
     bool restoreAfterFailedUpload(const QString& dated);
 
     Settings m_settings;
+    TreeReport m_treeReport;
     TransferCallbacks m_cb;
     std::unique_ptr<net::CFtpClient> m_client;
     QString m_datedName;

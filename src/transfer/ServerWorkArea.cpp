@@ -49,10 +49,129 @@ QString ServerWorkArea::sentCopy() const
     return workAreaFolder() + QStringLiteral("/httpd.conf.sent");
 }
 
+QString ServerWorkArea::manifestFile() const
+{
+    return workAreaFolder() + QLatin1Char('/') + TreeManifest::fileName();
+}
+
+QString ServerWorkArea::backupManifestFile() const
+{
+    return backupFolder() + QLatin1Char('/') + TreeManifest::fileName();
+}
+
+TreeManifest ServerWorkArea::manifest() const
+{
+    TreeManifest m;
+    if (!m.load(manifestFile()))
+        m.files.push_back({"main", "", "httpd.conf", ""});
+    return m;
+}
+
+QString ServerWorkArea::workFile(const TreeEntry& entry) const
+{
+    return entry.kind == "main"
+               ? workingCopy()
+               : workAreaFolder() + QLatin1Char('/') + QString::fromStdString(entry.workPath);
+}
+
+QString ServerWorkArea::fetchedFile(const TreeEntry& entry) const
+{
+    return entry.kind == "main" ? backupFile()
+                                : backupFolder() + QLatin1Char('/') + QString::fromStdString(entry.workPath);
+}
+
+QString ServerWorkArea::sentFile(const TreeEntry& entry) const
+{
+    return entry.kind == "main"
+               ? sentCopy()
+               : workAreaFolder() + QStringLiteral("/sent/") + QString::fromStdString(entry.workPath);
+}
+
+QString ServerWorkArea::serverCopy(const TreeEntry& entry) const
+{
+    const QString sent = sentFile(entry);
+    return QFileInfo(sent).isFile() ? sent : fetchedFile(entry);
+}
+
+std::vector<TreeEntry> ServerWorkArea::changedFiles(const TreeManifest& manifest) const
+{
+    std::vector<TreeEntry> changed;
+    for (const TreeEntry& e : manifest.files) {
+        if (e.kind == "envvars")
+            continue;
+        std::string work, server;
+        if (!AtomicFile::read(QFile::encodeName(workFile(e)).toStdString(), work))
+            continue;
+        if (!AtomicFile::read(QFile::encodeName(serverCopy(e)).toStdString(), server) || work != server)
+            changed.push_back(e);
+    }
+    return changed;
+}
+
+bool ServerWorkArea::recordSentFiles(const std::vector<TreeEntry>& sent, QString* error) const
+{
+    for (const TreeEntry& e : sent) {
+        const QString target = sentFile(e);
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !copyFileAtomic(workFile(e), target, error))
+            return false;
+    }
+    return true;
+}
+
+bool ServerWorkArea::replaceTree(const QString& base, const TreeManifest& manifest,
+                                 const std::map<std::string, std::string>& contents, QString* error) const
+{
+    for (const char* folder : {"tree", "outside", "sent"})
+        QDir(base + QLatin1Char('/') + QLatin1String(folder)).removeRecursively();
+    for (const TreeEntry& e : manifest.files) {
+        if (e.kind == "main")
+            continue;
+        const auto it = contents.find(e.serverPath);
+        if (it == contents.end())
+            continue;
+        const QString target = base + QLatin1Char('/') + QString::fromStdString(e.workPath);
+        // Every file stays inside the work area, whatever its name.
+        const QString relative = QString::fromStdString(e.workPath);
+        if (QDir::cleanPath(relative) != relative || relative.startsWith(QLatin1String("..")) ||
+            QDir::isAbsolutePath(relative)) {
+            if (error)
+                *error = QStringLiteral("%1 is not a plain path inside the work area.").arg(relative);
+            return false;
+        }
+        std::string why;
+        AtomicFile out(QFile::encodeName(target).toStdString());
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !out.open(&why) ||
+            !out.append(it->second, &why) || !out.commit(&why)) {
+            if (error)
+                *error = QStringLiteral("%1 cannot be written: %2")
+                             .arg(target, QString::fromLocal8Bit(why.c_str()));
+            return false;
+        }
+    }
+    return manifest.save(base + QLatin1Char('/') + TreeManifest::fileName(), error);
+}
+
+bool ServerWorkArea::installFetchedTree(const QString& fetchedMain, const TreeManifest& manifest,
+                                        const std::map<std::string, std::string>& contents,
+                                        QString* error) const
+{
+    if (!installFetched(fetchedMain, error))
+        return false;
+    return replaceTree(backupFolder(), manifest, contents, error) &&
+           replaceTree(workAreaFolder(), manifest, contents, error);
+}
+
 bool ServerWorkArea::hasUnsentChanges() const
 {
     if (!isValid() || !QFileInfo::exists(workingCopy()))
         return false;
+    if (QFileInfo(manifestFile()).isFile()) {
+        const TreeManifest m = manifest();
+        for (const TreeEntry& e : changedFiles(m)) {
+            if (e.kind != "main")
+                return true;
+        }
+    }
     std::string work;
     if (!AtomicFile::read(QFile::encodeName(workingCopy()).toStdString(), work))
         return true; // unknown: better asked once too often
@@ -79,6 +198,17 @@ bool ServerWorkArea::keepUnsentCopy(QString* keptPath, QString* error) const
         target = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".conf");
     if (!copyFileAtomic(workingCopy(), target, error))
         return false;
+    // The other changed files of a split configuration go beside it, in a
+    // folder of the same name, at their places in the work area.
+    const TreeManifest m = manifest();
+    const QString folder = target.chopped(5);
+    for (const TreeEntry& e : changedFiles(m)) {
+        if (e.kind == "main")
+            continue;
+        const QString kept = folder + QLatin1Char('/') + QString::fromStdString(e.workPath);
+        if (!QDir().mkpath(QFileInfo(kept).absolutePath()) || !copyFileAtomic(workFile(e), kept, error))
+            return false;
+    }
     if (keptPath)
         *keptPath = target;
     return true;
@@ -131,6 +261,14 @@ bool ServerWorkArea::rotateBackup(QString* newName) const
     const QString target = backupFolder() + QStringLiteral("/httpd%1.conf").arg(highest + 1);
     if (!QFile::rename(current, target))
         return false;
+    // The other files of that fetch go with it, into fetchN/.
+    const QString older = backupFolder() + QStringLiteral("/fetch%1").arg(highest + 1);
+    for (const QString& name :
+         {QStringLiteral("tree"), QStringLiteral("outside"), TreeManifest::fileName()}) {
+        const QString from = backupFolder() + QLatin1Char('/') + name;
+        if (QFileInfo::exists(from) && QDir().mkpath(older))
+            QFile::rename(from, older + QLatin1Char('/') + name);
+    }
     if (newName)
         *newName = target;
     return true;
@@ -145,9 +283,7 @@ bool ServerWorkArea::RemoveServerFolder() const
         QDir dir(folder);
         if (!dir.exists())
             continue;
-        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-            ok = dir.remove(name) && ok;
-        ok = QDir().rmdir(folder) && ok;
+        ok = dir.removeRecursively() && ok;
     }
     return QDir().rmdir(m_serverFolder) && ok;
 }
@@ -173,10 +309,34 @@ bool ServerWorkArea::installFetched(const QString& fetched, QString* error) cons
     }
     if (!copyFileAtomic(fetched, workingCopy(), &why))
         return fail(why);
-    // The working copy is the server's file again.
+    // The working copy is the server's file again; the files of an earlier
+    // fetch's tree go (a new list comes with the tree, if any).
     QFile::remove(sentCopy());
     QFile::remove(fetched);
+    QFile::remove(manifestFile());
+    for (const char* folder : {"/tree", "/outside", "/sent"})
+        QDir(workAreaFolder() + QLatin1String(folder)).removeRecursively();
     return true;
+}
+
+QString ServerWorkArea::localMainFile(const QString& path, const QString& mainName)
+{
+    const QFileInfo info(path.trimmed());
+    if (path.trimmed().isEmpty())
+        return QString();
+    if (info.isFile())
+        return info.absoluteFilePath();
+    if (!info.isDir())
+        return QString();
+    const QStringList names = mainName.trimmed().isEmpty()
+                                  ? QStringList{QStringLiteral("httpd.conf"), QStringLiteral("apache2.conf")}
+                                  : QStringList{mainName.trimmed()};
+    for (const QString& name : names) {
+        const QFileInfo candidate(QDir(info.absoluteFilePath()).filePath(name));
+        if (candidate.isFile())
+            return candidate.absoluteFilePath();
+    }
+    return QString();
 }
 
 QString ServerWorkArea::datedConfName(const QDateTime& when)

@@ -4,9 +4,14 @@
 // it as httpd1.conf, httpd2.conf ..., and WorkArea/httpd.conf (the working
 // copy).
 #include "registry/AppFolder.h"
+#include "transfer/ServerTree.h"
 
 #include <QDateTime>
 #include <QString>
+
+#include <map>
+#include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -26,6 +31,32 @@ public:
     QString downloadFile() const;   // WorkArea/httpd.conf.download (a fetch in progress)
     QString sentCopy() const;       // WorkArea/httpd.conf.sent (what the last upload sent)
 
+    // The files of a split configuration: WorkArea/files.list lists them (see
+    // ServerTree), Backup holds them as fetched (Backup/files.list, tree/,
+    // outside/), WorkArea/sent/ what the last upload sent of each.
+    QString manifestFile() const;
+    QString backupManifestFile() const;
+    // The server's file list as last fetched; only the main file for a server
+    // fetched before files were followed.
+    TreeManifest manifest() const;
+    // The working copy, the copy as fetched and the copy last sent of a file of the tree.
+    QString workFile(const TreeEntry& entry) const;
+    QString fetchedFile(const TreeEntry& entry) const;
+    QString sentFile(const TreeEntry& entry) const;
+    // Bytes of the file the server has now as far as we know: what the last
+    // upload sent, else what was fetched.
+    QString serverCopy(const TreeEntry& entry) const;
+    // The files of the tree whose working copy differs from the server's copy.
+    std::vector<TreeEntry> changedFiles(const TreeManifest& manifest) const;
+    // A fetched tree becomes the new Backup and WorkArea content after the
+    // previous fetch (httpd.conf and the tree) is rotated away: the main file
+    // from `fetchedMain`, the others from `contents`.
+    bool installFetchedTree(const QString& fetchedMain, const TreeManifest& manifest,
+                            const std::map<std::string, std::string>& contents,
+                            QString* error = nullptr) const;
+    // After an upload of a split configuration: these files are what the server has now.
+    bool recordSentFiles(const std::vector<TreeEntry>& sent, QString* error = nullptr) const;
+
     // Creates the server folder, Backup and WorkArea when missing.
     bool ensureFolders() const;
     // Before a fetch: Backup/httpd.conf (when there) becomes httpdN.conf with
@@ -44,10 +75,16 @@ public:
     // (Backup/httpd.conf) nor sent by the last upload (WorkArea/httpd.conf.sent).
     bool hasUnsentChanges() const;
     // Keeps the working copy as Backup/httpd-unsent-dd-MM-yyyy-hh-mm-ss.conf
-    // before a fetch replaces it; `keptPath` receives the name.
+    // before a fetch replaces it, and the other changed files of a split
+    // configuration in the folder Backup/httpd-unsent-dd-MM-yyyy-hh-mm-ss/;
+    // `keptPath` receives the name of the first.
     bool keepUnsentCopy(QString* keptPath, QString* error = nullptr) const;
     // After an upload: the working copy is what the server now has.
     bool recordSent(QString* error = nullptr) const;
+
+    // The main file a local path names: the file itself, or in a folder
+    // `mainName` (when given), else httpd.conf, else apache2.conf. "" when none.
+    static QString localMainFile(const QString& path, const QString& mainName = QString());
 
     // "httpd" + mmddyy + "-" + hhmmss + ".conf", the name the server's
     // previous file gets before an upload.
@@ -57,6 +94,8 @@ public:
 
 private:
     bool rotateBackup(QString* newName) const;
+    bool replaceTree(const QString& base, const TreeManifest& manifest,
+                     const std::map<std::string, std::string>& contents, QString* error) const;
 
     QString m_serverFolder;
 };

@@ -2,6 +2,7 @@
 
 #include "transfer/ServerWorkArea.h"
 #include "transfer/SshKeyErrors.h"
+#include "transfer/TreeSources.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -12,6 +13,7 @@
 
 #include <libssh/libssh.h>
 
+#include <algorithm>
 #include <thread>
 
 namespace corvane {
@@ -406,6 +408,10 @@ bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
     workArea.ensureFolders();
     bool ok = false;
     const QString target = workArea.downloadFile();
+    QString mainName;
+    TreeManifest manifest;
+    std::map<std::string, std::string> contents;
+    m_treeReport = TreeReport();
     runOffThread([&] {
         const QString path = folderPath();
         log(QStringLiteral("Opening SFTP directory ") + path);
@@ -423,17 +429,23 @@ bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
                          m_session->errorString());
             return;
         }
-        bool found = false;
-        for (const SftpSession::Entry& e : *entries)
-            found = found || (!e.isDirectory && e.name == QLatin1String("httpd.conf"));
-        if (!found) {
-            status(QStringLiteral("httpd.conf does not exists ... check your parameters and try again."));
+        const auto has = [&](const QString& name) {
+            return std::any_of(entries->begin(), entries->end(),
+                               [&](const SftpSession::Entry& e) { return !e.isDirectory && e.name == name; });
+        };
+        mainName = m_settings.mainFile.trimmed();
+        if (mainName.isEmpty())
+            mainName = !has(QStringLiteral("httpd.conf")) && has(QStringLiteral("apache2.conf"))
+                           ? QStringLiteral("apache2.conf")
+                           : QStringLiteral("httpd.conf");
+        if (!has(mainName)) {
+            status(mainName + QStringLiteral(" does not exists ... check your parameters and try again."));
             log(QStringLiteral("Conf file does not exists!"));
             return;
         }
         statusAndLog(QStringLiteral("Downloading config file ... "));
         log(QStringLiteral("Downloading config file ... ") + QStringLiteral(" to ") + workArea.backupFile());
-        if (!m_session->download(join(path, QStringLiteral("httpd.conf")), target, [this](qint64 done) {
+        if (!m_session->download(join(path, mainName), target, [this](qint64 done) {
                 touch();
                 if (m_cb.progress)
                     post([this, done] { m_cb.progress(done, -1); });
@@ -441,6 +453,18 @@ bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
             statusAndLog(QStringLiteral("Error downloading config file: ") + m_session->errorString());
             return;
         }
+        // The files the main file includes, read over the same session.
+        AccountPaths paths;
+        paths.accountRoot = m_settings.accountRoot.trimmed().isEmpty()
+                                ? std::string("/")
+                                : m_settings.accountRoot.trimmed().toStdString();
+        SftpTreeSource source(*m_session, paths);
+        TreeSettings settings;
+        settings.mainFile = paths.toServer(join(path, mainName).toStdString());
+        settings.serverRoot = m_settings.serverRoot.trimmed().toStdString();
+        settings.apacheVersion = m_settings.apacheVersion.trimmed().toStdString();
+        ServerTree::collect(source, settings, manifest, m_treeReport, contents);
+        touch();
         ok = true;
     });
     if (ok) {
@@ -448,8 +472,14 @@ bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
             m_cb.status(QStringLiteral("Config file successfully downloaded."));
         if (m_cb.log)
             m_cb.log(QStringLiteral("Config file successfully downloaded."));
+        for (const std::string& e : m_treeReport.errors)
+            if (m_cb.log)
+                m_cb.log(QStringLiteral("Error: ") + QString::fromStdString(e));
+        for (const std::string& w : m_treeReport.warnings)
+            if (m_cb.log)
+                m_cb.log(QStringLiteral("Warning: ") + QString::fromStdString(w));
         QString why;
-        ok = workArea.installFetched(target, &why);
+        ok = workArea.installFetchedTree(target, manifest, contents, &why);
         const QString text = ok ? QStringLiteral("Successfully copied the config file.") : why;
         if (m_cb.status)
             m_cb.status(text);
@@ -592,6 +622,18 @@ bool SftpTransfer::restoreAfterFailedUpload(const QString& folder, const QString
         m_current = m_session.get();
     });
     return restored;
+}
+
+bool SftpTransfer::withSession(const std::function<void(SftpSession&)>& work)
+{
+    if (!m_session->isConnected() || !m_session->isActive()) {
+        if (m_cb.status)
+            m_cb.status(QStringLiteral("Error : Failed to initialize SFTP connection"));
+        m_failed = true;
+        return false;
+    }
+    runOffThread([&] { work(*m_session); });
+    return true;
 }
 
 void SftpTransfer::DisconnectAll()

@@ -5,6 +5,7 @@
 // running (the window stays responsive); questions to the user (an unknown
 // host key, a keyboard-interactive prompt) come back to the calling thread.
 // A step that sees no progress for the timeout is cut off.
+#include "model/ConfigTree.h"
 #include "transfer/SftpSession.h"
 #include "transfer/TransferCallbacks.h"
 
@@ -43,6 +44,14 @@ public:
         QString systemConfig = QStringLiteral("/etc/ssh/ssh_config");
         QString systemKnownHosts = QStringLiteral("/etc/ssh/ssh_known_hosts");
         int timeoutSeconds = 30;
+        // The main file's name in the remote folder ("": httpd.conf, else
+        // apache2.conf when only that is there), the server root ("": from
+        // the main file), the server folder the account sees as "/" ("" is
+        // "/") and the version (how folders are included).
+        QString mainFile;
+        QString serverRoot;
+        QString accountRoot;
+        QString apacheVersion;
     };
 
     SftpTransfer(Settings settings, TransferCallbacks callbacks);
@@ -59,6 +68,11 @@ public:
     // dated file is put back (reconnecting if the connection was lost).
     bool UploadViaSftp(const QString& localFile);
     void DisconnectAll();
+    // Runs `work` with the active session on the worker thread (the window
+    // stays responsive); false when the session is not active.
+    bool withSession(const std::function<void(SftpSession&)>& work);
+    // What following the includes of the last fetch found wrong or could not resolve.
+    const TreeReport& treeReport() const { return m_treeReport; }
 
     bool failed() const { return m_failed; }
     // The dated name the server's previous file got in the last upload.
@@ -84,6 +98,7 @@ private:
     QString folderPath();
 
     Settings m_settings;
+    TreeReport m_treeReport;
     TransferCallbacks m_cb;
     std::unique_ptr<SftpSession> m_session;
     std::unique_ptr<QObject> m_context; // lives on the calling thread

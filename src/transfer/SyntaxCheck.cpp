@@ -4,6 +4,7 @@
 #include "transfer/ApacheEnvironment.h"
 #include "transfer/CheckerInput.h"
 #include "transfer/DOSOutputs.h"
+#include "transfer/ServerWorkArea.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,6 +151,9 @@ QString SyntaxCheck::run(const QString& serverName, DOSOutputs& runner) const
     if (checker.isEmpty())
         return show(QStringLiteral("File or command not found"));
 
+    if (ServerWorkArea(m_folder, serverName).manifest().isSplit())
+        return runTree(serverName, checker, runner);
+
     QFile file(configPath);
     if (!file.open(QIODevice::ReadOnly))
         return show(QStringLiteral("The syntax check was not run: %1 cannot be read (%2).\n")
@@ -202,6 +206,110 @@ QString SyntaxCheck::run(const QString& serverName, DOSOutputs& runner) const
     if (!inner.errorText().isEmpty())
         return show(inner.errorText());
     return QString(out).replace(copyPath, configPath);
+}
+
+namespace {
+
+bool chownTree(const QString& path, const SyntaxCheck::Account& account)
+{
+    if (::lchown(QFile::encodeName(path).constData(), account.uid, account.gid) != 0)
+        return false;
+    if (!QFileInfo(path).isDir() || QFileInfo(path).isSymLink())
+        return true;
+    for (const QString& name : QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (!chownTree(path + QLatin1Char('/') + name, account))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString SyntaxCheck::runTree(const QString& serverName, const QString& checker, DOSOutputs& runner) const
+{
+    const auto show = [&runner](const QString& text) {
+        emit runner.ReceiveOutputs(text);
+        return text;
+    };
+    const ServerWorkArea area(m_folder, serverName);
+    const TreeManifest manifest = area.manifest();
+    const std::optional<Account> account = checkerAccount();
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/corvane-check-XXXXXX"));
+    if (!dir.isValid())
+        return show(QStringLiteral("The syntax check was not run: no private folder can be made in %1.\n")
+                        .arg(QDir::tempPath()));
+    const QString copy = QFileInfo(dir.path()).canonicalFilePath();
+    const QString root = QString::fromStdString(manifest.serverRoot);
+    CheckerInput::Places places = CheckerInput::systemPlaces(m_folder.path(), copy + root);
+    places.treeCopy = copy;
+    // A runtime folder of its own: the server's /run/apache2 need not exist here.
+    const QString run = copy + QStringLiteral("/.corvane-run");
+    places.runtimeFolder = run;
+    QDir().mkpath(run);
+    // The default error log lies in logs/ below the server root, a folder no fetch brings.
+    QDir().mkpath(copy + root + QStringLiteral("/logs"));
+    // The folders first, so every Include into the tree finds its place.
+    for (const TreeEntry& e : manifest.files)
+        QDir().mkpath(copy + QFileInfo(QString::fromStdString(e.serverPath)).path());
+    QDir().mkpath(copy + root);
+    QProcessEnvironment env = minimalEnvironment();
+    for (const TreeEntry& e : manifest.files) {
+        QFile file(area.workFile(e));
+        if (!file.open(QIODevice::ReadOnly))
+            return show(QStringLiteral("The syntax check was not run: %1 cannot be read (%2).\n")
+                            .arg(area.workFile(e), file.errorString()));
+        const QByteArray bytes = file.readAll();
+        const QString serverPath = QString::fromStdString(e.serverPath);
+        QByteArray text = bytes;
+        if (e.kind == "envvars") {
+            // Its variables are read from its export lines; the script itself is never run.
+            env = ApacheEnvironment::parseEnvvars(bytes, env);
+        } else {
+            const CheckerInput::Result input = CheckerInput::prepare(bytes, serverPath, places);
+            if (!input.ok)
+                return show(input.message);
+            text = input.text;
+        }
+        QFile out(copy + serverPath);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner) ||
+            out.write(text) != text.size() || !out.flush())
+            return show(
+                QStringLiteral("The syntax check was not run: its copy of %1 cannot be written (%2).\n")
+                    .arg(serverPath, out.errorString()));
+    }
+    env.insert(QStringLiteral("APACHE_RUN_DIR"), run);
+    env.insert(QStringLiteral("APACHE_LOCK_DIR"), run);
+    env.insert(QStringLiteral("APACHE_LOG_DIR"), run);
+    env.insert(QStringLiteral("APACHE_PID_FILE"), run + QStringLiteral("/apache2.pid"));
+    if (account && !chownTree(copy, *account))
+        return show(QStringLiteral("The syntax check was not run: its copy cannot be given to the user %1.\n")
+                        .arg(account->name));
+
+    DOSOutputs inner;
+    inner.setEnvironment(env);
+    inner.setWorkingDirectory(QStringLiteral("/"));
+    if (account)
+        inner.setRunAs(account->uid, account->gid);
+    QString pending;
+    const auto named = [&](QString text) { return text.replace(copy, QString()); };
+    const auto forward = [&](bool all) {
+        const qsizetype end = all ? pending.size() : pending.lastIndexOf(QLatin1Char('\n')) + 1;
+        if (end <= 0)
+            return;
+        emit runner.ReceiveOutputs(named(pending.left(end)));
+        pending.remove(0, end);
+    };
+    QObject::connect(&inner, &DOSOutputs::ReceiveOutputs, &inner, [&](const QString& text) {
+        pending += text;
+        forward(false);
+    });
+    const QString mainCopy = copy + QString::fromStdString(manifest.files.front().serverPath);
+    const QString out = inner.execute(
+        checker, {QStringLiteral("-d"), copy + root, QStringLiteral("-f"), mainCopy, QStringLiteral("-t")});
+    forward(true);
+    if (!inner.errorText().isEmpty())
+        return show(inner.errorText());
+    return named(out);
 }
 
 } // namespace corvane

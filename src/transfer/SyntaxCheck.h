@@ -15,6 +15,13 @@
 // application folder (for 2.x also ApacheServer/2.0/) holding an executable
 // httpd or apache2; otherwise apache2 or httpd on the PATH or in /usr/sbin.
 // Versions below 1.3 are not checked.
+//
+// A split configuration is checked as the server would read it: the work
+// area's files are copied below a private folder at their server paths,
+// with ServerRoot and the absolute Include paths into the tree led there;
+// apache2 gets -d and -f into that copy, the variables of the tree's own
+// envvars (read, never run) and a private runtime folder. Its messages name
+// the files and lines as they are on the server.
 #include "registry/AppFolder.h"
 
 #include <QProcessEnvironment>
@@ -72,6 +79,9 @@ private:
     QString m_envvars;
 
     QString serverRootOf(const QString& checker, const std::optional<Account>& account) const;
+    // A split configuration: the checker reads a copy of the whole tree at
+    // the server's own paths below a private folder.
+    QString runTree(const QString& serverName, const QString& checker, DOSOutputs& runner) const;
 };
 
 } // namespace corvane

@@ -31,6 +31,10 @@ struct TransferState
     QString WizardKeyFile;
     int WizardConnectTimeout = 0; // seconds for connecting and the greeting; 0: the default
     QString WizardFtpTls;         // "required", "optional" or "never"; "" is "optional"
+    QString WizardMainFile;       // name of the main file in the remote folder; "" is httpd.conf
+                                  // (else apache2.conf when only that one is there)
+    QString WizardServerRoot;     // "": the main file's own ServerRoot, else its folder
+    QString WizardAccountRoot;    // server folder an FTP/SFTP account sees as "/"; "" is "/"
 
     QString SyncServerName; // server whose work copy is uploaded
     bool UploadMode = false;

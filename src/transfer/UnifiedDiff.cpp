@@ -1,5 +1,7 @@
 #include "transfer/UnifiedDiff.h"
 
+#include "transfer/ServerWorkArea.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -190,6 +192,22 @@ QByteArray UnifiedDiff::diffFiles(const QString& oldPath, const QString& newPath
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
     return diff(read(oldPath), read(newPath), oldName, newName, context);
+}
+
+QByteArray UnifiedDiff::diffTree(const ServerWorkArea& area, const QString& serverName, int context)
+{
+    const TreeManifest manifest = area.manifest();
+    const QString server = serverName.trimmed();
+    if (!manifest.isSplit())
+        return diffFiles(area.backupFile(), area.workingCopy(), server + QStringLiteral("/Backup/httpd.conf"),
+                         server + QStringLiteral("/WorkArea/httpd.conf"), context);
+    QByteArray out;
+    for (const TreeEntry& e : area.changedFiles(manifest)) {
+        const QString path = QString::fromStdString(e.serverPath);
+        out += diffFiles(area.serverCopy(e), area.workFile(e), path + QStringLiteral("\t(server)"),
+                         path + QStringLiteral("\t(working copy)"), context);
+    }
+    return out;
 }
 
 } // namespace corvane

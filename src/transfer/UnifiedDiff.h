@@ -10,6 +10,8 @@
 
 namespace corvane {
 
+class ServerWorkArea;
+
 class UnifiedDiff
 {
 public:
@@ -38,6 +40,11 @@ public:
     // The same for two files; a missing file counts as empty.
     static QByteArray diffFiles(const QString& oldPath, const QString& newPath, const QString& oldName,
                                 const QString& newName, int context = 3);
+    // What a server's working copy changes, one diff per changed file: for a
+    // split configuration each headed by the file's server path and compared
+    // with what the server has; otherwise httpd.conf against the file as last
+    // fetched, named <server>/Backup/httpd.conf and <server>/WorkArea/httpd.conf.
+    static QByteArray diffTree(const ServerWorkArea& area, const QString& serverName, int context = 3);
 };
 
 } // namespace corvane

@@ -34,9 +34,7 @@ void DiffPage::initializePage()
 {
     const ServerWorkArea area(m_folder, m_state.SyncServerName);
     const QString server = m_state.SyncServerName.trimmed();
-    const QByteArray diff =
-        UnifiedDiff::diffFiles(area.backupFile(), area.workingCopy(), server + "/Backup/httpd.conf",
-                               server + "/WorkArea/httpd.conf");
+    const QByteArray diff = UnifiedDiff::diffTree(area, server);
     int added = 0, removed = 0;
     for (const QByteArray& line : diff.split('\n')) {
         if (line.startsWith('+') && !line.startsWith("+++"))

@@ -2,6 +2,7 @@
 
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
+#include "transfer/ServerWorkArea.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -27,13 +28,16 @@ LocalPage::LocalPage(TransferState& state, QWidget* parent) : QWizardPage(parent
     row->addWidget(txtFilename, 1);
     row->addWidget(cmdBrowse);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Path of httpd.conf:"), this));
+    layout->addWidget(new QLabel(
+        QStringLiteral(
+            "Path of the main configuration file, or of a folder holding httpd.conf or apache2.conf:"),
+        this));
     layout->addLayout(row);
     layout->addStretch();
     connect(txtFilename, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
     connect(cmdBrowse, &QPushButton::clicked, this, [this] {
         const QString chosen =
-            FileDialog::getOpenFileName(this, QStringLiteral("Select httpd.conf"), QString(),
+            FileDialog::getOpenFileName(this, QStringLiteral("Select the main configuration file"), QString(),
                                         QStringLiteral("Apache configuration (*.conf);;All files (*)"));
         if (!chosen.isEmpty())
             txtFilename->setText(chosen);
@@ -53,17 +57,19 @@ void LocalPage::cleanupPage()
 bool LocalPage::isComplete() const
 {
     const QString path = txtFilename->text().trimmed();
-    return !path.isEmpty() && path.contains(QLatin1String("httpd.conf"));
+    return !path.isEmpty();
 }
 
 bool LocalPage::validatePage()
 {
-    const QString path = txtFilename->text().trimmed();
-    if (!QFileInfo(path).isFile()) {
+    // A file of any name, or a folder holding httpd.conf or apache2.conf.
+    const QString path = ServerWorkArea::localMainFile(txtFilename->text().trimmed());
+    if (path.isEmpty()) {
         MessageBox::critical(this, QStringLiteral("File Not Found! Please verify the path you entered."));
         return false;
     }
-    m_state.WizardLocalConf = QFileInfo(path).absoluteFilePath();
+    m_state.WizardLocalConf = path;
+    m_state.WizardMainFile = QFileInfo(path).fileName();
     // A local server has no remote connection, whatever was typed before.
     m_state.WizardRemoteHost.clear();
     m_state.WizardIsSftp = false;

@@ -41,6 +41,8 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     txtPassword = named(new QLineEdit(this), "txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
     txtFolder = named(new QLineEdit(this), "txtFolder");
+    txtMainFile = named(new QLineEdit(this), "txtMainFile");
+    txtMainFile->setPlaceholderText(QStringLiteral("httpd.conf, else apache2.conf"));
     chkStorePassword = named(
         new QCheckBox(QStringLiteral("Store the password in Corvane.ini (obfuscated, not encrypted)"), this),
         "chkStorePassword");
@@ -85,6 +87,7 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     form->addRow(lblPassword, txtPassword);
     form->addRow(QString(), chkStorePassword);
     form->addRow(QStringLiteral("Remote Directory:"), txtFolder);
+    form->addRow(QStringLiteral("Main file:"), txtMainFile);
     auto* auth = new QVBoxLayout;
     auth->addWidget(optAuthType_PublicKey);
     auth->addWidget(optAuthType_Keyboard);
@@ -153,6 +156,7 @@ void RemotePage::initializePage()
     if (!m_state.WizardRemoteHost.isEmpty()) {
         // Back on this page: what was typed before.
         txtRemoteHost->setText(m_state.WizardRemoteHost);
+        txtMainFile->setText(m_state.WizardMainFile);
         txtUsername->setText(m_state.WizardUserName);
         txtPassword->setText(m_state.WizardPassword);
         chkSFTP->setChecked(m_state.WizardIsSftp);
@@ -251,10 +255,15 @@ void RemotePage::storeFields()
     m_state.WizardStorePasswordInIni = !chkStorePassword->isHidden() && chkStorePassword->isChecked();
     m_state.WizardPort = txtPort->text().trimmed();
     QString folder = txtFolder->text().trimmed();
-    // A path to the file itself is taken as its folder.
-    if (folder.contains(QLatin1String(".conf"), Qt::CaseInsensitive))
+    QString mainFile = txtMainFile->text().trimmed();
+    // A path to the file itself is taken as its folder and the file's name.
+    if (folder.contains(QLatin1String(".conf"), Qt::CaseInsensitive)) {
+        if (mainFile.isEmpty())
+            mainFile = QFileInfo(folder).fileName();
         folder = QFileInfo(folder).path();
+    }
     m_state.WizardRemoteFolder = folder;
+    m_state.WizardMainFile = mainFile;
     m_state.WizardIsSftp = chkSFTP->isChecked();
     if (m_state.WizardIsSftp) {
         m_state.WizardSftpAuthType = GetAuthentificationType();

@@ -42,6 +42,7 @@ private:
     QLineEdit* txtPassword;
     QLabel* lblPassword;
     QLineEdit* txtFolder;
+    QLineEdit* txtMainFile; // name of the main file in the folder; empty: httpd.conf, else apache2.conf
     QCheckBox* chkSFTP;
     // Without a keychain on the desktop: keep the password in Corvane.ini.
     QCheckBox* chkStorePassword;

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -113,6 +114,7 @@ private slots:
     }
 
     void addLocalServer();
+    void addLocalFolder();
     void connectPageRefusals_data();
     void connectPageRefusals();
     void cancelLeavesNoFolder();
@@ -123,6 +125,7 @@ private slots:
     void failedConnectionRegistersNothing();
     void uploadWizard_data();
     void uploadWizard();
+    void uploadWizardSplit();
 
 private:
     QString addLocal(const QByteArray& content);
@@ -149,6 +152,31 @@ QString TestTransferWizard::addLocal(const QByteArray& content)
     return w.addedServer();
 }
 
+// A folder holding apache2.conf (Debian's layout) registers that file and
+// the files it includes.
+void TestTransferWizard::addLocalFolder()
+{
+    QVERIFY(writeFile(m_server->filePath("apache2.conf"), "Include sites/*.conf\n"));
+    QVERIFY(QDir().mkpath(m_server->filePath("sites")));
+    QVERIFY(writeFile(m_server->filePath("sites/a.conf"), "<VirtualHost *:80>\n</VirtualHost>\n"));
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "deb", "Linux / Unix", false);
+    nextButton(w)->click();
+    child<QLineEdit>(w, "txtFilename")->setText(m_server->path());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Connecting));
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    nextButton(w)->click(); // Finish
+    const IniFile ini(m_app->filePath("Corvane.ini"));
+    QCOMPARE(QString::fromStdString(ini.readValue("deb", "LOCAL_CONF")),
+             QFileInfo(m_server->filePath("apache2.conf")).absoluteFilePath());
+    QCOMPARE(ini.readValue("deb", "MAIN_FILE"), std::string("apache2.conf"));
+    QCOMPARE(readFile(m_app->filePath("deb/WorkArea/tree/sites/a.conf")),
+             readFile(m_server->filePath("sites/a.conf")));
+}
+
 void TestTransferWizard::addLocalServer()
 {
     const QString conf = m_server->filePath("httpd.conf");
@@ -165,9 +193,14 @@ void TestTransferWizard::addLocalServer()
     snapshot(w, "wizard-connect");
     nextButton(w)->click();
     QCOMPARE(w.currentId(), int(TransferWizard::Local));
-    // A path that does not name httpd.conf keeps Next disabled.
-    child<QLineEdit>(w, "txtFilename")->setText(m_server->filePath("apache2.conf"));
+    // A main file of any name is taken, but only one that exists.
+    child<QLineEdit>(w, "txtFilename")->setText(QString());
     QVERIFY(!nextButton(w)->isEnabled());
+    child<QLineEdit>(w, "txtFilename")->setText(m_server->filePath("apache2.conf"));
+    QVERIFY(nextButton(w)->isEnabled());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Local));
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("File Not Found! Please verify the path you entered."));
     FileDialog::setNextFileName(conf);
     child<QAbstractButton>(w, "cmdBrowse")->click();
     QCOMPARE(child<QLineEdit>(w, "txtFilename")->text(), conf);
@@ -455,6 +488,47 @@ void TestTransferWizard::uploadWizard()
     nextButton(w)->click();
     QCOMPARE(readFile(m_server->filePath("httpd.conf")), QByteArray(edited).replace("\r\n", "\n"));
     QCOMPARE(readFile(work), edited);
+}
+
+// A configuration split over files: the changes page shows one diff per
+// changed file headed by its server path, the log lists what was sent, and
+// only that file changes on the server.
+void TestTransferWizard::uploadWizardSplit()
+{
+    if (QStandardPaths::findExecutable("apache2", {"/usr/sbin"}).isEmpty())
+        QSKIP("no apache2");
+    const QString server = QFileInfo(m_server->path()).canonicalFilePath();
+    QVERIFY(QDir().mkpath(server + "/sites"));
+    const QByteArray site = "<VirtualHost 127.0.0.1:18081>\n    ServerName a.example.test\n</VirtualHost>\n";
+    QVERIFY(writeFile(server + "/sites/a.conf", site));
+    const QByteArray main =
+        config(server, "www.example.test") + "Include " + server.toUtf8() + "/sites/*.conf\n";
+    QCOMPARE(addLocal(main), QStringLiteral("web"));
+    // The server root is /etc/apache2 (ServerRoot): the site lies outside it.
+    const QString work = m_app->filePath("web/WorkArea/outside") + server + "/sites/a.conf";
+    QCOMPARE(readFile(work), site);
+    QVERIFY(writeFile(work, QByteArray(site).replace("a.example", "b.example")));
+
+    TransferWizard w(TransferWizard::Upload, AppFolder(m_app->path()), "web");
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(w.welcomePage()->checked(), 20000);
+    QVERIFY2(w.welcomePage()->outputs().contains("Syntax OK"), qPrintable(w.welcomePage()->outputs()));
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Diff));
+    const QString diff = child<QPlainTextEdit>(w, "txtDiff")->toPlainText();
+    QVERIFY2(diff.startsWith("--- " + server + "/sites/a.conf\t(server)\n+++ " + server +
+                             "/sites/a.conf\t(working copy)\n"),
+             qPrintable(diff));
+    QVERIFY(diff.contains("-    ServerName a.example.test\n+    ServerName b.example.test"));
+    nextButton(w)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    QCOMPARE(child<QLabel>(w, "lblConnStatus")->text(), QStringLiteral("File synchronized successfully"));
+    const QListWidget* log = child<QListWidget>(w, "Log");
+    QVERIFY(!log->findItems("Sent " + server + "/sites/a.conf", Qt::MatchStartsWith).isEmpty());
+    nextButton(w)->click();
+    QCOMPARE(readFile(server + "/sites/a.conf"), QByteArray(site).replace("a.example", "b.example"));
+    QCOMPARE(readFile(server + "/httpd.conf"), main);
+    QCOMPARE(QDir(server + "/sites").entryList({"a.conf.*.corvane-backup"}, QDir::Files).size(), 1);
 }
 
 QTEST_MAIN(TestTransferWizard)
