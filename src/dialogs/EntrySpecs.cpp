@@ -67,9 +67,11 @@ EntrySpec EntrySpecs::frmAddDirOption()
 
 EntrySpec EntrySpecs::frmAddEncoding()
 {
-    return makeEntry("frmAddEncoding", "Add/Edit Encoding",
-                     {text("txtEncodingName", "Mime Encoding:"), text("txtExtension", "Extension:")},
-                     "Please specify Encoding name and extension");
+    EntrySpec s = makeEntry("frmAddEncoding", "Add/Edit Encoding",
+                            {text("txtEncodingName", "Mime Encoding:"), text("txtExtension", "Extension:")},
+                            "Please specify Encoding name and extension");
+    s.helpContextId = 1700;
+    return s;
 }
 
 EntrySpec EntrySpecs::frmAddEnvVariables()
@@ -138,6 +140,7 @@ EntrySpec EntrySpecs::frmAddErrorDoc()
     // The document comes with its Browse button; a default message takes none.
     s.fields[2].kind = EntryField::File;
     s.fields[2].browseName = QStringLiteral("cmdBrowseFile");
+    s.helpContextId = 120;
     // Choosing a type empties the document and names it; "Default" shows the
     // code's description, which is then the message.
     s.fieldChanged = [](EntryDialog& d, int field) {
@@ -162,18 +165,23 @@ EntrySpec EntrySpecs::frmAddErrorDoc()
 
 EntrySpec EntrySpecs::frmAddHandler()
 {
-    return makeEntry("frmAddHandler", "Add/Edit Handler",
-                     {text("txtHandlerName", "Handler Name:"), text("txtExtension", "File Extension:")},
-                     "Please fill Handler name and extension");
+    EntrySpec s =
+        makeEntry("frmAddHandler", "Add/Edit Handler",
+                  {text("txtHandlerName", "Handler Name:"), text("txtExtension", "File Extension:")},
+                  "Please fill Handler name and extension");
+    s.helpContextId = 1700;
+    return s;
 }
 
 EntrySpec EntrySpecs::frmAddHTTPHeader()
 {
-    return makeEntry("frmAddHTTPHeader", "Add/Edit HTTP Header",
-                     {text("txtHeaderName", "Header Name:"),
-                      combo("cmbAction", "Action:", {"set", "append", "add", "unset", "echo"}),
-                      text("txtValue", "Value:", false)},
-                     "Please specify Header name and action");
+    EntrySpec s = makeEntry("frmAddHTTPHeader", "Add/Edit HTTP Header",
+                            {text("txtHeaderName", "Header Name:"),
+                             combo("cmbAction", "Action:", {"set", "append", "add", "unset", "echo"}),
+                             text("txtValue", "Value:", false)},
+                            "Please specify Header name and action");
+    s.helpContextId = 1710;
+    return s;
 }
 
 EntrySpec EntrySpecs::frmAddIcon()
@@ -218,16 +226,20 @@ EntrySpec EntrySpecs::frmAddServerAlias()
 EntrySpec EntrySpecs::frmExpirationTime()
 {
     // The MIME types offered are the opener's (the AddType types it knows).
-    return makeEntry("frmExpirationTime", "Expiration Time",
-                     {combo("cmbMimeType", "MimeType:", {}, true), text("txtTime", "Time:")},
-                     "Please specify mime type and time");
+    EntrySpec s = makeEntry("frmExpirationTime", "Expiration Time",
+                            {combo("cmbMimeType", "MimeType:", {}, true), text("txtTime", "Time:")},
+                            "Please specify mime type and time");
+    s.helpContextId = 1720;
+    return s;
 }
 
 EntrySpec EntrySpecs::frmFilters()
 {
-    return makeEntry("frmFilters", "Add/Edit Filter",
-                     {text("txtFilter", "Filter:"), text("txtExtension", "File Extension:")},
-                     "Please enter filter and extension");
+    EntrySpec s = makeEntry("frmFilters", "Add/Edit Filter",
+                            {text("txtFilter", "Filter:"), text("txtExtension", "File Extension:")},
+                            "Please enter filter and extension");
+    s.helpContextId = 1700;
+    return s;
 }
 
 EntrySpec EntrySpecs::frmISAPIExt()
@@ -236,14 +248,17 @@ EntrySpec EntrySpecs::frmISAPIExt()
                             {text("txtCacheFile", "ISAPI Cache File:")}, "Please specify Cache file name");
     s.fields[0].kind = EntryField::File;
     s.fields[0].browseName = QStringLiteral("cmdBrowse");
+    s.helpContextId = 180;
     return s;
 }
 
 EntrySpec EntrySpecs::frmMIMETypes()
 {
-    return makeEntry("frmMIMETypes", "Add/Edit MIME Type",
-                     {text("txtExtension", "Extension:"), text("txtContentType", "Content Type:")},
-                     "Please specify extension and content type");
+    EntrySpec s = makeEntry("frmMIMETypes", "Add/Edit MIME Type",
+                            {text("txtExtension", "Extension:"), text("txtContentType", "Content Type:")},
+                            "Please specify extension and content type");
+    s.helpContextId = 1700;
+    return s;
 }
 
 QList<EntrySpec> EntrySpecs::all()
