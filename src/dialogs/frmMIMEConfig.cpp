@@ -7,6 +7,8 @@
 #include "forms/PageWidgets.h"
 #include "host/FileDialog.h"
 #include "model/ConfigFile.h"
+#include "model/Directive.h"
+#include "model/DirectiveScop.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -223,6 +225,11 @@ void frmMIMEConfig::FormLoad()
             item->setSelected(true);
     }
     m_loadedMultiViews = multiViews();
+    // Apache refuses MultiviewsMatch inside <Location> and <LocationMatch>.
+    const Directive* scope = lScopeDirNo() > 0 ? objConfigFile()->FindDirective(lScopeDirNo()) : nullptr;
+    if (scope && (scope->ScopeType() == DirectiveScop::ScopeLocation ||
+                  scope->ScopeType() == DirectiveScop::ScopeLocationMatch))
+        form().setUsable(m_multiViews, false);
 }
 
 bool frmMIMEConfig::SaveDirectivesFromGUI()
