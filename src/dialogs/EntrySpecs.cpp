@@ -67,9 +67,11 @@ EntrySpec EntrySpecs::frmAddDirOption()
 
 EntrySpec EntrySpecs::frmAddEncoding()
 {
-    return makeEntry("frmAddEncoding", "Add/Edit Encoding",
-                     {text("txtEncodingName", "Mime Encoding:"), text("txtExtension", "Extension:")},
-                     "Please specify Encoding name and extension");
+    EntrySpec s = makeEntry("frmAddEncoding", "Add/Edit Encoding",
+                            {text("txtEncodingName", "Mime Encoding:"), text("txtExtension", "Extension:")},
+                            "Please specify Encoding name and extension");
+    s.helpContextId = 1700;
+    return s;
 }
 
 EntrySpec EntrySpecs::frmAddEnvVariables()
@@ -79,23 +81,79 @@ EntrySpec EntrySpecs::frmAddEnvVariables()
                      "Please enter environment variable name and value");
 }
 
-EntrySpec EntrySpecs::frmAddErrorDoc()
+namespace {
+
+const QList<QPair<int, const char*>>& errorTable()
+{
+    static const QList<QPair<int, const char*>> table{{400, "Bad Request"},
+                                                      {401, "Unauthorised"},
+                                                      {402, "Payment Required"},
+                                                      {403, "Forbidden"},
+                                                      {404, "Not found"},
+                                                      {405, "Not Allowed"},
+                                                      {406, "Not Acceptable"},
+                                                      {407, "Proxy Authentication"},
+                                                      {408, "Timeout"},
+                                                      {409, "Conflict"},
+                                                      {410, "Gone"},
+                                                      {411, "Length Required"},
+                                                      {412, "Precondition Failed"},
+                                                      {413, "Request Too Large"},
+                                                      {414, "URL Too Large"},
+                                                      {415, "Unsupported Media"},
+                                                      {416, "Requested Range invalid"},
+                                                      {417, "Expectation Failed"},
+                                                      {500, "Internal Server Error"},
+                                                      {501, "Not Implemented"},
+                                                      {502, "Bad Gateway"},
+                                                      {503, "Service unavailable"},
+                                                      {504, "Gateway Timeout"},
+                                                      {505, "Version not supported"}};
+    return table;
+}
+
+} // namespace
+
+QStringList EntrySpecs::errorCodes()
 {
     QStringList codes;
-    for (int code : {400, 401, 402, 403, 404, 405, 406, 407, 408, 409, 410, 411,
-                     412, 413, 414, 415, 416, 417, 500, 501, 502, 503, 504, 505})
+    for (const auto& [code, description] : errorTable())
         codes << QString::number(code);
+    return codes;
+}
+
+QString EntrySpecs::errorDescription(const QString& code)
+{
+    for (const auto& [number, description] : errorTable())
+        if (QString::number(number) == code.trimmed())
+            return QString::fromLatin1(description);
+    return {};
+}
+
+EntrySpec EntrySpecs::frmAddErrorDoc()
+{
     EntrySpec s = makeEntry("frmAddErrorDoc", "Add Custom Errors",
-                            {combo("CmbErrorCode", "Error Code:", codes, true),
+                            {combo("CmbErrorCode", "Error Code:", errorCodes()),
                              combo("CmbType", "Message Type:", {"Default", "File", "URL"}, false, false),
                              text("txtDocument", "", false)},
                             "Please select a valud error code");
     // The document comes with its Browse button; a default message takes none.
     s.fields[2].kind = EntryField::File;
     s.fields[2].browseName = QStringLiteral("cmdBrowseFile");
+    s.helpContextId = 120;
+    // Choosing a type empties the document and names it; "Default" shows the
+    // code's description, which is then the message.
     s.fieldChanged = [](EntryDialog& d, int field) {
-        if (field == 1)
-            d.form().setUsable(d.field(2), d.value(1) != QLatin1String("Default"));
+        const bool isDefault = d.value(1) == QLatin1String("Default");
+        if (field == 1) {
+            d.setValue(2, QString());
+            d.setLabel(2, d.value(1).isEmpty() ? QString() : d.value(1) + u':');
+            d.form().setUsable(d.field(2), !isDefault);
+            if (QWidget* browse = d.findChild<QWidget*>(QStringLiteral("cmdBrowseFile")))
+                browse->setVisible(d.value(1) == QLatin1String("File"));
+        }
+        if ((field == 0 || field == 1) && isDefault)
+            d.setValue(2, errorDescription(d.value(0)));
     };
     s.check = [](const EntryDialog& d) {
         if (d.value(1) != QLatin1String("Default") && d.value(2).isEmpty())
@@ -107,18 +165,23 @@ EntrySpec EntrySpecs::frmAddErrorDoc()
 
 EntrySpec EntrySpecs::frmAddHandler()
 {
-    return makeEntry("frmAddHandler", "Add/Edit Handler",
-                     {text("txtHandlerName", "Handler Name:"), text("txtExtension", "File Extension:")},
-                     "Please fill Handler name and extension");
+    EntrySpec s =
+        makeEntry("frmAddHandler", "Add/Edit Handler",
+                  {text("txtHandlerName", "Handler Name:"), text("txtExtension", "File Extension:")},
+                  "Please fill Handler name and extension");
+    s.helpContextId = 1700;
+    return s;
 }
 
 EntrySpec EntrySpecs::frmAddHTTPHeader()
 {
-    return makeEntry("frmAddHTTPHeader", "Add/Edit HTTP Header",
-                     {text("txtHeaderName", "Header Name:"),
-                      combo("cmbAction", "Action:", {"set", "append", "add", "unset", "echo"}),
-                      text("txtValue", "Value:", false)},
-                     "Please specify Header name and action");
+    EntrySpec s = makeEntry("frmAddHTTPHeader", "Add/Edit HTTP Header",
+                            {text("txtHeaderName", "Header Name:"),
+                             combo("cmbAction", "Action:", {"set", "append", "add", "unset", "echo"}),
+                             text("txtValue", "Value:", false)},
+                            "Please specify Header name and action");
+    s.helpContextId = 1710;
+    return s;
 }
 
 EntrySpec EntrySpecs::frmAddIcon()
@@ -160,11 +223,51 @@ EntrySpec EntrySpecs::frmAddServerAlias()
                      "Please enter server alias");
 }
 
+EntrySpec EntrySpecs::frmExpirationTime()
+{
+    // The MIME types offered are the opener's (the AddType types it knows).
+    EntrySpec s = makeEntry("frmExpirationTime", "Expiration Time",
+                            {combo("cmbMimeType", "MimeType:", {}, true), text("txtTime", "Time:")},
+                            "Please specify mime type and time");
+    s.helpContextId = 1720;
+    return s;
+}
+
+EntrySpec EntrySpecs::frmFilters()
+{
+    EntrySpec s = makeEntry("frmFilters", "Add/Edit Filter",
+                            {text("txtFilter", "Filter:"), text("txtExtension", "File Extension:")},
+                            "Please enter filter and extension");
+    s.helpContextId = 1700;
+    return s;
+}
+
+EntrySpec EntrySpecs::frmISAPIExt()
+{
+    EntrySpec s = makeEntry("frmISAPIExt", "Add ISAPI Extensions",
+                            {text("txtCacheFile", "ISAPI Cache File:")}, "Please specify Cache file name");
+    s.fields[0].kind = EntryField::File;
+    s.fields[0].browseName = QStringLiteral("cmdBrowse");
+    s.helpContextId = 180;
+    return s;
+}
+
+EntrySpec EntrySpecs::frmMIMETypes()
+{
+    EntrySpec s = makeEntry("frmMIMETypes", "Add/Edit MIME Type",
+                            {text("txtExtension", "Extension:"), text("txtContentType", "Content Type:")},
+                            "Please specify extension and content type");
+    s.helpContextId = 1700;
+    return s;
+}
+
 QList<EntrySpec> EntrySpecs::all()
 {
-    return {frmAddAlias(),        frmAddCharSet(),  frmAddDefaultDoc(), frmAddDirOption(),  frmAddEncoding(),
-            frmAddEnvVariables(), frmAddErrorDoc(), frmAddHandler(),    frmAddHTTPHeader(), frmAddIcon(),
-            frmAddIndexOption(),  frmAddLanguage(), frmAddModule(),     frmAddServerAlias()};
+    return {frmAddAlias(),      frmAddCharSet(),      frmAddDefaultDoc(),  frmAddDirOption(),
+            frmAddEncoding(),   frmAddEnvVariables(), frmAddErrorDoc(),    frmAddHandler(),
+            frmAddHTTPHeader(), frmAddIcon(),         frmAddIndexOption(), frmAddLanguage(),
+            frmAddModule(),     frmAddServerAlias(),  frmExpirationTime(), frmFilters(),
+            frmISAPIExt(),      frmMIMETypes()};
 }
 
 } // namespace corvane

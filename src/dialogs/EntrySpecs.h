@@ -22,6 +22,16 @@ public:
     static EntrySpec frmAddLanguage();
     static EntrySpec frmAddModule();
     static EntrySpec frmAddServerAlias();
+    static EntrySpec frmExpirationTime();
+    static EntrySpec frmFilters();
+    static EntrySpec frmISAPIExt();
+    static EntrySpec frmMIMETypes();
+
+    // The HTTP error statuses offered for custom errors, in order, and the
+    // short description of each, which is also its "Default" message ("" for
+    // a code not in the table).
+    static QStringList errorCodes();
+    static QString errorDescription(const QString& code);
     // Every entry dialog above, for tests and tools.
     static QList<EntrySpec> all();
 };

@@ -162,6 +162,19 @@ ListRows FormBindings::rowsOf(const std::vector<Directive*>& directives, RowShap
             for (int i = 2; i <= count; ++i)
                 rows.push_back({d->GetParam(1), d->GetParam(i)});
             break;
+        case RowShape::ParamThenKeyPerRow:
+            for (int i = 2; i <= count; ++i)
+                rows.push_back({d->GetParam(i), d->GetParam(1)});
+            break;
+        case RowShape::HeaderRule: {
+            const std::string first = UCase(d->GetParam(1));
+            if ((first == "ALWAYS" || first == "ONSUCCESS") && count >= 3)
+                rows.push_back(
+                    {d->GetParam(3), d->GetParam(1) + ' ' + d->GetParam(2), Trim(d->GetParamListFrom(4))});
+            else
+                rows.push_back({d->GetParam(2), d->GetParam(1), Trim(d->GetParamListFrom(3))});
+            break;
+        }
         }
     }
     return rows;
@@ -178,6 +191,7 @@ std::vector<std::string> FormBindings::paramListsOf(const ListRows& rows, RowSha
             out.push_back(join({cell(row, 0), cell(row, 1)}));
         break;
     case RowShape::SecondFirstRest:
+    case RowShape::HeaderRule:
         for (const ListRow& row : rows)
             out.push_back(join({cell(row, 1), cell(row, 0), cell(row, 2)}));
         break;
@@ -190,17 +204,19 @@ std::vector<std::string> FormBindings::paramListsOf(const ListRows& rows, RowSha
             out.push_back(all);
         break;
     }
-    case RowShape::ExtraParamPerRow: {
+    case RowShape::ExtraParamPerRow:
+    case RowShape::ParamThenKeyPerRow: {
         // One directive per key, in the order the keys first appear.
+        const std::size_t keyColumn = shape == RowShape::ExtraParamPerRow ? 0 : 1;
         std::vector<std::pair<std::string, std::vector<std::string>>> keys;
         for (const ListRow& row : rows) {
-            const std::string key = Trim(cell(row, 0));
+            const std::string key = Trim(cell(row, keyColumn));
             auto it = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == key; });
             if (it == keys.end()) {
                 keys.push_back({key, {}});
                 it = keys.end() - 1;
             }
-            it->second.push_back(cell(row, 1));
+            it->second.push_back(cell(row, 1 - keyColumn));
         }
         for (const auto& [key, values] : keys) {
             std::vector<std::string> parts{key};
@@ -290,9 +306,31 @@ QString FormBindings::currentText(const Value& v)
     return {};
 }
 
-ListRows FormBindings::shownRows(const QTreeWidget* list)
+int FormBindings::columnsOf(RowShape shape)
 {
-    return ListViewRows::rows(list);
+    switch (shape) {
+    case RowShape::WholeText:
+    case RowShape::ParamPerRow:
+        return 1;
+    case RowShape::FirstRest:
+    case RowShape::ExtraParamPerRow:
+    case RowShape::ParamThenKeyPerRow:
+        return 2;
+    case RowShape::SecondFirstRest:
+    case RowShape::HeaderRule:
+        return 3;
+    }
+    return 1;
+}
+
+ListRows FormBindings::shownRows(const QTreeWidget* list, RowShape shape)
+{
+    ListRows rows = ListViewRows::rows(list);
+    const std::size_t columns = std::size_t(columnsOf(shape));
+    for (ListRow& row : rows)
+        if (row.size() > columns)
+            row.resize(columns);
+    return rows;
 }
 
 ListRows FormBindings::rowsToWrite(const QTreeWidget* list)
@@ -339,7 +377,7 @@ void FormBindings::fillList(List& l, const ConfigFile& model, std::int32_t scope
             item->setData(c, kLoadedRole, item->text(c));
         }
     }
-    l.loaded = shownRows(l.list);
+    l.loaded = shownRows(l.list, l.shape);
 }
 
 void FormBindings::load(const ConfigFile& model, std::int32_t scopeNo)
@@ -385,7 +423,7 @@ bool FormBindings::save(ConfigFile& model, std::int32_t scopeNo,
     for (List& l : m_lists) {
         if (writable && !writable(l.list))
             continue;
-        if (shownRows(l.list) == l.loaded)
+        if (shownRows(l.list, l.shape) == l.loaded)
             continue; // an untouched list keeps its lines
         ListRows rows = rowsToWrite(l.list);
         // Values typed into single-value cells are quoted when they hold a blank.
@@ -442,7 +480,7 @@ bool FormBindings::isChanged() const
         if (trimBlanks(currentText(v)) != trimBlanks(v.shown))
             return true;
     for (const List& l : m_lists)
-        if (shownRows(l.list) != l.loaded)
+        if (shownRows(l.list, l.shape) != l.loaded)
             return true;
     return false;
 }

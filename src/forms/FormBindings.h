@@ -51,12 +51,19 @@ public:
     // when it holds a blank; a cell left as loaded is written as it was.
     enum class RowShape
     {
-        FirstRest,        // a directive per row: parameter 1 | the rest (LoadModule, Alias, SetEnv)
-        SecondFirstRest,  // a directive per row: parameter 2 | parameter 1 | the rest (ErrorDocument ...)
-        WholeText,        // a directive per row: the whole parameter list in one column
-        ParamPerRow,      // one directive, a row per parameter (ServerAlias, DirectoryIndex)
-        ExtraParamPerRow, // a directive per key: key | one further parameter per row (AddLanguage)
+        FirstRest,          // a directive per row: parameter 1 | the rest (LoadModule, Alias, SetEnv)
+        SecondFirstRest,    // a directive per row: parameter 2 | parameter 1 | the rest (ErrorDocument ...)
+        WholeText,          // a directive per row: the whole parameter list in one column
+        ParamPerRow,        // one directive, a row per parameter (ServerAlias, DirectoryIndex)
+        ExtraParamPerRow,   // a directive per key: key | one further parameter per row (AddLanguage)
+        ParamThenKeyPerRow, // a directive per key: one further parameter | key per row (AddType: extension |
+                            // type)
+        HeaderRule,         // a directive per row: header | action | the rest; a leading condition
+                            // (always, onsuccess) belongs to the action (Header, RequestHeader)
     };
+    // The columns a row shape reads and writes; further columns of the list
+    // are the form's own (a type derived from the row, say) and never written.
+    static int columnsOf(RowShape shape);
 
     // Called on any edit of a bound control.
     std::function<void()> changed;
@@ -134,7 +141,7 @@ private:
 
     void fillList(List& l, const ConfigFile& model, std::int32_t scopeNo);
     static QString currentText(const Value& v);
-    static ListRows shownRows(const QTreeWidget* list);
+    static ListRows shownRows(const QTreeWidget* list, RowShape shape);
     static ListRows rowsToWrite(const QTreeWidget* list);
 
     std::vector<Value> m_values;

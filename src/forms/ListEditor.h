@@ -44,6 +44,8 @@ public:
                QObject* parent = nullptr);
 
     void setCaptions(const QString& adding, const QString& editing);
+    // The server the entry dialog gates and browses for (a page learns it on load).
+    void setContext(const PageContext& context) { m_context = context; }
     // fieldOfColumn[c] is the entry field shown in column c; by default
     // column c shows field c.
     void setColumns(const QList<int>& fieldOfColumn);

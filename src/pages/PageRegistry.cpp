@@ -2,11 +2,15 @@
 
 #include "host/PageFactory.h"
 #include "pages/ppgConnections.h"
+#include "pages/ppgCustomErrors.h"
+#include "pages/ppgDirectoryMimeMap.h"
 #include "pages/ppgDirectorySecurity.h"
 #include "pages/ppgDocuments.h"
 #include "pages/ppgGlobalProperties.h"
 #include "pages/ppgGlobalProperties_1.h"
+#include "pages/ppgHTTPHeaders.h"
 #include "pages/ppgHomeDirectory.h"
+#include "pages/ppgISAPIExtensions.h"
 #include "pages/ppgServerSettings.h"
 #include "pages/ppgUnSupportedDirectives.h"
 
@@ -23,6 +27,10 @@ void registerPropertyPages(PageFactory& factory)
     factory.registerPage(QStringLiteral("ppgDocuments"), [] { return new ppgDocuments; });
     factory.registerPage(QStringLiteral("ppgHomeDirectory"), [] { return new ppgHomeDirectory; });
     factory.registerPage(QStringLiteral("ppgDirectorySecurity"), [] { return new ppgDirectorySecurity; });
+    factory.registerPage(QStringLiteral("ppgCustomErrors"), [] { return new ppgCustomErrors; });
+    factory.registerPage(QStringLiteral("ppgHTTPHeaders"), [] { return new ppgHTTPHeaders; });
+    factory.registerPage(QStringLiteral("ppgISAPIExtensions"), [] { return new ppgISAPIExtensions; });
+    factory.registerPage(QStringLiteral("ppgDirectoryMimeMap"), [] { return new ppgDirectoryMimeMap; });
 }
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "pages/ppgGlobalProperties.h"
 
+#include "dialogs/frmMIMEConfig.h"
 #include "dialogs/frmPortConfiguration.h"
 #include "forms/FormSupport.h"
 #include "forms/InputRules.h"
@@ -90,7 +91,7 @@ ppgGlobalProperties::ppgGlobalProperties(QWidget* parent)
     mimeLabel->setWordWrap(true);
     mimeLayout->addWidget(mimeLabel, 1);
     auto* command4 = PageWidgets::button(mime, "Command4", "Edit...");
-    markUnavailable(command4, QStringLiteral("The MIME configuration editor"));
+    connect(command4, &QPushButton::clicked, this, [this] { openEditor<frmMIMEConfig>(); });
     mimeLayout->addWidget(command4);
     layout->addWidget(mime);
     layout->addStretch(1);

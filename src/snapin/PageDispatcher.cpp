@@ -45,11 +45,14 @@ QList<PageSpec> PageDispatcher::pagesForNode(int nodeTag, int sectionType, bool 
         return {{QStringLiteral("ppgServerSettings"), {}}, {QStringLiteral("ppgCustomErrors"), {}},
                 {QStringLiteral("ppgDocuments"), {}},      {QStringLiteral("ppgHomeDirectory"), {}},
                 {QStringLiteral("ppgHTTPHeaders"), {}},    {QStringLiteral("ppgUnSupportedDirectives"), {}}};
+    // Directories and locations also get the MIME map of their own scope.
     case kScopeDirectory:
         return {{QStringLiteral("ppgDirectorySecurity"), {}},
+                {QStringLiteral("ppgDirectoryMimeMap"), {}},
                 {QStringLiteral("ppgUnSupportedDirectives"), {}}};
     case kScopeLocation:
         return {{QStringLiteral("ppgDirectorySecurity"), QStringLiteral("Location Security")},
+                {QStringLiteral("ppgDirectoryMimeMap"), {}},
                 {QStringLiteral("ppgUnSupportedDirectives"), {}}};
     case kScopeIfModule:
         return {{QStringLiteral("ppgUnSupportedDirectives"), {}}};

@@ -51,10 +51,10 @@ private slots:
         QTest::newRow("virtual host on windows has no ISAPI") << 12 << kScopeVirtualHost << true << vhost;
         QTest::newRow("directory keeps its caption")
             << 57 << kScopeDirectory << false
-            << QStringList{"ppgDirectorySecurity", "ppgUnSupportedDirectives"};
+            << QStringList{"ppgDirectorySecurity", "ppgDirectoryMimeMap", "ppgUnSupportedDirectives"};
         QTest::newRow("location") << 3 << kScopeLocation << false
                                   << QStringList{"ppgDirectorySecurity=Location Security",
-                                                 "ppgUnSupportedDirectives"};
+                                                 "ppgDirectoryMimeMap", "ppgUnSupportedDirectives"};
         QTest::newRow("ifmodule") << 4 << kScopeIfModule << false << QStringList{"ppgUnSupportedDirectives"};
         QTest::newRow("files as a node gets nothing") << 5 << kScopeFiles << false << QStringList{};
         QTest::newRow("directorymatch") << 5 << kScopeDirectoryMatch << false << QStringList{};

@@ -26,7 +26,7 @@ namespace {
 const QStringList kAllPages{"ppgGlobalProperties", "ppgGlobalProperties_1", "ppgUnSupportedDirectives",
                             "ppgConnections",      "ppgServerSettings",     "ppgCustomErrors",
                             "ppgDocuments",        "ppgHomeDirectory",      "ppgISAPIExtensions",
-                            "ppgHTTPHeaders",      "ppgDirectorySecurity"};
+                            "ppgHTTPHeaders",      "ppgDirectorySecurity",  "ppgDirectoryMimeMap"};
 
 // A page that edits the model on Apply the way every page does: reload the
 // snapshot, change, write the file and the snapshot, notify the console.
@@ -128,9 +128,11 @@ void tst_dispatch_sheet::sheetPages_data()
                                     "ppgHomeDirectory",  "ppgHTTPHeaders",  "ppgUnSupportedDirectives"};
     QTest::newRow("directory uses the page's caption")
         << main + QStringList{"/"} << ""
-        << "Linux" << QStringList{"ppgDirectorySecurity", "ppgUnSupportedDirectives"};
+        << "Linux" << QStringList{"ppgDirectorySecurity", "ppgDirectoryMimeMap", "ppgUnSupportedDirectives"};
     QTest::newRow("location") << main + QStringList{"/server-status"} << ""
-                              << "Linux" << QStringList{"Location Security", "ppgUnSupportedDirectives"};
+                              << "Linux"
+                              << QStringList{"Location Security", "ppgDirectoryMimeMap",
+                                             "ppgUnSupportedDirectives"};
     QTest::newRow("ifmodule") << main + QStringList{"mod_ssl.c"} << ""
                               << "Linux" << QStringList{"ppgUnSupportedDirectives"};
     QTest::newRow("files item") << main << "index.html"

@@ -48,16 +48,17 @@ private slots:
         QTest::newRow("server") << QStringList{"web"}
                                 << QStringList{"Global Properties (Basic)", "Global Properties (Advanced)",
                                                "Extended Properties", "Connection"};
-        QTest::newRow("main server") << main
-                                     << QStringList{"Server Settings", "Documents", "Home Directory",
-                                                    "Extended Properties"};
+        QTest::newRow("main server") << main << QStringList{"Server Settings", "Custom Errors",
+                                                            "Documents",       "Home Directory",
+                                                            "HTTP Headers",    "Extended Properties"};
         QTest::newRow("virtual host")
             << main + QStringList{"*:80"}
-            << QStringList{"Server Settings", "Documents", "Home Directory", "Extended Properties"};
+            << QStringList{"Server Settings", "Custom Errors", "Documents",
+                           "Home Directory",  "HTTP Headers",  "Extended Properties"};
         QTest::newRow("directory") << main + QStringList{"/srv/www"}
-                                   << QStringList{"Directory Security", "Extended Properties"};
+                                   << QStringList{"Directory Security", "Mime Map", "Extended Properties"};
         QTest::newRow("location") << main + QStringList{"/status"}
-                                  << QStringList{"Location Security", "Extended Properties"};
+                                  << QStringList{"Location Security", "Mime Map", "Extended Properties"};
         QTest::newRow("ifmodule") << main + QStringList{"mod_ssl.c"} << QStringList{"Extended Properties"};
     }
     void propertiesOpensThePages()
