@@ -223,6 +223,10 @@ void CorvaneSnapIn::Views_Select(const Selection& selection, bool selected, Cons
                 verbs.setEnabled(Verb::Refresh, true);
                 // A virtual host keeps its address as its name.
                 verbs.setEnabled(Verb::Rename, type != kScopeVirtualHost);
+            } else if (type != kScopeNone) {
+                // Every other section shows its directives; it is changed in place only.
+                verbs.setEnabled(Verb::Properties, true);
+                verbs.setEnabled(Verb::Refresh, true);
             }
         }
     } else if (selection.isSingleListItem()) {
@@ -443,6 +447,8 @@ void CorvaneSnapIn::Views_AddNewMenuItems(const Selection& selection, ContextMen
             vhost = false;
         else if (type == kScopeFiles)
             vhost = directory = location = ifmodule = false;
+        else
+            return; // new sections go into the kinds above only
     }
     menu.addItem(mnuVHost, QStringLiteral("Virtual Host"), vhost);
     menu.addItem(mnuDirectory, QStringLiteral("Directory"), directory);
