@@ -114,7 +114,7 @@ QIcon TreeBuilder::iconOf(NodeKind kind)
     case NodeKind::Server:
         return styleIcon(QStyle::SP_ComputerIcon);
     case NodeKind::MainServer:
-        return styleIcon(QStyle::SP_DirHomeIcon);
+        return styleIcon(QStyle::SP_DriveHDIcon);
     case NodeKind::VirtualHost:
         return styleIcon(QStyle::SP_DriveNetIcon);
     case NodeKind::Directory:
