@@ -146,6 +146,8 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
 
 ConsoleWindow::~ConsoleWindow()
 {
+    // The panes go after the members: their last signals must not reach them.
+    disconnect(m_list->header(), nullptr, this, nullptr);
     if (m_host.dialogParent() == this)
         m_host.setDialogParent(nullptr);
 }
