@@ -94,8 +94,14 @@ int main(int argc, char** argv)
     };
     if (!parser.isSet(shotOption))
         hooks.offerFirstConnection = [&] {
-            TransferDialogs::offerFirstConnection(folder, host.dialogParent());
+            // Asked once the main window stands, over it; a server added
+            // there appears in the tree at once.
+            QTimer::singleShot(0, &window, [&] {
+                TransferDialogs::offerFirstConnection(folder, host.dialogParent());
+                snapIn->refreshServers();
+            });
         };
+    window.setSettingsFile(appDir + QStringLiteral("/Console.ini"));
     host.attachSnapIn(snapIn.get());
     window.show();
 

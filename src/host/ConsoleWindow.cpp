@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -46,6 +47,8 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setEditTriggers(QAbstractItemView::EditKeyPressed);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Double-click opens Properties; the arrow and the keyboard still expand.
+    m_tree->setExpandsOnDoubleClick(false);
 
     m_list = new QTreeView;
     m_list->setObjectName(QStringLiteral("lstResult"));
@@ -85,12 +88,29 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
                 if (!m_syncing && !m_removing && !m_host.isBusy())
                     m_host.selectResultRow(current.isValid() ? current.row() : -1);
             });
+    // The widths the user gives a list are kept for its kind of view.
+    connect(m_list->header(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (m_applyingWidths || m_viewShown.isEmpty() || column < 0)
+            return;
+        QList<int>& widths = m_columnWidths[m_viewShown];
+        while (widths.size() <= column)
+            widths << 0;
+        widths[column] = width;
+    });
     connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         // Opening a child node from the list moves to it in the tree, as a console does.
         if (ScopeItem* child = m_host.resultModel()->scopeItemAt(index.row()))
             selectScopeItem(child);
         else if (m_host.isVerbEnabled(Verb::Properties))
             m_host.properties();
+    });
+    connect(m_tree, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (m_host.scopeModel()->itemFromIndex(index) != m_host.selectedScopeItem())
+            return;
+        if (m_host.isVerbEnabled(Verb::Properties))
+            m_host.properties();
+        else
+            m_tree->setExpanded(index, !m_tree->isExpanded(index));
     });
     connect(m_tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex index = m_tree->indexAt(pos);
@@ -126,6 +146,8 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
 
 ConsoleWindow::~ConsoleWindow()
 {
+    // The panes go after the members: their last signals must not reach them.
+    disconnect(m_list->header(), nullptr, this, nullptr);
     if (m_host.dialogParent() == this)
         m_host.setDialogParent(nullptr);
 }
@@ -307,11 +329,58 @@ void ConsoleWindow::attachToolbar(Toolbar* toolbar)
 
 void ConsoleWindow::resultViewChanged()
 {
+    m_applyingWidths = true;
+    const ResultView* view = m_host.currentResultView();
+    m_viewShown = view ? view->viewName() : QString();
     const QList<ColumnHeader>& columns = m_host.resultModel()->columns();
-    for (int i = 0; i < columns.size(); ++i)
-        if (columns[i].width > 0)
+    const QList<int> kept = m_columnWidths.value(m_viewShown);
+    for (int i = 0; i < columns.size(); ++i) {
+        if (i < kept.size() && kept[i] > 0)
+            m_list->setColumnWidth(i, kept[i]);
+        else if (columns[i].width > 0)
             m_list->setColumnWidth(i, columns[i].width);
+    }
+    m_applyingWidths = false;
     syncListSelection();
+}
+
+void ConsoleWindow::setSettingsFile(const QString& path)
+{
+    m_settingsFile = path;
+    if (path.isEmpty())
+        return;
+    QSettings settings(path, QSettings::IniFormat);
+    if (const QByteArray g = settings.value(QStringLiteral("window/geometry")).toByteArray(); !g.isEmpty())
+        restoreGeometry(g);
+    if (const QByteArray s = settings.value(QStringLiteral("window/splitter")).toByteArray(); !s.isEmpty())
+        m_splitter->restoreState(s);
+    settings.beginGroup(QStringLiteral("columns"));
+    for (const QString& view : settings.childKeys()) {
+        QList<int> widths;
+        for (const QVariant& v : settings.value(view).toList())
+            widths << v.toInt();
+        m_columnWidths.insert(view, widths);
+    }
+    settings.endGroup();
+    resultViewChanged();
+}
+
+void ConsoleWindow::saveSettings()
+{
+    if (m_settingsFile.isEmpty())
+        return;
+    QSettings settings(m_settingsFile, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("window/splitter"), m_splitter->saveState());
+    settings.beginGroup(QStringLiteral("columns"));
+    for (auto it = m_columnWidths.cbegin(); it != m_columnWidths.cend(); ++it) {
+        QVariantList widths;
+        for (int w : it.value())
+            widths << w;
+        settings.setValue(it.key(), widths);
+    }
+    settings.endGroup();
+    settings.sync();
 }
 
 void ConsoleWindow::syncTreeSelection()
@@ -385,6 +454,7 @@ void ConsoleWindow::closeEvent(QCloseEvent* event)
         sheet->reject();
     if (HelpViewer* viewer = m_host.existingHelpViewer())
         viewer->close();
+    saveSettings();
     event->accept();
 }
 

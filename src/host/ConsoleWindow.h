@@ -8,6 +8,8 @@
 // toolbar's name, buttons "<toolbar>_<key>"). Context menus (contextMenu) are
 // built from the same entries: snap-in items (objectName = item name), the
 // "New" submenu (menuNew), then the verbs.
+#include <QHash>
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -45,6 +47,12 @@ public:
     // Selects a scope item in the tree (and in the host).
     void selectScopeItem(ScopeItem* item);
 
+    // The file (an ini file) where the window keeps its size, the splitter
+    // and the column widths of every kind of result list between runs.
+    // Setting it restores what it holds; closing the window saves.
+    void setSettingsFile(const QString& path);
+    void saveSettings();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -68,6 +76,10 @@ private:
     QAction* m_refresh = nullptr;
     QAction* m_rename = nullptr;
     QAction* m_help = nullptr;
+    QString m_settingsFile;
+    QString m_viewShown; // the view name whose column widths the list shows
+    QHash<QString, QList<int>> m_columnWidths;
+    bool m_applyingWidths = false;
     bool m_syncing = false;
     int m_removing = 0;
 };

@@ -121,6 +121,10 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const
             if (index.column() == 0 && scopeIcon)
                 return scopeIcon(*scope);
             return {};
+        case Qt::ToolTipRole:
+            if (index.column() == 0 && !scope->toolTip().isEmpty())
+                return scope->toolTip();
+            return data(index, Qt::DisplayRole);
         default:
             return {};
         }
@@ -134,6 +138,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const
             if (index.column() == 0 && listIcon)
                 return listIcon(item->icon());
             return {};
+        case Qt::ToolTipRole:
+            return item->rowText(column);
         default:
             return {};
         }

@@ -23,6 +23,14 @@ void ScopeItem::setDisplayName(const QString& name)
     changed();
 }
 
+void ScopeItem::setToolTip(const QString& text)
+{
+    if (m_toolTip == text)
+        return;
+    m_toolTip = text;
+    changed();
+}
+
 void ScopeItem::setItemName(const QString& name)
 {
     m_itemName = name;

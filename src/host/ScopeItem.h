@@ -38,6 +38,10 @@ public:
     const QString& itemName() const { return m_itemName; }
     void setItemName(const QString& name);
 
+    // Shown when the pointer rests on the node; the display name when empty.
+    const QString& toolTip() const { return m_toolTip; }
+    void setToolTip(const QString& text);
+
     const QVariant& tag() const { return m_tag; }
     void setTag(const QVariant& tag);
     // The tag as a 32-bit number (0 when the tag is empty, as on the root).
@@ -73,6 +77,7 @@ private:
     QString m_key;
     QString m_displayName;
     QString m_itemName;
+    QString m_toolTip;
     QVariant m_tag;
     QMap<int, ColumnHeader> m_columns;
     QMap<int, QString> m_rowTexts;

@@ -233,6 +233,9 @@ QVariant ScopeTreeModel::data(const QModelIndex& index, int role) const
         return item->displayName();
     case Qt::DecorationRole:
         return iconFor ? QVariant(iconFor(*item)) : QVariant();
+    case Qt::ToolTipRole:
+        // Names are cut off in a narrow pane: the full one (or more) on hover.
+        return item->toolTip().isEmpty() ? item->displayName() : item->toolTip();
     case Qt::UserRole:
         return item->key();
     default:

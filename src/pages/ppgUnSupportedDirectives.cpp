@@ -96,7 +96,8 @@ ppgUnSupportedDirectives::ppgUnSupportedDirectives(QWidget* parent)
     connect(m_cmbModules, &QComboBox::currentIndexChanged, this, [this] { moduleChosen(); });
     connect(m_lstDirectives, &QListWidget::currentRowChanged, this, [this] { directiveChosen(); });
     connect(m_lstvUnSupported, &QTreeWidget::itemClicked, this, [this] { rowClicked(); });
-    connect(m_txtValue, &QLineEdit::textEdited, this, [this] { m_cmdAdd->setEnabled(true); });
+    connect(m_txtValue, &QLineEdit::textEdited, this,
+            [this] { m_cmdAdd->setEnabled(m_canAdd || m_cmdAdd->text() == QLatin1String("Modify")); });
     connect(m_txtValue, &QLineEdit::returnPressed, this, [this] { addOrModify(); });
     connect(m_cmdAdd, &QPushButton::clicked, this, [this] { addOrModify(); });
     connect(m_cmdDelete, &QPushButton::clicked, this, [this] { deleteRow(); });
@@ -142,35 +143,98 @@ void ppgUnSupportedDirectives::ResetControls()
     m_context = NoContext;
 }
 
+int ppgUnSupportedDirectives::contextOf(const Directive* node) const
+{
+    for (const Directive* d = node; d; d = d->ParentDirective()) {
+        if (d->DirectiveNo() == -1)
+            return MainServerContext;
+        switch (d->ScopeType()) {
+        case DirectiveScop::ScopeDirectory:
+        case DirectiveScop::ScopeDirectoryMatch:
+        case DirectiveScop::ScopeLocation:
+        case DirectiveScop::ScopeLocationMatch:
+            return DirectoryContext;
+        case DirectiveScop::ScopeFiles:
+        case DirectiveScop::ScopeFilesMatch:
+            return FilesContext;
+        case DirectiveScop::ScopeVirtualHost:
+            return VirtualHostContext;
+        case DirectiveScop::ScopeIfModule:
+            // Inside a conditional the surrounding scope decides, except at
+            // the top where the old pages treated it as a directory.
+            if (d == node)
+                return DirectoryContext;
+            break;
+        default:
+            break; // IfDefine and kinds the model does not nest: what they stand in
+        }
+    }
+    return NoContext;
+}
+
+std::vector<const Directive*> ppgUnSupportedDirectives::nodeLines() const
+{
+    std::vector<const Directive*> out;
+    const Directive* node = nodeDirective();
+    const bool nested = node && node->GetCurrentScopeDirective() &&
+                        node->GetCurrentScopeDirective()->GetSubType() == DirectiveScop::SubHead;
+    if (isServerNode() || isMainServer() || nested) {
+        for (const Directive* d : model()->GetScopeLines(scopeNo()))
+            out.push_back(d);
+        return out;
+    }
+    if (!node || !node->ParentDirective())
+        return out;
+    // The lines between the head and its end among the enclosing scope's
+    // lines, without those of sections nested in it.
+    const std::string name = UCase(node->GetCurrentScopeDirective()->GetDirScopeName());
+    bool inside = false;
+    std::vector<std::string> open;
+    for (const Directive* d : model()->GetScopeLines(node->ParentDirective()->DirectiveNo())) {
+        if (d == node) {
+            inside = true;
+            continue;
+        }
+        if (!inside)
+            continue;
+        const DirectiveScop* s =
+            d->GetType() == Directive::TypeSection ? d->GetCurrentScopeDirective() : nullptr;
+        if (s && s->GetType() == DirectiveScop::ScopeServer) {
+            const std::string text = Trim(s->DirScopeString());
+            const std::string sname = UCase(s->GetDirScopeName());
+            if (text.rfind("</", 0) == 0) {
+                if (open.empty() && sname == name)
+                    break;
+                if (!open.empty() && open.back() == sname)
+                    open.pop_back();
+            } else if (text.rfind("<", 0) == 0) {
+                open.push_back(sname);
+            }
+            continue;
+        }
+        if (open.empty())
+            out.push_back(d);
+    }
+    return out;
+}
+
 void ppgUnSupportedDirectives::LoadControls()
 {
+    m_canAdd = true;
     if (isServerNode())
         m_context = ServerContext;
     else if (isMainServer())
         m_context = MainServerContext;
     else if (const Directive* node = nodeDirective()) {
-        switch (node->ScopeType()) {
-        case DirectiveScop::ScopeDirectory:
-        case DirectiveScop::ScopeLocation:
-        case DirectiveScop::ScopeIfModule:
-            m_context = DirectoryContext;
-            break;
-        case DirectiveScop::ScopeFiles:
-            m_context = FilesContext;
-            break;
-        case DirectiveScop::ScopeVirtualHost:
-            m_context = VirtualHostContext;
-            break;
-        default:
-            m_context = NoContext;
-            break;
-        }
+        m_context = contextOf(node);
+        const DirectiveScop* s = node->GetCurrentScopeDirective();
+        m_canAdd = s && s->GetSubType() == DirectiveScop::SubHead;
     }
     if (m_context == NoContext)
         return;
     fillModules();
     const DirbaseParser& catalogue = form().catalogue(appDir());
-    for (const Directive* d : model()->GetScopeLines(scopeNo())) {
+    for (const Directive* d : nodeLines()) {
         if (d->GetType() != Directive::TypeSimple)
             continue;
         const xmldirective* e = catalogue.findDirective(d->GetDirectiveName());
@@ -182,6 +246,8 @@ void ppgUnSupportedDirectives::LoadControls()
                              d->DirectiveNo());
     }
     m_cmdDelete->setEnabled(false);
+    if (!m_canAdd)
+        m_cmdAdd->setEnabled(false);
 }
 
 void ppgUnSupportedDirectives::fillModules()
@@ -225,7 +291,7 @@ void ppgUnSupportedDirectives::directiveChosen()
     m_lblSyntax->setText(TextCodec::toQ(e->Syntax()));
     m_txtValue->setText(TextCodec::toQ(e->DefaultValue()));
     m_cmdAdd->setText(QStringLiteral("Add"));
-    m_cmdAdd->setEnabled(true);
+    m_cmdAdd->setEnabled(m_canAdd);
 }
 
 void ppgUnSupportedDirectives::rowClicked()
@@ -258,6 +324,8 @@ void ppgUnSupportedDirectives::addOrModify()
         m_cmdAdd->setText(QStringLiteral("Add"));
         return;
     }
+    if (!m_canAdd)
+        return;
     QListWidgetItem* chosen = m_lstDirectives->currentItem();
     const xmldirective* e = chosen ? entry(chosen->text()) : nullptr;
     if (m_cmbModules->currentIndex() < 0 || !e) {

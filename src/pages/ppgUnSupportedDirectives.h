@@ -66,6 +66,14 @@ private:
     QPushButton* m_cmdDelete;
     int m_context = NoContext;
     std::vector<std::int32_t> m_deleted;
+    // False for a section the model does not nest (Proxy, If, Limit, ...):
+    // its lines are listed, changed and deleted, but a new line would land
+    // outside it.
+    bool m_canAdd = true;
+    // The context of the scope a line number stands in, and the simple lines
+    // of the node, in file order.
+    int contextOf(const Directive* node) const;
+    std::vector<const Directive*> nodeLines() const;
 };
 
 } // namespace corvane

@@ -209,8 +209,10 @@ void CorvaneSnapIn::Views_Select(const Selection& selection, bool selected, Cons
     if (selection.isSingleScopeItem()) {
         ScopeItem& item = *selection.firstScopeItem();
         m_context.propertySheetItem = selectedItemOf(item);
-        if (isRootItem(item))
+        if (isRootItem(item)) {
+            verbs.setEnabled(Verb::Refresh, true); // reads the registry again
             return;
+        }
         publishServer(item.itemName());
         const int tag = item.nodeTag();
         if (tag == kServerTag || tag == kMainServerTag) {
@@ -223,6 +225,10 @@ void CorvaneSnapIn::Views_Select(const Selection& selection, bool selected, Cons
                 verbs.setEnabled(Verb::Refresh, true);
                 // A virtual host keeps its address as its name.
                 verbs.setEnabled(Verb::Rename, type != kScopeVirtualHost);
+            } else if (type != kScopeNone) {
+                // Every other section shows its directives; it is changed in place only.
+                verbs.setEnabled(Verb::Properties, true);
+                verbs.setEnabled(Verb::Refresh, true);
             }
         }
     } else if (selection.isSingleListItem()) {
@@ -369,7 +375,39 @@ void CorvaneSnapIn::RefreshTree(const Selection& selection)
 
 void CorvaneSnapIn::Views_Refresh(const Selection& selection)
 {
+    if (selection.isSingleScopeItem() && isRootItem(*selection.firstScopeItem())) {
+        refreshServers();
+        return;
+    }
     RefreshTree(selection);
+}
+
+void CorvaneSnapIn::refreshServers()
+{
+    if (!m_builder)
+        return;
+    Servers& registry = ServerRegistry();
+    registry.FillServerListFromIni();
+    QStringList registered;
+    for (int i = 1; i <= registry.ServerCount(); ++i)
+        registered << QString::fromStdString(TrimBlanks(registry.GetServer(std::to_string(i))));
+    ScopeItem& root = host().root();
+    if (!root.hasBeenExpanded() && root.childCount() == 0)
+        return; // the first expansion loads them all
+    for (int i = root.childCount() - 1; i >= 0; --i) {
+        ScopeItem* node = root.child(i);
+        if (registered.contains(trimBlanks(node->displayName()), Qt::CaseInsensitive))
+            continue;
+        if (const ConfigFile* config = m_servers.FindConfigFile(node->itemName()))
+            m_servers.remove(config);
+        host().removeChildren(*node);
+        host().removeScopeItem(*node);
+    }
+    for (const QString& name : registered) {
+        const QString path = m_folder.workingCopyPath(name.toStdString());
+        if (!path.isEmpty() && !m_builder->serverNodeFor(path))
+            LoadServer(path, name);
+    }
 }
 
 // ---- commands -------------------------------------------------------------------
@@ -443,6 +481,8 @@ void CorvaneSnapIn::Views_AddNewMenuItems(const Selection& selection, ContextMen
             vhost = false;
         else if (type == kScopeFiles)
             vhost = directory = location = ifmodule = false;
+        else
+            return; // new sections go into the kinds above only
     }
     menu.addItem(mnuVHost, QStringLiteral("Virtual Host"), vhost);
     menu.addItem(mnuDirectory, QStringLiteral("Directory"), directory);

@@ -66,6 +66,10 @@ public:
     int LoadAllServers();
     // Removes every node and model and loads all servers again from the registry.
     void rebuildTree();
+    // Reads the registry again: servers registered meanwhile (by corvanectl or
+    // the first-start wizard) get their node, servers no longer registered
+    // lose theirs; the other nodes stay as they are.
+    void refreshServers();
     // Removes a server node, its model, its folders and its registry section.
     bool removeServer(ScopeItem& serverNode);
 

@@ -15,7 +15,8 @@ enum class KeyKind
     Directory,
     Location,
     IfModule,
-    File
+    File,
+    Section
 };
 
 class KeyCounters
@@ -27,7 +28,7 @@ public:
 
 private:
     static constexpr std::size_t index(KeyKind kind) { return static_cast<std::size_t>(kind); }
-    std::array<std::int32_t, 7> m_counters{};
+    std::array<std::int32_t, 8> m_counters{};
 };
 
 } // namespace corvane::snapin

@@ -201,7 +201,7 @@ void NodeCommands::newSection(SectionKind kind, ScopeItem& item)
             const std::string name = nodeKind == NodeKind::VirtualHost
                                          ? ScopeScanner::virtualHostName(*config, number, *scope)
                                          : ScopeScanner::argumentName(*scope);
-            m_builder.addChildNode(item, *config, {nodeKind, number, name});
+            m_builder.addChildNode(item, *config, {nodeKind, number, name, {}, {}});
         } else {
             m_host.expand(item);
         }

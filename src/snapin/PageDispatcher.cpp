@@ -56,8 +56,12 @@ QList<PageSpec> PageDispatcher::pagesForNode(int nodeTag, int sectionType, bool 
                 {QStringLiteral("ppgUnSupportedDirectives"), {}}};
     case kScopeIfModule:
         return {{QStringLiteral("ppgUnSupportedDirectives"), {}}};
-    default:
+    case kScopeFiles: // a <Files> section holding sections is a node
+        return pagesForFilesItem(nodeTag, sectionType);
+    case kScopeNone:
         return {};
+    default: // every other section: its directives on the Extended Properties page
+        return {{QStringLiteral("ppgUnSupportedDirectives"), {}}};
     }
 }
 
@@ -75,7 +79,7 @@ bool PageDispatcher::nodeHasPages(bool isRoot, int nodeTag, int sectionType)
         return true;
     if (nodeTag == kServerTag || nodeTag == kMainServerTag)
         return true;
-    return nodeTag >= 1 && isNodeSectionType(sectionType);
+    return nodeTag >= 1 && sectionType != kScopeNone;
 }
 
 bool PageDispatcher::filesItemHasPages(int nodeTag, int sectionType)

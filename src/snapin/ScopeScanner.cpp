@@ -6,40 +6,220 @@
 #include "snapin/NodeText.h"
 #include "snapin/SectionTypes.h"
 
+#include <cctype>
+#include <string_view>
+
 namespace corvane::snapin {
 
 namespace {
 
-// Calls fn(directive, scope) for every live section head whose parent is the
-// scope numbered parentNo (-1: the server directive), in list order.
-template <typename Fn> void forEachSectionIn(const ConfigFile& config, int parentNo, Fn fn)
+// A section as the console shows it. `other` marks a kind the model does not
+// nest: its content is what stood between its head and its end.
+struct Entry
 {
-    // The model keeps a per-scope index, so this visits only the scope's own
-    // lines (in list order) instead of the whole file.
-    for (const Directive* d : config.GetScopeLines(parentNo)) {
+    const Directive* head;
+    const DirectiveScop* scope;
+    bool other;
+    std::string name; // section name as written (other kinds)
+    std::vector<Entry> inner;
+};
+
+std::string_view skipSpace(std::string_view t)
+{
+    std::size_t b = 0;
+    while (b < t.size() && (t[b] == ' ' || t[b] == '\t'))
+        ++b;
+    return t.substr(b);
+}
+
+// The name of a section head or end of a kind the model does not nest, ""
+// for a line that is neither (no name, no closing bracket, the server line).
+std::string sectionNameOf(const DirectiveScop& scope, bool* end)
+{
+    const std::string_view t = skipSpace(scope.DirScopeString());
+    const std::string& name = scope.GetDirScopeName();
+    *end = t.size() > 1 && t[0] == '<' && t[1] == '/';
+    if (name.empty() || name == DirectiveScop::kErrorName || name == DirectiveScop::kServerName)
+        return {};
+    return name;
+}
+
+bool sameName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The sections of scope `scopeNo` (-1: top level) in list order, other kinds
+// holding what stands between their head and their end.
+std::vector<Entry> entriesOf(const ConfigFile& config, int scopeNo)
+{
+    std::vector<Entry> top;
+    std::vector<Entry*> open; // a chain: each is the last of its parent's list
+    for (const Directive* d : config.GetScopeLines(scopeNo)) {
         if (!d || d->GetType() != Directive::TypeSection)
             continue;
         const Directive* parent = d->ParentDirective();
-        if (!parent || parent->DirectiveNo() != parentNo)
+        if (!parent || parent->DirectiveNo() != scopeNo)
             continue;
         const DirectiveScop* s = d->GetCurrentScopeDirective();
-        if (!s || s->GetParamCount() <= 0)
+        if (!s)
             continue;
-        fn(*d, *s);
+        std::vector<Entry>& into = open.empty() ? top : open.back()->inner;
+        if (s->GetSubType() == DirectiveScop::SubHead) {
+            if (s->GetParamCount() > 0)
+                into.push_back({d, s, false, {}, {}});
+            continue;
+        }
+        if (s->GetType() != DirectiveScop::ScopeServer || s->GetSubType() != DirectiveScop::SubNeither)
+            continue;
+        bool end = false;
+        std::string name = sectionNameOf(*s, &end);
+        if (name.empty())
+            continue;
+        if (!end) {
+            into.push_back({d, s, true, std::move(name), {}});
+            open.push_back(&into.back());
+            continue;
+        }
+        // An end closes the innermost open section of its name (and any
+        // unclosed one inside it); an end without a head closes nothing.
+        for (std::size_t i = open.size(); i-- > 0;) {
+            if (sameName(open[i]->name, name)) {
+                open.resize(i);
+                break;
+            }
+        }
     }
+    return top;
+}
+
+const Entry* findEntry(const std::vector<Entry>& entries, const Directive* head)
+{
+    for (const Entry& e : entries) {
+        if (e.head == head)
+            return &e;
+        if (const Entry* inner = findEntry(e.inner, head))
+            return inner;
+    }
+    return nullptr;
+}
+
+// The entries directly inside the section headed by `number`.
+std::vector<Entry> innerEntries(const ConfigFile& config, int number)
+{
+    const Directive* d = config.FindDirective(number);
+    if (!d || d->GetType() != Directive::TypeSection)
+        return {};
+    const DirectiveScop* s = d->GetCurrentScopeDirective();
+    if (!s)
+        return {};
+    if (s->GetSubType() == DirectiveScop::SubHead)
+        return entriesOf(config, number);
+    const Directive* parent = d->ParentDirective();
+    if (!parent)
+        return {};
+    const std::vector<Entry> around = entriesOf(config, parent->DirectiveNo());
+    const Entry* e = findEntry(around, d);
+    return e ? e->inner : std::vector<Entry>{};
+}
+
+bool isListedFiles(const ConfigFile& config, const Entry& e)
+{
+    return !e.other && e.scope->GetType() == DirectiveScop::ScopeFiles &&
+           entriesOf(config, e.head->DirectiveNo()).empty();
+}
+
+std::vector<ChildNode> nodesOf(const ConfigFile& config, const std::vector<Entry>& entries)
+{
+    std::vector<ChildNode> out;
+    for (const Entry& e : entries) {
+        const int no = e.head->DirectiveNo();
+        if (e.other) {
+            out.push_back({NodeKind::Section, no, ScopeScanner::sectionTitle(*e.scope), e.name, {}});
+            continue;
+        }
+        switch (e.scope->GetType()) {
+        case DirectiveScop::ScopeVirtualHost:
+            out.push_back({NodeKind::VirtualHost,
+                           no,
+                           ScopeScanner::virtualHostName(config, no, *e.scope),
+                           {},
+                           ScopeScanner::virtualHostDescription(config, no)});
+            break;
+        case DirectiveScop::ScopeIfModule:
+            out.push_back({NodeKind::IfModule, no, ScopeScanner::moduleName(*e.scope), {}, {}});
+            break;
+        case DirectiveScop::ScopeDirectory:
+            out.push_back({NodeKind::Directory, no, ScopeScanner::argumentName(*e.scope), {}, {}});
+            break;
+        case DirectiveScop::ScopeLocation:
+            out.push_back({NodeKind::Location, no, ScopeScanner::argumentName(*e.scope), {}, {}});
+            break;
+        case DirectiveScop::ScopeFiles:
+            if (!isListedFiles(config, e))
+                out.push_back({NodeKind::Files, no, ScopeScanner::filesPattern(*e.scope), {}, {}});
+            break;
+        default:
+            out.push_back({NodeKind::Section,
+                           no,
+                           ScopeScanner::sectionTitle(*e.scope),
+                           e.scope->GetDirScopeName(),
+                           {}});
+            break;
+        }
+    }
+    return out;
 }
 
 } // namespace
 
+std::string ScopeScanner::sectionTitle(const DirectiveScop& scope)
+{
+    std::string title = scope.GetDirScopeName();
+    for (int i = 1; i <= scope.GetParamCount(); ++i) {
+        const std::string p = trimBlanks(removeQuotes(scope.GetParam(i)));
+        if (!p.empty())
+            title += ' ' + p;
+    }
+    return title;
+}
+
 std::string ScopeScanner::virtualHostName(const ConfigFile& config, int headNo, const DirectiveScop& scope)
 {
-    std::string name = trimBlanks(scope.GetParam(1));
-    if (name == "*") {
-        const std::string serverName = config.FindServerNameOfVirtualHost(headNo);
-        if (serverName != "#NOTFOUND#")
-            name = serverName;
+    // Every address, quotes removed; the server name in front when there is one.
+    std::string address;
+    for (int i = 1; i <= scope.GetParamCount(); ++i) {
+        const std::string p = trimBlanks(removeQuotes(scope.GetParam(i)));
+        if (p.empty())
+            continue;
+        if (!address.empty())
+            address += ' ';
+        address += p;
     }
-    return removeQuotes(name);
+    const std::string serverName = trimBlanks(removeQuotes(config.FindServerNameOfVirtualHost(headNo)));
+    if (serverName.empty() || serverName == "#NOTFOUND#")
+        return address;
+    return serverName + " (" + address + ')';
+}
+
+std::string ScopeScanner::virtualHostDescription(const ConfigFile& config, int headNo)
+{
+    static const std::string marker = "#CORVANE_VHOST_DESCRIPTION";
+    const Directive* d = config.GetVHostDescriptionDirective(headNo);
+    if (!d)
+        return {};
+    const std::string text = trimBlanks(d->DirectiveString());
+    if (text.size() < marker.size())
+        return {};
+    for (std::size_t i = 0; i < marker.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(text[i])) != marker[i])
+            return {};
+    return trimBlanks(text.substr(marker.size()));
 }
 
 std::string ScopeScanner::argumentName(const DirectiveScop& scope)
@@ -66,59 +246,24 @@ std::string ScopeScanner::filesPattern(const DirectiveScop& scope)
 
 std::vector<ChildNode> ScopeScanner::mainServerChildren(const ConfigFile& config)
 {
-    std::vector<ChildNode> out;
-    forEachSectionIn(config, kMainServerTag, [&](const Directive& d, const DirectiveScop& s) {
-        switch (s.GetType()) {
-        case kScopeVirtualHost:
-            out.push_back(
-                {NodeKind::VirtualHost, d.DirectiveNo(), virtualHostName(config, d.DirectiveNo(), s)});
-            break;
-        case kScopeIfModule:
-            out.push_back({NodeKind::IfModule, d.DirectiveNo(), moduleName(s)});
-            break;
-        case kScopeDirectory:
-            out.push_back({NodeKind::Directory, d.DirectiveNo(), argumentName(s)});
-            break;
-        case kScopeLocation:
-            out.push_back({NodeKind::Location, d.DirectiveNo(), argumentName(s)});
-            break;
-        default:
-            break;
-        }
-    });
-    return out;
+    return nodesOf(config, entriesOf(config, kMainServerTag));
 }
 
 std::vector<ChildNode> ScopeScanner::sectionChildren(const ConfigFile& config, int parentNo)
 {
-    std::vector<ChildNode> out;
-    if (parentNo < 1 || !isNodeSectionType(sectionType(config, parentNo)))
-        return out;
-    forEachSectionIn(config, parentNo, [&](const Directive& d, const DirectiveScop& s) {
-        switch (s.GetType()) {
-        case kScopeDirectory:
-            out.push_back({NodeKind::Directory, d.DirectiveNo(), argumentName(s)});
-            break;
-        case kScopeLocation:
-            out.push_back({NodeKind::Location, d.DirectiveNo(), argumentName(s)});
-            break;
-        case kScopeIfModule:
-            out.push_back({NodeKind::IfModule, d.DirectiveNo(), argumentName(s)});
-            break;
-        default:
-            break;
-        }
-    });
-    return out;
+    if (parentNo < 1)
+        return {};
+    return nodesOf(config, innerEntries(config, parentNo));
 }
 
 std::vector<FilesEntry> ScopeScanner::filesEntries(const ConfigFile& config, int parentNo)
 {
     std::vector<FilesEntry> out;
-    forEachSectionIn(config, parentNo, [&](const Directive& d, const DirectiveScop& s) {
-        if (s.GetType() == kScopeFiles)
-            out.push_back({d.DirectiveNo(), filesPattern(s)});
-    });
+    const std::vector<Entry> entries =
+        parentNo == kMainServerTag ? entriesOf(config, kMainServerTag) : innerEntries(config, parentNo);
+    for (const Entry& e : entries)
+        if (isListedFiles(config, e))
+            out.push_back({e.head->DirectiveNo(), filesPattern(*e.scope)});
     return out;
 }
 

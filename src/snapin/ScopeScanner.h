@@ -21,14 +21,18 @@ enum class NodeKind
     VirtualHost,
     Directory,
     Location,
-    IfModule
+    IfModule,
+    Files,  // a <Files> section that holds sections of its own
+    Section // every other section: the Match forms, IfDefine, Proxy, If, Limit, Require*, ...
 };
 
 struct ChildNode
 {
     NodeKind kind;
-    int number;       // directive number of the section head
-    std::string name; // display name
+    int number;           // directive number of the section head
+    std::string name;     // display name
+    std::string typeText; // the Type column ("" for the fixed kinds: their own text)
+    std::string toolTip;  // a virtual host's description, "" for the name itself
 };
 
 struct FilesEntry
@@ -37,18 +41,24 @@ struct FilesEntry
     std::string pattern;
 };
 
+// Every section of the file is a node where it stands, except a <Files>
+// section without sections inside, which is an item of its parent's result
+// list. The model nests only the kinds it knows (Directory, Files, Location,
+// their Match forms, VirtualHost, IfDefine, IfModule); the head and end of any
+// other kind (Proxy, If, Limit, IfVersion, RequireAll, ...) are lines of their
+// scope with the section's content as their siblings, so those sections are
+// found by pairing heads with ends among a scope's lines.
 class ScopeScanner
 {
 public:
-    // Top-level virtual hosts, IfModule, Directory and Location sections in
-    // file order.
+    // The sections directly under Main Server, in file order.
     static std::vector<ChildNode> mainServerChildren(const ConfigFile& config);
-    // Directory, Location and IfModule sections directly inside the section
-    // headed by `parentNo`; empty when that is no Directory, Location,
-    // VirtualHost or IfModule head.
+    // The sections directly inside the section headed by `parentNo`.
     static std::vector<ChildNode> sectionChildren(const ConfigFile& config, int parentNo);
-    // <Files> sections directly inside the scope `parentNo` (-1: top level).
+    // The <Files> items of a node: -1 Main Server, otherwise a section head.
     static std::vector<FilesEntry> filesEntries(const ConfigFile& config, int parentNo);
+    // Section name and arguments as written, quotes removed ("Proxy *").
+    static std::string sectionTitle(const DirectiveScop& scope);
 
     // Scope type of the live section head numbered `number`, 10 otherwise.
     static int sectionType(const ConfigFile& config, int number);
@@ -60,6 +70,8 @@ public:
     static std::string argumentName(const DirectiveScop& scope);
     // IfModule: first argument trimmed, then quotes removed.
     static std::string moduleName(const DirectiveScop& scope);
+    // The description comment kept inside a virtual host, "" when none.
+    static std::string virtualHostDescription(const ConfigFile& config, int headNo);
     // The pattern of a <Files> section (the second argument after "~").
     static std::string filesPattern(const DirectiveScop& scope);
 };

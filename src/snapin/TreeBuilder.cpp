@@ -11,6 +11,9 @@
 #include "snapin/NodeText.h"
 #include "snapin/SectionTypes.h"
 
+#include <QApplication>
+#include <QStyle>
+
 #include <set>
 #include <utility>
 
@@ -39,6 +42,10 @@ KeyKind keyKindOf(NodeKind kind)
         return KeyKind::IfModule;
     case NodeKind::MainServer:
         return KeyKind::MainServer;
+    case NodeKind::Files:
+        return KeyKind::File;
+    case NodeKind::Section:
+        return KeyKind::Section;
     default:
         return KeyKind::Server;
     }
@@ -55,9 +62,19 @@ QString keyPrefix(NodeKind kind)
         return QStringLiteral("Location-");
     case NodeKind::IfModule:
         return QStringLiteral("IfModule-");
+    case NodeKind::Files:
+        return QStringLiteral("FileNode-");
+    case NodeKind::Section:
+        return QStringLiteral("Section-");
     default:
         return {};
     }
+}
+
+QIcon styleIcon(QStyle::StandardPixmap pixmap)
+{
+    QStyle* style = QApplication::style();
+    return style ? style->standardIcon(pixmap) : QIcon();
 }
 
 } // namespace
@@ -81,6 +98,35 @@ QString TreeBuilder::nodeTypeName(NodeKind kind)
         return QStringLiteral("Location");
     case NodeKind::IfModule:
         return QStringLiteral("IfModule");
+    case NodeKind::Files:
+        return QStringLiteral("File");
+    case NodeKind::Section:
+        return QStringLiteral("Section");
+    }
+    return {};
+}
+
+QIcon TreeBuilder::iconOf(NodeKind kind)
+{
+    switch (kind) {
+    case NodeKind::Root:
+        return styleIcon(QStyle::SP_DesktopIcon);
+    case NodeKind::Server:
+        return styleIcon(QStyle::SP_ComputerIcon);
+    case NodeKind::MainServer:
+        return styleIcon(QStyle::SP_DriveHDIcon);
+    case NodeKind::VirtualHost:
+        return styleIcon(QStyle::SP_DriveNetIcon);
+    case NodeKind::Directory:
+        return styleIcon(QStyle::SP_DirIcon);
+    case NodeKind::Location:
+        return styleIcon(QStyle::SP_DirLinkIcon);
+    case NodeKind::IfModule:
+        return styleIcon(QStyle::SP_FileDialogListView);
+    case NodeKind::Files:
+        return styleIcon(QStyle::SP_FileIcon);
+    case NodeKind::Section:
+        return styleIcon(QStyle::SP_FileDialogContentsView);
     }
     return {};
 }
@@ -98,6 +144,8 @@ QString TreeBuilder::rowTypeText(NodeKind kind)
         return QStringLiteral("Location");
     case NodeKind::IfModule:
         return QStringLiteral("IfModule");
+    case NodeKind::Files:
+        return QStringLiteral("File");
     default:
         return {};
     }
@@ -106,7 +154,7 @@ QString TreeBuilder::rowTypeText(NodeKind kind)
 NodeKind TreeBuilder::kindOfNodeType(const QString& nodeType)
 {
     for (NodeKind k : {NodeKind::Server, NodeKind::MainServer, NodeKind::VirtualHost, NodeKind::Directory,
-                       NodeKind::Location, NodeKind::IfModule}) {
+                       NodeKind::Location, NodeKind::IfModule, NodeKind::Files, NodeKind::Section}) {
         if (nodeTypeName(k) == nodeType)
             return k;
     }
@@ -120,39 +168,26 @@ void TreeBuilder::registerNodeTypes()
                              QStringLiteral("Corvane"),
                              QStringLiteral("ListTopView"),
                              {{kName, 100}},
-                             {}});
+                             iconOf(NodeKind::Root)});
     m_host.registerNodeType({QStringLiteral("Server"),
                              QStringLiteral("Server Name"),
                              QStringLiteral("ServerView"),
                              {{QStringLiteral("Server Name"), 200}},
-                             {}});
-    m_host.registerNodeType({QStringLiteral("DefaultVHost"),
-                             QStringLiteral("Default Web Site"),
-                             QStringLiteral("DefaultVHostView"),
-                             nameType,
-                             {}});
-    m_host.registerNodeType({QStringLiteral("VHosts"),
-                             QStringLiteral("Virtual Hosts"),
-                             QStringLiteral("VHostView"),
-                             nameType,
-                             {}});
-    m_host.registerNodeType({QStringLiteral("Directory"),
-                             QStringLiteral("Directories"),
-                             QStringLiteral("DirectoryView"),
-                             nameType,
-                             {}});
-    m_host.registerNodeType({QStringLiteral("Location"),
-                             QStringLiteral("Locations"),
-                             QStringLiteral("LocationView"),
-                             nameType,
-                             {}});
-    m_host.registerNodeType({QStringLiteral("IfModule"),
-                             QStringLiteral("IfModule"),
-                             QStringLiteral("IfModuleView"),
-                             nameType,
-                             {}});
-    m_host.registerNodeType(
-        {QStringLiteral("File"), QStringLiteral("Files"), QStringLiteral("FileView"), nameType, {}});
+                             iconOf(NodeKind::Server)});
+    m_host.registerNodeType({QStringLiteral("DefaultVHost"), QStringLiteral("Default Web Site"),
+                             QStringLiteral("DefaultVHostView"), nameType, iconOf(NodeKind::MainServer)});
+    m_host.registerNodeType({QStringLiteral("VHosts"), QStringLiteral("Virtual Hosts"),
+                             QStringLiteral("VHostView"), nameType, iconOf(NodeKind::VirtualHost)});
+    m_host.registerNodeType({QStringLiteral("Directory"), QStringLiteral("Directories"),
+                             QStringLiteral("DirectoryView"), nameType, iconOf(NodeKind::Directory)});
+    m_host.registerNodeType({QStringLiteral("Location"), QStringLiteral("Locations"),
+                             QStringLiteral("LocationView"), nameType, iconOf(NodeKind::Location)});
+    m_host.registerNodeType({QStringLiteral("IfModule"), QStringLiteral("IfModule"),
+                             QStringLiteral("IfModuleView"), nameType, iconOf(NodeKind::IfModule)});
+    m_host.registerNodeType({QStringLiteral("File"), QStringLiteral("Files"), QStringLiteral("FileView"),
+                             nameType, iconOf(NodeKind::Files)});
+    m_host.registerNodeType({QStringLiteral("Section"), QStringLiteral("Sections"),
+                             QStringLiteral("SectionView"), nameType, iconOf(NodeKind::Section)});
 }
 
 ScopeItem* TreeBuilder::AddServerNode(ScopeItem& parent, const QString& path, const QString& serverName)
@@ -190,7 +225,8 @@ ScopeItem* TreeBuilder::AddMainServerNode(ScopeItem& parent, const QString& path
 }
 
 ScopeItem* TreeBuilder::addSectionNode(ScopeItem& parent, NodeKind kind, const QString& path,
-                                       std::int32_t number, const QString& name)
+                                       std::int32_t number, const QString& name, const QString& typeText,
+                                       const QString& toolTip)
 {
     const KeyKind keyKind = keyKindOf(kind);
     const QString key =
@@ -205,7 +241,9 @@ ScopeItem* TreeBuilder::addSectionNode(ScopeItem& parent, NodeKind kind, const Q
     item->setColumnHeader(1, kName);
     item->setColumnHeader(2, kType);
     item->setRowText(1, name);
-    item->setRowText(2, rowTypeText(kind));
+    item->setRowText(2, typeText.isEmpty() ? rowTypeText(kind) : typeText);
+    if (!toolTip.isEmpty())
+        item->setToolTip(toolTip);
     return item;
 }
 
@@ -235,7 +273,8 @@ ScopeItem* TreeBuilder::AddIfModuleNode(ScopeItem& parent, const ConfigFile& con
 
 ScopeItem* TreeBuilder::addChildNode(ScopeItem& parent, const ConfigFile& config, const ChildNode& child)
 {
-    return addSectionNode(parent, child.kind, pathOf(config), child.number, toDisplay(child.name));
+    return addSectionNode(parent, child.kind, pathOf(config), child.number, toDisplay(child.name),
+                          toDisplay(child.typeText), toDisplay(child.toolTip));
 }
 
 std::vector<ChildNode> TreeBuilder::childrenFor(const ScopeItem& item, const ConfigFile& config)
@@ -250,18 +289,16 @@ std::vector<ChildNode> TreeBuilder::childrenFor(const ScopeItem& item, const Con
 
 void TreeBuilder::ExpandMainServer(ScopeItem& item, const ConfigFile& config)
 {
-    const QString path = pathOf(config);
     for (const ChildNode& child : ScopeScanner::mainServerChildren(config))
-        addSectionNode(item, child.kind, path, child.number, toDisplay(child.name));
+        addChildNode(item, config, child);
 }
 
 void TreeBuilder::ExpandSectionNode(ScopeItem& item, const ConfigFile& config)
 {
     if (item.nodeTag() < 1)
         return;
-    const QString path = pathOf(config);
     for (const ChildNode& child : ScopeScanner::sectionChildren(config, item.nodeTag()))
-        addSectionNode(item, child.kind, path, child.number, toDisplay(child.name));
+        addChildNode(item, config, child);
 }
 
 void TreeBuilder::FillFilesList(ResultView& view, const ConfigFile& config)
@@ -280,6 +317,9 @@ void TreeBuilder::FillFilesList(ResultView& view, const ConfigFile& config)
     } else {
         return;
     }
+    // A <Files> section shown as a node lists nothing of its own.
+    if (parentNo >= 1 && ScopeScanner::sectionType(config, parentNo) == kScopeFiles)
+        return;
     const QString path = pathOf(config);
     for (const FilesEntry& entry : ScopeScanner::filesEntries(config, parentNo)) {
         const QString pattern = toDisplay(entry.pattern);
@@ -303,6 +343,10 @@ void TreeBuilder::updateNode(ScopeItem& item, const ChildNode& child)
         item.setDisplayName(name);
     if (item.rowText(1) != name)
         item.setRowText(1, name);
+    const QString typeText = child.typeText.empty() ? rowTypeText(child.kind) : toDisplay(child.typeText);
+    if (item.rowText(2) != typeText)
+        item.setRowText(2, typeText);
+    item.setToolTip(toDisplay(child.toolTip));
 }
 
 ScopeItem* TreeBuilder::serverNodeFor(const QString& path) const

@@ -7,6 +7,7 @@
 #include "snapin/KeyCounters.h"
 #include "snapin/ScopeScanner.h"
 
+#include <QIcon>
 #include <QString>
 
 #include <cstdint>
@@ -61,12 +62,14 @@ public:
     static QString nodeTypeName(NodeKind kind);
     static QString rowTypeText(NodeKind kind);
     static NodeKind kindOfNodeType(const QString& nodeType);
+    // One image per node kind.
+    static QIcon iconOf(NodeKind kind);
 
     KeyCounters& counters() { return m_counters; }
 
 private:
     ScopeItem* addSectionNode(ScopeItem& parent, NodeKind kind, const QString& path, std::int32_t number,
-                              const QString& name);
+                              const QString& name, const QString& typeText = {}, const QString& toolTip = {});
     void updateNode(ScopeItem& item, const ChildNode& child);
 
     ConsoleHost& m_host;

@@ -66,8 +66,8 @@ bool isKnownSection(const QString& kind)
 
 bool isNodeParent(const QString& kind)
 {
-    const QString k = kind.toUpper();
-    return k == "DIRECTORY" || k == "LOCATION" || k == "VIRTUALHOST" || k == "IFMODULE";
+    Q_UNUSED(kind);
+    return true; // every section shows what is inside it
 }
 
 } // namespace
@@ -81,8 +81,23 @@ ConfOracle::ConfOracle(const QStringList& lines) : m_lines(lines)
         const QString& line = lines[i];
         if (line.startsWith(u"</")) {
             const QString kind = line.mid(2).section(u'>', 0, 0).section(u' ', 0, 0);
-            if (isKnownSection(kind) && !stack.isEmpty())
-                stack.removeLast();
+            if (isKnownSection(kind)) {
+                // The file's own nesting of the kinds that nest: the innermost one.
+                for (int k = int(stack.size()) - 1; k >= 0; --k) {
+                    if (isKnownSection(m_sections[stack[k]].kind)) {
+                        stack = stack.mid(0, k);
+                        break;
+                    }
+                }
+                continue;
+            }
+            // Any other end closes the innermost open section of its name.
+            for (int k = int(stack.size()) - 1; k >= 0; --k) {
+                if (m_sections[stack[k]].kind.compare(kind, Qt::CaseInsensitive) == 0) {
+                    stack = stack.mid(0, k);
+                    break;
+                }
+            }
             continue;
         }
         if (line.startsWith(u'<')) {
@@ -94,16 +109,20 @@ ConfOracle::ConfOracle(const QStringList& lines) : m_lines(lines)
             if (body.endsWith(u'>'))
                 body.chop(1);
             const QString kind = body.section(u' ', 0, 0);
-            if (!isKnownSection(kind))
+            if (kind.isEmpty() || kind == QLatin1String("#ENTIRESERVER#"))
                 continue;
             Section s{kind, splitArgs(body.section(u' ', 1)), i, stack.isEmpty() ? -1 : stack.last()};
             m_sections.append(s);
             stack.append(int(m_sections.size()) - 1);
             continue;
         }
-        if (!stack.isEmpty() && line.section(u' ', 0, 0).compare(u"ServerName", Qt::CaseInsensitive) == 0 &&
-            !m_serverNameOf.contains(stack.last())) {
-            m_serverNameOf.insert(stack.last(), splitArgs(line.section(u' ', 1)).value(0));
+        int owner = -1; // ServerName belongs to the innermost section of a nesting kind
+        for (int k = int(stack.size()) - 1; k >= 0 && owner < 0; --k)
+            if (isKnownSection(m_sections[stack[k]].kind))
+                owner = stack[k];
+        if (owner >= 0 && line.section(u' ', 0, 0).compare(u"ServerName", Qt::CaseInsensitive) == 0 &&
+            !m_serverNameOf.contains(owner)) {
+            m_serverNameOf.insert(owner, splitArgs(line.section(u' ', 1)).value(0));
         }
     }
 }
@@ -115,29 +134,51 @@ ConfOracle ConfOracle::fromFile(const QString& path)
 
 QString ConfOracle::nodeKind(const Section& s, bool topLevel) const
 {
+    Q_UNUSED(topLevel);
     const QString k = s.kind.toUpper();
+    if (isKnownSection(k) && s.args.isEmpty())
+        return {};
     if (k == "VIRTUALHOST")
-        return topLevel ? QStringLiteral("VHost") : QString();
+        return QStringLiteral("VHost");
     if (k == "DIRECTORY")
         return QStringLiteral("Directory");
     if (k == "LOCATION")
         return QStringLiteral("Location");
     if (k == "IFMODULE")
         return QStringLiteral("IfModule");
-    return {};
+    if (k == "FILES") {
+        // A node only when sections stand inside it; otherwise a list item.
+        const int index = int(&s - m_sections.constData());
+        for (const Section& inner : m_sections)
+            if (inner.parent == index)
+                return QStringLiteral("File");
+        return {};
+    }
+    return QStringLiteral("Section");
 }
 
 QString ConfOracle::nodeName(const Section& s, bool topLevel) const
 {
-    if (s.kind.toUpper() == "VIRTUALHOST") {
-        QString name = s.args.value(0).trimmed();
-        const int index = int(&s - m_sections.constData());
-        if (name == "*" && m_serverNameOf.contains(index))
-            name = m_serverNameOf.value(index);
-        return name.remove(u'"');
-    }
     Q_UNUSED(topLevel);
-    return unquote(s.args.value(0));
+    const QString k = s.kind.toUpper();
+    if (k == "VIRTUALHOST") {
+        QStringList addresses;
+        for (const QString& a : s.args)
+            if (!unquote(a).isEmpty())
+                addresses << unquote(a);
+        const int index = int(&s - m_sections.constData());
+        const QString name = unquote(m_serverNameOf.value(index));
+        return name.isEmpty() ? addresses.join(u' ') : name + " (" + addresses.join(u' ') + ')';
+    }
+    if (k == "FILES")
+        return s.args.value(0).trimmed() == "~" ? unquote(s.args.value(1)) : unquote(s.args.value(0));
+    if (k == "DIRECTORY" || k == "LOCATION" || k == "IFMODULE")
+        return unquote(s.args.value(0));
+    QString title = s.kind;
+    for (const QString& a : s.args)
+        if (!unquote(a).isEmpty())
+            title += u' ' + unquote(a);
+    return title;
 }
 
 QStringList ConfOracle::childrenOf(int parent) const
@@ -146,7 +187,7 @@ QStringList ConfOracle::childrenOf(int parent) const
     if (parent >= 0 && !isNodeParent(m_sections[parent].kind))
         return out;
     for (const Section& s : m_sections) {
-        if (s.parent != parent || s.args.isEmpty())
+        if (s.parent != parent)
             continue;
         const QString kind = nodeKind(s, parent < 0);
         if (!kind.isEmpty())
@@ -159,7 +200,8 @@ QStringList ConfOracle::filesOf(int parent) const
 {
     QStringList out;
     for (const Section& s : m_sections) {
-        if (s.parent != parent || s.args.isEmpty() || s.kind.toUpper() != "FILES")
+        if (s.parent != parent || s.args.isEmpty() || s.kind.toUpper() != "FILES" ||
+            !nodeKind(s, false).isEmpty())
             continue;
         QString pattern =
             s.args.value(0).trimmed() == "~" ? unquote(s.args.value(1)) : unquote(s.args.value(0));
@@ -214,7 +256,7 @@ void ConfOracle::walk(int parent, const QString& prefix, QStringList& out) const
         return;
     for (int i = 0; i < m_sections.size(); ++i) {
         const Section& s = m_sections[i];
-        if (s.parent != parent || s.args.isEmpty())
+        if (s.parent != parent)
             continue;
         const QString kind = nodeKind(s, parent < 0);
         if (kind.isEmpty())

@@ -290,7 +290,8 @@ void tst_commands_menus::disconnect()
     QVERIFY(betaMain);
     fx.select(betaMain);
     QCOMPARE(fx.snapIn().pageContext().currentServerName, QStringLiteral("beta"));
-    QCOMPARE(SnapinFixture::childNodes(*betaMain), (QStringList{"Directory:/srv/small", "VHost:*:8080"}));
+    QCOMPARE(SnapinFixture::childNodes(*betaMain),
+             (QStringList{"Directory:/srv/small", "VHost:www.small.example.org (*:8080)"}));
 }
 
 void tst_commands_menus::connectLoadsTheNewServer()
@@ -362,14 +363,14 @@ void tst_commands_menus::virtualHostKeepsItsName()
     SnapinFixture fx;
     fx.addServer("alpha", data("shapes.conf"));
     fx.start();
-    ScopeItem* vhost = fx.node({"alpha", "Main Server", "site1.example.org"});
+    ScopeItem* vhost = fx.node({"alpha", "Main Server", "site1.example.org (*)"});
     fx.select(vhost);
     const QStringList before = SnapinFixture::fileLines(fx.workingCopy("alpha"));
     QVERIFY(!fx.host().rename("other"));
     // Even a rename that arrives anyway changes nothing.
     fx.snapIn().ScopeItems_Rename(*vhost, "other");
     QCOMPARE(SnapinFixture::fileLines(fx.workingCopy("alpha")), before);
-    QCOMPARE(vhost->displayName(), QStringLiteral("site1.example.org"));
+    QCOMPARE(vhost->displayName(), QStringLiteral("site1.example.org (*)"));
 }
 
 QTEST_MAIN(tst_commands_menus)

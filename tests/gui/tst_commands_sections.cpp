@@ -102,7 +102,7 @@ void tst_commands_sections::newSection_data()
         << "New Directory|Directory Name:" << QStringList{"<Directory \"my dir\">", "</Directory>"}
         << "Directory:my dir";
     QTest::newRow("directory in a virtual host loses typed quotes")
-        << main + QStringList{"10.0.0.1:80"} << "mnuDirectory"
+        << main + QStringList{"quoted.example.org (10.0.0.1:80)"} << "mnuDirectory"
         << "  \"/srv/app\" "
         << "New Directory|Directory Name:" << QStringList{"<Directory \"/srv/app\">", "</Directory>"}
         << "Directory:/srv/app";
@@ -126,7 +126,7 @@ void tst_commands_sections::newSection_data()
         << "*.txt"
         << "New File|File Name:" << QStringList{"<Files \"*.txt\">", "</Files>"} << "File:*.txt";
     QTest::newRow("files in a virtual host")
-        << main + QStringList{"site1.example.org"} << "mnuFile"
+        << main + QStringList{"site1.example.org (*)"} << "mnuFile"
         << "robots.txt"
         << "New File|File Name:" << QStringList{"<Files \"robots.txt\">", "</Files>"} << "File:robots.txt";
     QTest::newRow("virtual host on a port already listened on")
@@ -144,11 +144,12 @@ void tst_commands_sections::newSection_data()
         << "\"10.0.0.1:8443\""
         << "New Virtual Host|Virtual Host Name:"
         << QStringList{"<VirtualHost \"10.0.0.1:8443\">", "</VirtualHost>"} << "VHost:10.0.0.1:8443";
-    QTest::newRow("virtual host on two addresses is named by the first")
+    QTest::newRow("virtual host on two addresses is named by both")
         << main << "mnuVHost"
         << "10.0.0.1:80  10.0.0.2:80"
         << "New Virtual Host|Virtual Host Name:"
-        << QStringList{"<VirtualHost 10.0.0.1:80  10.0.0.2:80>", "</VirtualHost>"} << "VHost:10.0.0.1:80";
+        << QStringList{"<VirtualHost 10.0.0.1:80  10.0.0.2:80>", "</VirtualHost>"}
+        << "VHost:10.0.0.1:80 10.0.0.2:80";
 }
 
 void tst_commands_sections::newSection()
@@ -336,12 +337,13 @@ void tst_commands_sections::deleteSection_data()
     const int yes = int(QMessageBox::Yes);
     QTest::newRow("first directory of main server") << main + QStringList{"/"} << ""
                                                     << "<Directory />" << yes;
-    QTest::newRow("virtual host with nested sections") << main + QStringList{"site1.example.org"} << ""
+    QTest::newRow("virtual host with nested sections") << main + QStringList{"site1.example.org (*)"} << ""
                                                        << "<VirtualHost *>" << yes;
     QTest::newRow("location in an ifmodule") << main + QStringList{"mod_ssl.c", "/secure"} << ""
                                              << "<Location /secure>" << yes;
-    QTest::newRow("ifmodule in a virtual host") << main + QStringList{"10.0.0.1:80", "mod_rewrite.c"} << ""
-                                                << "<IfModule mod_rewrite.c>" << yes;
+    QTest::newRow("ifmodule in a virtual host")
+        << main + QStringList{"quoted.example.org (10.0.0.1:80)", "mod_rewrite.c"} << ""
+        << "<IfModule mod_rewrite.c>" << yes;
     QTest::newRow("files item of main server") << main << "index.html"
                                                << "<Files index.html>" << yes;
     QTest::newRow("files item in a directory") << main + QStringList{"/var/www/html"} << "\\.cgi$"

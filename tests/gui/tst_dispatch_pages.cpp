@@ -56,8 +56,13 @@ private slots:
                                   << QStringList{"ppgDirectorySecurity=Location Security",
                                                  "ppgDirectoryMimeMap", "ppgUnSupportedDirectives"};
         QTest::newRow("ifmodule") << 4 << kScopeIfModule << false << QStringList{"ppgUnSupportedDirectives"};
-        QTest::newRow("files as a node gets nothing") << 5 << kScopeFiles << false << QStringList{};
-        QTest::newRow("directorymatch") << 5 << kScopeDirectoryMatch << false << QStringList{};
+        QTest::newRow("files as a node gets the Files pages")
+            << 5 << kScopeFiles << false
+            << QStringList{"ppgDirectorySecurity=File Security", "ppgUnSupportedDirectives"};
+        for (int t : {kScopeDirectoryMatch, kScopeFilesMatch, kScopeLocationMatch, kScopeIfDefine,
+                      kScopeEntireServer})
+            QTest::addRow("section of type %d: its directives", t)
+                << 5 << t << false << QStringList{"ppgUnSupportedDirectives"};
         QTest::newRow("deleted section") << 5 << kScopeNone << false << QStringList{};
         QTest::newRow("tag 0") << 0 << kScopeDirectory << false << QStringList{};
         QTest::newRow("tag -3") << -3 << kScopeDirectory << false << QStringList{};
@@ -107,8 +112,9 @@ private slots:
         for (int t : {kScopeDirectory, kScopeLocation, kScopeVirtualHost, kScopeIfModule})
             QTest::addRow("section type %d", t) << false << 7 << t << true;
         for (int t : {kScopeDirectoryMatch, kScopeFiles, kScopeFilesMatch, kScopeLocationMatch,
-                      kScopeIfDefine, kScopeEntireServer, kScopeNone})
-            QTest::addRow("no sheet for type %d", t) << false << 7 << t << false;
+                      kScopeIfDefine, kScopeEntireServer})
+            QTest::addRow("every section has a sheet: type %d", t) << false << 7 << t << true;
+        QTest::newRow("no sheet for a line that is no section") << false << 7 << kScopeNone << false;
         QTest::newRow("tag 0") << false << 0 << kScopeDirectory << false;
     }
     void pageQuery()

@@ -123,7 +123,7 @@ void tst_dispatch_sheet::sheetPages_data()
                                     "ppgHomeDirectory",        "ppgISAPIExtensions", "ppgHTTPHeaders",
                                     "ppgUnSupportedDirectives"};
     QTest::newRow("virtual host on windows")
-        << main + QStringList{"site1.example.org"} << ""
+        << main + QStringList{"site1.example.org (*)"} << ""
         << "Windows" << QStringList{"ppgServerSettings", "ppgCustomErrors", "ppgDocuments",
                                     "ppgHomeDirectory",  "ppgHTTPHeaders",  "ppgUnSupportedDirectives"};
     QTest::newRow("directory uses the page's caption")
@@ -184,7 +184,7 @@ void tst_dispatch_sheet::pagesReceiveTheContext()
     fx.addServer("beta", shapes(), true);
     fx.start();
     registerPages(fx, kAllPages);
-    ScopeItem* item = fx.node({"beta", "Main Server", "site1.example.org"});
+    ScopeItem* item = fx.node({"beta", "Main Server", "site1.example.org (*)"});
     fx.select(item);
     PropertySheet* sheet = fx.host().properties();
     QVERIFY(sheet);
@@ -229,7 +229,7 @@ void tst_dispatch_sheet::treeFollowsAnApply_data()
     QTest::addColumn<bool>("selectionKept");
     const QStringList main{"alpha", "Main Server"};
     QTest::newRow("selected node stays") << main + QStringList{"/var/www/html"} << true;
-    QTest::newRow("renamed node stays selected") << main + QStringList{"site1.example.org"} << true;
+    QTest::newRow("renamed node stays selected") << main + QStringList{"site1.example.org (*)"} << true;
     QTest::newRow("deleted node loses the selection") << main + QStringList{"/server-status"} << false;
 }
 
@@ -265,8 +265,11 @@ void tst_dispatch_sheet::treeFollowsAnApply()
 
     ScopeItem* main = fx.node({"alpha", "Main Server"});
     QCOMPARE(SnapinFixture::childNodes(*main),
-             (QStringList{"Directory:/", "Directory:/var/www/html", "IfModule:mod_ssl.c",
-                          "VHost:site9.example.org", "VHost:*", "VHost:10.0.0.1:80", "Directory:/srv/new"}));
+             (QStringList{"Section:Proxy *", "Directory:/", "Directory:/var/www/html",
+                          "Section:DirectoryMatch ^/var/www/.*/private", "Section:FilesMatch \\.bak$",
+                          "Section:LocationMatch ^/old", "IfModule:mod_ssl.c", "Section:IfDefine SSL",
+                          "VHost:site9.example.org (*)", "VHost:*", "VHost:quoted.example.org (10.0.0.1:80)",
+                          "Directory:/srv/new"}));
     // Nodes below an expanded node follow too, and keep their items.
     QVERIFY(fx.host().contains(secure));
     QCOMPARE(SnapinFixture::childNodes(*secure), QStringList{"Location:/deep"});

@@ -22,9 +22,16 @@ QString corpusDir()
     return env.isEmpty() ? QStringLiteral(CORVANE_TEST_DATA "/corpus") : env;
 }
 
+// The section name a node stands for: other sections show theirs in the Type column.
 QString kindOf(const ScopeItem& item)
 {
-    return item.nodeType() == QLatin1String("VHosts") ? QStringLiteral("VirtualHost") : item.nodeType();
+    if (item.nodeType() == QLatin1String("VHosts"))
+        return QStringLiteral("VirtualHost");
+    if (item.nodeType() == QLatin1String("File"))
+        return QStringLiteral("Files");
+    if (item.nodeType() == QLatin1String("Section"))
+        return item.rowText(2);
+    return item.nodeType();
 }
 
 // Expands everything below `item`; checks that each node leads to a live

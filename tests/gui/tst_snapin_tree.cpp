@@ -68,21 +68,33 @@ void tst_snapin_tree::shapes_data()
     const QStringList main{"alpha", "Main Server"};
     QTest::newRow("server") << QStringList{"alpha"} << QStringList{"DefaultVHost:Main Server"}
                             << QStringList{};
-    QTest::newRow("main server")
-        << main << QStringList{"Directory:/",        "Directory:/var/www/html", "Location:/server-status",
-                               "IfModule:mod_ssl.c", "VHost:site1.example.org", "VHost:*",
-                               "VHost:10.0.0.1:80"}
-        << QStringList{"index.html", "\\.(gif|jpe?g)$"};
+    QTest::newRow("main server") << main
+                                 << QStringList{"Section:Proxy *",
+                                                "Directory:/",
+                                                "Directory:/var/www/html",
+                                                "Section:DirectoryMatch ^/var/www/.*/private",
+                                                "Section:FilesMatch \\.bak$",
+                                                "Location:/server-status",
+                                                "Section:LocationMatch ^/old",
+                                                "IfModule:mod_ssl.c",
+                                                "Section:IfDefine SSL",
+                                                "VHost:site1.example.org (*)",
+                                                "VHost:*",
+                                                "VHost:quoted.example.org (10.0.0.1:80)"}
+                                 << QStringList{"index.html", "\\.(gif|jpe?g)$"};
     QTest::newRow("directory with a Files ~ section")
         << main + QStringList{"/var/www/html"} << QStringList{} << QStringList{"\\.cgi$"};
-    QTest::newRow("ifmodule hides its nested virtual host")
-        << main + QStringList{"mod_ssl.c"} << QStringList{"Location:/secure"} << QStringList{};
+    QTest::newRow("ifmodule shows its nested virtual host")
+        << main + QStringList{"mod_ssl.c"}
+        << QStringList{"Location:/secure", "VHost:nested.example.org (_default_:443)"} << QStringList{};
+    QTest::newRow("IfDefine shows its directory")
+        << main + QStringList{"IfDefine SSL"} << QStringList{"Directory:/srv/ssl"} << QStringList{};
     QTest::newRow("virtual host named by its ServerName")
-        << main + QStringList{"site1.example.org"} << QStringList{"Directory:/var/www/site1"}
+        << main + QStringList{"site1.example.org (*)"} << QStringList{"Directory:/var/www/site1"}
         << QStringList{"secret.txt"};
     QTest::newRow("virtual host without ServerName keeps *")
         << main + QStringList{"*"} << QStringList{} << QStringList{};
-    QTest::newRow("quoted address") << main + QStringList{"10.0.0.1:80"}
+    QTest::newRow("quoted address") << main + QStringList{"quoted.example.org (10.0.0.1:80)"}
                                     << QStringList{"Location:/app", "IfModule:mod_rewrite.c"}
                                     << QStringList{};
     QTest::newRow("nested location") << main + QStringList{"mod_ssl.c", "/secure"} << QStringList{}
@@ -150,12 +162,14 @@ void tst_snapin_tree::keysTagsAndRows()
         const char* rowType;
     };
     const Expect expected[] = {
-        {0, "Directory", "Directory-0-", "<Directory />", "Directory"},
-        {1, "Directory", "Directory-1-", "<Directory \"/var/www/html\">", "Directory"},
-        {2, "Location", "Location-0-", "<Location /server-status>", "Location"},
-        {3, "IfModule", "IfModule-0-", "<IfModule mod_ssl.c>", "IfModule"},
-        {4, "VHosts", "VHost-0-", "<VirtualHost *>", "Virtual Host"},
-        {6, "VHosts", "VHost-2-", "<VirtualHost \"10.0.0.1:80\">", "Virtual Host"},
+        {0, "Section", "Section-0-", "<Proxy *>", "Proxy"},
+        {1, "Directory", "Directory-0-", "<Directory />", "Directory"},
+        {2, "Directory", "Directory-1-", "<Directory \"/var/www/html\">", "Directory"},
+        {3, "Section", "Section-1-", "<DirectoryMatch \"^/var/www/.*/private\">", "DirectoryMatch"},
+        {5, "Location", "Location-0-", "<Location /server-status>", "Location"},
+        {7, "IfModule", "IfModule-0-", "<IfModule mod_ssl.c>", "IfModule"},
+        {9, "VHosts", "VHost-0-", "<VirtualHost *>", "Virtual Host"},
+        {11, "VHosts", "VHost-2-", "<VirtualHost \"10.0.0.1:80\">", "Virtual Host"},
     };
     for (const Expect& e : expected) {
         ScopeItem* c = main->child(e.child);
@@ -240,32 +254,39 @@ void tst_snapin_tree::severalServers()
 
     // Each server's nodes lead to its own model.
     QCOMPARE(SnapinFixture::childNodes(*fx.node({"beta", "Main Server"})),
-             (QStringList{"Directory:/srv/small", "VHost:*:8080"}));
+             (QStringList{"Directory:/srv/small", "VHost:www.small.example.org (*:8080)"}));
     QCOMPARE(SnapinFixture::childNodes(*fx.node({"gamma", "Main Server"})),
-             (QStringList{"Directory:/srv/small", "VHost:*:8080"}));
-    QCOMPARE(SnapinFixture::childNodes(*fx.node({"alpha", "Main Server"})).size(), 7);
+             (QStringList{"Directory:/srv/small", "VHost:www.small.example.org (*:8080)"}));
+    QCOMPARE(SnapinFixture::childNodes(*fx.node({"alpha", "Main Server"})).size(), 12);
 }
 
 void tst_snapin_tree::quotedAndStarVirtualHosts_data()
 {
     QTest::addColumn<QByteArray>("config");
     QTest::addColumn<QStringList>("children");
-    QTest::newRow("star with ServerName")
-        << QByteArray("<VirtualHost *>\nServerName site1\n</VirtualHost>\n") << QStringList{"VHost:site1"};
+    QTest::newRow("star with ServerName") << QByteArray("<VirtualHost *>\nServerName site1\n</VirtualHost>\n")
+                                          << QStringList{"VHost:site1 (*)"};
     QTest::newRow("star without ServerName")
         << QByteArray("<VirtualHost *>\nDocumentRoot /x\n</VirtualHost>\n") << QStringList{"VHost:*"};
     QTest::newRow("star:port is not replaced")
-        << QByteArray("<VirtualHost *:80>\nServerName site1\n</VirtualHost>\n") << QStringList{"VHost:*:80"};
+        << QByteArray("<VirtualHost *:80>\nServerName site1\n</VirtualHost>\n")
+        << QStringList{"VHost:site1 (*:80)"};
     QTest::newRow("quoted address") << QByteArray("<VirtualHost \"10.0.0.1:80\">\n</VirtualHost>\n")
                                     << QStringList{"VHost:10.0.0.1:80"};
     QTest::newRow("quoted server name")
         << QByteArray("<VirtualHost *>\nServerName \"www.example.org\"\n</VirtualHost>\n")
-        << QStringList{"VHost:www.example.org"};
-    QTest::newRow("match sections, IfDefine and unknown sections give no node")
+        << QStringList{"VHost:www.example.org (*)"};
+    QTest::newRow("match sections, IfDefine and unknown sections are nodes")
         << QByteArray("<DirectoryMatch ^/x>\n</DirectoryMatch>\n<LocationMatch ^/y>\n</LocationMatch>\n"
                       "<FilesMatch z>\n</FilesMatch>\n<IfDefine X>\n<Directory /in-ifdefine>\n</Directory>\n"
                       "</IfDefine>\n<Proxy *>\n</Proxy>\n<Location /kept>\n</Location>\n")
-        << QStringList{"Location:/kept"};
+        << QStringList{"Section:DirectoryMatch ^/x", "Section:LocationMatch ^/y", "Section:FilesMatch z",
+                       "Section:IfDefine X",         "Section:Proxy *",           "Location:/kept"};
+    QTest::newRow("sections the model does not nest pair heads with ends")
+        << QByteArray("<IfVersion >= 2.4>\n<RequireAll>\nRequire all granted\n<RequireAny>\n</RequireAny>\n"
+                      "</RequireAll>\n</IfVersion>\n<If \"-f /x\">\n</If>\n<Else>\n</Else>\n"
+                      "</Limit>\n<Location /after>\n</Location>\n")
+        << QStringList{"Section:IfVersion >= 2.4", "Section:If -f /x", "Section:Else", "Location:/after"};
     QTest::newRow("section without argument")
         << QByteArray("<Directory>\n</Directory>\n<IfModule \"mod_a.c\">\n</IfModule>\n")
         << QStringList{"IfModule:mod_a.c"};
@@ -305,7 +326,7 @@ void tst_snapin_tree::selectionPublishesContext_data()
     QTest::newRow("main server") << "alpha" << QStringList{"alpha", "Main Server"} << "" << true << "P";
     QTest::newRow("directory") << "alpha" << QStringList{"alpha", "Main Server", "/"} << "" << true << "PDRN";
     QTest::newRow("virtual host cannot be renamed")
-        << "beta" << QStringList{"beta", "Main Server", "site1.example.org"} << "" << false << "PDR";
+        << "beta" << QStringList{"beta", "Main Server", "site1.example.org (*)"} << "" << false << "PDR";
     QTest::newRow("ifmodule") << "alpha" << QStringList{"alpha", "Main Server", "mod_ssl.c"} << "" << true
                               << "PDRN";
     QTest::newRow("files item") << "beta" << QStringList{"beta", "Main Server"} << "index.html" << false

@@ -52,7 +52,7 @@ private slots:
                                                             "Documents",       "Home Directory",
                                                             "HTTP Headers",    "Extended Properties"};
         QTest::newRow("virtual host")
-            << main + QStringList{"*:80"}
+            << main + QStringList{"shop.example.org (*:80)"}
             << QStringList{"Server Settings", "Custom Errors", "Documents",
                            "Home Directory",  "HTTP Headers",  "Extended Properties"};
         QTest::newRow("directory") << main + QStringList{"/srv/www"}
@@ -86,7 +86,7 @@ private slots:
         fx.addServer("web", kConf);
         fx.start();
         registerPropertyPages(fx.host().pageFactory());
-        fx.select(fx.node({"web", "Main Server", "*:80"}));
+        fx.select(fx.node({"web", "Main Server", "shop.example.org (*:80)"}));
         PropertySheet* sheet = fx.host().properties();
         QVERIFY(sheet);
         sheet->findChild<QLineEdit*>("txtVirtualHost")->setText("*:80 *:81");
