@@ -15,9 +15,12 @@
 #include "host/ScopeTreeModel.h"
 
 #include "catalogue/ApplicationFolder.h"
+#include "model/ConfigFile.h"
+#include "model/ModelProcedures.h"
 #include "pages/PageRegistry.h"
 #include "registry/AppFolder.h"
 #include "snapin/CorvaneSnapIn.h"
+#include "transfer/ServerModel.h"
 #include "transfer/gui/TransferDialogs.h"
 
 namespace {
@@ -101,6 +104,26 @@ int main(int argc, char** argv)
                 snapIn->refreshServers();
             });
         };
+    // A configuration split over files is read whole: the main file and
+    // every file its includes brought in. What could not be resolved is said.
+    snapIn->configs().setReader([&](corvane::ConfigFile& config, const QString& path) {
+        const std::string server =
+            corvane::GetServerNameFromConfigPath(appDir.toStdString(), path.toStdString());
+        corvane::TreeReport report;
+        std::string why;
+        const bool ok = corvane::ReadServerModel(folder, server, config, report, why);
+        QStringList problems;
+        for (const std::string& e : report.errors)
+            problems << QString::fromStdString(e);
+        if (!ok)
+            problems.prepend(QString::fromStdString(why));
+        if (!problems.isEmpty() && !parser.isSet(shotOption))
+            corvane::MessageBox::warning(
+                host.dialogParent(),
+                QStringLiteral("The configuration of %1 has problems:\n%2")
+                    .arg(QString::fromStdString(server), problems.join(QLatin1Char('\n'))));
+        return ok;
+    });
     window.setSettingsFile(appDir + QStringLiteral("/Console.ini"));
     host.attachSnapIn(snapIn.get());
     window.show();

@@ -13,6 +13,7 @@
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 #include "transfer/ApacheEnvironment.h"
+#include "transfer/ServerModel.h"
 #include "transfer/ServerWorkArea.h"
 #include "transfer/TreeSources.h"
 
@@ -42,49 +43,9 @@ struct ServerModel
 
 bool loadServer(const Servers& servers, const std::string& name, ServerModel& m, std::string& error)
 {
-    const ServerWorkArea area(servers.appFolder(), QString::fromStdString(name));
-    if (!QFileInfo(area.workingCopy()).isFile()) {
-        error = "Config file for the specified server has been moved/removed.";
-        return false;
-    }
-    m.manifest = area.manifest();
-    m.cf.SetFileName(QFile::encodeName(area.workingCopy()).toStdString());
-    try {
-        if (!m.manifest.isSplit()) {
-            if (!m.cf.ReadFile()) {
-                error = area.workingCopy().toStdString() + ": could not be read";
-                return false;
-            }
-            return true;
-        }
-        WorkAreaTreeSource source(area.workAreaFolder(), m.manifest);
-        TreeSettings settings;
-        settings.mainFile = m.manifest.files.front().serverPath;
-        settings.serverRoot = m.manifest.serverRoot;
-        settings.apacheVersion =
-            GetServerApacheVersion(name, servers.iniFileName(), registry::APACHE_VERSION);
-        for (const TreeEntry& e : m.manifest.files) {
-            std::string script, why;
-            if (e.kind == "envvars" && source.read(e.serverPath, script, why)) {
-                const QProcessEnvironment env =
-                    ApacheEnvironment::parseEnvvars(QByteArray::fromStdString(script), QProcessEnvironment());
-                for (const QString& key : env.keys())
-                    settings.variables[key.toStdString()] = env.value(key).toStdString();
-            }
-        }
-        if (!m.cf.ReadTree(source, settings, m.report, [&](const std::string& serverPath) {
-                return QFile::encodeName(source.localPath(serverPath)).toStdString();
-            })) {
-            error = "the configuration could not be read";
-            for (const std::string& e : m.report.errors)
-                error += "; " + e;
-            return false;
-        }
-    } catch (const CorvaneError& e) {
-        error = e.description();
-        return false;
-    }
-    return true;
+    const AppFolder& folder = servers.appFolder();
+    m.manifest = ServerWorkArea(folder, QString::fromStdString(name)).manifest();
+    return ReadServerModel(folder, name, m.cf, m.report, error);
 }
 
 std::string underRoot(const std::string& path, const std::string& root)

@@ -27,7 +27,7 @@ ConfigFile* LoadedServers::LoadServer(const QString& path)
         slot->SetFileName(path.toStdString());
         slot->SetNormalizeLayout(NormalizeLayoutForWorkingCopy(AppFolder(QString::fromStdString(m_appFolder)),
                                                                path.toStdString()));
-        if (!slot->ReadFile())
+        if (!(m_reader ? m_reader(*slot, path) : slot->ReadFile()))
             return nullptr;
         if (!slot->Serialize())
             return nullptr;

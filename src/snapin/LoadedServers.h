@@ -5,6 +5,7 @@
 // on exactly the model the property pages will see.
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,12 @@ public:
     // into the next free slot. On any failure (also an exception from the
     // model) the slot is released and nullptr returned; nothing is shown.
     ConfigFile* LoadServer(const QString& path);
+
+    // How a working copy is read: by default the file alone (ReadFile). The
+    // console installs a reader that also follows a split configuration's
+    // includes; it returns false when nothing could be read.
+    using Reader = std::function<bool(ConfigFile& config, const QString& path)>;
+    void setReader(Reader reader) { m_reader = std::move(reader); }
 
     // The first loaded model whose file name equals `path`, both trimmed and
     // compared without regard to case; nullptr when none.
@@ -52,6 +59,7 @@ private:
     std::string m_appFolder;
     std::vector<std::unique_ptr<ConfigFile>> m_configs;
     ConfigFile* m_current = nullptr;
+    Reader m_reader;
 };
 
 } // namespace corvane::snapin

@@ -133,6 +133,9 @@ void TestFtpTlsWizard::connectTo(TransferWizard& w, const VsftpdServer& server, 
     child<QLineEdit>(w, "txtUsername")->setText(VsftpdServer::user());
     child<QLineEdit>(w, "txtPassword")->setText(VsftpdServer::password());
     child<QLineEdit>(w, "txtFolder")->setText("/conf");
+    // No keychain runs here: keep the password so that a later Get need not ask.
+    if (auto* store = w.findChild<QCheckBox*>("chkStorePassword"); store && !store->isChecked())
+        store->click();
     if (!tls.isEmpty())
         chooseTls(w, tls);
     nextButton(w)->click();
