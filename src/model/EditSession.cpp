@@ -33,20 +33,25 @@ EditOutcome commitEdit(ConfigFile& config, const EditChange& change, bool reload
     }
     try {
         std::string refusal;
-        if (!change(config, refusal)) {
+        const bool changed = change(config, refusal);
+        // A value the model refused (a line break, NUL, a trailing backslash)
+        // refuses the whole change, whatever the caller made of it.
+        if (const std::string why = config.TakeRefusal(); !why.empty())
+            refusal = why;
+        if (!changed || !refusal.empty()) {
             out.status = EditOutcome::Refused;
             out.message = refusal;
             restore(config);
             return out;
         }
-        bool changed = false;
-        if (!config.WriteFile(&changed)) {
+        bool written = false;
+        if (!config.WriteFile(&written)) {
             out.status = EditOutcome::Failed;
             out.message = "The configuration file could not be written: " + config.FileName();
             restore(config);
             return out;
         }
-        if (!changed) {
+        if (!written) {
             out.status = EditOutcome::Unchanged;
             return out;
         }

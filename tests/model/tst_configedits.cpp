@@ -440,30 +440,44 @@ void TestConfigEdits::scopeArguments()
 void TestConfigEdits::vhostDescription_data()
 {
     QTest::addColumn<int>("vhost");
+    QTest::addColumn<QString>("description");
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("lineNo");
     QTest::addColumn<QString>("notePrefix");
+    QTest::addColumn<QString>("line");
 
-    QTest::newRow("existing line updated") << 6 << 1 << 8 << "#Updated by Corvane on ";
-    QTest::newRow("added to host without one") << 15 << 1 << 20 << "#Added by Corvane on ";
-    QTest::newRow("number 0") << 0 << -1 << 0 << "";
-    QTest::newRow("absent host") << 999 << -3 << 0 << "";
+    const QString shop = "#CORVANE_VHOST_DESCRIPTION Web shop";
+    QTest::newRow("existing line updated")
+        << 6 << "  Web shop  " << 1 << 8 << "#Updated by Corvane on " << shop;
+    QTest::newRow("added to host without one")
+        << 15 << "  Web shop  " << 1 << 20 << "#Added by Corvane on " << shop;
+    // An empty description leaves the marker alone, no blank after it.
+    QTest::newRow("emptied") << 6 << "  " << 1 << 8 << "#Updated by Corvane on "
+                             << "#CORVANE_VHOST_DESCRIPTION";
+    QTest::newRow("a line break is refused") << 6 << "Web\nInclude /etc/shadow" << -1 << 0 << ""
+                                             << "";
+    QTest::newRow("number 0") << 0 << "  Web shop  " << -1 << 0 << ""
+                              << "";
+    QTest::newRow("absent host") << 999 << "  Web shop  " << -3 << 0 << ""
+                                 << "";
 }
 
 void TestConfigEdits::vhostDescription()
 {
     QFETCH(int, vhost);
+    QFETCH(QString, description);
     QFETCH(int, code);
     QFETCH(int, lineNo);
     QFETCH(QString, notePrefix);
+    QFETCH(QString, line);
     QCOMPARE(m_cf->GetVHostDescriptionDirective(6)->DirectiveNo(), 8);
     QVERIFY(!m_cf->GetVHostDescriptionDirective(15));
-    QCOMPARE(m_cf->UpdateVhostDescription("  Web shop  ", vhost), code);
+    QCOMPARE(m_cf->UpdateVhostDescription(description.toStdString(), vhost), code);
     if (lineNo) {
         const Directive* d = m_cf->GetVHostDescriptionDirective(vhost);
         QVERIFY(d);
         QCOMPARE(d->DirectiveNo(), lineNo);
-        QCOMPARE(d->DirectiveString(), std::string("#CORVANE_VHOST_DESCRIPTION Web shop"));
+        QCOMPARE(d->DirectiveString(), line.toStdString());
         QCOMPARE(d->GetType(), 1);
         QCOMPARE(d->ParentDirective()->DirectiveNo(), vhost);
         QVERIFY(QString::fromStdString(d->DirectiveComment()).startsWith(notePrefix));

@@ -45,7 +45,38 @@ private slots:
     void apacheAcceptsRewrite();
     void defaultVirtualHostKept_data();
     void defaultVirtualHostKept();
+    void unbalancedBlocksAreAFixedPoint_data();
+    void unbalancedBlocksAreAFixedPoint();
 };
+
+void TestConfigWriter::unbalancedBlocksAreAFixedPoint_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::newRow("unclosed conditional around a section")
+        << QByteArray("X 1\n<IfVersion >= 2.4>\nB 2\n<IfModule m>\nA 1\n</IfModule>\nC 3\n");
+    QTest::newRow("unclosed conditional in a host") << QByteArray(
+        "<VirtualHost *>\n<IfVersion >= 2.4>\n<IfModule m>\nA 1\n</IfModule>\n</VirtualHost>\n");
+    QTest::newRow("stray end of a conditional")
+        << QByteArray("<IfModule m>\nA 1\n</IfVersion>\n</IfModule>\n<Limit GET>\n");
+    QTest::newRow("crossed blocks") << QByteArray(
+        "<Limit GET>\n<IfVersion >= 2>\n</Limit>\n<Directory /x>\n</IfVersion>\n</Directory>\n");
+}
+
+// Writing the regenerated file again changes nothing, whatever blocks the
+// file leaves open or closes twice.
+void TestConfigWriter::unbalancedBlocksAreAFixedPoint()
+{
+    QFETCH(QByteArray, input);
+    QTemporaryDir dir;
+    ConfigFile once;
+    once.SetNormalizeLayout(true);
+    QVERIFY(load(once, dir.path(), input));
+    const std::string first = once.WriteToString();
+    ConfigFile twice;
+    twice.SetNormalizeLayout(true);
+    QVERIFY(load(twice, dir.path(), bytes(first)));
+    QCOMPARE(bytes(twice.WriteToString()), bytes(first));
+}
 
 void TestConfigWriter::write_data()
 {

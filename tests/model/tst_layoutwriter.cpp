@@ -291,10 +291,11 @@ void TestLayoutWriter::refusedValuesWriteNothing()
     ConfigFile page;
     page.SetFileName(loader.FileName());
     const std::string v = value.toStdString();
-    const EditOutcome out = commitEdit(page, [&](ConfigFile& cf, std::string& why) {
+    // The caller does not look at the result, as a page saving many values does.
+    const EditOutcome out = commitEdit(page, [&](ConfigFile& cf, std::string&) {
+        cf.UpdateDirective("ServerAdmin", "ops@example.org", -1);
         cf.UpdateDirective("DocumentRoot", v, 9);
-        why = cf.TakeRefusal();
-        return why.empty();
+        return true;
     });
     QCOMPARE(out.status, EditOutcome::Refused);
     QVERIFY(out.message.find("cannot be written") != std::string::npos);
