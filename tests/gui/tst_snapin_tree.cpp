@@ -320,7 +320,8 @@ void tst_snapin_tree::selectionPublishesContext_data()
     QTest::addColumn<bool>("local");
     QTest::addColumn<QString>("verbs"); // P(roperties) D(elete) R(efresh) N (rename)
 
-    QTest::newRow("root") << "" << QStringList{} << "" << true << "";
+    // Refresh on the root reads the registry again.
+    QTest::newRow("root") << "" << QStringList{} << "" << true << "R";
     QTest::newRow("local server") << "alpha" << QStringList{"alpha"} << "" << true << "P";
     QTest::newRow("remote server") << "beta" << QStringList{"beta"} << "" << false << "P";
     QTest::newRow("main server") << "alpha" << QStringList{"alpha", "Main Server"} << "" << true << "P";
