@@ -22,7 +22,11 @@ public:
     static EntrySpec frmAddLanguage();
     static EntrySpec frmAddModule();
     static EntrySpec frmAddServerAlias();
-    // Every entry dialog above, for tests and tools.
+    static EntrySpec frmSelectLanguage();
+    static EntrySpec frmScripts();
+    static EntrySpec frmActions();
+    // Every plain entry dialog above (the last three fill their choices from
+    // the opener), for tests and tools.
     static QList<EntrySpec> all();
 };
 
