@@ -377,12 +377,11 @@ private slots:
     void unavailableEditorsSaySo()
     {
         PropertySheet* sheet = fx->openSheet("old", -2, {"ppgGlobalProperties", "ppgGlobalProperties_1"});
-        for (const char* name : {"Command4", "cmdPerfmSettings"}) {
-            auto* b = sheet->findChild<QPushButton*>(name);
-            QVERIFY(!b->isEnabled());
-            QVERIFY(b->toolTip().contains("not available"));
-        }
+        auto* b = sheet->findChild<QPushButton*>("Command4");
+        QVERIFY(!b->isEnabled());
+        QVERIFY(b->toolTip().contains("not available"));
         QVERIFY(sheet->findChild<QPushButton*>("cmdModuleEdit")->isEnabled());
+        QVERIFY(sheet->findChild<QPushButton*>("cmdPerfmSettings")->isEnabled());
         sheet->reject();
     }
 
