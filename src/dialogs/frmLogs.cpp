@@ -487,6 +487,8 @@ void frmCustomLog::saveFormat()
         if (m_formats->topLevelItem(i)->text(1).trimmed() == name)
             row = m_formats->topLevelItem(i);
     if (row) {
+        if (plainFormat(row->text(0)) == format)
+            return; // the same format: its line stays as written
         row->setText(0, quoted);
     } else {
         row = ListViewRows::addRow(m_formats, {quoted, name});
