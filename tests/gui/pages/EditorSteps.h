@@ -11,6 +11,7 @@
 //   "tab:<tabs>=<index>"      shows a tab
 //   "cell:<list>=<text>"      types the text into the selected row (in place)
 //   "answer:yes|no"           the answer to the next question
+//   "picture:<name>"          saves the active dialog as <name>.png
 //   "check:<control>=<state>" fails unless the control shows that state
 //                             ("enabled", "disabled", a text, a row count "#3")
 #include "PageFixture.h"
@@ -104,6 +105,8 @@ private:
 
     bool act(QWidget* w, const QString& step)
     {
+        if (step.startsWith("picture:"))
+            return PageFixture::screenshot(w, step.mid(8));
         if (step.startsWith("answer:")) {
             MessageBox::setNextAnswer(step.mid(7) == "yes" ? QMessageBox::Yes : QMessageBox::No);
             return true;
