@@ -12,6 +12,7 @@
 //   "cell:<list>=<text>"      types the text into the selected row (in place)
 //   "answer:yes|no"           the answer to the next question
 //   "picture:<name>"          saves the active dialog as <name>.png
+//   "key:F1"                  presses F1 in the active dialog
 //   "check:<control>=<state>" fails unless the control shows that state
 //                             ("enabled", "disabled", a text, a row count "#3")
 #include "PageFixture.h"
@@ -105,6 +106,10 @@ private:
 
     bool act(QWidget* w, const QString& step)
     {
+        if (step == "key:F1") {
+            QTest::keyClick(w, Qt::Key_F1);
+            return true;
+        }
         if (step.startsWith("picture:"))
             return PageFixture::screenshot(w, step.mid(8));
         if (step.startsWith("answer:")) {

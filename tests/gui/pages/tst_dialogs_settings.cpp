@@ -11,7 +11,10 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -332,6 +335,38 @@ private slots:
         QFETCH(QString, written);
         QCOMPARE(frmCustomLog::quotedFormat(plain), written);
         QCOMPARE(frmCustomLog::quotedFormat(frmCustomLog::plainFormat(written)), written);
+    }
+
+    void helpOfEveryEditor()
+    {
+        const QList<QPair<QStringList, int>> opens{
+            {{"ppgServerSettings", "cmbLogs=Transfer Log", "open:frmTransferLog:cmdLogProperties"}, 1020},
+            {{"ppgServerSettings", "cmbLogs=Error Log", "open:frmErrorLog:cmdLogProperties"}, 1022},
+            {{"ppgServerSettings", "open:frmCustomLog:cmdLogProperties"}, 1023},
+            {{"ppgGlobalProperties_1", "open:frmPerformance:cmdPerfmSettings"}, 1040},
+            {{"ppgServerSettings", "open:frmEnvironmentVariables:cmdEditEnvVar"}, 1050},
+            {{"ppgServerSettings", "open:frmOtherSettings:cmdAdvanced"}, 1100},
+            {{"ppgServerSettings", "open:frmOtherSettings:cmdAdvanced", "open:frmIcons:cmdIconSettings"},
+             1080}};
+        QFile contexts(QStringLiteral(CORVANE_SOURCE_DIR "/data/help/contexts.txt"));
+        QVERIFY(contexts.open(QIODevice::ReadOnly));
+        const QString table = QString::fromUtf8(contexts.readAll());
+        for (auto [steps, context] : opens) {
+            const QString page = steps.takeFirst();
+            const int depth = int(steps.filter("open:").size());
+            steps << "key:F1";
+            for (int i = 0; i < depth; ++i)
+                steps << "close:cancel";
+            const QString failures = runSteps("old", page == "ppgServerSettings" ? -1 : -2, page, steps);
+            QVERIFY2(failures.isEmpty(), qPrintable(failures));
+            QVERIFY(!fx->helpRequests().isEmpty());
+            QCOMPARE(fx->helpRequests().last(), context);
+            const QRegularExpression line(QStringLiteral("^%1 (\\S+)$").arg(context),
+                                          QRegularExpression::MultilineOption);
+            const QRegularExpressionMatch m = line.match(table);
+            QVERIFY2(m.hasMatch(), qPrintable(QString::number(context)));
+            QVERIFY(QFileInfo::exists(QStringLiteral(CORVANE_SOURCE_DIR "/data/help/") + m.captured(1)));
+        }
     }
 
     void screenshots()
