@@ -104,6 +104,8 @@ bool ListEditor::runDialog(const QString& caption, QStringList& values, const QT
 
 void ListEditor::add()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     if (m_inPlace) {
         QTreeWidgetItem* row = ListViewRows::addRow(m_list, QStringList(QString()));
         row->setFlags(row->flags() | Qt::ItemIsEditable);
@@ -125,6 +127,8 @@ void ListEditor::add()
 
 void ListEditor::edit()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     QTreeWidgetItem* row = ListViewRows::selectedRow(m_list);
     if (!row)
         return;
@@ -155,18 +159,24 @@ void ListEditor::edit()
 
 void ListEditor::remove()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     if (ListViewRows::removeSelectedRow(m_list))
         emit changed();
 }
 
 void ListEditor::moveUp()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     if (ListViewRows::moveSelectedRow(m_list, -1))
         emit changed();
 }
 
 void ListEditor::moveDown()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     if (ListViewRows::moveSelectedRow(m_list, +1))
         emit changed();
 }

@@ -283,6 +283,34 @@ private slots:
         QCOMPARE(sorted(PageFixture::addedLines(before, after)), sorted(added));
     }
 
+    void logioLoadedByItsFullPath_data()
+    {
+        QTest::addColumn<QByteArray>("loadLine");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("Debian's full path")
+            << QByteArray("LoadModule logio_module /usr/lib/apache2/modules/mod_logio.so\n") << 0;
+        QTest::newRow("relative path") << QByteArray("LoadModule logio_module modules/mod_logio.so\n") << 0;
+        QTest::newRow("quoted path") << QByteArray("LoadModule logio_module \"/opt/apache 2/mod_logio.so\"\n")
+                                     << 0;
+        QTest::newRow("another module")
+            << QByteArray("LoadModule log_forensic_module modules/mod_log_forensic.so\n") << 1;
+    }
+    void logioLoadedByItsFullPath()
+    {
+        QFETCH(QByteArray, loadLine);
+        QFETCH(int, questions);
+        fx->addServer("io", loadLine + kOld, "2.4.57");
+        const QStringList before = fx->lines("io");
+        MessageBox::setNextAnswer(QMessageBox::No);
+        const QString failures = runSteps("io", -1, "ppgServerSettings",
+                                          {"open:frmCustomLog:cmdLogProperties", "txtFormatName=io",
+                                           "txtLogFormat=%h %I %O", "click:CmdSaveFormat", "close:ok"});
+        QVERIFY2(failures.isEmpty(), qPrintable(failures));
+        QCOMPARE(MessageBox::shownCount(), questions);
+        QCOMPARE(PageFixture::addedLines(before, fx->lines("io")),
+                 QStringList{questions ? "LogFormat \"%h\" io" : "LogFormat \"%h %I %O\" io"});
+    }
+
     void tokenTree()
     {
         PropertySheet* sheet = fx->openSheet("old", -1, {"ppgServerSettings"});
