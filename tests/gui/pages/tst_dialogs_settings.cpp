@@ -121,6 +121,10 @@ private slots:
             << QStringList{}
             << QStringList{"MaxRequestsPerChild 100", "StartServers 100", "MaxClients 100",
                            "MinSpareServers 100", "MaxSpareServers 100"};
+        QTest::newRow("Low under prefork: Apache raises the zeros and takes them")
+            << "prefork" << QStringList{"CmbPerformance=Low", "check:CmbPerformance=Low"} << QStringList{}
+            << QStringList{"MaxRequestsPerChild 0", "StartServers 0", "MaxClients 0", "MinSpareServers 0",
+                           "MaxSpareServers 0"};
         QTest::newRow("Extended Status On refused leaves the blank entry")
             << "old" << QStringList{"answer:no", "cmbExtendedStatus=On", "check:cmbExtendedStatus="}
             << QStringList{"ExtendedStatus On"} << QStringList{};
