@@ -315,6 +315,26 @@ private slots:
                  QStringList{questions ? "LogFormat \"%h\" io" : "LogFormat \"%h %I %O\" io"});
     }
 
+    void browseOnlyForALocalServer_data()
+    {
+        QTest::addColumn<bool>("remote");
+        QTest::newRow("local") << false;
+        QTest::newRow("remote") << true;
+    }
+    void browseOnlyForALocalServer()
+    {
+        QFETCH(bool, remote);
+        fx->addServer("far", kOld, "2.2.22", remote);
+        const QString state = remote ? "disabled" : "enabled";
+        const QString failures =
+            runSteps("far", -1, "ppgServerSettings",
+                     {"open:frmEnvironmentVariables:cmdEditEnvVar", "check:cmdBrowseSLog=" + state,
+                      "close:cancel", "open:frmCustomLog:cmdLogProperties", "check:cmdBrowseLogFile=" + state,
+                      "close:cancel", "open:frmOtherSettings:cmdAdvanced", "open:frmIcons:cmdIconSettings",
+                      "check:cmdBrowseFile=" + state, "close:cancel", "close:cancel"});
+        QVERIFY2(failures.isEmpty(), qPrintable(failures));
+    }
+
     void tokenTree()
     {
         PropertySheet* sheet = fx->openSheet("old", -1, {"ppgServerSettings"});
