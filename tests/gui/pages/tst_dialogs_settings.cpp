@@ -5,7 +5,16 @@
 #include "EditorSteps.h"
 #include "PageFixture.h"
 
+#include "catalogue/DirbaseParser.h"
+#include "catalogue/xmldirective.h"
+#include "dialogs/frmAliases.h"
+#include "dialogs/frmEnvironmentVariables.h"
+#include "dialogs/frmIcons.h"
+#include "dialogs/frmLanguages.h"
 #include "dialogs/frmLogs.h"
+#include "dialogs/frmOtherSettings.h"
+#include "dialogs/frmPerformance.h"
+#include "forms/FormSupport.h"
 #include "host/MessageBox.h"
 #include "host/PropertySheet.h"
 
@@ -333,6 +342,38 @@ private slots:
                       "close:cancel", "open:frmOtherSettings:cmdAdvanced", "open:frmIcons:cmdIconSettings",
                       "check:cmdBrowseFile=" + state, "close:cancel", "close:cancel"});
         QVERIFY2(failures.isEmpty(), qPrintable(failures));
+    }
+
+    // Every directive an editor's controls are tagged with is marked in the
+    // catalogue as edited by a page or dialog.
+    void catalogueMarksWhatTheEditorsEdit()
+    {
+        EditorInputs in;
+        in.context.appDir = fx->appDir();
+        std::vector<std::unique_ptr<CorvaneDialog>> editors;
+        editors.push_back(std::make_unique<frmTransferLog>(in));
+        editors.push_back(std::make_unique<frmCookieLog>(in));
+        editors.push_back(std::make_unique<frmErrorLog>(in));
+        editors.push_back(std::make_unique<frmCustomLog>(in));
+        editors.push_back(std::make_unique<frmPerformance>(in));
+        editors.push_back(std::make_unique<frmEnvironmentVariables>(in));
+        editors.push_back(std::make_unique<frmServerAliases>(in));
+        editors.push_back(std::make_unique<frmAliases>(in));
+        editors.push_back(std::make_unique<frmLanguages>(in));
+        editors.push_back(std::make_unique<frmIcons>(in));
+        editors.push_back(std::make_unique<frmOtherSettings>(in));
+        int tags = 0;
+        for (const auto& e : editors) {
+            const DirbaseParser& catalogue = e->form().catalogue(fx->appDir());
+            for (QWidget* w : e->form().taggedControls()) {
+                const QString tag = FormSupport::tagOf(w);
+                const xmldirective* entry = catalogue.findDirective(tag.toStdString());
+                QVERIFY2(entry, qPrintable(e->objectName() + ": " + tag));
+                QVERIFY2(entry->Supported(), qPrintable(e->objectName() + ": " + tag));
+                ++tags;
+            }
+        }
+        QVERIFY(tags > 60);
     }
 
     void tokenTree()
