@@ -23,16 +23,13 @@ namespace corvane {
 
 namespace {
 
-// One bound file box under a label: the transfer and cookie logs.
-QLineEdit* singleLog(CorvaneDialog* dialog, QWidget* parent, const char* name, const QString& label,
-                     const QString& directive)
+// One bound file box: the transfer and cookie logs.
+QLineEdit* singleLog(CorvaneDialog* dialog, QWidget* parent, const char* name, const QString& directive)
 {
-    auto* grid = new QGridLayout;
     QLineEdit* box = PageWidgets::lineEdit(parent, name);
     box->setMinimumWidth(320);
     dialog->bindings().bindDirective(box, directive, FormBindings::ReadAs::Unquoted,
                                      FormBindings::WriteAs::Path);
-    DialogParts::row(grid, label, box);
     return box;
 }
 
@@ -109,8 +106,8 @@ frmTransferLog::frmTransferLog(const EditorInputs& inputs, QWidget* parent)
 {
     QGridLayout* grid = nullptr;
     body()->addWidget(logTab(this, QStringLiteral("Transfer Log"), &grid));
-    QLineEdit* box = singleLog(this, grid->parentWidget(), "txtTransferLogToFile",
-                               QStringLiteral("Log To File:"), QStringLiteral("TransferLog"));
+    QLineEdit* box =
+        singleLog(this, grid->parentWidget(), "txtTransferLogToFile", QStringLiteral("TransferLog"));
     DialogParts::row(grid, QStringLiteral("Log To File:"), box);
 }
 
@@ -119,8 +116,7 @@ frmCookieLog::frmCookieLog(const EditorInputs& inputs, QWidget* parent)
 {
     QGridLayout* grid = nullptr;
     body()->addWidget(logTab(this, QStringLiteral("Cookie Log"), &grid));
-    QLineEdit* box = singleLog(this, grid->parentWidget(), "txtCookieFile", QStringLiteral("Cookie file:"),
-                               QStringLiteral("CookieLog"));
+    QLineEdit* box = singleLog(this, grid->parentWidget(), "txtCookieFile", QStringLiteral("CookieLog"));
     DialogParts::row(grid, QStringLiteral("Cookie file:"), box);
 }
 
