@@ -87,6 +87,8 @@ bool CorvaneDialog::applyChanges()
     ConfigFile* cf = m_inputs.objConfigFile;
     if (!cf)
         return false;
+    if (!prepareApply())
+        return false;
     const EditOutcome outcome = commitEdit(*cf, [this](ConfigFile&, std::string& refusal) {
         if (!SaveDirectivesFromGUI()) {
             refusal = "The change could not be made; nothing was written.";

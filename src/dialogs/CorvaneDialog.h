@@ -59,6 +59,10 @@ protected:
     // Writes the controls into objConfigFile() within lScopeDirNo(); the
     // default writes the changed bindings. False refuses the change.
     virtual bool SaveDirectivesFromGUI();
+    // Runs on Apply and OK before the change is made, outside the edit (so
+    // it may ask questions and open other editors, such as the missing-module
+    // prompt). False cancels the change: nothing is written.
+    virtual bool prepareApply() { return true; }
 
     void showEvent(QShowEvent* event) override;
 

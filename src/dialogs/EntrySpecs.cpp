@@ -261,6 +261,52 @@ EntrySpec EntrySpecs::frmMIMETypes()
     return s;
 }
 
+EntrySpec EntrySpecs::frmSelectLanguage()
+{
+    return makeEntry("frmSelectLanguage", "Add Language to Priority List",
+                     {combo("cmbLanguage", "Language Name:", {})}, "Please select a language");
+}
+
+EntrySpec EntrySpecs::frmScripts()
+{
+    EntrySpec s =
+        makeEntry("frmScripts", "Scripts",
+                  {combo("cmbMethod", "Method:", {"GET", "POST", "PUT", "DELETE", "HEAD", "OPTIONS"}, true),
+                   text("txtScript", "CGI Script:")},
+                  "Please enter script and method");
+    s.fields[1].kind = EntryField::File;
+    s.fields[1].browseName = QStringLiteral("cmdBrowseFile");
+    return s;
+}
+
+EntrySpec EntrySpecs::frmActions()
+{
+    // The action type is a handler or a MIME type, chosen by the option
+    // buttons: only the chosen box is open for typing.
+    EntrySpec s = makeEntry("frmActions", "Actions",
+                            {combo("optActionType", "Action Type:", {"Handler:", "MIME:"}, false, false),
+                             combo("cmbHandler", "Handler:", {}, true, false),
+                             combo("cmbMime", "MIME:", {}, true, false), text("txtScript", "CGI Script:")},
+                            "Please specify script and action");
+    s.fields[0].kind = EntryField::Options;
+    s.fields[3].kind = EntryField::File;
+    s.fields[3].browseName = QStringLiteral("cmdBrowse");
+    s.fieldChanged = [](EntryDialog& d, int field) {
+        if (field != 0)
+            return;
+        const bool handler = d.value(0) != QLatin1String("MIME:");
+        d.form().setUsable(d.field(1), handler);
+        d.form().setUsable(d.field(2), !handler);
+    };
+    s.check = [](const EntryDialog& d) {
+        const QString type = d.value(0) == QLatin1String("MIME:") ? d.value(2) : d.value(1);
+        if (d.value(0).isEmpty() || type.isEmpty())
+            return QStringLiteral("Please specify script and action");
+        return QString();
+    };
+    return s;
+}
+
 QList<EntrySpec> EntrySpecs::all()
 {
     return {frmAddAlias(),      frmAddCharSet(),      frmAddDefaultDoc(),  frmAddDirOption(),

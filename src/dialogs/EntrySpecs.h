@@ -32,7 +32,11 @@ public:
     // a code not in the table).
     static QStringList errorCodes();
     static QString errorDescription(const QString& code);
-    // Every entry dialog above, for tests and tools.
+    static EntrySpec frmSelectLanguage();
+    static EntrySpec frmScripts();
+    static EntrySpec frmActions();
+    // Every plain entry dialog above (frmSelectLanguage, frmScripts and
+    // frmActions fill their choices from the opener), for tests and tools.
     static QList<EntrySpec> all();
 };
 

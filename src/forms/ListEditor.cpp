@@ -26,6 +26,18 @@ ListEditor::ListEditor(QTreeWidget* list, EntrySpec entry, const PageContext& co
     connect(list, &QTreeWidget::itemDoubleClicked, this, &ListEditor::edit);
 }
 
+void ListEditor::setInPlace(bool inPlace)
+{
+    if (inPlace && !m_inPlace)
+        connect(m_list, &QTreeWidget::itemChanged, this, [this] { emit changed(); });
+    m_inPlace = inPlace;
+}
+
+void ListEditor::setRowFromDialog(std::function<QStringList(const EntryDialog&)> rowFromDialog)
+{
+    m_rowFromDialog = std::move(rowFromDialog);
+}
+
 void ListEditor::setCaptions(const QString& adding, const QString& editing)
 {
     m_adding = adding;
@@ -56,6 +68,8 @@ int ListEditor::fieldOf(int column) const
 
 QStringList ListEditor::rowTexts(const QStringList& values) const
 {
+    if (m_rowFromDialog)
+        return values; // already in column order
     QStringList texts;
     for (int c = 0; c < m_list->columnCount(); ++c) {
         const int f = fieldOf(c);
@@ -79,6 +93,10 @@ bool ListEditor::runDialog(const QString& caption, QStringList& values, const QT
     if (!dialog.Accepted)
         return false;
     values.clear();
+    if (m_rowFromDialog) {
+        values = m_rowFromDialog(dialog);
+        return true;
+    }
     for (int f = 0; f < dialog.fieldCount(); ++f)
         values << dialog.value(f);
     return true;
@@ -86,6 +104,17 @@ bool ListEditor::runDialog(const QString& caption, QStringList& values, const QT
 
 void ListEditor::add()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
+    if (m_inPlace) {
+        QTreeWidgetItem* row = ListViewRows::addRow(m_list, QStringList(QString()));
+        row->setFlags(row->flags() | Qt::ItemIsEditable);
+        ListViewRows::selectRow(m_list, m_list->indexOfTopLevelItem(row));
+        m_list->setFocus();
+        m_list->editItem(row, 0);
+        emit changed();
+        return;
+    }
     QStringList values;
     if (!runDialog(m_adding, values, nullptr))
         return;
@@ -98,9 +127,17 @@ void ListEditor::add()
 
 void ListEditor::edit()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     QTreeWidgetItem* row = ListViewRows::selectedRow(m_list);
     if (!row)
         return;
+    if (m_inPlace) {
+        row->setFlags(row->flags() | Qt::ItemIsEditable);
+        m_list->setFocus();
+        m_list->editItem(row, 0);
+        return;
+    }
     QStringList values;
     for (int f = 0; f < m_spec.fields.size(); ++f)
         values << QString(); // null: a field no column shows stays as the dialog has it
@@ -115,25 +152,31 @@ void ListEditor::edit()
         return;
     const QStringList texts = rowTexts(values);
     for (int c = 0; c < m_list->columnCount(); ++c)
-        if (fieldOf(c) >= 0)
-            row->setText(c, texts[c]);
+        if (fieldOf(c) >= 0 || m_rowFromDialog)
+            row->setText(c, texts.value(c));
     emit changed();
 }
 
 void ListEditor::remove()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     if (ListViewRows::removeSelectedRow(m_list))
         emit changed();
 }
 
 void ListEditor::moveUp()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     if (ListViewRows::moveSelectedRow(m_list, -1))
         emit changed();
 }
 
 void ListEditor::moveDown()
 {
+    if (!m_list->isEnabled())
+        return; // a list gating switched off takes no edits, whichever button asks
     if (ListViewRows::moveSelectedRow(m_list, +1))
         emit changed();
 }

@@ -43,6 +43,11 @@ public:
     ListEditor(QTreeWidget* list, EntrySpec entry, const PageContext& context, Buttons buttons,
                QObject* parent = nullptr);
 
+    // Rows edited in place instead of through an entry dialog: Add appends an
+    // empty row and starts editing its text, Edit edits the selected row's
+    // text. A row left empty is not written (the bindings drop empty rows).
+    void setInPlace(bool inPlace);
+
     void setCaptions(const QString& adding, const QString& editing);
     // The server the entry dialog gates and browses for (a page learns it on load).
     void setContext(const PageContext& context) { m_context = context; }
@@ -51,6 +56,10 @@ public:
     void setColumns(const QList<int>& fieldOfColumn);
     // Runs on the entry dialog before it is shown (labels, entries, values).
     void setPrepare(std::function<void(EntryDialog& dialog, const QTreeWidgetItem* editing)> prepare);
+    // The row's column texts taken from an accepted dialog, for an entry
+    // dialog whose fields do not map one to one onto the columns (a choice
+    // between two boxes, say); the prepare hook then pre-fills an edit.
+    void setRowFromDialog(std::function<QStringList(const EntryDialog& dialog)> rowFromDialog);
     // Decides whether an accepted entry may become a row (values in field
     // order; the row being edited, or nullptr when adding); a refusal shows
     // its own message.
@@ -78,6 +87,8 @@ private:
     QList<int> m_fieldOfColumn;
     std::function<void(EntryDialog&, const QTreeWidgetItem*)> m_prepare;
     std::function<bool(const QStringList&, const QTreeWidgetItem*)> m_accept;
+    std::function<QStringList(const EntryDialog&)> m_rowFromDialog;
+    bool m_inPlace = false;
 };
 
 } // namespace corvane

@@ -103,10 +103,11 @@ std::vector<Directive*> loadModuleLines(const ConfigFile& model, std::int32_t sc
     return model.GetAllMatchingSubDirectives("LoadModule", scopeNo);
 }
 
-// "modules/mod_logio.so" -> "mod_logio": after the first "/" up to the first ".".
+// "/usr/lib/apache2/modules/mod_logio.so" -> "mod_logio": after the last "/"
+// up to the next ".", so a full path names its module file like a short one.
 std::string moduleFileBaseName(const std::string& file)
 {
-    const std::size_t slash = file.find('/');
+    const std::size_t slash = file.find_last_of("/\\");
     const std::size_t from = slash == std::string::npos ? 0 : slash + 1;
     const std::size_t dot = file.find('.', from);
     return file.substr(from, dot == std::string::npos ? std::string::npos : dot - from);
@@ -131,9 +132,11 @@ bool IsModuleFileLoaded(const ConfigFile& model, const std::string& name, std::i
     for (Directive* d : loadModuleLines(model, scopeNo)) {
         if (Trim(d->GetParam(1)).empty())
             continue;
-        // A path whose first "." comes before its first "/" ("./mod_x.so") is
-        // read from after the slash, the same as any other path.
-        if (UCase(moduleFileBaseName(d->GetParam(2))) == wanted)
+        // Quotes around the path are not part of the name.
+        std::string file = Trim(d->GetParam(2));
+        if (file.size() >= 2 && file.front() == '"' && file.back() == '"')
+            file = file.substr(1, file.size() - 2);
+        if (UCase(Trim(moduleFileBaseName(file))) == wanted)
             return true;
     }
     return false;

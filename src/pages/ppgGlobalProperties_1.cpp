@@ -1,6 +1,7 @@
 #include "pages/ppgGlobalProperties_1.h"
 
 #include "dialogs/frmModules.h"
+#include "dialogs/frmPerformance.h"
 #include "forms/PageWidgets.h"
 #include "host/FileDialog.h"
 
@@ -39,7 +40,7 @@ ppgGlobalProperties_1::ppgGlobalProperties_1(QWidget* parent)
     auto* perfLayout = new QHBoxLayout(performance);
     perfLayout->addWidget(new QLabel(QStringLiteral("Performance Tuning :"), performance), 1);
     auto* cmdPerfmSettings = PageWidgets::button(performance, "cmdPerfmSettings", "Settings...");
-    markUnavailable(cmdPerfmSettings, QStringLiteral("The performance editor"));
+    connect(cmdPerfmSettings, &QPushButton::clicked, this, [this] { openEditor<frmPerformance>(); });
     perfLayout->addWidget(cmdPerfmSettings);
     layout->addWidget(performance);
     layout->addStretch(1);

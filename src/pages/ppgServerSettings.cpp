@@ -1,5 +1,9 @@
 #include "pages/ppgServerSettings.h"
 
+#include "dialogs/frmAliases.h"
+#include "dialogs/frmEnvironmentVariables.h"
+#include "dialogs/frmLogs.h"
+#include "dialogs/frmOtherSettings.h"
 #include "forms/FormSupport.h"
 #include "forms/InputRules.h"
 #include "forms/PageWidgets.h"
@@ -48,7 +52,7 @@ ppgServerSettings::ppgServerSettings(QWidget* parent)
     bindDirective(m_txtServerAdmin, QStringLiteral("ServerAdmin"));
     m_cmdEditSrvrAlias = PageWidgets::button(general, "cmdEditSrvrAlias", "Edit...");
     setTag(m_cmdEditSrvrAlias, QStringLiteral("ServerAlias"));
-    markUnavailable(m_cmdEditSrvrAlias, QStringLiteral("The server aliases editor"));
+    connect(m_cmdEditSrvrAlias, &QPushButton::clicked, this, [this] { openEditor<frmServerAliases>(); });
 
     m_lblDescription = row(0, "lblDescription", QStringLiteral("Description :"), m_txtDescription);
     m_lblVirtualHost = row(1, "lblVirtualHost", QStringLiteral("Virtual Host :"), m_txtVirtualHost);
@@ -70,7 +74,7 @@ ppgServerSettings::ppgServerSettings(QWidget* parent)
     envLabel->setWordWrap(true);
     envLayout->addWidget(envLabel, 1);
     auto* cmdEditEnvVar = PageWidgets::button(env, "cmdEditEnvVar", "Edit...");
-    markUnavailable(cmdEditEnvVar, QStringLiteral("The environment variables editor"));
+    connect(cmdEditEnvVar, &QPushButton::clicked, this, [this] { openEditor<frmEnvironmentVariables>(); });
     envLayout->addWidget(cmdEditEnvVar);
     layout->addWidget(env);
 
@@ -83,14 +87,30 @@ ppgServerSettings::ppgServerSettings(QWidget* parent)
                          QStringLiteral("Cookie Log"), QStringLiteral("Custom Log")});
     logLayout->addWidget(m_cmbLogs, 1);
     auto* cmdLogProperties = PageWidgets::button(logging, "cmdLogProperties", "Properties...");
-    markUnavailable(cmdLogProperties, QStringLiteral("The logging editors"));
+    // The editor of the log chosen in the box.
+    connect(cmdLogProperties, &QPushButton::clicked, this, [this] {
+        switch (m_cmbLogs->currentIndex()) {
+        case 0:
+            openEditor<frmTransferLog>();
+            break;
+        case 1:
+            openEditor<frmErrorLog>();
+            break;
+        case 2:
+            openEditor<frmCookieLog>();
+            break;
+        default:
+            openEditor<frmCustomLog>();
+            break;
+        }
+    });
     logLayout->addWidget(cmdLogProperties);
     layout->addWidget(logging);
 
     auto* advancedRow = new QHBoxLayout;
     advancedRow->addStretch(1);
     auto* cmdAdvanced = PageWidgets::button(this, "cmdAdvanced", "Advanced...");
-    markUnavailable(cmdAdvanced, QStringLiteral("The advanced server settings editor"));
+    connect(cmdAdvanced, &QPushButton::clicked, this, [this] { openEditor<frmOtherSettings>(); });
     advancedRow->addWidget(cmdAdvanced);
     layout->addLayout(advancedRow);
     layout->addStretch(1);

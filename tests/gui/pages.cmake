@@ -2,7 +2,8 @@
 # a temporary application folder.
 add_library(corvane_pagefixture STATIC ${CMAKE_CURRENT_LIST_DIR}/pages/PageFixture.cpp
                                        ${CMAKE_CURRENT_LIST_DIR}/pages/PageFixture.h
-                                       ${CMAKE_CURRENT_LIST_DIR}/pages/DirPageActions.h)
+                                       ${CMAKE_CURRENT_LIST_DIR}/pages/DirPageActions.h
+                                       ${CMAKE_CURRENT_LIST_DIR}/pages/EditorSteps.h)
 target_include_directories(corvane_pagefixture PUBLIC ${CMAKE_CURRENT_LIST_DIR}/pages)
 target_link_libraries(corvane_pagefixture PUBLIC corvane_pages corvane_dialogs corvane_testsupport Qt6::Test)
 target_compile_definitions(corvane_pagefixture PUBLIC

@@ -374,14 +374,12 @@ private slots:
         sheet->reject();
     }
 
-    void unavailableEditorsSaySo()
+    void everyEditorIsAvailable()
     {
         PropertySheet* sheet = fx->openSheet("old", -2, {"ppgGlobalProperties", "ppgGlobalProperties_1"});
-        auto* b = sheet->findChild<QPushButton*>("cmdPerfmSettings");
-        QVERIFY(!b->isEnabled());
-        QVERIFY(b->toolTip().contains("not available"));
-        QVERIFY(sheet->findChild<QPushButton*>("cmdModuleEdit")->isEnabled());
-        QVERIFY(sheet->findChild<QPushButton*>("Command4")->isEnabled()); // the MIME configuration
+        // Every editor these pages open exists now.
+        for (const char* name : {"cmdPerfmSettings", "cmdModuleEdit", "Command4"})
+            QVERIFY2(sheet->findChild<QPushButton*>(name)->isEnabled(), name);
         sheet->reject();
     }
 
