@@ -350,17 +350,7 @@ void ConfigFile::loadRaw(std::string raw)
     linelayout::forEachLogicalLine(
         text,
         [&](std::size_t b, std::size_t e, const std::string& line) {
-            Directive* d = newLine();
-            d->SetDirectiveString(line);
-            ++m_readCount;
-            d->m_no = ++no;
-            d->m_parent = parent;
-            const int subType = d->ScopeSubType();
-            if (subType == DirectiveScop::SubHead)
-                parent = d;
-            else if (subType == DirectiveScop::SubEnd && parent->ParentDirective())
-                parent = parent->ParentDirective();
-            m_list.push_back(d);
+            Directive* d = appendReadLine(line, ++no, parent, m_server.get());
             file.pieces.push_back({d, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
         },
         [&](std::size_t b, std::size_t e) {
@@ -369,6 +359,25 @@ void ConfigFile::loadRaw(std::string raw)
         });
     m_layoutState = LayoutState::Current;
     m_indexValid = false;
+}
+
+Directive* ConfigFile::appendReadLine(const std::string& text, std::int32_t no, Directive*& parent,
+                                      const Directive* outermost)
+{
+    Directive* d = newLine();
+    d->SetDirectiveString(text);
+    ++m_readCount;
+    d->m_no = no;
+    d->m_parent = parent;
+    // A head opens a scope, an end closes the current one (never the
+    // outermost scope of this file).
+    const int subType = d->ScopeSubType();
+    if (subType == DirectiveScop::SubHead)
+        parent = d;
+    else if (subType == DirectiveScop::SubEnd && parent != outermost && parent->ParentDirective())
+        parent = parent->ParentDirective();
+    m_list.push_back(d);
+    return d;
 }
 
 std::string ConfigFile::UnwritableReason(const std::string& text)

@@ -191,6 +191,9 @@ private:
     Directive* scopeDirective(std::int32_t no) const;
     bool convertOnDisk(std::string& converted);
     void loadRaw(std::string raw);
+    // A line read from a file: numbered, in the list, parent tracked.
+    Directive* appendReadLine(const std::string& text, std::int32_t no, Directive*& parent,
+                              const Directive* outermost);
     bool refuse(const std::string& text);
     // Layout
     void attachWorkingCopy();

@@ -293,18 +293,7 @@ bool ConfigFile::ReadTree(TreeSource& source, const TreeSettings& settings, Tree
                 linelayout::forEachLogicalLine(
                     bytes,
                     [&](std::size_t b, std::size_t e, const std::string& text) {
-                        Directive* d = newLine();
-                        d->SetDirectiveString(text);
-                        ++m_readCount;
-                        d->m_no = ++no;
-                        d->m_parent = parent;
-                        const int subType = d->ScopeSubType();
-                        if (subType == DirectiveScop::SubHead)
-                            parent = d;
-                        else if (subType == DirectiveScop::SubEnd && parent != start &&
-                                 parent->ParentDirective())
-                            parent = parent->ParentDirective();
-                        m_list.push_back(d);
+                        Directive* d = appendReadLine(text, ++no, parent, start);
                         pieces.push_back(
                             {d, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
                         if (d->GetType() != Directive::TypeSimple)
