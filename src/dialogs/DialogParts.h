@@ -32,7 +32,7 @@ public:
     // column on its right: "Add...", "Edit...", "Remove", "Up", "Down" for
     // as many names as given; an empty name skips that button). The list is
     // bound to `directive` in `shape`, and its ListEditor marks the dialog
-    // changed. An entry spec without fields edits rows in place.
+    // changed. An EntrySpec without fields edits rows in place.
     static ListPart list(CorvaneDialog* dialog, QWidget* page, const char* listName,
                          const QStringList& headers, const QString& directive, int shape,
                          const EntrySpec& entry, const QList<const char*>& buttonNames);

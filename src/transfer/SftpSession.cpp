@@ -164,8 +164,8 @@ std::optional<std::vector<SftpSession::Hop>> SftpSession::hopsFromProxyCommand(c
         return std::nullopt;
     first.host = t.last();
     std::vector<Hop> hops{first};
-    for (const QString& spec : more.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        std::optional<Hop> hop = parseHop(spec);
+    for (const QString& jump : more.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        std::optional<Hop> hop = parseHop(jump);
         if (!hop)
             return std::nullopt;
         hops.push_back(*hop);
