@@ -309,11 +309,11 @@ bool SftpSession::connect(const QString& host, int port, const QString& user)
         disconnect();
         return fail(why);
     };
-    for (const Hop& spec : hops) {
+    for (const Hop& jump : hops) {
         auto hop = std::make_unique<SftpSession>();
         copySettingsTo(*hop);
-        if (!hop->prepare(spec.host, spec.port, spec.user, nullptr))
-            return failHop(QStringLiteral("Jump host %1: %2").arg(spec.host, hop->errorString()));
+        if (!hop->prepare(jump.host, jump.port, jump.user, nullptr))
+            return failHop(QStringLiteral("Jump host %1: %2").arg(jump.host, hop->errorString()));
         const QString name = QStringLiteral("%1@%2:%3").arg(hop->m_user, hop->m_host).arg(hop->m_port);
         m_hopNames << name;
         int fd = -1;

@@ -314,8 +314,8 @@ private slots:
         QCOMPARE(browse, browseUsable);
         QVERIFY(!dialog.Accepted);
 
-        EntrySpec spec;
-        spec.objectName = "frmChoice";
+        EntrySpec design;
+        design.objectName = "frmChoice";
         EntryField options;
         options.objectName = "optKind";
         options.kind = EntryField::Options;
@@ -324,10 +324,10 @@ private slots:
         combo.objectName = "cmbName";
         combo.kind = EntryField::Combo;
         combo.fill = [] { return QStringList{"alpha", "beta"}; };
-        spec.fields = {options, combo};
+        design.fields = {options, combo};
         QStringList changes;
-        spec.fieldChanged = [&](EntryDialog& d, int field) { changes << d.value(field); };
-        EntryDialog choice(spec, context);
+        design.fieldChanged = [&](EntryDialog& d, int field) { changes << d.value(field); };
+        EntryDialog choice(design, context);
         choice.setValue(0, "deny");
         choice.setValue(1, "beta");
         QCOMPARE(choice.value(0), QString("Deny"));
