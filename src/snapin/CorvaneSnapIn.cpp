@@ -22,6 +22,7 @@
 #include "snapin/NodeText.h"
 #include "snapin/ScopeScanner.h"
 #include "snapin/SectionTypes.h"
+#include "snapin/SourceView.h"
 #include "snapin/TreeBuilder.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,7 @@ const QString mnuDirectory = QStringLiteral("mnuDirectory");
 const QString mnuFile = QStringLiteral("mnuFile");
 const QString mnuLocation = QStringLiteral("mnuLocation");
 const QString mnuIfModule = QStringLiteral("mnuIfModule");
+const QString mnuViewSource = QStringLiteral("mnuViewSource");
 
 SelectedItem selectedItemOf(const ScopeItem& item)
 {
@@ -454,8 +456,12 @@ void CorvaneSnapIn::Views_AddTopMenuItems(const Selection& selection, ContextMen
         menu.addItem(mnuAboutC, QStringLiteral("About"));
         return;
     }
-    if (item.nodeTag() != kServerTag)
+    if (item.nodeTag() != kServerTag) {
+        // The Main Server and every section: its lines as they stand in the file.
+        if (item.nodeTag() >= kMainServerTag)
+            menu.addItem(mnuViewSource, QStringLiteral("View Source"));
         return;
+    }
     const QString name = trimBlanks(item.displayName());
     const bool sample = name == QLatin1String(registry::kSampleServerName);
     menu.addItem(mnuDisConnect, QStringLiteral("Disconnect"));
@@ -509,7 +515,9 @@ void CorvaneSnapIn::MenuItem_Click(const QString& name, int index, const Selecti
     }
     if (!item || !m_commands)
         return;
-    if (name == mnuDisConnect)
+    if (name == mnuViewSource)
+        viewSource(*item);
+    else if (name == mnuDisConnect)
         disconnect(*item);
     else if (name == mnuGetConfig)
         runGetOrSynchronize(*item, true);
@@ -636,6 +644,23 @@ void CorvaneSnapIn::runGetOrSynchronize(ScopeItem& item, bool get)
     } else if (m_hooks.synchronize) {
         m_hooks.synchronize(name);
     }
+}
+
+void CorvaneSnapIn::viewSource(const ScopeItem& item)
+{
+    ConfigFile* config = m_servers.ReloadFromSnapshot(item.itemName());
+    if (!config)
+        return;
+    std::vector<ConfigFile::SourceLine> lines;
+    try {
+        lines = config->SourceLines(item.nodeTag());
+    } catch (const std::exception& e) {
+        MessageBox::warning(host().dialogParent(), QString::fromStdString(e.what()));
+        return;
+    }
+    auto* view =
+        new SourceView(QStringLiteral("Source of %1").arg(item.displayName()), lines, host().dialogParent());
+    view->show();
 }
 
 void CorvaneSnapIn::about()

@@ -98,6 +98,7 @@ private:
     void disconnect(ScopeItem& item);
     void runGetOrSynchronize(ScopeItem& item, bool get);
     void about();
+    void viewSource(const ScopeItem& item);
 
     AppFolder m_folder;
     std::unique_ptr<Servers> m_registry;

@@ -10,8 +10,10 @@
 #include "host/Toolbar.h"
 #include "registry/IniFile.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTest>
 
 using namespace corvane;
@@ -69,6 +71,8 @@ private slots:
     void disconnect_data();
     void disconnect();
     void connectLoadsTheNewServer();
+    void viewSourceShowsTheLinesAsTheyStand_data();
+    void viewSourceShowsTheLinesAsTheyStand();
     void firstStartOffersAConnection_data();
     void firstStartOffersAConnection();
     void aboutAndHelp();
@@ -104,15 +108,14 @@ void tst_commands_menus::menus_data()
         << QStringList{"beta"} << false
         << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get:grey", "mnuSynchronize:Synchronize:grey"}
         << QStringList{};
-    QTest::newRow("main server") << QStringList{"alpha", "Main Server"} << true << QStringList{} << allNew;
-    QTest::newRow("directory") << QStringList{"alpha", "Main Server", "/"} << true << QStringList{}
-                               << sectionNew;
-    QTest::newRow("location") << QStringList{"alpha", "Main Server", "/server-status"} << true
-                              << QStringList{} << sectionNew;
-    QTest::newRow("ifmodule") << QStringList{"alpha", "Main Server", "mod_ssl.c"} << true << QStringList{}
+    const QStringList source{"mnuViewSource:View Source"};
+    QTest::newRow("main server") << QStringList{"alpha", "Main Server"} << true << source << allNew;
+    QTest::newRow("directory") << QStringList{"alpha", "Main Server", "/"} << true << source << sectionNew;
+    QTest::newRow("location") << QStringList{"alpha", "Main Server", "/server-status"} << true << source
                               << sectionNew;
-    QTest::newRow("virtual host") << QStringList{"alpha", "Main Server", "*"} << true << QStringList{}
-                                  << sectionNew;
+    QTest::newRow("ifmodule") << QStringList{"alpha", "Main Server", "mod_ssl.c"} << true << source
+                              << sectionNew;
+    QTest::newRow("virtual host") << QStringList{"alpha", "Main Server", "*"} << true << source << sectionNew;
 }
 
 void tst_commands_menus::menus()
@@ -371,6 +374,49 @@ void tst_commands_menus::virtualHostKeepsItsName()
     fx.snapIn().ScopeItems_Rename(*vhost, "other");
     QCOMPARE(SnapinFixture::fileLines(fx.workingCopy("alpha")), before);
     QCOMPARE(vhost->displayName(), QStringLiteral("site1.example.org (*)"));
+}
+
+void tst_commands_menus::viewSourceShowsTheLinesAsTheyStand_data()
+{
+    QTest::addColumn<QStringList>("path");
+    QTest::addColumn<QString>("first"); // the first line shown, trimmed
+    QTest::newRow("main server") << QStringList{"alpha", "Main Server"} << QString();
+    QTest::newRow("directory") << QStringList{"alpha", "Main Server", "/"} << "<Directory />";
+    QTest::newRow("ifmodule") << QStringList{"alpha", "Main Server", "mod_ssl.c"} << "<IfModule mod_ssl.c>";
+}
+
+// The node's lines exactly as the file has them: the bytes are a piece of the
+// working copy from the head to the end line (the whole file for the main
+// server), each shown with its line number.
+void tst_commands_menus::viewSourceShowsTheLinesAsTheyStand()
+{
+    QFETCH(QStringList, path);
+    QFETCH(QString, first);
+    SnapinFixture fx;
+    threeServers(fx);
+    fx.start();
+    fx.select(fx.node(path));
+    QVERIFY(fx.triggerMenu("mnuViewSource"));
+    QWidget* view = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "frmSource" && w->isVisible())
+            view = w;
+    QVERIFY(view);
+    const QByteArray shown = view->property("sourceBytes").toByteArray();
+    const QByteArray file = readFile(fx.workingCopy("alpha"));
+    if (first.isEmpty()) {
+        QCOMPARE(shown, file);
+    } else {
+        QVERIFY(file.contains(shown));
+        QVERIFY2(shown.trimmed().startsWith(first.toLatin1()), shown.constData());
+        QVERIFY2(shown.trimmed().endsWith(first.startsWith("<Dir") ? "</Directory>" : "</IfModule>"),
+                 shown.constData());
+        // Line numbers are the file's own.
+        const int line = int(file.left(file.indexOf(shown)).count('\n')) + 1;
+        const QString text = view->findChild<QPlainTextEdit*>("txtSource")->toPlainText();
+        QVERIFY2(text.startsWith(QString::number(line) + "  "), qPrintable(text.left(80)));
+    }
+    view->close();
 }
 
 QTEST_MAIN(tst_commands_menus)
