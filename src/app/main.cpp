@@ -95,6 +95,9 @@ int main(int argc, char** argv)
     hooks.synchronize = [&](const QString& server) {
         TransferDialogs::synchronize(folder, server, host.dialogParent());
     };
+    hooks.showChanges = [&](const QString& server) {
+        TransferDialogs::showChanges(folder, server, host.dialogParent());
+    };
     if (!parser.isSet(shotOption))
         hooks.offerFirstConnection = [&] {
             // Asked once the main window stands, over it; a server added

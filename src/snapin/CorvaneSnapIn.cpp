@@ -45,6 +45,7 @@ const QString mnuFile = QStringLiteral("mnuFile");
 const QString mnuLocation = QStringLiteral("mnuLocation");
 const QString mnuIfModule = QStringLiteral("mnuIfModule");
 const QString mnuViewSource = QStringLiteral("mnuViewSource");
+const QString mnuShowChanges = QStringLiteral("mnuShowChanges");
 
 SelectedItem selectedItemOf(const ScopeItem& item)
 {
@@ -467,8 +468,10 @@ void CorvaneSnapIn::Views_AddTopMenuItems(const Selection& selection, ContextMen
     menu.addItem(mnuDisConnect, QStringLiteral("Disconnect"));
     if (isRemote(name) && !sample)
         menu.addItem(mnuGetConfig, QStringLiteral("Get"), bool(m_hooks.get));
-    if (!sample)
+    if (!sample) {
         menu.addItem(mnuSynchronize, QStringLiteral("Synchronize"), bool(m_hooks.synchronize));
+        menu.addItem(mnuShowChanges, QStringLiteral("Show Changes"), bool(m_hooks.showChanges));
+    }
 }
 
 void CorvaneSnapIn::Views_AddNewMenuItems(const Selection& selection, ContextMenu& menu)
@@ -517,6 +520,8 @@ void CorvaneSnapIn::MenuItem_Click(const QString& name, int index, const Selecti
         return;
     if (name == mnuViewSource)
         viewSource(*item);
+    else if (name == mnuShowChanges && m_hooks.showChanges)
+        m_hooks.showChanges(trimBlanks(item->displayName()));
     else if (name == mnuDisConnect)
         disconnect(*item);
     else if (name == mnuGetConfig)

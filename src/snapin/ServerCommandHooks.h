@@ -18,6 +18,8 @@ struct ServerCommandHooks
     std::function<void(const QString& serverName)> get;
     // Runs the upload wizard for the server (modal). The tree is not changed.
     std::function<void(const QString& serverName)> synchronize;
+    // Shows what an upload would change: one unified diff per changed file.
+    std::function<void(const QString& serverName)> showChanges;
     // Called at the end of loading when the registry holds no server section
     // (the "Add Connection" prompt).
     std::function<void()> offerFirstConnection;

@@ -39,6 +39,7 @@ void installHooks(SnapinFixture& fx, QStringList* calls)
     auto& hooks = fx.snapIn().serverCommands();
     hooks.get = [calls](const QString& s) { calls->append("get:" + s); };
     hooks.synchronize = [calls](const QString& s) { calls->append("sync:" + s); };
+    hooks.showChanges = [calls](const QString& s) { calls->append("changes:" + s); };
     hooks.connect = [calls] {
         calls->append("connect");
         return QString();
@@ -98,15 +99,17 @@ void tst_commands_menus::menus_data()
     QTest::newRow("Sample is never fetched or sent")
         << QStringList{"Sample"} << true << QStringList{"mnuDisConnect:Disconnect"} << QStringList{};
     QTest::newRow("local server") << QStringList{"alpha"} << true
-                                  << QStringList{"mnuDisConnect:Disconnect", "mnuSynchronize:Synchronize"}
+                                  << QStringList{"mnuDisConnect:Disconnect", "mnuSynchronize:Synchronize",
+                                                 "mnuShowChanges:Show Changes"}
                                   << QStringList{};
     QTest::newRow("remote server") << QStringList{"beta"} << true
                                    << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get",
-                                                  "mnuSynchronize:Synchronize"}
+                                                  "mnuSynchronize:Synchronize", "mnuShowChanges:Show Changes"}
                                    << QStringList{};
     QTest::newRow("remote server before the transfer is installed")
         << QStringList{"beta"} << false
-        << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get:grey", "mnuSynchronize:Synchronize:grey"}
+        << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get:grey", "mnuSynchronize:Synchronize:grey",
+                       "mnuShowChanges:Show Changes:grey"}
         << QStringList{};
     const QStringList source{"mnuViewSource:View Source"};
     QTest::newRow("main server") << QStringList{"alpha", "Main Server"} << true << source << allNew;

@@ -1,12 +1,17 @@
 #include "transfer/gui/TransferDialogs.h"
 
+#include "transfer/ServerWorkArea.h"
+#include "transfer/UnifiedDiff.h"
 #include "transfer/gui/TransferWizard.h"
 
 #include <QDialog>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -29,6 +34,38 @@ void TransferDialogs::synchronize(const AppFolder& folder, const QString& server
 {
     TransferWizard wizard(TransferWizard::Upload, folder, server, parent);
     wizard.exec();
+}
+
+QWidget* TransferDialogs::showChanges(const AppFolder& folder, const QString& server, QWidget* parent)
+{
+    const ServerWorkArea area(folder, server);
+    QByteArray diff = UnifiedDiff::diffTree(area, server);
+    auto* view = new QDialog(parent);
+    view->setObjectName(QStringLiteral("frmChanges"));
+    view->setWindowTitle(QStringLiteral("Changes of %1").arg(server));
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(view);
+    auto* text = new QPlainTextEdit(view);
+    text->setObjectName(QStringLiteral("txtChanges"));
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The fetched text is shown, never interpreted: decoded as UTF-8 when
+    // valid, otherwise as Latin-1.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString shown = utf8(diff);
+    if (utf8.hasError())
+        shown = QString::fromLatin1(diff);
+    text->setPlainText(diff.isEmpty() ? QStringLiteral("The working copy is as it was last fetched.")
+                                      : shown);
+    layout->addWidget(text, 1);
+    auto* close = new QPushButton(QStringLiteral("Close"), view);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    QObject::connect(close, &QPushButton::clicked, view, &QDialog::close);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    view->resize(760, 520);
+    view->show();
+    return view;
 }
 
 QString TransferDialogs::offerFirstConnection(const AppFolder& folder, QWidget* parent)

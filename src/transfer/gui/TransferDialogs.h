@@ -18,6 +18,9 @@ public:
     static void getConfig(const AppFolder& folder, const QString& server, QWidget* parent);
     // Synchronize: the upload wizard (syntax check, changes, upload).
     static void synchronize(const AppFolder& folder, const QString& server, QWidget* parent);
+    // Shows (not modal) what an upload of the server's working copy would
+    // change, as `corvanectl diff` prints it; returns the window.
+    static QWidget* showChanges(const AppFolder& folder, const QString& server, QWidget* parent);
     // First start without servers: "Add Connection" offers the wizard.
     // The new server's name, "" when closed.
     static QString offerFirstConnection(const AppFolder& folder, QWidget* parent);

@@ -6,8 +6,11 @@
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
 #include "registry/IniFile.h"
+#include "transfer/ServerWorkArea.h"
+#include "transfer/UnifiedDiff.h"
 #include "transfer/gui/ConnectingPage.h"
 #include "transfer/gui/PromptDialog.h"
+#include "transfer/gui/TransferDialogs.h"
 #include "transfer/gui/TransferWizard.h"
 #include "transfer/gui/WelcomePage.h"
 
@@ -126,6 +129,7 @@ private slots:
     void uploadWizard_data();
     void uploadWizard();
     void uploadWizardSplit();
+    void showChangesIsTheUploadDiff();
 
 private:
     QString addLocal(const QByteArray& content);
@@ -529,6 +533,27 @@ void TestTransferWizard::uploadWizardSplit()
     QCOMPARE(readFile(server + "/sites/a.conf"), QByteArray(site).replace("a.example", "b.example"));
     QCOMPARE(readFile(server + "/httpd.conf"), main);
     QCOMPARE(QDir(server + "/sites").entryList({"a.conf.*.corvane-backup"}, QDir::Files).size(), 1);
+}
+
+// Show Changes on a server node: the diff an upload would send, the same
+// bytes as corvanectl diff, in a window that does not block the console.
+void TestTransferWizard::showChangesIsTheUploadDiff()
+{
+    const QByteArray original = config(m_server->path(), "www.example.test");
+    QCOMPARE(addLocal(original), QStringLiteral("web"));
+    const QString work = m_app->filePath("web/WorkArea/httpd.conf");
+    QWidget* unchanged = TransferDialogs::showChanges(AppFolder(m_app->path()), "web", nullptr);
+    QCOMPARE(child<QPlainTextEdit>(*unchanged, "txtChanges")->toPlainText(),
+             QStringLiteral("The working copy is as it was last fetched."));
+    unchanged->close();
+    QVERIFY(writeFile(work, QByteArray(original).replace("www.example", "shop.example")));
+    QWidget* view = TransferDialogs::showChanges(AppFolder(m_app->path()), "web", nullptr);
+    QVERIFY(view->isVisible());
+    const QString diff = child<QPlainTextEdit>(*view, "txtChanges")->toPlainText();
+    QVERIFY2(diff.contains("-ServerName www.example.test\n+ServerName shop.example.test"), qPrintable(diff));
+    const ServerWorkArea area(AppFolder(m_app->path()), "web");
+    QCOMPARE(diff, QString::fromUtf8(UnifiedDiff::diffTree(area, "web")));
+    view->close();
 }
 
 QTEST_MAIN(TestTransferWizard)
