@@ -98,6 +98,9 @@ int main(int argc, char** argv)
     hooks.showChanges = [&](const QString& server) {
         TransferDialogs::showChanges(folder, server, host.dialogParent());
     };
+    hooks.revertChanges = [&](const QString& server) {
+        return TransferDialogs::revertChanges(folder, server, host.dialogParent());
+    };
     if (!parser.isSet(shotOption))
         hooks.offerFirstConnection = [&] {
             // Asked once the main window stands, over it; a server added

@@ -493,6 +493,28 @@ int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& 
     return 0;
 }
 
+int revertServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
+{
+    if (argv.size() != 1)
+        return fail("revert needs one server name");
+    const AppFolder folder(QString::fromStdString(options.appDir));
+    const std::string registered = registeredName(folder, argv[0]);
+    const std::string name = registered.empty() ? argv[0] : registered;
+    const ServerWorkArea area(folder, QString::fromStdString(name));
+    if (!area.isValid() || !QFileInfo(area.workingCopy()).isFile())
+        return fail("Config file for the specified server has been moved/removed.");
+    QString kept;
+    QString why;
+    if (!area.revertChanges(&kept, &why))
+        return fail("nothing was reverted: " + text(why));
+    if (kept.isEmpty())
+        std::cout << "The working copy of " << name << " has no changes to revert\n";
+    else
+        std::cout << "Reverted the working copy of " << name << "; the changes are kept as " << text(kept)
+                  << '\n';
+    return 0;
+}
+
 int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
     const Args a = parse(argv, {"--timeout", "--tls"},
@@ -552,6 +574,11 @@ corvanectl::CommandRegistrar diffCommand{
     {"diff", "NAME",
      "show what the working copy changes against the server's files, one unified diff per changed file",
      diffServer}};
+corvanectl::CommandRegistrar revertCommand{
+    {"revert", "NAME",
+     "put the working copy back to what the server has (as last sent, else as fetched); the changes are kept "
+     "in Backup under a dated name",
+     revertServer}};
 corvanectl::CommandRegistrar uploadCommand{
     {"upload",
      "NAME [--no-check] [--tls MODE] [--timeout S] [--accept-new-host-key] [--accept-new-certificate] "

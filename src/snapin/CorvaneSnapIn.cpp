@@ -46,6 +46,7 @@ const QString mnuLocation = QStringLiteral("mnuLocation");
 const QString mnuIfModule = QStringLiteral("mnuIfModule");
 const QString mnuViewSource = QStringLiteral("mnuViewSource");
 const QString mnuShowChanges = QStringLiteral("mnuShowChanges");
+const QString mnuRevertChanges = QStringLiteral("mnuRevertChanges");
 
 SelectedItem selectedItemOf(const ScopeItem& item)
 {
@@ -471,6 +472,7 @@ void CorvaneSnapIn::Views_AddTopMenuItems(const Selection& selection, ContextMen
     if (!sample) {
         menu.addItem(mnuSynchronize, QStringLiteral("Synchronize"), bool(m_hooks.synchronize));
         menu.addItem(mnuShowChanges, QStringLiteral("Show Changes"), bool(m_hooks.showChanges));
+        menu.addItem(mnuRevertChanges, QStringLiteral("Revert Changes"), bool(m_hooks.revertChanges));
     }
 }
 
@@ -522,7 +524,10 @@ void CorvaneSnapIn::MenuItem_Click(const QString& name, int index, const Selecti
         viewSource(*item);
     else if (name == mnuShowChanges && m_hooks.showChanges)
         m_hooks.showChanges(trimBlanks(item->displayName()));
-    else if (name == mnuDisConnect)
+    else if (name == mnuRevertChanges && m_hooks.revertChanges) {
+        if (m_hooks.revertChanges(trimBlanks(item->displayName())))
+            rebuildTree();
+    } else if (name == mnuDisConnect)
         disconnect(*item);
     else if (name == mnuGetConfig)
         runGetOrSynchronize(*item, true);

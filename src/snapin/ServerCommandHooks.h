@@ -20,6 +20,10 @@ struct ServerCommandHooks
     std::function<void(const QString& serverName)> synchronize;
     // Shows what an upload would change: one unified diff per changed file.
     std::function<void(const QString& serverName)> showChanges;
+    // Asks, then puts the working copy back to what the server has (the
+    // changes kept in Backup); true when the working copy changed, and the
+    // shell then reloads the server.
+    std::function<bool(const QString& serverName)> revertChanges;
     // Called at the end of loading when the registry holds no server section
     // (the "Add Connection" prompt).
     std::function<void()> offerFirstConnection;

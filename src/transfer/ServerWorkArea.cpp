@@ -214,6 +214,21 @@ bool ServerWorkArea::keepUnsentCopy(QString* keptPath, QString* error) const
     return true;
 }
 
+bool ServerWorkArea::revertChanges(QString* keptPath, QString* error) const
+{
+    if (keptPath)
+        keptPath->clear();
+    const std::vector<TreeEntry> changed = changedFiles(manifest());
+    if (changed.empty())
+        return true;
+    if (!keepUnsentCopy(keptPath, error))
+        return false;
+    for (const TreeEntry& e : changed)
+        if (!copyFileAtomic(serverCopy(e), workFile(e), error))
+            return false;
+    return true;
+}
+
 bool ServerWorkArea::recordSent(QString* error) const
 {
     return copyFileAtomic(workingCopy(), sentCopy(), error);

@@ -79,6 +79,11 @@ public:
     // configuration in the folder Backup/httpd-unsent-dd-MM-yyyy-hh-mm-ss/;
     // `keptPath` receives the name of the first.
     bool keepUnsentCopy(QString* keptPath, QString* error = nullptr) const;
+    // Puts every changed file of the working copy back to what the server has
+    // (as the last upload sent it, else as fetched), after keeping the
+    // changed files as keepUnsentCopy does; `keptPath` names the kept copy.
+    // True with an empty `keptPath` when nothing was changed.
+    bool revertChanges(QString* keptPath, QString* error = nullptr) const;
     // After an upload: the working copy is what the server now has.
     bool recordSent(QString* error = nullptr) const;
 

@@ -40,6 +40,10 @@ void installHooks(SnapinFixture& fx, QStringList* calls)
     hooks.get = [calls](const QString& s) { calls->append("get:" + s); };
     hooks.synchronize = [calls](const QString& s) { calls->append("sync:" + s); };
     hooks.showChanges = [calls](const QString& s) { calls->append("changes:" + s); };
+    hooks.revertChanges = [calls](const QString& s) {
+        calls->append("revert:" + s);
+        return false;
+    };
     hooks.connect = [calls] {
         calls->append("connect");
         return QString();
@@ -100,16 +104,18 @@ void tst_commands_menus::menus_data()
         << QStringList{"Sample"} << true << QStringList{"mnuDisConnect:Disconnect"} << QStringList{};
     QTest::newRow("local server") << QStringList{"alpha"} << true
                                   << QStringList{"mnuDisConnect:Disconnect", "mnuSynchronize:Synchronize",
-                                                 "mnuShowChanges:Show Changes"}
+                                                 "mnuShowChanges:Show Changes",
+                                                 "mnuRevertChanges:Revert Changes"}
                                   << QStringList{};
     QTest::newRow("remote server") << QStringList{"beta"} << true
                                    << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get",
-                                                  "mnuSynchronize:Synchronize", "mnuShowChanges:Show Changes"}
+                                                  "mnuSynchronize:Synchronize", "mnuShowChanges:Show Changes",
+                                                  "mnuRevertChanges:Revert Changes"}
                                    << QStringList{};
     QTest::newRow("remote server before the transfer is installed")
         << QStringList{"beta"} << false
         << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get:grey", "mnuSynchronize:Synchronize:grey",
-                       "mnuShowChanges:Show Changes:grey"}
+                       "mnuShowChanges:Show Changes:grey", "mnuRevertChanges:Revert Changes:grey"}
         << QStringList{};
     const QStringList source{"mnuViewSource:View Source"};
     QTest::newRow("main server") << QStringList{"alpha", "Main Server"} << true << source << allNew;

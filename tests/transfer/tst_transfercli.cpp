@@ -118,6 +118,7 @@ class TestTransferCli : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void localEndToEnd();
+    void revertKeepsTheChanges();
     void diffOnTerminalShowsEscapes();
     void caseOnlyNameRefused();
     void refusals_data();
@@ -128,6 +129,34 @@ private slots:
     void silentServer_data();
     void silentServer();
 };
+
+// revert puts the working copy back to what the server has and keeps the
+// changes in Backup; a second revert has nothing to do.
+void TestTransferCli::revertKeepsTheChanges()
+{
+    QTemporaryDir app, server;
+    const QString conf = server.filePath("httpd.conf");
+    const QByteArray original = config(server.path(), "www.example.test");
+    QVERIFY(writeFile(conf, original));
+    Run r =
+        corvanectl(app.path(), {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--local", conf});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QString work = app.filePath("web/WorkArea/httpd.conf");
+    const QByteArray edited = QByteArray(original).replace("www.example.test", "shop.example.test");
+    QVERIFY(writeFile(work, edited));
+    r = corvanectl(app.path(), {"revert", "WEB"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(readFile(work), original);
+    const QStringList kept =
+        QDir(app.filePath("web/Backup")).entryList({"httpd-unsent-*.conf"}, QDir::Files, QDir::Name);
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(readFile(app.filePath("web/Backup/" + kept.first())), edited);
+    QVERIFY2(r.out.contains(kept.first()), qPrintable(r.out));
+    r = corvanectl(app.path(), {"revert", "web"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains("no changes"), qPrintable(r.out));
+    QCOMPARE(corvanectl(app.path(), {"revert", "nosuch"}).code, 1);
+}
 
 void TestTransferCli::localEndToEnd()
 {

@@ -1,5 +1,6 @@
 #include "transfer/gui/TransferDialogs.h"
 
+#include "host/MessageBox.h"
 #include "transfer/ServerWorkArea.h"
 #include "transfer/UnifiedDiff.h"
 #include "transfer/gui/TransferWizard.h"
@@ -66,6 +67,28 @@ QWidget* TransferDialogs::showChanges(const AppFolder& folder, const QString& se
     view->resize(760, 520);
     view->show();
     return view;
+}
+
+bool TransferDialogs::revertChanges(const AppFolder& folder, const QString& server, QWidget* parent)
+{
+    const ServerWorkArea area(folder, server);
+    if (area.changedFiles(area.manifest()).empty()) {
+        MessageBox::information(parent, QStringLiteral("The working copy of %1 has no changes.").arg(server));
+        return false;
+    }
+    if (MessageBox::question(parent,
+                             QStringLiteral("Revert every change of %1 that was not sent to the server? "
+                                            "The changed files are kept in Backup.")
+                                 .arg(server)) != QMessageBox::Yes)
+        return false;
+    QString kept;
+    QString why;
+    if (!area.revertChanges(&kept, &why)) {
+        MessageBox::warning(parent, QStringLiteral("Nothing was reverted: %1").arg(why));
+        return false;
+    }
+    MessageBox::information(parent, QStringLiteral("The changes are kept as %1.").arg(kept));
+    return true;
 }
 
 QString TransferDialogs::offerFirstConnection(const AppFolder& folder, QWidget* parent)

@@ -21,6 +21,9 @@ public:
     // Shows (not modal) what an upload of the server's working copy would
     // change, as `corvanectl diff` prints it; returns the window.
     static QWidget* showChanges(const AppFolder& folder, const QString& server, QWidget* parent);
+    // Asks, then puts the working copy back to what the server has, keeping
+    // the changes in Backup; says where. True when the working copy changed.
+    static bool revertChanges(const AppFolder& folder, const QString& server, QWidget* parent);
     // First start without servers: "Add Connection" offers the wizard.
     // The new server's name, "" when closed.
     static QString offerFirstConnection(const AppFolder& folder, QWidget* parent);

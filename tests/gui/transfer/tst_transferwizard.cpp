@@ -554,6 +554,15 @@ void TestTransferWizard::showChangesIsTheUploadDiff()
     const ServerWorkArea area(AppFolder(m_app->path()), "web");
     QCOMPARE(diff, QString::fromUtf8(UnifiedDiff::diffTree(area, "web")));
     view->close();
+
+    // Revert Changes asks first; No leaves the working copy, Yes puts it back.
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QVERIFY(!TransferDialogs::revertChanges(AppFolder(m_app->path()), "web", nullptr));
+    QVERIFY(readFile(work).contains("shop.example.test"));
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(TransferDialogs::revertChanges(AppFolder(m_app->path()), "web", nullptr));
+    QCOMPARE(readFile(work), original);
+    QVERIFY2(MessageBox::lastText().contains("httpd-unsent-"), qPrintable(MessageBox::lastText()));
 }
 
 QTEST_MAIN(TestTransferWizard)
