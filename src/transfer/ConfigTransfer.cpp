@@ -289,6 +289,46 @@ bool ConfigTransfer::workAreaWritable(const ServerWorkArea& workArea)
     return true;
 }
 
+bool ConfigTransfer::registeredSftpSettings(const QString& server, SftpTransfer::Settings& s)
+{
+    using namespace registry;
+    s.serverName = server;
+    s.authType = iniValue(m_folder, server, SFTP_AUTHTYPE).toInt();
+    s.keyFile = iniValue(m_folder, server, SFTP_PVTKEYFILE);
+    s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
+    s.port = std::max(0, iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt());
+    s.user = iniValue(m_folder, server, USERNAME).trimmed();
+    const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
+    s.password = QString::fromStdString(stored.value_or(std::string()));
+    if (!askPasswordIfNeeded(true, s.authType, s.user, s.host, s.password, stored.has_value()))
+        return false;
+    s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
+    s.knownHostsFile = knownHostsFile();
+    s.sshDirectory = sshDirectory();
+    s.timeoutSeconds = m_sftpTimeout;
+    return true;
+}
+
+bool ConfigTransfer::registeredFtpSettings(const QString& server, FtpTransfer::Settings& s)
+{
+    using namespace registry;
+    s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
+    s.port = iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt();
+    if (s.port <= 0)
+        s.port = 21;
+    s.user = iniValue(m_folder, server, USERNAME);
+    const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
+    s.password = QString::fromStdString(stored.value_or(std::string()));
+    if (!askPasswordIfNeeded(false, 0, s.user, s.host, s.password, stored.has_value()))
+        return false;
+    s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
+    s.timeoutSeconds = m_ftpTimeout;
+    s.connectTimeoutSeconds = connectTimeoutFor(server);
+    s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? iniValue(m_folder, server, FTP_TLS) : m_ftpTls);
+    s.certificatesFile = knownCertificatesFile();
+    return true;
+}
+
 bool ConfigTransfer::askPasswordIfNeeded(bool sftp, int authType, const QString& user, const QString& host,
                                          QString& password, bool known)
 {
@@ -469,20 +509,8 @@ void ConfigTransfer::upload()
     if (isSftp) {
         showLog(true, true);
         SftpTransfer::Settings s;
-        s.serverName = server;
-        s.authType = iniValue(m_folder, server, SFTP_AUTHTYPE).toInt();
-        s.keyFile = iniValue(m_folder, server, SFTP_PVTKEYFILE);
-        s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
-        s.port = std::max(0, iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt());
-        s.user = iniValue(m_folder, server, USERNAME).trimmed();
-        const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
-        s.password = QString::fromStdString(stored.value_or(std::string()));
-        if (!askPasswordIfNeeded(true, s.authType, s.user, s.host, s.password, stored.has_value()))
+        if (!registeredSftpSettings(server, s))
             return;
-        s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
-        s.knownHostsFile = knownHostsFile();
-        s.sshDirectory = sshDirectory();
-        s.timeoutSeconds = m_sftpTimeout;
         if (m_cb.log)
             m_cb.log(QStringLiteral("Connecting to SFTP"));
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
@@ -501,20 +529,8 @@ void ConfigTransfer::upload()
         showLog(false, false);
         if (iniValue(m_folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1")) {
             FtpTransfer::Settings s;
-            s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
-            s.port = iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt();
-            if (s.port <= 0)
-                s.port = 21;
-            s.user = iniValue(m_folder, server, USERNAME);
-            const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
-            s.password = QString::fromStdString(stored.value_or(std::string()));
-            if (!askPasswordIfNeeded(false, 0, s.user, s.host, s.password, stored.has_value()))
+            if (!registeredFtpSettings(server, s))
                 return;
-            s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
-            s.timeoutSeconds = m_ftpTimeout;
-            s.connectTimeoutSeconds = connectTimeoutFor(server);
-            s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? iniValue(m_folder, server, FTP_TLS) : m_ftpTls);
-            s.certificatesFile = knownCertificatesFile();
             m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
             ok = m_ftp->UploadViaFtp(workArea.workingCopy());
             m_protectionUsed = m_ftp->protectionUsed();
@@ -562,20 +578,8 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
     } else if (isSftp) {
         showLog(true, true);
         SftpTransfer::Settings s;
-        s.serverName = server;
-        s.authType = iniValue(m_folder, server, SFTP_AUTHTYPE).toInt();
-        s.keyFile = iniValue(m_folder, server, SFTP_PVTKEYFILE);
-        s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
-        s.port = std::max(0, iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt());
-        s.user = iniValue(m_folder, server, USERNAME).trimmed();
-        const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
-        s.password = QString::fromStdString(stored.value_or(std::string()));
-        if (!askPasswordIfNeeded(true, s.authType, s.user, s.host, s.password, stored.has_value()))
+        if (!registeredSftpSettings(server, s))
             return;
-        s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
-        s.knownHostsFile = knownHostsFile();
-        s.sshDirectory = sshDirectory();
-        s.timeoutSeconds = m_sftpTimeout;
         if (m_cb.log)
             m_cb.log(QStringLiteral("Connecting to SFTP"));
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
@@ -594,20 +598,8 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
     } else if (iniValue(m_folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1")) {
         showLog(true, true); // one line per file
         FtpTransfer::Settings s;
-        s.host = iniValue(m_folder, server, REMOTE_HOST).trimmed();
-        s.port = iniValue(m_folder, server, PORT_NUMBER).trimmed().toInt();
-        if (s.port <= 0)
-            s.port = 21;
-        s.user = iniValue(m_folder, server, USERNAME);
-        const std::optional<std::string> stored = PasswordStore(m_folder).read(server.toStdString());
-        s.password = QString::fromStdString(stored.value_or(std::string()));
-        if (!askPasswordIfNeeded(false, 0, s.user, s.host, s.password, stored.has_value()))
+        if (!registeredFtpSettings(server, s))
             return;
-        s.remoteFolder = iniValue(m_folder, server, REMOTE_FOLDER);
-        s.timeoutSeconds = m_ftpTimeout;
-        s.connectTimeoutSeconds = connectTimeoutFor(server);
-        s.tlsMode = tlsModeOf(m_ftpTls.isEmpty() ? iniValue(m_folder, server, FTP_TLS) : m_ftpTls);
-        s.certificatesFile = knownCertificatesFile();
         m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
         reached = m_ftp->withClient([&](net::CFtpClient& client) {
             FtpTreeWriter writer(client, paths);

@@ -7,7 +7,9 @@
 // the wizard page and the command-line tool show the same.
 #include "model/ConfigTree.h"
 #include "registry/AppFolder.h"
+#include "transfer/FtpTransfer.h"
 #include "transfer/ServerTree.h"
+#include "transfer/SftpTransfer.h"
 #include "transfer/TransferCallbacks.h"
 #include "transfer/TransferState.h"
 
@@ -117,6 +119,10 @@ private:
     // Keeps how a registered server's FTP connection was protected in its section.
     void rememberProtectionUsed(const QString& server);
     int connectTimeoutFor(const QString& server) const;
+    // A registered server's connection settings, its password asked for when
+    // it is kept nowhere; false (the transfer failed) when none was given.
+    bool registeredSftpSettings(const QString& server, SftpTransfer::Settings& s);
+    bool registeredFtpSettings(const QString& server, FtpTransfer::Settings& s);
     bool workAreaWritable(const ServerWorkArea& workArea);
 
     AppFolder m_folder;
