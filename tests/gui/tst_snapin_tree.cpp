@@ -53,6 +53,7 @@ private slots:
     void keysTagsAndRows();
     void sampleServerMatchesItsFile();
     void severalServers();
+    void longLinesOpen();
     void quotedAndStarVirtualHosts_data();
     void quotedAndStarVirtualHosts();
     void selectionPublishesContext_data();
@@ -258,6 +259,20 @@ void tst_snapin_tree::severalServers()
     QCOMPARE(SnapinFixture::childNodes(*fx.node({"gamma", "Main Server"})),
              (QStringList{"Directory:/srv/small", "VHost:www.small.example.org (*:8080)"}));
     QCOMPARE(SnapinFixture::childNodes(*fx.node({"alpha", "Main Server"})).size(), 12);
+}
+
+// Apache takes logical lines far over 64 KiB: a server whose file holds one
+// opens in the console like any other, and its snapshot keeps the line.
+void tst_snapin_tree::longLinesOpen()
+{
+    SnapinFixture fx;
+    const QByteArray longLine = "Header set X-Long \"" + QByteArray(70000, 'v') + "\"\n";
+    fx.addServer("long", "Listen 80\n<VirtualHost *:80>\nServerName long.example.org\n" + longLine +
+                             "</VirtualHost>\n");
+    fx.start();
+    QCOMPARE(SnapinFixture::childNodes(*fx.node({"long", "Main Server"})),
+             QStringList{"VHost:long.example.org (*:80)"});
+    QVERIFY(fx.snapshotLines("long").join('\n').contains(QString(70000, 'v')));
 }
 
 void tst_snapin_tree::quotedAndStarVirtualHosts_data()
