@@ -464,14 +464,23 @@ bool syntaxCheck(const AppFolder& folder, const std::string& name, int fd)
     return SyntaxCheck::syntaxOk(output);
 }
 
+// The registered spelling of a server name (the name as given when none is
+// registered); false when the server has no working copy to work on.
+bool workingCopyOf(const AppFolder& folder, const std::string& given, std::string& name)
+{
+    const std::string registered = registeredName(folder, given);
+    name = registered.empty() ? given : registered;
+    const ServerWorkArea area(folder, QString::fromStdString(name));
+    return area.isValid() && QFileInfo(area.workingCopy()).isFile();
+}
+
 int checkServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
     if (argv.size() != 1)
         return fail("check needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
-    const std::string registered = registeredName(folder, argv[0]);
-    const std::string name = registered.empty() ? argv[0] : registered;
-    if (!QFileInfo(folder.workingCopyPath(name)).isFile())
+    std::string name;
+    if (!workingCopyOf(folder, argv[0], name))
         return fail("Config file for the specified server has been moved/removed.");
     if (!syntaxCheck(folder, name, STDOUT_FILENO))
         return fail("the syntax check of " + name + " did not report Syntax OK");
@@ -483,11 +492,10 @@ int diffServer(const std::vector<std::string>& argv, const corvanectl::Options& 
     if (argv.size() != 1)
         return fail("diff needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
-    const std::string registered = registeredName(folder, argv[0]);
-    const std::string name = registered.empty() ? argv[0] : registered;
-    const ServerWorkArea area(folder, QString::fromStdString(name));
-    if (!area.isValid() || !QFileInfo(area.workingCopy()).isFile())
+    std::string name;
+    if (!workingCopyOf(folder, argv[0], name))
         return fail("Config file for the specified server has been moved/removed.");
+    const ServerWorkArea area(folder, QString::fromStdString(name));
     const QByteArray d = UnifiedDiff::diffTree(area, QString::fromStdString(name));
     corvanectl::writeFetchedText(STDOUT_FILENO, std::string_view(d.constData(), std::size_t(d.size())));
     return 0;
@@ -498,11 +506,10 @@ int revertServer(const std::vector<std::string>& argv, const corvanectl::Options
     if (argv.size() != 1)
         return fail("revert needs one server name");
     const AppFolder folder(QString::fromStdString(options.appDir));
-    const std::string registered = registeredName(folder, argv[0]);
-    const std::string name = registered.empty() ? argv[0] : registered;
-    const ServerWorkArea area(folder, QString::fromStdString(name));
-    if (!area.isValid() || !QFileInfo(area.workingCopy()).isFile())
+    std::string name;
+    if (!workingCopyOf(folder, argv[0], name))
         return fail("Config file for the specified server has been moved/removed.");
+    const ServerWorkArea area(folder, QString::fromStdString(name));
     QString kept;
     QString why;
     if (!area.revertChanges(&kept, &why))
