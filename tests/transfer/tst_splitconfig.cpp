@@ -3,6 +3,7 @@
 // edited in one included file, checked with the real apache2 and uploaded,
 // over a local path, vsftpd and sshd: only that file changes on the server,
 // the link stays a link and apache2 -S lists the same virtual hosts.
+#include "CorvanectlRun.h"
 #include "SshdServer.h"
 #include "VsftpdServer.h"
 
@@ -20,29 +21,11 @@
 
 namespace {
 
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = corvane::test::CtlRun;
 
 Run corvanectl(const QString& app, const QStringList& args, const QByteArray& input = QByteArray())
 {
-    static QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    env.remove("SSH_AUTH_SOCK");
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(CORVANE_BINARY_DIR "/src/cli/corvanectl"), QStringList{"--app-dir", app} + args);
-    if (!p.waitForStarted(10000))
-        return {};
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(180000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return corvane::test::runCorvanectl(app, args, input, 180000);
 }
 
 bool run(const QString& program, const QStringList& args, QString* output = nullptr)

@@ -1,5 +1,6 @@
 // corvanectl add / fetch / check / diff / upload end to end, against a local
 // folder, vsftpd and sshd on 127.0.0.1.
+#include "CorvanectlRun.h"
 #include "SshdServer.h"
 #include "VsftpdServer.h"
 
@@ -24,30 +25,11 @@
 
 namespace {
 
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = corvane::test::CtlRun;
 
 Run corvanectl(const QString& app, const QStringList& args, const QByteArray& input = QByteArray())
 {
-    // No ~/.ssh and no ssh-agent of the machine's user.
-    static QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    env.remove("SSH_AUTH_SOCK");
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(CORVANE_BINARY_DIR "/src/cli/corvanectl"), QStringList{"--app-dir", app} + args);
-    if (!p.waitForStarted(10000))
-        return {};
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return corvane::test::runCorvanectl(app, args, input, 120000);
 }
 
 // Runs corvanectl with its standard output on a terminal (a pseudo-terminal
