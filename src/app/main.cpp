@@ -19,8 +19,10 @@
 #include "model/ModelProcedures.h"
 #include "pages/PageRegistry.h"
 #include "registry/AppFolder.h"
+#include "registry/RegistryProcedures.h"
 #include "snapin/CorvaneSnapIn.h"
 #include "transfer/ServerModel.h"
+#include "transfer/SyntaxCheck.h"
 #include "transfer/gui/TransferDialogs.h"
 
 namespace {
@@ -100,6 +102,12 @@ int main(int argc, char** argv)
     };
     hooks.revertChanges = [&](const QString& server) {
         return TransferDialogs::revertChanges(folder, server, host.dialogParent());
+    };
+    // A module the checking Apache has compiled in counts as loaded: Debian's
+    // apache2 has mod_logio built in and refuses a LoadModule for it.
+    hooks.compiledInModules = [&](const QString& server) {
+        const std::string version = corvane::GetServerApacheVersion(server.toStdString(), folder.iniPath());
+        return corvane::SyntaxCheck(folder).compiledInModules(QString::fromStdString(version));
     };
     if (!parser.isSet(shotOption))
         hooks.offerFirstConnection = [&] {

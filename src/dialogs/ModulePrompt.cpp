@@ -9,9 +9,24 @@ namespace corvane {
 
 bool ModulePrompt::EnsureModuleLoaded(QWidget* parent, const EditorInputs& inputs, const std::string& module)
 {
+    const bool compiledIn = isCompiledIn(inputs.context, module);
     return EnsureModuleLoaded(
-        parent, inputs, [module](const ConfigFile& model) { return IsModuleLoaded(model, module, -1); },
+        parent, inputs,
+        [module, compiledIn](const ConfigFile& model) {
+            return compiledIn || IsModuleLoaded(model, module, -1);
+        },
         TextCodec::toQ(ModuleLoadQuestion(module)));
+}
+
+bool ModulePrompt::isCompiledIn(const PageContext& context, const std::string& module)
+{
+    // "logio_module" and "mod_logio" both stand for the source "mod_logio.c".
+    QString name = TextCodec::toQ(module).trimmed();
+    if (name.endsWith(QLatin1String("_module"), Qt::CaseInsensitive))
+        name = QStringLiteral("mod_") + name.chopped(7);
+    if (name.isEmpty())
+        return false;
+    return context.compiledInModules.contains(name + QStringLiteral(".c"), Qt::CaseInsensitive);
 }
 
 bool ModulePrompt::EnsureModuleLoaded(QWidget* parent, const EditorInputs& inputs, const LoadedTest& isLoaded,

@@ -20,7 +20,12 @@ public:
     // Whether the model already has what the feature needs.
     using LoadedTest = std::function<bool(const ConfigFile& model)>;
 
-    // True at once when the main server loads the module; otherwise asks
+    // Whether the server's Apache has the module compiled in, by its name
+    // ("logio_module") or its file's ("mod_logio"): such a module counts as
+    // loaded, and a LoadModule line for it would stop Apache.
+    static bool isCompiledIn(const PageContext& context, const std::string& module);
+
+    // True at once when the main server loads the module or has it compiled in; otherwise asks
     // "<MODULE> is to be loaded, Do you wish to load it now ?" (Yes/No,
     // "Corvane"): No gives false, Yes opens frmModules on the same model for
     // the main server and asks again until the module is loaded or the

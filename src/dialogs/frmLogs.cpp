@@ -460,9 +460,12 @@ void frmCustomLog::saveFormat()
         return;
     const QString upper = format.toUpper();
     if (upper.contains(QLatin1String("%I")) || upper.contains(QLatin1String("%O"))) {
+        const bool compiledIn = ModulePrompt::isCompiledIn(inputs().context, "mod_logio");
         const bool loaded = ModulePrompt::EnsureModuleLoaded(
             this, inputs(),
-            [](const ConfigFile& model) { return IsModuleFileLoaded(model, "mod_logio", -1); },
+            [compiledIn](const ConfigFile& model) {
+                return compiledIn || IsModuleFileLoaded(model, "mod_logio", -1);
+            },
             QStringLiteral(
                 "Inorder to Implement %I/%O, mod_logio is to be loaded, Do you wish to load it now ?"));
         if (!loaded) {

@@ -3,6 +3,7 @@
 // Views_CreatePropertyPages (sheet.context()); pages read and update it. Two
 // sheets never share a context.
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <memory>
 #include <optional>
@@ -19,7 +20,10 @@ struct PageContext
     QString helpFilePath;                          // help file beside the program
     QString cataloguePath;                         // directive catalogue
     std::optional<SelectedItem> propertySheetItem; // the scope item selected last, if any
-    QVariantMap extra;                             // anything else a snap-in and its pages agree on
+    // Modules the server's Apache has compiled in, as "apache2 -l" names them
+    // ("mod_logio.c"): they count as loaded and must not be loaded again.
+    QStringList compiledInModules;
+    QVariantMap extra; // anything else a snap-in and its pages agree on
     // Whether the catalogue checksum message was shown for this sheet; copies
     // handed to the sheet's dialogs share it, so it is shown once.
     std::shared_ptr<bool> checksumShown = std::make_shared<bool>(false);

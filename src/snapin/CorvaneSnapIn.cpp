@@ -305,6 +305,8 @@ void CorvaneSnapIn::Views_CreatePropertyPages(const Selection& selection, Proper
     m_context.currentServerName = serverNameOf(path);
     m_context.isLocalServer = !isRemote(m_context.currentServerName);
     sheet.context() = m_context;
+    if (m_hooks.compiledInModules)
+        sheet.context().compiledInModules = m_hooks.compiledInModules(m_context.currentServerName);
     for (const PageSpec& page : pagesFor(selection))
         sheet.addPage(page.pageName, page.caption);
 }

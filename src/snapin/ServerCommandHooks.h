@@ -3,6 +3,7 @@
 // page and the upload wizard. The shell shows the menu items and toolbar
 // buttons of a command greyed while nobody has installed its hook.
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,6 +25,9 @@ struct ServerCommandHooks
     // changes kept in Backup); true when the working copy changed, and the
     // shell then reloads the server.
     std::function<bool(const QString& serverName)> revertChanges;
+    // The modules the Apache that checks the server has compiled in ("apache2
+    // -l"); pages and dialogs treat them as loaded. None while not installed.
+    std::function<QStringList(const QString& serverName)> compiledInModules;
     // Called at the end of loading when the registry holds no server section
     // (the "Add Connection" prompt).
     std::function<void()> offerFirstConnection;

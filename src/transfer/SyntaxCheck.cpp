@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -310,6 +312,48 @@ QString SyntaxCheck::runTree(const QString& serverName, const QString& checker, 
     if (!inner.errorText().isEmpty())
         return show(inner.errorText());
     return named(out);
+}
+
+QStringList SyntaxCheck::parseCompiledIn(const QString& output)
+{
+    // "Compiled in modules:" followed by one indented source name a line.
+    QStringList modules;
+    bool listing = false;
+    for (const QString& line : output.split(QLatin1Char('\n'))) {
+        const QString name = line.trimmed();
+        if (!listing) {
+            listing = name == QLatin1String("Compiled in modules:");
+            continue;
+        }
+        const bool indented = line.startsWith(QLatin1Char(' ')) || line.startsWith(QLatin1Char('\t'));
+        if (!indented || !name.endsWith(QLatin1String(".c")) || name.contains(QLatin1Char(' ')))
+            break;
+        modules << name;
+    }
+    return modules;
+}
+
+QStringList SyntaxCheck::compiledInModules(const QString& version) const
+{
+    const QString checker = checkerFor(version);
+    if (checker.isEmpty())
+        return {};
+    // "-l" reads no configuration; the answer is the binary's, so it is kept
+    // for as long as the program runs.
+    static QMutex guard;
+    static QHash<QString, QStringList> known;
+    const QMutexLocker lock(&guard);
+    const auto found = known.constFind(checker);
+    if (found != known.constEnd())
+        return *found;
+    DOSOutputs runner;
+    runner.setEnvironment(minimalEnvironment());
+    runner.setWorkingDirectory(QStringLiteral("/"));
+    runner.setTimeout(10);
+    const QString out = runner.execute(checker, {QStringLiteral("-l")});
+    const QStringList modules = runner.exitCode() == 0 ? parseCompiledIn(out) : QStringList();
+    known.insert(checker, modules);
+    return modules;
 }
 
 } // namespace corvane

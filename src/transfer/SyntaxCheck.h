@@ -69,6 +69,12 @@ public:
     // found") arrives through `runner`'s ReceiveOutputs and is returned.
     QString run(const QString& serverName, DOSOutputs& runner) const;
 
+    // The modules the version's checker has compiled in, as "-l" lists them
+    // ("mod_logio.c"); empty without a checker. Asked once per checker.
+    QStringList compiledInModules(const QString& version) const;
+    // The module names in the output of "-l".
+    static QStringList parseCompiledIn(const QString& output);
+
     // For tests: where the PATH search looks, and the envvars file.
     void setSearchPath(const QStringList& dirs) { m_searchPath = dirs; }
     void setEnvvarsPath(const QString& path) { m_envvars = path; }

@@ -184,6 +184,12 @@ void tst_dispatch_sheet::pagesReceiveTheContext()
     fx.addServer("beta", shapes(), true);
     fx.start();
     registerPages(fx, kAllPages);
+    // The modules the checking Apache has built in are asked for the sheet's server.
+    QStringList askedFor;
+    fx.snapIn().serverCommands().compiledInModules = [&](const QString& server) {
+        askedFor << server;
+        return QStringList{"core.c", "mod_logio.c"};
+    };
     ScopeItem* item = fx.node({"beta", "Main Server", "site1.example.org (*)"});
     fx.select(item);
     PropertySheet* sheet = fx.host().properties();
@@ -197,6 +203,8 @@ void tst_dispatch_sheet::pagesReceiveTheContext()
     QCOMPARE(ctx.propertySheetItem->key, item->key());
     QCOMPARE(sheet->page(0)->selectedControl().itemName, fx.workingCopy("beta"));
     QCOMPARE(sheet->page(0)->selectedControl().nodeTag(), item->nodeTag());
+    QCOMPARE(ctx.compiledInModules, (QStringList{"core.c", "mod_logio.c"}));
+    QCOMPARE(askedFor, QStringList{"beta"});
     closeSheet(fx, sheet);
 
     // A second sheet for another server has its own context.

@@ -83,6 +83,8 @@ private slots:
     void hostileConfiguration_data();
     void hostileConfiguration();
     void argumentsStayApart();
+    void compiledInModules_data();
+    void compiledInModules();
 };
 
 void TestSyntaxCheck::realApache_data()
@@ -316,3 +318,31 @@ void TestSyntaxCheck::argumentsStayApart()
 
 QTEST_GUILESS_MAIN(TestSyntaxCheck)
 #include "tst_syntaxcheck.moc"
+
+void TestSyntaxCheck::compiledInModules_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("modules");
+    QTest::newRow("Debian") << QStringLiteral("Compiled in modules:\n  core.c\n  mod_so.c\n  mod_logio.c\n")
+                            << QStringList{"core.c", "mod_so.c", "mod_logio.c"};
+    QTest::newRow("tabs, CR LF") << QStringLiteral("Compiled in modules:\r\n\tcore.c\r\n  http_core.c\r\n")
+                                 << QStringList{"core.c", "http_core.c"};
+    QTest::newRow("an error, not a list")
+        << QStringLiteral("apache2: bad user name ${APACHE_RUN_USER}\n  see the manual.c\n") << QStringList{};
+}
+
+void TestSyntaxCheck::compiledInModules()
+{
+    QFETCH(QString, output);
+    QFETCH(QStringList, modules);
+    QCOMPARE(SyntaxCheck::parseCompiledIn(output), modules);
+
+    // The real checker's list: what it has built in, asked without a configuration.
+    if (systemApache().isEmpty())
+        QSKIP("no apache2 or httpd installed");
+    QTemporaryDir app;
+    const SyntaxCheck check{AppFolder(app.path())};
+    const QStringList real = check.compiledInModules(QStringLiteral("2.4.62"));
+    QVERIFY2(real.contains("core.c") && real.contains("mod_so.c"), qPrintable(real.join(' ')));
+    QVERIFY(check.compiledInModules(QStringLiteral("1.2.9")).isEmpty()); // no checker for it
+}

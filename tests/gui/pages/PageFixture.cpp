@@ -123,6 +123,7 @@ PropertySheet* PageFixture::openSheet(const QString& server, int tag, const QStr
     c.isLocalServer = registryValue(server, QStringLiteral("CONNECT_TYPE")) != QLatin1String("1");
     c.helpFilePath = m_appDir + QStringLiteral("/Corvane.chm");
     c.cataloguePath = m_appDir + QStringLiteral("/Corvane.dll");
+    c.compiledInModules = m_compiledIn;
     if (!filesItem)
         c.propertySheetItem = item;
     sheet->onPropertyChanged = [this](const SelectedItem&, const QString& data) { m_notifications << data; };

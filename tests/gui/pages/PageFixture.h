@@ -44,6 +44,8 @@ public:
     // A sheet with the named pages for the node with this tag, started and shown.
     PropertySheet* openSheet(const QString& server, int tag, const QStringList& pages,
                              bool filesItem = false);
+    // Modules the next sheets' server has compiled in ("mod_logio.c").
+    void setCompiledInModules(const QStringList& modules) { m_compiledIn = modules; }
     QStringList notifications() const { return m_notifications; }
     QList<int> helpRequests() const { return m_help; }
 
@@ -69,6 +71,7 @@ private:
     bool m_valid = false;
     PageFactory m_factory;
     QStringList m_notifications;
+    QStringList m_compiledIn;
     QList<int> m_help;
     int m_answered = 0;
 };

@@ -442,6 +442,42 @@ private slots:
             QVERIFY2(refused.isEmpty(), qPrintable(refused));
         }
     }
+
+    // Debian's apache2 has mod_logio built in: %I/%O are taken without the
+    // module question and without a LoadModule line, which it would refuse.
+    void compiledInModuleIsNotLoadedAgain_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("main server") << "main"
+                                     << "%h %I %O";
+        QTest::newRow("virtual host") << ""
+                                      << "%h %O \"%r\"";
+    }
+    void compiledInModuleIsNotLoadedAgain()
+    {
+        QFETCH(QString, node);
+        QFETCH(QString, format);
+        fx->setCompiledInModules({"core.c", "mod_logio.c"});
+        MessageBox::setNextAnswer(QMessageBox::No); // were it asked, the format would lose %I/%O
+        const QStringList before = fx->lines("deb");
+        PropertySheet* sheet = fx->openSheet("deb", this->node("deb", node), {"ppgServerSettings"});
+        EditorSteps script(*fx, {"open:frmCustomLog:cmdLogProperties", "txtFormatName=io",
+                                 "txtLogFormat=" + format, "click:CmdSaveFormat", "close:ok"});
+        const QString failures = script.run(sheet);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures));
+        sheet->reject();
+        QCOMPARE(MessageBox::shownCount(), 0); // no question asked
+        MessageBox::clearNextAnswers();
+        QString written = format;
+        written.replace("\"", "\\\"");
+        QCOMPARE(PageFixture::addedLines(before, fx->lines("deb")),
+                 QStringList{"LogFormat \"" + written + "\" io"});
+        if (!apache.isEmpty()) {
+            const QString refused = apacheCheck("deb");
+            QVERIFY2(refused.isEmpty(), qPrintable(refused));
+        }
+    }
 };
 
 QTEST_MAIN(DialogsEditors)
