@@ -1,6 +1,7 @@
 #include "model/LineLayout.h"
 
 #include <cstring>
+#include <functional>
 
 namespace corvane::linelayout {
 
@@ -66,12 +67,10 @@ std::string dominantLineEnd(std::string_view data)
 
 std::uint32_t textHash(std::string_view text)
 {
-    std::uint32_t h = 2166136261u;
-    for (const char c : text) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 16777619u;
-    }
-    return h;
+    // Every line of the working copy is hashed on each load and write: the
+    // library's word-at-a-time hash is several times faster than a byte loop.
+    const std::size_t h = std::hash<std::string_view>{}(text);
+    return static_cast<std::uint32_t>(h ^ (static_cast<std::uint64_t>(h) >> 32));
 }
 
 } // namespace corvane::linelayout

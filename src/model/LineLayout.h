@@ -106,8 +106,8 @@ std::string_view lineEndOf(std::string_view piece);
 // The line end most lines of data use; LF for data without any.
 std::string dominantLineEnd(std::string_view data);
 
-// 32-bit FNV-1a of a logical text: identifies the lines of a snapshot in the
-// working copy.
+// A 32-bit hash of a logical text: identifies the lines of a snapshot in the
+// working copy. Computed afresh on each load, never stored.
 std::uint32_t textHash(std::string_view text);
 
 } // namespace corvane::linelayout
