@@ -496,7 +496,6 @@ void CorvaneSnapIn::Views_AddTopMenuItems(const Selection& selection, ContextMen
         menu.addItem(mnuFind, QStringLiteral("Find..."));
         return;
     }
-    menu.addItem(mnuFind, QStringLiteral("Find..."));
     const QString name = trimBlanks(item.displayName());
     const bool sample = name == QLatin1String(registry::kSampleServerName);
     menu.addItem(mnuDisConnect, QStringLiteral("Disconnect"));
@@ -507,6 +506,7 @@ void CorvaneSnapIn::Views_AddTopMenuItems(const Selection& selection, ContextMen
         menu.addItem(mnuShowChanges, QStringLiteral("Show Changes"), bool(m_hooks.showChanges));
         menu.addItem(mnuRevertChanges, QStringLiteral("Revert Changes"), bool(m_hooks.revertChanges));
     }
+    menu.addItem(mnuFind, QStringLiteral("Find..."));
 }
 
 void CorvaneSnapIn::Views_AddNewMenuItems(const Selection& selection, ContextMenu& menu)
