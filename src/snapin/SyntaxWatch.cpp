@@ -2,6 +2,8 @@
 
 #include <QThread>
 
+#include <exception>
+
 namespace corvane::snapin {
 
 SyntaxWatch::SyntaxWatch(QObject* parent) : QObject(parent) {}
@@ -31,7 +33,14 @@ void SyntaxWatch::start(const QString& serverName)
     m_running = serverName;
     const Check check = m_check;
     m_worker = QThread::create([this, check, serverName] {
-        const SyntaxVerdict verdict = check(serverName);
+        SyntaxVerdict verdict;
+        try {
+            verdict = check(serverName);
+        } catch (const std::exception& e) {
+            // Nothing may escape a worker thread: the failure is the verdict.
+            verdict.state = SyntaxVerdict::State::Error;
+            verdict.output = QStringLiteral("The syntax check failed: ") + QString::fromLocal8Bit(e.what());
+        }
         // Back on the console's thread; dropped when the watch is gone.
         QMetaObject::invokeMethod(
             this, [this, serverName, verdict] { done(serverName, verdict); }, Qt::QueuedConnection);
