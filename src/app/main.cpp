@@ -22,7 +22,9 @@
 #include "registry/RegistryProcedures.h"
 #include "snapin/CorvaneSnapIn.h"
 #include "transfer/ServerModel.h"
+#include "transfer/ServerWorkArea.h"
 #include "transfer/SyntaxCheck.h"
+#include "transfer/UnifiedDiff.h"
 #include "transfer/gui/TransferDialogs.h"
 
 namespace {
@@ -108,6 +110,21 @@ int main(int argc, char** argv)
     hooks.compiledInModules = [&](const QString& server) {
         const std::string version = corvane::GetServerApacheVersion(server.toStdString(), folder.iniPath());
         return corvane::SyntaxCheck(folder).compiledInModules(QString::fromStdString(version));
+    };
+    // The source view marks what changed since the last fetch.
+    hooks.changedLines = [&](const QString& server, const QString& serverPath) {
+        return corvane::UnifiedDiff::workingCopyMarks(corvane::ServerWorkArea(folder, server),
+                                                      serverPath.toStdString());
+    };
+    // After each change the working copy is checked on a worker thread: the
+    // check gets its own copy of the folder and touches nothing else.
+    hooks.checkSyntax = [folder](const QString& server) {
+        const corvane::SyntaxCheck::Verdict found = corvane::SyntaxCheck(folder).check(server);
+        using State = corvane::snapin::SyntaxVerdict::State;
+        const State state = found.state == corvane::SyntaxCheck::Verdict::State::Ok      ? State::Ok
+                            : found.state == corvane::SyntaxCheck::Verdict::State::Error ? State::Error
+                                                                                         : State::NoChecker;
+        return corvane::snapin::SyntaxVerdict{state, found.apacheVersion, found.output};
     };
     if (!parser.isSet(shotOption))
         hooks.offerFirstConnection = [&] {

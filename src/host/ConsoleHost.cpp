@@ -575,4 +575,12 @@ void ConsoleHost::help()
     }
 }
 
+void ConsoleHost::setStatusIndicator(const QString& text, const QString& details, const QString& toolTip)
+{
+    m_statusText = text;
+    m_statusDetails = details;
+    m_statusToolTip = toolTip;
+    emit statusIndicatorChanged();
+}
+
 } // namespace corvane

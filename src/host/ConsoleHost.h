@@ -75,6 +75,14 @@ public:
     HelpViewer* helpViewer(); // created on first use
     HelpViewer* existingHelpViewer() const;
 
+    // A short state the window shows in its status bar (cmdStatusIndicator)
+    // until the next one: `text`, `toolTip` beside it, and on a click
+    // `details` (frmStatusDetails). An empty text hides it.
+    void setStatusIndicator(const QString& text, const QString& details = {}, const QString& toolTip = {});
+    const QString& statusIndicatorText() const { return m_statusText; }
+    const QString& statusIndicatorDetails() const { return m_statusDetails; }
+    const QString& statusIndicatorToolTip() const { return m_statusToolTip; }
+
     Controlbar& controlbar() { return m_controlbar; }
     PageFactory& pageFactory() { return m_pageFactory; }
 
@@ -116,6 +124,7 @@ signals:
     void resultViewChanged();
     void verbsChanged();
     void sheetOpened(corvane::PropertySheet* sheet);
+    void statusIndicatorChanged();
 
 private:
     template <typename F> void raise(F&& event);
@@ -145,6 +154,9 @@ private:
     QPointer<PropertySheet> m_sheet;
     QPointer<HelpViewer> m_helpViewer;
     QString m_helpFile;
+    QString m_statusText;
+    QString m_statusDetails;
+    QString m_statusToolTip;
     int m_eventDepth = 0;
     bool m_settling = false;
     bool m_pendingReselect = false;

@@ -3,9 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -13,6 +18,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 #include "host/ConsoleHost.h"
 #include "host/HelpTopics.h"
@@ -70,6 +76,7 @@ ConsoleWindow::ConsoleWindow(ConsoleHost& host, QWidget* parent) : QMainWindow(p
     m_splitter->setSizes({280, 680});
     setCentralWidget(m_splitter);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
+    createStatusIndicator();
 
     createActions();
     createMenus();
@@ -282,6 +289,50 @@ QMenu* ConsoleWindow::popupContextMenu(const QPoint& globalPos)
     return menu;
 }
 
+void ConsoleWindow::createStatusIndicator()
+{
+    // A flat button: its text is the state, a click shows the details.
+    m_statusIndicator = new QPushButton(this);
+    m_statusIndicator->setObjectName(QStringLiteral("cmdStatusIndicator"));
+    m_statusIndicator->setFlat(true);
+    m_statusIndicator->setCursor(Qt::PointingHandCursor);
+    m_statusIndicator->hide();
+    statusBar()->addPermanentWidget(m_statusIndicator);
+    connect(&m_host, &ConsoleHost::statusIndicatorChanged, this, [this] {
+        const QString& text = m_host.statusIndicatorText();
+        m_statusIndicator->setText(text);
+        m_statusIndicator->setToolTip(m_host.statusIndicatorToolTip());
+        m_statusIndicator->setVisible(!text.isEmpty());
+        if (m_statusDetails)
+            m_statusDetails->findChild<QPlainTextEdit*>()->setPlainText(m_host.statusIndicatorDetails());
+    });
+    connect(m_statusIndicator, &QPushButton::clicked, this, &ConsoleWindow::showStatusDetails);
+}
+
+void ConsoleWindow::showStatusDetails()
+{
+    if (!m_statusDetails) {
+        m_statusDetails = new QDialog(this);
+        m_statusDetails->setObjectName(QStringLiteral("frmStatusDetails"));
+        m_statusDetails->setAttribute(Qt::WA_DeleteOnClose);
+        auto* layout = new QVBoxLayout(m_statusDetails);
+        auto* text = new QPlainTextEdit(m_statusDetails);
+        text->setObjectName(QStringLiteral("txtStatusDetails"));
+        text->setReadOnly(true);
+        text->setLineWrapMode(QPlainTextEdit::NoWrap);
+        text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        layout->addWidget(text, 1);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, m_statusDetails);
+        connect(buttons, &QDialogButtonBox::rejected, m_statusDetails, &QDialog::close);
+        layout->addWidget(buttons);
+        m_statusDetails->resize(640, 320);
+    }
+    m_statusDetails->setWindowTitle(m_host.statusIndicatorText());
+    m_statusDetails->findChild<QPlainTextEdit*>()->setPlainText(m_host.statusIndicatorDetails());
+    m_statusDetails->show();
+    m_statusDetails->raise();
+}
+
 void ConsoleWindow::updateVerbs()
 {
     m_properties->setEnabled(m_host.isVerbEnabled(Verb::Properties));
@@ -310,6 +361,8 @@ void ConsoleWindow::attachToolbar(Toolbar* toolbar)
                                                      : QStyle::SP_ArrowDown);
                 action = new QAction(icon, b.caption, bar);
                 action->setObjectName(objectName);
+                if (!b.shortcut.isEmpty())
+                    action->setShortcut(QKeySequence(b.shortcut));
                 const QString name = toolbar->name();
                 const QString key = b.key;
                 connect(action, &QAction::triggered, this,

@@ -7,14 +7,18 @@
 // actionRename, actionHelp) and the snap-in's toolbars (objectName = the
 // toolbar's name, buttons "<toolbar>_<key>"). Context menus (contextMenu) are
 // built from the same entries: snap-in items (objectName = item name), the
-// "New" submenu (menuNew), then the verbs.
+// "New" submenu (menuNew), then the verbs. The status bar shows the host's
+// status indicator as a flat button (cmdStatusIndicator) whose click opens
+// its details (frmStatusDetails: txtStatusDetails).
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
 
 class QAction;
+class QDialog;
 class QMenu;
+class QPushButton;
 class QSplitter;
 class QTreeView;
 
@@ -59,6 +63,8 @@ protected:
 private:
     void createActions();
     void createMenus();
+    void createStatusIndicator();
+    void showStatusDetails();
     void updateVerbs();
     void attachToolbar(Toolbar* toolbar);
     void syncTreeSelection();
@@ -76,6 +82,8 @@ private:
     QAction* m_refresh = nullptr;
     QAction* m_rename = nullptr;
     QAction* m_help = nullptr;
+    QPushButton* m_statusIndicator = nullptr;
+    QPointer<QDialog> m_statusDetails;
     QString m_settingsFile;
     QString m_viewShown; // the view name whose column widths the list shows
     QHash<QString, QList<int>> m_columnWidths;

@@ -8,12 +8,12 @@ Toolbar::Toolbar(const QString& name, QObject* parent) : QObject(parent), m_name
 }
 
 bool Toolbar::addButton(const QString& key, const QString& caption, const QString& toolTip,
-                        const QString& iconName)
+                        const QString& iconName, const QString& shortcut)
 {
     for (const Button& b : m_buttons)
         if (b.key == key)
             return false;
-    m_buttons.append(Button{key, caption, toolTip, iconName, false});
+    m_buttons.append(Button{key, caption, toolTip, iconName, shortcut, false});
     emit buttonsChanged();
     return true;
 }

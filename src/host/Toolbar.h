@@ -19,6 +19,7 @@ public:
         QString caption;  // text under/next to the icon
         QString toolTip;  // e.g. "Get Conf File"
         QString iconName; // a freedesktop icon name; the host picks a standard icon when empty
+        QString shortcut; // e.g. "Ctrl+F"; works in the whole window while the button is enabled
         bool enabled = false;
     };
 
@@ -27,7 +28,7 @@ public:
     const QString& name() const { return m_name; }
     // Appends a button (disabled until enabled); false if the key exists.
     bool addButton(const QString& key, const QString& caption, const QString& toolTip = {},
-                   const QString& iconName = {});
+                   const QString& iconName = {}, const QString& shortcut = {});
     bool setButtonEnabled(const QString& key, bool enabled);
     bool isButtonEnabled(const QString& key) const;
     const QList<Button>& buttons() const { return m_buttons; }

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace corvane {
@@ -76,6 +77,14 @@ public:
         std::string bytes; // with the line's own line end
     };
     std::vector<SourceLine> SourceLines(std::int32_t scopeNo);
+    // Every line of one file of the model (by server path, "" for a plain
+    // file) exactly as it stands; empty when the model has no such file.
+    std::vector<SourceLine> FileSourceLines(const std::string& serverPath);
+    // Where each of `wanted` stands, found in one pass over the files (a
+    // search over a large configuration asks for many lines at once); lines
+    // not in any file are left out.
+    std::unordered_map<const Directive*, LinePlace>
+    PlacesOf(const std::unordered_set<const Directive*>& wanted);
 
     // Off (the default): writing keeps the file's layout and bytes, changing
     // only the lines that were edited. On: the file is regenerated scope by

@@ -453,6 +453,47 @@ std::vector<ConfigFile::SourceLine> ConfigFile::SourceLines(std::int32_t scopeNo
     return out;
 }
 
+std::vector<ConfigFile::SourceLine> ConfigFile::FileSourceLines(const std::string& serverPath)
+{
+    if (m_layoutState == LayoutState::Pending)
+        attachWorkingCopy();
+    std::vector<SourceLine> out;
+    for (const LayoutFile& f : m_files) {
+        if (f.serverPath != serverPath)
+            continue;
+        int line = 1;
+        linelayout::forEachPhysicalLine(f.bytes, [&](std::size_t b, std::size_t, std::size_t next) {
+            out.push_back({f.serverPath, line++, f.bytes.substr(b, next - b)});
+        });
+        break;
+    }
+    return out;
+}
+
+std::unordered_map<const Directive*, ConfigFile::LinePlace>
+ConfigFile::PlacesOf(const std::unordered_set<const Directive*>& wanted)
+{
+    if (m_layoutState == LayoutState::Pending)
+        attachWorkingCopy();
+    std::unordered_map<const Directive*, LinePlace> out;
+    if (wanted.empty())
+        return out;
+    for (const LayoutFile& f : m_files) {
+        // Pieces stand in file order: the line count only moves forward.
+        std::size_t pos = 0;
+        int line = 1;
+        for (const LayoutPiece& p : f.pieces) {
+            for (; pos < p.begin && pos < f.bytes.size(); ++pos)
+                if (f.bytes[pos] == '\n' ||
+                    (f.bytes[pos] == '\r' && (pos + 1 >= f.bytes.size() || f.bytes[pos + 1] != '\n')))
+                    ++line;
+            if (p.d && wanted.count(p.d))
+                out.emplace(p.d, LinePlace{f.serverPath, line});
+        }
+    }
+    return out;
+}
+
 std::string ConfigFile::snapshotFilesPath() const
 {
     return m_snapshotPath + ".files";

@@ -18,16 +18,21 @@
 #include "registry/RegistryKeys.h"
 #include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
+#include "snapin/ConfigSearch.h"
+#include "snapin/FindDialog.h"
 #include "snapin/NodeCommands.h"
 #include "snapin/NodeText.h"
 #include "snapin/ScopeScanner.h"
 #include "snapin/SectionTypes.h"
 #include "snapin/SourceView.h"
+#include "snapin/SyntaxWatch.h"
 #include "snapin/TreeBuilder.h"
 
 #include <QCoreApplication>
+
 #include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
 
 namespace corvane::snapin {
 
@@ -47,6 +52,8 @@ const QString mnuIfModule = QStringLiteral("mnuIfModule");
 const QString mnuViewSource = QStringLiteral("mnuViewSource");
 const QString mnuShowChanges = QStringLiteral("mnuShowChanges");
 const QString mnuRevertChanges = QStringLiteral("mnuRevertChanges");
+const QString mnuFind = QStringLiteral("mnuFind");
+const QString kFindButton = QStringLiteral("Find");
 
 SelectedItem selectedItemOf(const ScopeItem& item)
 {
@@ -68,12 +75,30 @@ bool isRootItem(const ScopeItem& item)
 } // namespace
 
 CorvaneSnapIn::CorvaneSnapIn(const AppFolder& folder)
-    : m_folder(folder), m_servers(folder.path().toStdString())
+    : m_folder(folder), m_servers(folder.path().toStdString()), m_watch(std::make_unique<SyntaxWatch>())
 {
     m_context.appDir = folder.path();
+    QObject::connect(m_watch.get(), &SyntaxWatch::started, m_watch.get(), [this](const QString& server) {
+        if (hasHost())
+            host().setStatusIndicator(SyntaxWatch::checkingText(), {},
+                                      QStringLiteral("Checking the syntax of %1").arg(server));
+    });
+    QObject::connect(
+        m_watch.get(), &SyntaxWatch::finished, m_watch.get(),
+        [this](const QString& server, const SyntaxVerdict& verdict) {
+            if (hasHost())
+                host().setStatusIndicator(
+                    SyntaxWatch::statusText(verdict), verdict.output,
+                    QStringLiteral("Syntax check of %1: click for the checker's output").arg(server));
+        });
 }
 
-CorvaneSnapIn::~CorvaneSnapIn() = default;
+CorvaneSnapIn::~CorvaneSnapIn()
+{
+    // The dialogs call back into the snap-in; they go with it.
+    delete m_find.data();
+    delete m_hitView.data();
+}
 
 Servers& CorvaneSnapIn::ServerRegistry()
 {
@@ -112,6 +137,8 @@ void CorvaneSnapIn::SnapIn_Load()
     m_builder = std::make_unique<TreeBuilder>(host());
     m_builder->registerNodeTypes();
     m_commands = std::make_unique<NodeCommands>(host(), m_servers, *m_builder);
+    m_commands->setOnWritten(
+        [this](const ConfigFile& config) { workingCopyChanged(QString::fromStdString(config.FileName())); });
 
     try {
         m_catalogue = std::make_unique<DirbaseParser>(m_folder.path().toStdString());
@@ -353,7 +380,9 @@ void CorvaneSnapIn::ScopeItems_PropertyChanged(ScopeItem& item, const QString& d
 {
     if (isRootItem(item) || trimBlanks(data) != QLatin1String(kRefreshTreeView))
         return;
-    refreshServer(item.itemName());
+    const QString path = item.itemName();
+    refreshServer(path);
+    workingCopyChanged(path);
 }
 
 void CorvaneSnapIn::ResultViews_PropertyChanged(ResultView& view, ResultItem& item, const QString& data)
@@ -361,7 +390,9 @@ void CorvaneSnapIn::ResultViews_PropertyChanged(ResultView& view, ResultItem& it
     Q_UNUSED(view);
     if (trimBlanks(data) != QLatin1String(kRefreshTreeView))
         return;
-    refreshServer(item.itemName());
+    const QString path = item.itemName();
+    refreshServer(path);
+    workingCopyChanged(path);
 }
 
 void CorvaneSnapIn::RefreshTree(const Selection& selection)
@@ -464,6 +495,7 @@ void CorvaneSnapIn::Views_AddTopMenuItems(const Selection& selection, ContextMen
         // The Main Server and every section: its lines as they stand in the file.
         if (item.nodeTag() >= kMainServerTag)
             menu.addItem(mnuViewSource, QStringLiteral("View Source"));
+        menu.addItem(mnuFind, QStringLiteral("Find..."));
         return;
     }
     const QString name = trimBlanks(item.displayName());
@@ -476,6 +508,7 @@ void CorvaneSnapIn::Views_AddTopMenuItems(const Selection& selection, ContextMen
         menu.addItem(mnuShowChanges, QStringLiteral("Show Changes"), bool(m_hooks.showChanges));
         menu.addItem(mnuRevertChanges, QStringLiteral("Revert Changes"), bool(m_hooks.revertChanges));
     }
+    menu.addItem(mnuFind, QStringLiteral("Find..."));
 }
 
 void CorvaneSnapIn::Views_AddNewMenuItems(const Selection& selection, ContextMenu& menu)
@@ -524,11 +557,16 @@ void CorvaneSnapIn::MenuItem_Click(const QString& name, int index, const Selecti
         return;
     if (name == mnuViewSource)
         viewSource(*item);
+    else if (name == mnuFind)
+        openFind(item->itemName());
     else if (name == mnuShowChanges && m_hooks.showChanges)
         m_hooks.showChanges(trimBlanks(item->displayName()));
     else if (name == mnuRevertChanges && m_hooks.revertChanges) {
-        if (m_hooks.revertChanges(trimBlanks(item->displayName())))
+        const QString path = item->itemName();
+        if (m_hooks.revertChanges(trimBlanks(item->displayName()))) {
             rebuildTree();
+            workingCopyChanged(path);
+        }
     } else if (name == mnuDisConnect)
         disconnect(*item);
     else if (name == mnuGetConfig)
@@ -557,6 +595,9 @@ void CorvaneSnapIn::Views_SetControlbar(Controlbar& controlbar)
                           QStringLiteral("go-down"));
         toolbar.addButton(QStringLiteral("Put"), QStringLiteral("Put"),
                           QStringLiteral("Synchronize Conf File"), QStringLiteral("go-up"));
+        toolbar.addButton(kFindButton, QStringLiteral("Find"),
+                          QStringLiteral("Find in the server's configuration (Ctrl+F)"),
+                          QStringLiteral("edit-find"), QStringLiteral("Ctrl+F"));
     }
 }
 
@@ -570,6 +611,8 @@ void CorvaneSnapIn::Views_UpdateControlbar(const Selection& selection, Controlba
                               isRemote(trimBlanks(item->displayName()));
     toolbar->setButtonEnabled(QStringLiteral("Get"), remoteServer && bool(m_hooks.get));
     toolbar->setButtonEnabled(QStringLiteral("Put"), remoteServer && bool(m_hooks.synchronize));
+    const bool serverItem = (item && !isRootItem(*item)) || selection.isSingleListItem();
+    toolbar->setButtonEnabled(kFindButton, serverItem);
 }
 
 void CorvaneSnapIn::Toolbar_ButtonClick(const QString& toolbar, const QString& button,
@@ -578,6 +621,16 @@ void CorvaneSnapIn::Toolbar_ButtonClick(const QString& toolbar, const QString& b
     if (toolbar != QLatin1String(kToolbarName))
         return;
     ScopeItem* item = selection.firstScopeItem();
+    if (item && isRootItem(*item))
+        item = nullptr;
+    if (button == kFindButton) {
+        const QString path =
+            item ? item->itemName()
+                 : (selection.isSingleListItem() ? selection.firstListItem()->itemName() : QString());
+        if (!path.isEmpty())
+            openFind(path);
+        return;
+    }
     if (!item)
         return;
     if (button == QLatin1String("Get"))
@@ -658,6 +711,14 @@ void CorvaneSnapIn::runGetOrSynchronize(ScopeItem& item, bool get)
     }
 }
 
+QByteArray CorvaneSnapIn::changedLinesOf(const QString& configPath,
+                                         const std::vector<ConfigFile::SourceLine>& lines)
+{
+    if (!m_hooks.changedLines || lines.empty())
+        return {};
+    return m_hooks.changedLines(serverNameOf(configPath), QString::fromStdString(lines.front().file));
+}
+
 void CorvaneSnapIn::viewSource(const ScopeItem& item)
 {
     ConfigFile* config = m_servers.ReloadFromSnapshot(item.itemName());
@@ -670,9 +731,102 @@ void CorvaneSnapIn::viewSource(const ScopeItem& item)
         MessageBox::warning(host().dialogParent(), QString::fromStdString(e.what()));
         return;
     }
-    auto* view =
-        new SourceView(QStringLiteral("Source of %1").arg(item.displayName()), lines, host().dialogParent());
+    auto* view = new SourceView(QStringLiteral("Source of %1").arg(item.displayName()), lines,
+                                host().dialogParent(), changedLinesOf(item.itemName(), lines));
     view->show();
+}
+
+// ---- find -------------------------------------------------------------------------
+
+FindDialog* CorvaneSnapIn::openFind(const QString& configPath)
+{
+    const QString path = trimBlanks(configPath);
+    if (path.isEmpty() || !m_servers.FindConfigFile(path))
+        return nullptr;
+    const QString server = serverNameOf(path);
+    if (m_find && m_find->serverName() != server)
+        delete m_find.data();
+    if (!m_find) {
+        m_find = new FindDialog(
+            server,
+            [this, path](const QString& text, bool namesOnly, std::size_t limit, std::size_t* total) {
+                ConfigFile* config = m_servers.FindConfigFile(path);
+                if (!config)
+                    return std::vector<SearchHit>{};
+                try {
+                    return ConfigSearch::find(*config, text, namesOnly, limit, total);
+                } catch (const std::exception&) {
+                    return std::vector<SearchHit>{};
+                }
+            },
+            [this, path](const SearchHit& hit) { showHit(path, hit); }, host().dialogParent());
+    }
+    m_find->show();
+    m_find->raise();
+    m_find->activateWindow();
+    return m_find;
+}
+
+SourceView* CorvaneSnapIn::showHit(const QString& configPath, const SearchHit& hit)
+{
+    ConfigFile* config = m_servers.FindConfigFile(configPath);
+    ScopeItem* item = m_builder ? m_builder->serverNodeFor(configPath) : nullptr;
+    if (!config || !item)
+        return nullptr;
+    // Down the tree to the hit's node, expanding on the way; a node that is
+    // not there (the tree is behind the model) ends the walk where it is.
+    auto childWithTag = [this](ScopeItem& parent, int tag) -> ScopeItem* {
+        host().expand(parent);
+        for (int i = 0; i < parent.childCount(); ++i)
+            if (parent.child(i)->nodeTag() == tag)
+                return parent.child(i);
+        return nullptr;
+    };
+    if (ScopeItem* mainServer = childWithTag(*item, kMainServerTag)) {
+        item = mainServer;
+        for (int tag : hit.nodePath) {
+            ScopeItem* next = childWithTag(*item, tag);
+            if (!next)
+                break;
+            item = next;
+        }
+    }
+    host().selectScopeItem(item);
+
+    // The node's lines when they hold the hit, else the whole file it is in.
+    std::vector<ConfigFile::SourceLine> lines;
+    QString title;
+    try {
+        if (item->nodeTag() >= kMainServerTag) {
+            lines = config->SourceLines(item->nodeTag());
+            title = QStringLiteral("Source of %1").arg(item->displayName());
+        }
+        const bool shown = std::any_of(lines.begin(), lines.end(), [&](const ConfigFile::SourceLine& l) {
+            return l.line == hit.line && l.file == hit.serverPath;
+        });
+        if (!shown) {
+            lines = config->FileSourceLines(hit.serverPath);
+            title = QStringLiteral("Source of %1").arg(hit.file);
+        }
+    } catch (const std::exception& e) {
+        MessageBox::warning(host().dialogParent(), QString::fromStdString(e.what()));
+        return nullptr;
+    }
+    delete m_hitView.data();
+    m_hitView = new SourceView(title, lines, host().dialogParent(), changedLinesOf(configPath, lines));
+    m_hitView->show();
+    m_hitView->showLine(hit.line);
+    return m_hitView;
+}
+
+// ---- background syntax check ---------------------------------------------------------
+
+void CorvaneSnapIn::workingCopyChanged(const QString& configPath)
+{
+    if (!m_hooks.checkSyntax || trimBlanks(configPath).isEmpty())
+        return;
+    m_watch->setCheck(m_hooks.checkSyntax);
+    m_watch->changed(serverNameOf(trimBlanks(configPath)));
 }
 
 void CorvaneSnapIn::about()

@@ -6,11 +6,13 @@
 // the refresh after a page applied its changes.
 #include "host/PageContext.h"
 #include "host/SnapIn.h"
+#include "model/ConfigFile.h"
 #include "registry/AppFolder.h"
 #include "snapin/LoadedServers.h"
 #include "snapin/PageDispatcher.h"
 #include "snapin/ServerCommandHooks.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -22,8 +24,12 @@ class Servers;
 
 namespace corvane::snapin {
 
+class FindDialog;
 class NodeCommands;
+class SourceView;
+class SyntaxWatch;
 class TreeBuilder;
+struct SearchHit;
 
 class CorvaneSnapIn : public SnapIn
 {
@@ -72,6 +78,14 @@ public:
     void refreshServers();
     // Removes a server node, its model, its folders and its registry section.
     bool removeServer(ScopeItem& serverNode);
+    // Find in the configuration of the server whose working copy is `configPath`.
+    FindDialog* openFind(const QString& configPath);
+    // Selects the node of a hit and shows its line in a source view.
+    SourceView* showHit(const QString& configPath, const SearchHit& hit);
+    // The working copy changed: its syntax is checked in the background
+    // (when a checker is installed) and the verdict shown in the status bar.
+    void workingCopyChanged(const QString& configPath);
+    SyntaxWatch& syntaxWatch() { return *m_watch; }
 
     // The state published for the property pages (by the last selection).
     const PageContext& pageContext() const { return m_context; }
@@ -99,6 +113,8 @@ private:
     void runGetOrSynchronize(ScopeItem& item, bool get);
     void about();
     void viewSource(const ScopeItem& item);
+    // The marks of the file these lines come from against its fetched copy.
+    QByteArray changedLinesOf(const QString& configPath, const std::vector<ConfigFile::SourceLine>& lines);
 
     AppFolder m_folder;
     std::unique_ptr<Servers> m_registry;
@@ -108,6 +124,9 @@ private:
     std::unique_ptr<DirbaseParser> m_catalogue;
     PageContext m_context;
     ServerCommandHooks m_hooks;
+    std::unique_ptr<SyntaxWatch> m_watch;
+    QPointer<FindDialog> m_find;
+    QPointer<SourceView> m_hitView;
 };
 
 } // namespace corvane::snapin

@@ -128,8 +128,11 @@ bool NodeCommands::commit(ConfigFile& config, const EditChange& change)
 {
     // The caller has just reloaded the model from the snapshot.
     const EditOutcome outcome = commitEdit(config, change, false);
-    if (outcome.ok())
+    if (outcome.ok()) {
+        if (outcome.written() && m_onWritten)
+            m_onWritten(config);
         return outcome.written();
+    }
     // Nothing on disk changed and the model is back to what the snapshot
     // holds; the tree is brought back to it too.
     QString message = QString::fromStdString(outcome.message);

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace corvane {
@@ -36,6 +37,11 @@ class NodeCommands
 {
 public:
     NodeCommands(ConsoleHost& host, LoadedServers& servers, TreeBuilder& builder);
+    // Called after a command wrote the working copy.
+    void setOnWritten(std::function<void(const ConfigFile& config)> onWritten)
+    {
+        m_onWritten = std::move(onWritten);
+    }
 
     // Asks for the name with frmNewNode and adds the section under `item`.
     void newSection(SectionKind kind, ScopeItem& item);
@@ -67,6 +73,7 @@ private:
     ConsoleHost& m_host;
     LoadedServers& m_servers;
     TreeBuilder& m_builder;
+    std::function<void(const ConfigFile& config)> m_onWritten;
 };
 
 } // namespace corvane::snapin

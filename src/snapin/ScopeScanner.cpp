@@ -137,46 +137,137 @@ bool isListedFiles(const ConfigFile& config, const Entry& e)
 std::vector<ChildNode> nodesOf(const ConfigFile& config, const std::vector<Entry>& entries)
 {
     std::vector<ChildNode> out;
-    for (const Entry& e : entries) {
-        const int no = e.head->DirectiveNo();
-        if (e.other) {
-            out.push_back({NodeKind::Section, no, ScopeScanner::sectionTitle(*e.scope), e.name, {}});
-            continue;
-        }
-        switch (e.scope->GetType()) {
-        case DirectiveScop::ScopeVirtualHost:
-            out.push_back({NodeKind::VirtualHost,
-                           no,
-                           ScopeScanner::virtualHostName(config, no, *e.scope),
-                           {},
-                           ScopeScanner::virtualHostDescription(config, no)});
-            break;
-        case DirectiveScop::ScopeIfModule:
-            out.push_back({NodeKind::IfModule, no, ScopeScanner::moduleName(*e.scope), {}, {}});
-            break;
-        case DirectiveScop::ScopeDirectory:
-            out.push_back({NodeKind::Directory, no, ScopeScanner::argumentName(*e.scope), {}, {}});
-            break;
-        case DirectiveScop::ScopeLocation:
-            out.push_back({NodeKind::Location, no, ScopeScanner::argumentName(*e.scope), {}, {}});
-            break;
-        case DirectiveScop::ScopeFiles:
-            if (!isListedFiles(config, e))
-                out.push_back({NodeKind::Files, no, ScopeScanner::filesPattern(*e.scope), {}, {}});
-            break;
-        default:
-            out.push_back({NodeKind::Section,
-                           no,
-                           ScopeScanner::sectionTitle(*e.scope),
-                           e.scope->GetDirScopeName(),
-                           {}});
-            break;
-        }
-    }
+    for (const Entry& e : entries)
+        if (e.other || !isListedFiles(config, e))
+            out.push_back(ScopeScanner::nodeFor(config, *e.head));
     return out;
 }
 
+// A <Files> section is an item of its parent's list unless it holds a
+// section (a head of a nested kind, or of a kind paired among its lines).
+bool holdsSections(const ConfigFile& config, int number)
+{
+    for (const Directive* d : config.GetScopeLines(number)) {
+        if (!d || d->GetType() != Directive::TypeSection)
+            continue;
+        const DirectiveScop* s = d->GetCurrentScopeDirective();
+        if (!s)
+            continue;
+        if (s->GetSubType() == DirectiveScop::SubHead) {
+            if (s->GetParamCount() > 0)
+                return true;
+            continue;
+        }
+        bool end = false;
+        if (s->GetType() == DirectiveScop::ScopeServer && s->GetSubType() == DirectiveScop::SubNeither &&
+            !sectionNameOf(*s, &end).empty() && !end)
+            return true;
+    }
+    return false;
+}
+
+// The nodes of the lines of scope `scopeNo`, shown by node `node`; the same
+// pairing of heads and ends as entriesOf.
+void assignNodes(const ConfigFile& config, int scopeNo, int node, LineNodes& out)
+{
+    std::vector<std::pair<std::string, int>> open; // other kinds: name, head number
+    for (const Directive* d : config.GetScopeLines(scopeNo)) {
+        if (!d)
+            continue;
+        const int no = d->DirectiveNo();
+        const int around = open.empty() ? node : open.back().second;
+        const DirectiveScop* s =
+            d->GetType() == Directive::TypeSection ? d->GetCurrentScopeDirective() : nullptr;
+        const Directive* parent = d->ParentDirective();
+        if (!s || !parent || parent->DirectiveNo() != scopeNo) {
+            out.nodeOf[no] = around;
+            continue;
+        }
+        if (s->GetSubType() == DirectiveScop::SubHead) {
+            int inner = around;
+            if (s->GetParamCount() > 0 &&
+                (s->GetType() != DirectiveScop::ScopeFiles || holdsSections(config, no))) {
+                inner = no;
+                out.parentOf[no] = around;
+            }
+            out.nodeOf[no] = inner;
+            assignNodes(config, no, inner, out);
+            continue;
+        }
+        bool end = false;
+        std::string name;
+        if (s->GetType() == DirectiveScop::ScopeServer && s->GetSubType() == DirectiveScop::SubNeither)
+            name = sectionNameOf(*s, &end);
+        if (name.empty()) {
+            out.nodeOf[no] = around;
+            continue;
+        }
+        if (!end) {
+            out.nodeOf[no] = no;
+            out.parentOf[no] = around;
+            open.emplace_back(std::move(name), no);
+            continue;
+        }
+        out.nodeOf[no] = around;
+        for (std::size_t i = open.size(); i-- > 0;) {
+            if (sameName(open[i].first, name)) {
+                out.nodeOf[no] = open[i].second;
+                open.resize(i);
+                break;
+            }
+        }
+    }
+}
+
 } // namespace
+
+std::vector<int> LineNodes::pathTo(int node) const
+{
+    std::vector<int> path;
+    while (node >= 1 && path.size() <= parentOf.size()) {
+        path.insert(path.begin(), node);
+        const auto it = parentOf.find(node);
+        node = it == parentOf.end() ? kMainServerTag : it->second;
+    }
+    return path;
+}
+
+LineNodes ScopeScanner::lineNodes(const ConfigFile& config)
+{
+    LineNodes out;
+    assignNodes(config, kMainServerTag, kMainServerTag, out);
+    return out;
+}
+
+ChildNode ScopeScanner::nodeFor(const ConfigFile& config, const Directive& head)
+{
+    const int no = head.DirectiveNo();
+    const DirectiveScop* s = head.GetCurrentScopeDirective();
+    if (!s)
+        return {NodeKind::Section, no, {}, {}, {}};
+    if (s->GetSubType() != DirectiveScop::SubHead) {
+        bool end = false;
+        return {NodeKind::Section, no, sectionTitle(*s), sectionNameOf(*s, &end), {}};
+    }
+    switch (s->GetType()) {
+    case DirectiveScop::ScopeVirtualHost:
+        return {NodeKind::VirtualHost,
+                no,
+                virtualHostName(config, no, *s),
+                {},
+                virtualHostDescription(config, no)};
+    case DirectiveScop::ScopeIfModule:
+        return {NodeKind::IfModule, no, moduleName(*s), {}, {}};
+    case DirectiveScop::ScopeDirectory:
+        return {NodeKind::Directory, no, argumentName(*s), {}, {}};
+    case DirectiveScop::ScopeLocation:
+        return {NodeKind::Location, no, argumentName(*s), {}, {}};
+    case DirectiveScop::ScopeFiles:
+        return {NodeKind::Files, no, filesPattern(*s), {}, {}};
+    default:
+        return {NodeKind::Section, no, sectionTitle(*s), s->GetDirScopeName(), {}};
+    }
+}
 
 std::string ScopeScanner::sectionTitle(const DirectiveScop& scope)
 {

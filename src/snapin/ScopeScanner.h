@@ -4,10 +4,12 @@
 // <Files> sections listed in a node's result view. Names are worked out here
 // so that the console and its tests agree on them.
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace corvane {
 class ConfigFile;
+class Directive;
 class DirectiveScop;
 } // namespace corvane
 
@@ -35,6 +37,18 @@ struct ChildNode
     std::string toolTip;  // a virtual host's description, "" for the name itself
 };
 
+// Which node of the tree shows each line of a configuration.
+struct LineNodes
+{
+    // Directive number of a live line -> tag of its node: the section it
+    // heads when that is a node, else the node around it (-1 Main Server).
+    std::unordered_map<int, int> nodeOf;
+    // Tag of a section node -> tag of the node it is a child of.
+    std::unordered_map<int, int> parentOf;
+    // The tags from the node below Main Server down to `node` (empty for Main Server).
+    std::vector<int> pathTo(int node) const;
+};
+
 struct FilesEntry
 {
     int number;
@@ -59,6 +73,12 @@ public:
     static std::vector<FilesEntry> filesEntries(const ConfigFile& config, int parentNo);
     // Section name and arguments as written, quotes removed ("Proxy *").
     static std::string sectionTitle(const DirectiveScop& scope);
+
+    // The node of every live line, in one walk over the scopes.
+    static LineNodes lineNodes(const ConfigFile& config);
+    // The node a section head makes, as the tree shows it (kind, name, type
+    // text); for a <Files> head the node it makes when it holds sections.
+    static ChildNode nodeFor(const ConfigFile& config, const Directive& head);
 
     // Scope type of the live section head numbered `number`, 10 otherwise.
     static int sectionType(const ConfigFile& config, int number);

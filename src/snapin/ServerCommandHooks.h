@@ -2,12 +2,27 @@
 // Where the server commands hand over to the connection wizard, the transfer
 // page and the upload wizard. The shell shows the menu items and toolbar
 // buttons of a command greyed while nobody has installed its hook.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
 namespace corvane::snapin {
+
+// What a syntax check of a server's working copy found.
+struct SyntaxVerdict
+{
+    enum class State
+    {
+        Ok,
+        Error,
+        NoChecker // no checker for the server's Apache version
+    };
+    State state = State::NoChecker;
+    QString apacheVersion;
+    QString output; // everything the checker said
+};
 
 struct ServerCommandHooks
 {
@@ -31,6 +46,14 @@ struct ServerCommandHooks
     // Called at the end of loading when the registry holds no server section
     // (the "Add Connection" prompt).
     std::function<void()> offerFirstConnection;
+    // The marks of one file of the server's working copy (by server path, ""
+    // for a configuration that is not split) against its copy as last
+    // fetched: one byte per line of the file, ' ' kept, '+' added, '~'
+    // changed; "" when there is nothing to compare with.
+    std::function<QByteArray(const QString& serverName, const QString& serverPath)> changedLines;
+    // Checks the syntax of the server's working copy. Runs on a worker
+    // thread: it may touch nothing the console holds.
+    std::function<SyntaxVerdict(const QString& serverName)> checkSyntax;
 };
 
 } // namespace corvane::snapin

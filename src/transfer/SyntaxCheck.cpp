@@ -227,6 +227,25 @@ bool chownTree(const QString& path, const SyntaxCheck::Account& account)
 
 } // namespace
 
+SyntaxCheck::Verdict SyntaxCheck::check(const QString& serverName) const
+{
+    Verdict verdict;
+    verdict.apacheVersion = QString::fromStdString(
+        GetServerApacheVersion(serverName.trimmed().toStdString(), m_folder.iniPath()));
+    if (!isSupportedVersion(verdict.apacheVersion)) {
+        verdict.output = notSupportedText(verdict.apacheVersion);
+        return verdict;
+    }
+    if (checkerFor(verdict.apacheVersion).isEmpty()) {
+        verdict.output = QStringLiteral("File or command not found");
+        return verdict;
+    }
+    DOSOutputs runner;
+    verdict.output = run(serverName, runner);
+    verdict.state = syntaxOk(verdict.output) ? Verdict::State::Ok : Verdict::State::Error;
+    return verdict;
+}
+
 QString SyntaxCheck::runTree(const QString& serverName, const QString& checker, DOSOutputs& runner) const
 {
     const auto show = [&runner](const QString& text) {

@@ -75,6 +75,22 @@ public:
     // The module names in the output of "-l".
     static QStringList parseCompiledIn(const QString& output);
 
+    // The check with nobody watching its output (the console's check after
+    // each change): what it found and everything the checker said.
+    struct Verdict
+    {
+        enum class State
+        {
+            Ok,
+            Error,
+            NoChecker // a version that is not checked, or no checker for it
+        };
+        State state = State::NoChecker;
+        QString apacheVersion;
+        QString output;
+    };
+    Verdict check(const QString& serverName) const;
+
     // For tests: where the PATH search looks, and the envvars file.
     void setSearchPath(const QStringList& dirs) { m_searchPath = dirs; }
     void setEnvvarsPath(const QString& path) { m_envvars = path; }

@@ -210,4 +210,70 @@ QByteArray UnifiedDiff::diffTree(const ServerWorkArea& area, const QString& serv
     return out;
 }
 
+QByteArray UnifiedDiff::lineMarks(const QByteArray& oldText, const QByteArray& newText)
+{
+    const std::vector<QByteArray> newLines = splitLines(newText);
+    QByteArray marks(qsizetype(newLines.size()), ' ');
+    const std::vector<Edit> script = diffLines(splitLines(oldText), newLines);
+    // Within each run of changes, as many added lines as were removed count
+    // as changed; the rest are new.
+    std::size_t i = 0;
+    while (i < script.size()) {
+        if (script[i].op == Op::Equal) {
+            ++i;
+            continue;
+        }
+        const std::size_t runBegin = i;
+        int removed = 0;
+        for (; i < script.size() && script[i].op != Op::Equal; ++i)
+            removed += script[i].op == Op::Delete ? 1 : 0;
+        for (std::size_t j = runBegin; j < i; ++j) {
+            const int line = script[j].newLine;
+            if (script[j].op != Op::Insert || line < 0 || line >= marks.size())
+                continue;
+            marks[line] = removed > 0 ? '~' : '+';
+            removed = std::max(0, removed - 1);
+        }
+    }
+    return marks;
+}
+
+namespace {
+
+bool readAll(const QString& path, QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return true;
+}
+
+} // namespace
+
+QByteArray UnifiedDiff::workingCopyMarks(const ServerWorkArea& area, const std::string& serverPath)
+{
+    if (!area.isValid())
+        return {};
+    const TreeManifest manifest = area.manifest();
+    QString work, server;
+    if (!manifest.isSplit()) {
+        if (!serverPath.empty() &&
+            (manifest.files.empty() || manifest.files.front().serverPath != serverPath))
+            return {};
+        work = area.workingCopy();
+        server = area.backupFile();
+    } else {
+        const TreeEntry* entry = serverPath.empty() ? &manifest.files.front() : manifest.find(serverPath);
+        if (!entry)
+            return {};
+        work = area.workFile(*entry);
+        server = area.serverCopy(*entry);
+    }
+    QByteArray oldText, newText;
+    if (!readAll(server, oldText) || !readAll(work, newText))
+        return {};
+    return lineMarks(oldText, newText);
+}
+
 } // namespace corvane

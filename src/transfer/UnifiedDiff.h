@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -45,6 +46,15 @@ public:
     // with what the server has; otherwise httpd.conf against the file as last
     // fetched, named <server>/Backup/httpd.conf and <server>/WorkArea/httpd.conf.
     static QByteArray diffTree(const ServerWorkArea& area, const QString& serverName, int context = 3);
+
+    // One byte per line of `newText`: ' ' a line kept, '+' a line added, '~'
+    // a line changed (an added line standing where lines were removed).
+    static QByteArray lineMarks(const QByteArray& oldText, const QByteArray& newText);
+    // The marks of one file of a server's working copy (by server path, ""
+    // for the main file of a configuration that is not split) against the
+    // copy Show Changes compares it with. "" when there is no such copy (a
+    // server never fetched) or the file is not one of the work area's.
+    static QByteArray workingCopyMarks(const ServerWorkArea& area, const std::string& serverPath);
 };
 
 } // namespace corvane

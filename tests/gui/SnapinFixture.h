@@ -74,7 +74,10 @@ public:
     void installSample();
 
     // Creates the host, the snap-in and the window, and expands the root.
+    // `beforeLoad` (when set) gets the snap-in before the host loads it, to
+    // install what the console's main installs (readers, hooks).
     void start();
+    std::function<void(snapin::CorvaneSnapIn&)> beforeLoad;
     ConsoleHost& host() { return *m_host; }
     snapin::CorvaneSnapIn& snapIn() { return *m_snapIn; }
     ConsoleWindow& window() { return *m_window; }

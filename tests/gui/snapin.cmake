@@ -12,3 +12,8 @@ foreach(src IN LISTS snapin_tests)
   get_filename_component(t ${src} NAME_WE)
   corvane_add_test(${t} SOURCES ${src} LIBS corvane_snapinfixture LABELS gui TIMEOUT 120)
 endforeach()
+# The console with the transfer's parts installed as its main installs them:
+# source marks, Find and the background syntax check on a fetched tree.
+corvane_add_test(tst_console_find SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_console_find.cpp
+                 LIBS corvane_snapinfixture corvane_transfer LABELS gui transfer TIMEOUT 240)
+add_dependencies(tst_console_find corvanectl)

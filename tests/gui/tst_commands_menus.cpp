@@ -101,23 +101,31 @@ void tst_commands_menus::menus_data()
     QTest::newRow("root") << QStringList{} << true << QStringList{"mnuConnect:Connect", "mnuAboutC:About"}
                           << QStringList{};
     QTest::newRow("Sample is never fetched or sent")
-        << QStringList{"Sample"} << true << QStringList{"mnuDisConnect:Disconnect"} << QStringList{};
+        << QStringList{"Sample"} << true << QStringList{"mnuDisConnect:Disconnect", "mnuFind:Find..."}
+        << QStringList{};
     QTest::newRow("local server") << QStringList{"alpha"} << true
                                   << QStringList{"mnuDisConnect:Disconnect", "mnuSynchronize:Synchronize",
                                                  "mnuShowChanges:Show Changes",
-                                                 "mnuRevertChanges:Revert Changes"}
+                                                 "mnuRevertChanges:Revert Changes", "mnuFind:Find..."}
                                   << QStringList{};
     QTest::newRow("remote server") << QStringList{"beta"} << true
-                                   << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get",
-                                                  "mnuSynchronize:Synchronize", "mnuShowChanges:Show Changes",
-                                                  "mnuRevertChanges:Revert Changes"}
+                                   << QStringList{"mnuDisConnect:Disconnect",
+                                                  "mnuGetConfig:Get",
+                                                  "mnuSynchronize:Synchronize",
+                                                  "mnuShowChanges:Show Changes",
+                                                  "mnuRevertChanges:Revert Changes",
+                                                  "mnuFind:Find..."}
                                    << QStringList{};
     QTest::newRow("remote server before the transfer is installed")
         << QStringList{"beta"} << false
-        << QStringList{"mnuDisConnect:Disconnect", "mnuGetConfig:Get:grey", "mnuSynchronize:Synchronize:grey",
-                       "mnuShowChanges:Show Changes:grey", "mnuRevertChanges:Revert Changes:grey"}
+        << QStringList{"mnuDisConnect:Disconnect",
+                       "mnuGetConfig:Get:grey",
+                       "mnuSynchronize:Synchronize:grey",
+                       "mnuShowChanges:Show Changes:grey",
+                       "mnuRevertChanges:Revert Changes:grey",
+                       "mnuFind:Find..."}
         << QStringList{};
-    const QStringList source{"mnuViewSource:View Source"};
+    const QStringList source{"mnuViewSource:View Source", "mnuFind:Find..."};
     QTest::newRow("main server") << QStringList{"alpha", "Main Server"} << true << source << allNew;
     QTest::newRow("directory") << QStringList{"alpha", "Main Server", "/"} << true << source << sectionNew;
     QTest::newRow("location") << QStringList{"alpha", "Main Server", "/server-status"} << true << source
@@ -161,12 +169,14 @@ void tst_commands_menus::toolbar_data()
     QTest::addColumn<QStringList>("path");
     QTest::addColumn<bool>("hooks");
     QTest::addColumn<bool>("enabled");
-    QTest::newRow("root") << QStringList{} << true << false;
-    QTest::newRow("local server") << QStringList{"alpha"} << true << false;
-    QTest::newRow("remote server") << QStringList{"beta"} << true << true;
-    QTest::newRow("remote server, no transfer yet") << QStringList{"beta"} << false << false;
-    QTest::newRow("main server of a remote server") << QStringList{"beta", "Main Server"} << true << false;
-    QTest::newRow("Sample") << QStringList{"Sample"} << true << false;
+    QTest::addColumn<bool>("find"); // Find works on every node of a server
+    QTest::newRow("root") << QStringList{} << true << false << false;
+    QTest::newRow("local server") << QStringList{"alpha"} << true << false << true;
+    QTest::newRow("remote server") << QStringList{"beta"} << true << true << true;
+    QTest::newRow("remote server, no transfer yet") << QStringList{"beta"} << false << false << true;
+    QTest::newRow("main server of a remote server")
+        << QStringList{"beta", "Main Server"} << true << false << true;
+    QTest::newRow("Sample") << QStringList{"Sample"} << true << false << true;
 }
 
 void tst_commands_menus::toolbar()
@@ -174,6 +184,7 @@ void tst_commands_menus::toolbar()
     QFETCH(QStringList, path);
     QFETCH(bool, hooks);
     QFETCH(bool, enabled);
+    QFETCH(bool, find);
 
     SnapinFixture fx;
     threeServers(fx);
@@ -184,11 +195,13 @@ void tst_commands_menus::toolbar()
     fx.select(fx.node(path));
     Toolbar* toolbar = fx.host().controlbar().toolbar("tblNew");
     QVERIFY(toolbar);
-    QCOMPARE(toolbar->buttons().size(), 2);
+    QCOMPARE(toolbar->buttons().size(), 3);
     QCOMPARE(toolbar->buttons().at(0).toolTip, QStringLiteral("Get Conf File"));
     QCOMPARE(toolbar->buttons().at(1).toolTip, QStringLiteral("Synchronize Conf File"));
+    QCOMPARE(toolbar->buttons().at(2).shortcut, QStringLiteral("Ctrl+F"));
     QCOMPARE(toolbar->isButtonEnabled("Get"), enabled);
     QCOMPARE(toolbar->isButtonEnabled("Put"), enabled);
+    QCOMPARE(toolbar->isButtonEnabled("Find"), find);
     auto* button = fx.window().findChild<QWidget*>("tblNew_Get");
     QVERIFY(button);
     QCOMPARE(button->isEnabled(), enabled);

@@ -6,6 +6,7 @@
 #include "host/ScopeItem.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
+#include "snapin/ScopeScanner.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,10 +36,11 @@ QString kindOf(const ScopeItem& item)
 }
 
 // Expands everything below `item`; checks that each node leads to a live
-// section head of its own kind in a model rebuilt from the snapshot, and
-// returns the "Kind:name" paths.
-void walk(SnapinFixture& fx, ScopeItem* item, const ConfigFile& fresh, const QString& prefix,
-          QStringList& out)
+// section head of its own kind in a model rebuilt from the snapshot, that
+// Find puts the node's head line in that node and the node below the same
+// parent as the tree, and returns the "Kind:name" paths.
+void walk(SnapinFixture& fx, ScopeItem* item, const ConfigFile& fresh, const snapin::LineNodes& lineNodes,
+          const QString& prefix, QStringList& out)
 {
     fx.host().expand(*item);
     fx.select(item);
@@ -47,6 +49,8 @@ void walk(SnapinFixture& fx, ScopeItem* item, const ConfigFile& fresh, const QSt
         QVERIFY(d && d->GetType() == Directive::TypeSection);
         QCOMPARE(QString::fromStdString(d->GetCurrentScopeDirective()->GetDirScopeName()).toUpper(),
                  QStringLiteral("FILES"));
+        // A listed <Files> section's lines are found in the node that lists it.
+        QCOMPARE(lineNodes.nodeOf.at(d->DirectiveNo()), item->nodeTag());
     }
     for (int i = 0; i < item->childCount(); ++i) {
         ScopeItem* child = item->child(i);
@@ -55,9 +59,12 @@ void walk(SnapinFixture& fx, ScopeItem* item, const ConfigFile& fresh, const QSt
         QCOMPARE(QString::fromStdString(d->GetCurrentScopeDirective()->GetDirScopeName()).toUpper(),
                  kindOf(*child).toUpper());
         QCOMPARE(child->itemName(), item->itemName());
+        QVERIFY(lineNodes.nodeOf.count(child->nodeTag()) && lineNodes.parentOf.count(child->nodeTag()));
+        QCOMPARE(lineNodes.nodeOf.at(child->nodeTag()), child->nodeTag());
+        QCOMPARE(lineNodes.parentOf.at(child->nodeTag()), item->nodeTag());
         const QString path = prefix + u'/' + SnapinFixture::childNodes(*item).at(i);
         out << path;
-        walk(fx, child, fresh, path, out);
+        walk(fx, child, fresh, lineNodes, path, out);
     }
 }
 
@@ -94,7 +101,10 @@ private slots:
         fresh.SetFileName(fx.workingCopy("corpus").toStdString());
         QVERIFY(fresh.DeSerialize());
         QStringList nodes;
-        walk(fx, main, fresh, QString(), nodes);
+        const snapin::LineNodes lineNodes = snapin::ScopeScanner::lineNodes(fresh);
+        walk(fx, main, fresh, lineNodes, QString(), nodes);
+        // Find knows no node the tree does not show.
+        QCOMPARE(qsizetype(lineNodes.parentOf.size()), nodes.size());
 
         // Our own reading of the file agrees, where its simple rules hold:
         // no continuation lines.

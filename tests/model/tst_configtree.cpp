@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <set>
+#include <unordered_set>
+
 using namespace corvane;
 using namespace modeltest;
 
@@ -125,6 +128,7 @@ private slots:
     void editThroughTheSnapshot();
     void newLinesGoToTheScopesFile();
     void sourceAndPlace();
+    void placesOfManyLines();
 };
 
 void TestConfigTree::readsInApacheOrder()
@@ -326,6 +330,43 @@ void TestConfigTree::sourceAndPlace()
     QCOMPARE(place.line, 7);
     // The main server is its whole file.
     QCOMPARE(cf.SourceLines(-1).size(), std::size_t(10));
+}
+
+// Many lines placed in one pass land where PlaceOf puts each of them, in
+// every file; a file's lines together are its bytes.
+void TestConfigTree::placesOfManyLines()
+{
+    Tree t;
+    putDebianLike(t);
+    ConfigFile cf;
+    TreeReport report;
+    QVERIFY(t.read(cf, report));
+    std::unordered_set<const Directive*> all;
+    for (int i = 1; i <= cf.GetDirectiveCount(); ++i)
+        if (const Directive* d = cf.GetDirective(i))
+            all.insert(d);
+    const auto places = cf.PlacesOf(all);
+    QCOMPARE(places.size(), all.size());
+    std::set<std::string> files;
+    for (const Directive* d : all) {
+        const ConfigFile::LinePlace one = cf.PlaceOf(d);
+        const ConfigFile::LinePlace& many = places.at(d);
+        QCOMPARE(many.file, one.file);
+        QCOMPARE(many.line, one.line);
+        files.insert(one.file);
+    }
+    QVERIFY(files.size() > 2);
+    for (const std::string& file : files) {
+        std::string joined;
+        int line = 0;
+        for (const ConfigFile::SourceLine& l : cf.FileSourceLines(file)) {
+            QCOMPARE(l.line, ++line);
+            joined += l.bytes;
+        }
+        QCOMPARE(QByteArray::fromStdString(joined), t.get(QString::fromStdString(file)));
+    }
+    QVERIFY(cf.FileSourceLines("/no/such/file").empty());
+    QVERIFY(cf.PlacesOf({}).empty());
 }
 
 QTEST_GUILESS_MAIN(TestConfigTree)

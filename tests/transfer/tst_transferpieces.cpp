@@ -60,6 +60,8 @@ private slots:
     void diff_data();
     void diff();
     void diffIsShortest();
+    void lineMarks_data();
+    void lineMarks();
     void diffAgreesWithPatch();
     void knownHostsPatterns_data();
     void knownHostsPatterns();
@@ -183,6 +185,32 @@ void TestTransferPieces::diff()
     QFETCH(QByteArray, newText);
     QFETCH(QByteArray, expected);
     QCOMPARE(UnifiedDiff::diff(oldText, newText, "old", "new"), expected);
+}
+
+void TestTransferPieces::lineMarks_data()
+{
+    QTest::addColumn<QByteArray>("oldText");
+    QTest::addColumn<QByteArray>("newText");
+    QTest::addColumn<QByteArray>("marks"); // one per line of newText
+    QTest::newRow("same") << QByteArray("a\nb\n") << QByteArray("a\nb\n") << QByteArray("  ");
+    QTest::newRow("only line ends differ")
+        << QByteArray("a\nb\n") << QByteArray("a\r\nb\r\n") << QByteArray("  ");
+    QTest::newRow("one changed") << QByteArray("a\nb\nc\n") << QByteArray("a\nB\nc\n") << QByteArray(" ~ ");
+    QTest::newRow("one added") << QByteArray("a\nc\n") << QByteArray("a\nb\nc\n") << QByteArray(" + ");
+    QTest::newRow("removed only") << QByteArray("a\nb\nc\n") << QByteArray("a\nc\n") << QByteArray("  ");
+    QTest::newRow("one replaced by two")
+        << QByteArray("a\nb\nc\n") << QByteArray("a\nB1\nB2\nc\n") << QByteArray(" ~+ ");
+    QTest::newRow("never fetched") << QByteArray() << QByteArray("a\nb") << QByteArray("++");
+    QTest::newRow("two places") << QByteArray("1\n2\n3\n4\n") << QByteArray("0\n1\n2\nthree\n4\n")
+                                << QByteArray("+  ~ ");
+}
+
+void TestTransferPieces::lineMarks()
+{
+    QFETCH(QByteArray, oldText);
+    QFETCH(QByteArray, newText);
+    QFETCH(QByteArray, marks);
+    QCOMPARE(UnifiedDiff::lineMarks(oldText, newText), marks);
 }
 
 void TestTransferPieces::diffIsShortest()
