@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Regenerates docs/screenshots/ from the page and dialog tests. The tests
+# Regenerates docs/screenshots/ from the page and dialog tests, the source
+# view test and the Show Changes test. The tests
 # save their pictures under BUILD_DIR/screenshots/ (never into the source
 # tree); this script runs them and copies the pictures over.
 # Usage: tools/screenshots.sh [BUILD_DIR]
@@ -12,7 +13,7 @@ if [ ! -f "$build/CTestTestfile.cmake" ]; then
 fi
 cmake --build "$build" --parallel "$(nproc)"
 rm -rf "$build/screenshots"
-(cd "$build" && ctest -L pages -R 'tst_(pages|dialogs)_' -j1 --output-on-failure)
+(cd "$build" && ctest -R 'tst_(pages|dialogs)_|tst_console_find|tst_transferwizard' -j1 --output-on-failure)
 mkdir -p "$top/docs/screenshots"
 cp "$build"/screenshots/*.png "$top/docs/screenshots/"
 echo "copied $(ls "$build"/screenshots/*.png | wc -l) pictures into docs/screenshots/"

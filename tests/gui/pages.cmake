@@ -9,7 +9,6 @@ target_link_libraries(corvane_pagefixture PUBLIC corvane_pages corvane_dialogs c
 target_compile_definitions(corvane_pagefixture PUBLIC
   CORVANE_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
   CORVANE_GUI_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data"
-  # Pictures taken by tests; tools/screenshots.sh copies them into docs/.
   CORVANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
 
 file(GLOB pages_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/pages/tst_pages_*.cpp

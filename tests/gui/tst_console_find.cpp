@@ -3,6 +3,7 @@
 // copy, Find lists hits across both files and leads to their nodes, and the
 // real apache2 checks each change in the background.
 #include "CorvanectlRun.h"
+#include "Screenshot.h"
 #include "SnapinFixture.h"
 
 #include "host/ScopeItem.h"
@@ -240,6 +241,8 @@ void tst_console_find::sourceViewMarksWhatChanged()
         const bool edited = row.mid(2).trimmed().startsWith(QString::number(line) + "  ");
         QCOMPARE(row.at(0), edited ? QChar::fromLatin1(mark) : QChar(' '));
     }
+    if (QByteArray(QTest::currentDataTag()) == "changed in an included file")
+        QVERIFY(corvane::test::saveScreenshot(view, QStringLiteral("source-view")));
     view->close();
 }
 

@@ -1,5 +1,7 @@
 #include "PageFixture.h"
 
+#include "../Screenshot.h"
+
 #include "catalogue/ApplicationFolder.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
@@ -204,10 +206,7 @@ QString PageFixture::enclosingSection(const QStringList& lines, const QString& l
 
 bool PageFixture::screenshot(QWidget* widget, const QString& name)
 {
-    const QString dir = QStringLiteral(CORVANE_SCREENSHOT_DIR);
-    QDir().mkpath(dir);
-    QApplication::processEvents();
-    return widget->grab().save(dir + u'/' + name + QStringLiteral(".png"), "PNG");
+    return saveScreenshot(widget, name);
 }
 
 } // namespace corvane::test

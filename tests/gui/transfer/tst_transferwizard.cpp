@@ -1,6 +1,7 @@
 // The connection wizard and the upload wizard driven through their real
 // pages (offscreen), against a local server folder, a real sshd and the
 // installed apache2; message boxes and prompts answered through their hooks.
+#include "../Screenshot.h"
 #include "SshdServer.h"
 
 #include "host/FileDialog.h"
@@ -553,6 +554,7 @@ void TestTransferWizard::showChangesIsTheUploadDiff()
     QVERIFY2(diff.contains("-ServerName www.example.test\n+ServerName shop.example.test"), qPrintable(diff));
     const ServerWorkArea area(AppFolder(m_app->path()), "web");
     QCOMPARE(diff, QString::fromUtf8(UnifiedDiff::diffTree(area, "web")));
+    QVERIFY(corvane::test::saveScreenshot(view, QStringLiteral("show-changes")));
     view->close();
 
     // Revert Changes asks first; No leaves the working copy, Yes puts it back.
