@@ -50,12 +50,7 @@ bool loadServer(const Servers& servers, const std::string& name, ServerModel& m,
 
 std::string underRoot(const std::string& path, const std::string& root)
 {
-    if (path.empty())
-        return "httpd.conf";
-    if (!root.empty() && root != "/" && path.size() > root.size() &&
-        path.compare(0, root.size(), root) == 0 && path[root.size()] == '/')
-        return path.substr(root.size() + 1);
-    return path;
+    return path.empty() ? "httpd.conf" : PathBelowRoot(path, root);
 }
 
 std::string placeOf(ServerModel& m, const Directive* d)

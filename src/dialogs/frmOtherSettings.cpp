@@ -284,7 +284,7 @@ QString frmOtherSettings::deflateFilterNote() const
 void frmOtherSettings::FormLoad()
 {
     CorvaneDialog::FormLoad();
-    const ConfigFile& model = *objConfigFile();
+    ConfigFile& model = *objConfigFile();
     // DeflateFilterNote: "[type] name".
     std::int32_t no = 0;
     const QStringList note =

@@ -92,13 +92,13 @@ std::string FormBindings::readValue(const Directive& d, ReadAs read)
     return read == ReadAs::Unquoted ? unquoted(list) : list;
 }
 
-QStringList FormBindings::paramsOf(const ConfigFile& model, std::int32_t scopeNo, const QString& directive,
+QStringList FormBindings::paramsOf(ConfigFile& model, std::int32_t scopeNo, const QString& directive,
                                    std::int32_t* number)
 {
     QStringList out;
     if (number)
         *number = 0;
-    const Directive* d = model.FindSubDirective(directive.toStdString(), scopeNo);
+    const Directive* d = model.FindAppliedSubDirective(directive.toStdString(), scopeNo);
     if (!d || d->DirectiveNo() < 1)
         return out;
     if (number)
@@ -106,6 +106,38 @@ QStringList FormBindings::paramsOf(const ConfigFile& model, std::int32_t scopeNo
     for (int i = 1; i <= d->GetParamCount(); ++i)
         out << TextCodec::toQ(unquoted(d->GetParam(i)));
     return out;
+}
+
+QString FormBindings::placesNote(ConfigFile& model, std::int32_t scopeNo, const QString& directive)
+{
+    const std::string name = directive.toStdString();
+    const std::vector<Directive*> all = model.GetAllMatchingSubDirectives(name, scopeNo);
+    if (all.size() < 2)
+        return {};
+    const Directive* applied = model.FindAppliedSubDirective(name, scopeNo);
+    QStringList places;
+    std::string firstFile;
+    bool severalFiles = false;
+    for (const Directive* d : all) {
+        const ConfigFile::LinePlace p = model.PlaceOf(d);
+        if (p.line < 1)
+            continue;
+        if (places.isEmpty())
+            firstFile = p.file;
+        else if (p.file != firstFile)
+            severalFiles = true;
+        QString place =
+            TextCodec::toQ(PathBelowRoot(p.file, model.ServerRoot())) + u':' + QString::number(p.line);
+        if (d == applied)
+            place += QStringLiteral(" (applied)");
+        places << place;
+    }
+    if (!severalFiles)
+        return {};
+    return QStringLiteral("%1 stands in more than one file; Apache applies the last one read, which this "
+                          "control shows and changes:\n")
+               .arg(directive) +
+           places.join(u'\n');
 }
 
 QString FormBindings::written(QString text, WriteAs write)
@@ -380,12 +412,13 @@ void FormBindings::fillList(List& l, const ConfigFile& model, std::int32_t scope
     l.loaded = shownRows(l.list, l.shape);
 }
 
-void FormBindings::load(const ConfigFile& model, std::int32_t scopeNo)
+void FormBindings::load(ConfigFile& model, std::int32_t scopeNo)
 {
     for (Value& v : m_values) {
         v.foundNo = 0;
         v.original.clear();
-        const Directive* d = model.FindSubDirective(v.directive.toStdString(), scopeNo);
+        const Directive* d = model.FindAppliedSubDirective(v.directive.toStdString(), scopeNo);
+        FormSupport::setTipNote(v.control, placesNote(model, scopeNo, v.directive));
         std::string value;
         if (d && d->DirectiveNo() >= 1) {
             v.foundNo = d->DirectiveNo();
@@ -442,11 +475,12 @@ bool FormBindings::save(ConfigFile& model, std::int32_t scopeNo,
     return ok;
 }
 
-void FormBindings::saved(const ConfigFile& model, std::int32_t scopeNo)
+void FormBindings::saved(ConfigFile& model, std::int32_t scopeNo)
 {
     for (Value& v : m_values) {
         v.foundNo = 0;
-        if (const Directive* d = model.FindSubDirective(v.directive.toStdString(), scopeNo);
+        FormSupport::setTipNote(v.control, placesNote(model, scopeNo, v.directive));
+        if (const Directive* d = model.FindAppliedSubDirective(v.directive.toStdString(), scopeNo);
             d && d->DirectiveNo() >= 1) {
             v.foundNo = d->DirectiveNo();
             v.original = readValue(*d, v.check ? ReadAs::Unquoted : v.read);

@@ -76,14 +76,17 @@ public:
 
     // ---- loading and saving -----------------------------------------------
     // Fills every bound control from the scope and remembers what it showed.
-    void load(const ConfigFile& model, std::int32_t scopeNo);
+    // A single-value directive the scope holds in more than one file shows
+    // (and later writes) the line Apache applies, the last one read; the
+    // control's tooltip then names every place it stands.
+    void load(ConfigFile& model, std::int32_t scopeNo);
     // Writes each bound control that `writable` accepts and whose value
     // differs from what it showed when loaded. Returns false when a model
     // call failed.
     bool save(ConfigFile& model, std::int32_t scopeNo, const std::function<bool(const QWidget*)>& writable);
     // After a save was written: what the controls show becomes the loaded
     // state (lists are read again, so their rows carry the new numbers).
-    void saved(const ConfigFile& model, std::int32_t scopeNo);
+    void saved(ConfigFile& model, std::int32_t scopeNo);
     // Clears every bound control and forgets the loaded state.
     void clear();
     // True when a bound control differs from what it showed when loaded.
@@ -97,10 +100,14 @@ public:
     static std::string unquoted(std::string value);
     // The directive's value as ReadAs shows it (bytes, not decoded).
     static std::string readValue(const Directive& d, ReadAs read);
-    // The parameters of the first such directive of the scope (0 when absent
-    // in *number), each without enclosing quotes.
-    static QStringList paramsOf(const ConfigFile& model, std::int32_t scopeNo, const QString& directive,
+    // The parameters of the scope's directive of that name that Apache
+    // applies (0 when absent in *number), each without enclosing quotes.
+    static QStringList paramsOf(ConfigFile& model, std::int32_t scopeNo, const QString& directive,
                                 std::int32_t* number = nullptr);
+    // "file:line" of every line of a single-value directive in the scope,
+    // when they stand in more than one file (the applied one last, marked);
+    // "" otherwise.
+    static QString placesNote(ConfigFile& model, std::int32_t scopeNo, const QString& directive);
     // The text a WriteAs form makes of a value (trimmed; "" stays "").
     static QString written(QString text, WriteAs write);
     // One value as a single parameter: quoted when it holds a blank.

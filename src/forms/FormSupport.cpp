@@ -26,6 +26,7 @@ namespace {
 constexpr const char* kTag = "tag";
 constexpr const char* kTipTitle = "tipTitle";
 constexpr const char* kTipText = "tipText";
+constexpr const char* kTipNote = "tipNote";
 constexpr const char* kHelp = "helpContextId";
 
 bool hasFixedTip(const QWidget* w)
@@ -58,6 +59,17 @@ void FormSupport::setFixedTip(QWidget* control, const QString& title, const QStr
 void FormSupport::setHelpContext(QWidget* control, int contextId)
 {
     control->setProperty(kHelp, contextId);
+}
+
+void FormSupport::setTipNote(QWidget* control, const QString& note)
+{
+    if (control)
+        control->setProperty(kTipNote, note.isEmpty() ? QVariant() : QVariant(note));
+}
+
+QString FormSupport::tipNoteOf(const QWidget* control)
+{
+    return control ? control->property(kTipNote).toString() : QString();
 }
 
 std::vector<QWidget*> FormSupport::taggedControls() const
@@ -250,6 +262,8 @@ void FormSupport::showTip(QWidget* control)
         tip->setTitle(control->property(kTipTitle).toString());
         tip->setTipText(control->property(kTipText).toString());
     }
+    if (const QString note = tipNoteOf(control); !note.isEmpty())
+        tip->setTipText(tip->TipText().isEmpty() ? note : tip->TipText() + QStringLiteral("\n\n") + note);
     tip->Create(control);
 }
 

@@ -37,6 +37,11 @@ public:
     // A tooltip with fixed title and text for a control that stands for no directive.
     static void setFixedTip(QWidget* control, const QString& title, const QString& text);
     static void setHelpContext(QWidget* control, int contextId);
+    // A note the control's tooltip adds below the directive's description
+    // (where the value stands when the configuration has it in several
+    // files); "" removes it.
+    static void setTipNote(QWidget* control, const QString& note);
+    static QString tipNoteOf(const QWidget* control);
 
     // Every child control of the form whose tag is not blank.
     std::vector<QWidget*> taggedControls() const;

@@ -33,6 +33,10 @@ public:
     const QString& itemName() const { return m_itemName; }
     void setItemName(const QString& name);
 
+    // Shown when the pointer rests on the item's first column; its text when empty.
+    const QString& toolTip() const { return m_toolTip; }
+    void setToolTip(const QString& text) { m_toolTip = text; }
+
     // Row texts (1 = first column); column 1 falls back to text().
     void setRowText(int index, const QString& text);
     QString rowText(int index) const;
@@ -49,6 +53,7 @@ private:
     int m_icon;
     QVariant m_tag;
     QString m_itemName;
+    QString m_toolTip;
     QMap<int, QString> m_rowTexts;
 };
 

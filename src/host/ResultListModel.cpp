@@ -139,6 +139,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const
                 return listIcon(item->icon());
             return {};
         case Qt::ToolTipRole:
+            if (index.column() == 0 && !item->toolTip().isEmpty())
+                return item->toolTip();
             return item->rowText(column);
         default:
             return {};

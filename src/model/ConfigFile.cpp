@@ -96,6 +96,10 @@ void ConfigFile::clearList()
     m_recordedFiles.clear();
     m_layoutState = LayoutState::None;
     m_loadedCount = 0;
+    m_serverRoot.clear();
+    m_places.clear();
+    m_placesValid = false;
+    m_placesUnavailable = false;
 }
 
 void ConfigFile::appendOwned(std::unique_ptr<Directive> dir)
@@ -358,6 +362,7 @@ void ConfigFile::loadRaw(std::string raw)
                 {nullptr, static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(e - b)});
         });
     m_layoutState = LayoutState::Current;
+    layoutChanged();
     m_indexValid = false;
 }
 

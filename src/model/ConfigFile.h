@@ -59,14 +59,25 @@ public:
                   const std::function<std::string(const std::string& serverPath)>& localPathOf);
     // The files of the model in reading order (one, unnamed, for a plain file).
     std::vector<TreeFile> Files() const;
+    // The server folder relative Include paths of the tree started from ("" for
+    // a plain file); kept beside the snapshot with the files.
+    const std::string& ServerRoot() const { return m_serverRoot; }
     // Where a line stands: the file's server path ("" for a plain file) and
-    // its first physical line (1-based); line 0 for a line not written yet.
+    // its first physical line (1-based); line 0 for a line not written yet,
+    // or when the files no longer hold the lines the model was loaded from.
+    // The places of all lines are worked out once per load or write, so
+    // asking for many lines costs one pass over the files.
     struct LinePlace
     {
         std::string file;
         int line = 0;
     };
     LinePlace PlaceOf(const Directive* d);
+    // The line of a single-value directive of a scope that Apache applies: the
+    // first one (FindSubDirective), unless the scope holds that directive in
+    // more than one file; then the last one in reading order, which overrides
+    // the others. nullptr when the scope has none.
+    Directive* FindAppliedSubDirective(const std::string& sSub, std::int32_t ParentDirNo);
     // The lines of a scope exactly as they stand in the file, from its head
     // to its end line (the whole main file for -1; one line for a directive
     // that heads nothing), with the blank lines between them.
@@ -206,13 +217,17 @@ private:
     bool refuse(const std::string& text);
     // Layout
     void attachWorkingCopy();
+    // Builds the place of every line of m_files when it is not known; false
+    // when the files cannot tell it (none, or changed behind the model).
+    bool ensurePlaces();
+    void layoutChanged() { m_placesValid = false; }
     // One output (and, when asked, piece list) per file of m_files.
     void writeKeepingLayout(std::vector<std::string>& outs, std::vector<std::vector<LayoutPiece>>* pieces,
                             const ByteSink* mainSink = nullptr);
     // Visits every piece in reading order: f(file index, piece index).
     void forEachInReadingOrder(const std::function<void(std::size_t, std::size_t)>& f) const;
     std::string snapshotFilesPath() const;
-    static std::string filesRecord(const std::vector<LayoutFile>& files);
+    static std::string filesRecord(const std::vector<LayoutFile>& files, const std::string& serverRoot);
     bool loadFilesRecord();
     static std::string dateNote(const std::string& text);
 
@@ -271,7 +286,18 @@ private:
     // working copy is attached.
     std::vector<LayoutFile> m_recordedFiles;
     LayoutState m_layoutState = LayoutState::None;
-    std::size_t m_loadedCount = 0; // lines loaded from the snapshot (first in m_list)
+    std::string m_serverRoot;
+    // Where each line of m_files stands, valid until the files change.
+    struct Place
+    {
+        std::uint32_t file;
+        std::uint32_t piece;
+        std::int32_t line;
+    };
+    std::unordered_map<const Directive*, Place> m_places;
+    bool m_placesValid = false;
+    bool m_placesUnavailable = false; // the working copy did not match this load
+    std::size_t m_loadedCount = 0;    // lines loaded from the snapshot (first in m_list)
     bool m_normalize = false;
     std::string m_refusal;
 };

@@ -108,7 +108,8 @@ int ConfigFile::UpdateDirective(const std::string& sDirectiveName, const std::st
     Directive* scope = scopeDirective(lParentDirectiveNo);
     if (!scope)
         return -3;
-    Directive* d = FindSubDirective(name, lParentDirectiveNo);
+    // In a configuration split over files, the line Apache applies.
+    Directive* d = FindAppliedSubDirective(name, lParentDirectiveNo);
     if (!d) {
         auto added = std::make_unique<Directive>(name);
         added->m_parent = scope;

@@ -168,6 +168,7 @@ void ConfigFile::attachWorkingCopy()
     // order of the working copy (and of the files it includes): the k-th
     // line read is the k-th line loaded.
     m_layoutState = LayoutState::None;
+    layoutChanged();
     std::vector<LayoutFile> files = m_recordedFiles;
     if (files.empty())
         files.resize(1);

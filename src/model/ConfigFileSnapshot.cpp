@@ -109,7 +109,7 @@ bool ConfigFile::Serialize()
     const std::vector<LayoutFile>& files = m_layoutState == LayoutState::Current ? m_files : m_recordedFiles;
     std::error_code ec;
     if (files.size() > 1) {
-        if (!AtomicFile::write(snapshotFilesPath(), filesRecord(files)))
+        if (!AtomicFile::write(snapshotFilesPath(), filesRecord(files, m_serverRoot)))
             serializeFailed();
     } else if (std::filesystem::exists(snapshotFilesPath(), ec)) {
         std::filesystem::remove(snapshotFilesPath(), ec);

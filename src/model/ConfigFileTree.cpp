@@ -133,6 +133,18 @@ std::string ResolveServerPath(const std::string& serverRoot, const std::string& 
     return out.empty() ? "/" : out;
 }
 
+std::string PathBelowRoot(const std::string& path, const std::string& serverRoot)
+{
+    std::string root = serverRoot;
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    if (root.empty() || root == "/")
+        return path;
+    if (path.size() > root.size() && path.compare(0, root.size(), root) == 0 && path[root.size()] == '/')
+        return path.substr(root.size() + 1);
+    return path;
+}
+
 std::string ExpandVariables(const std::string& text, const std::map<std::string, std::string>& variables,
                             std::string* unknown)
 {
@@ -345,7 +357,9 @@ bool ConfigFile::ReadTree(TreeSource& source, const TreeSettings& settings, Tree
                 open.pop_back();
             };
         load(settings.mainFile, std::move(mainBytes), 0, m_server.get(), 0);
+        m_serverRoot = tree.serverRoot;
         m_layoutState = LayoutState::Current;
+        layoutChanged();
         m_indexValid = false;
         return true;
     });
@@ -362,6 +376,85 @@ std::vector<TreeFile> ConfigFile::Files() const
     return out;
 }
 
+bool ConfigFile::ensurePlaces()
+{
+    if (m_placesValid)
+        return true;
+    if (m_layoutState == LayoutState::Pending) {
+        if (m_placesUnavailable)
+            return false;
+        try {
+            attachWorkingCopy();
+        } catch (const CorvaneError&) {
+            // The files no longer hold the lines of this load. Writing must
+            // still find that out and refuse, so the model stays as loaded.
+            m_files.clear();
+            m_layoutState = LayoutState::Pending;
+            m_placesUnavailable = true;
+            return false;
+        }
+    }
+    m_places.clear();
+    if (m_layoutState != LayoutState::Current)
+        return false;
+    std::size_t count = 0;
+    for (const LayoutFile& f : m_files)
+        count += f.pieces.size();
+    m_places.reserve(count);
+    for (std::size_t fi = 0; fi < m_files.size(); ++fi) {
+        const std::string& bytes = m_files[fi].bytes;
+        const char* p = bytes.data();
+        std::int32_t line = 1;
+        std::size_t counted = 0;
+        const std::vector<LayoutPiece>& pieces = m_files[fi].pieces;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            // A physical line ends at LF, at CR LF or at a CR alone.
+            for (const std::size_t end = std::min<std::size_t>(pieces[i].begin, bytes.size()); counted < end;
+                 ++counted)
+                if (p[counted] == '\n' ||
+                    (p[counted] == '\r' && (counted + 1 >= bytes.size() || p[counted + 1] != '\n')))
+                    ++line;
+            if (pieces[i].d)
+                m_places[pieces[i].d] = {static_cast<std::uint32_t>(fi), static_cast<std::uint32_t>(i), line};
+        }
+    }
+    m_placesValid = true;
+    return true;
+}
+
+ConfigFile::LinePlace ConfigFile::PlaceOf(const Directive* d)
+{
+    if (!d || !ensurePlaces())
+        return {};
+    const auto it = m_places.find(d);
+    if (it == m_places.end())
+        return {};
+    return {m_files[it->second.file].serverPath, it->second.line};
+}
+
+Directive* ConfigFile::FindAppliedSubDirective(const std::string& sSub, std::int32_t ParentDirNo)
+{
+    const std::vector<Directive*> all = GetAllMatchingSubDirectives(sSub, ParentDirNo);
+    if (all.size() < 2)
+        return all.empty() ? nullptr : all.front();
+    if (!ensurePlaces())
+        return all.front();
+    // Lines are listed in reading order, so the last one is the one Apache
+    // reads last.
+    const std::uint32_t none = 0xFFFFFFFFu;
+    std::uint32_t first = none;
+    for (const Directive* d : all) {
+        const auto it = m_places.find(d);
+        if (it == m_places.end())
+            continue;
+        if (first == none)
+            first = it->second.file;
+        else if (it->second.file != first)
+            return all.back();
+    }
+    return all.front();
+}
+
 namespace {
 
 // 1-based number of the physical line that starts at offset.
@@ -376,40 +469,23 @@ int lineNumberAt(const std::string& bytes, std::size_t offset)
 
 } // namespace
 
-ConfigFile::LinePlace ConfigFile::PlaceOf(const Directive* d)
-{
-    if (m_layoutState == LayoutState::Pending)
-        attachWorkingCopy();
-    for (const LayoutFile& f : m_files)
-        for (const LayoutPiece& p : f.pieces)
-            if (p.d == d)
-                return {f.serverPath, lineNumberAt(f.bytes, p.begin)};
-    return {};
-}
-
 std::vector<ConfigFile::SourceLine> ConfigFile::SourceLines(std::int32_t scopeNo)
 {
     if (m_layoutState == LayoutState::Pending)
         attachWorkingCopy();
     std::vector<SourceLine> out;
-    if (m_files.empty())
+    if (m_files.empty() || !ensurePlaces())
         return out;
     std::size_t file = 0;
     std::size_t first = 0;
     std::size_t last = m_files[0].pieces.empty() ? 0 : m_files[0].pieces.size() - 1;
     if (scopeNo != -1) {
         const Directive* head = FindDirective(scopeNo);
-        bool found = false;
-        for (std::size_t f = 0; f < m_files.size() && !found; ++f)
-            for (std::size_t i = 0; i < m_files[f].pieces.size(); ++i)
-                if (m_files[f].pieces[i].d == head) {
-                    file = f;
-                    first = last = i;
-                    found = true;
-                    break;
-                }
-        if (!found)
+        const auto place = m_places.find(head);
+        if (!head || place == m_places.end())
             return out;
+        file = place->second.file;
+        first = last = place->second.piece;
         const std::vector<LayoutPiece>& ps = m_files[file].pieces;
         if (head->ScopeSubType() == DirectiveScop::SubHead) {
             for (std::size_t i = first + 1; i < ps.size(); ++i)
@@ -531,11 +607,17 @@ bool getText(const std::string& in, std::size_t& pos, std::string& text)
 
 } // namespace
 
-// The files of a tree beside the snapshot: for each file after the main one,
-// its server path, its local path and the number of its Include line.
-std::string ConfigFile::filesRecord(const std::vector<LayoutFile>& files)
+// The files of a tree beside the snapshot: the server root and the main
+// file's server path, then for each file after the main one its server
+// path, its local path and the number of its Include line.
+std::string ConfigFile::filesRecord(const std::vector<LayoutFile>& files, const std::string& serverRoot)
 {
-    std::string out = "CORVANE-FILES 1\n";
+    std::string out = "CORVANE-FILES 2\n";
+    putU32(out, static_cast<std::uint32_t>(serverRoot.size()));
+    out += serverRoot;
+    const std::string main = files.empty() ? std::string() : files.front().serverPath;
+    putU32(out, static_cast<std::uint32_t>(main.size()));
+    out += main;
     for (std::size_t i = 1; i < files.size(); ++i) {
         putU32(out, static_cast<std::uint32_t>(files[i].serverPath.size()));
         out += files[i].serverPath;
@@ -555,11 +637,16 @@ bool ConfigFile::loadFilesRecord()
     std::string in;
     if (!AtomicFile::read(snapshotFilesPath(), in))
         return false;
-    const std::string magic = "CORVANE-FILES 1\n";
-    if (in.compare(0, magic.size(), magic) != 0)
+    // Version 1 came without the server root.
+    const std::string magic = "CORVANE-FILES ";
+    if (in.compare(0, magic.size(), magic) != 0 || in.size() < magic.size() + 2 ||
+        in[magic.size() + 1] != '\n' || (in[magic.size()] != '1' && in[magic.size()] != '2'))
         return false;
-    std::size_t pos = magic.size();
+    std::size_t pos = magic.size() + 2;
     m_recordedFiles.resize(1);
+    if (in[magic.size()] == '2' &&
+        (!getText(in, pos, m_serverRoot) || !getText(in, pos, m_recordedFiles.front().serverPath)))
+        return false;
     while (pos < in.size()) {
         LayoutFile f;
         std::uint32_t by = 0;

@@ -469,6 +469,7 @@ bool ConfigFile::WriteFile(bool* changed)
         m_files[i].pieces = std::move(pieces[i]);
     }
     m_layoutState = LayoutState::Current;
+    layoutChanged();
     return ok;
 }
 

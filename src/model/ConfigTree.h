@@ -66,4 +66,8 @@ std::string ExpandVariables(const std::string& text, const std::map<std::string,
 // and ".." resolved).
 std::string ResolveServerPath(const std::string& serverRoot, const std::string& path);
 
+// A server path as the administrator reads it: relative to the server root
+// when it lies below it, else as it is.
+std::string PathBelowRoot(const std::string& path, const std::string& serverRoot);
+
 } // namespace corvane

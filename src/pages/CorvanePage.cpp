@@ -197,7 +197,7 @@ QString CorvanePage::readDirective(const QString& directive, ReadAs read, std::i
         *foundNo = 0;
     if (!m_model || !m_hasNode)
         return {};
-    Directive* d = m_model->FindSubDirective(directive.toStdString(), m_scopeNo);
+    Directive* d = m_model->FindAppliedSubDirective(directive.toStdString(), m_scopeNo);
     if (!d || d->DirectiveNo() < 1)
         return {};
     if (foundNo)

@@ -92,6 +92,23 @@ ppgConnections::ppgConnections(QWidget* parent)
     m_remoteLabels << add(QStringLiteral("Remote Folder Name :"), m_txtFolder,
                           QStringLiteral("Remote Folder Name"),
                           QStringLiteral("Remote Folder to which connection is established"));
+    // Where the configuration's files are: read by the next Get.
+    m_txtMainFile = PageWidgets::lineEdit(frame, "txtMainFile");
+    m_txtMainFile->setPlaceholderText(QStringLiteral("httpd.conf"));
+    add(QStringLiteral("Main File :"), m_txtMainFile, QStringLiteral("Main File"),
+        QStringLiteral("Name of the server's main configuration file, without a folder; blank: httpd.conf"));
+    m_txtServerRoot = PageWidgets::lineEdit(frame, "txtServerRoot");
+    m_txtServerRoot->setPlaceholderText(QStringLiteral("ServerRoot of the main file, else its folder"));
+    add(QStringLiteral("Server Root :"), m_txtServerRoot, QStringLiteral("Server Root"),
+        QStringLiteral("Absolute folder on the server where relative Include paths start; blank: the main "
+                       "file's ServerRoot, else the main file's folder"));
+    m_txtAccountRoot = PageWidgets::lineEdit(frame, "txtAccountRoot");
+    m_txtAccountRoot->setPlaceholderText(QStringLiteral("/"));
+    m_accountRootWidgets << m_txtAccountRoot
+                         << add(QStringLiteral("Account Root :"), m_txtAccountRoot,
+                                QStringLiteral("Account Root"),
+                                QStringLiteral("Absolute folder on the server that the FTP or SFTP account "
+                                               "sees as \"/\"; blank: /"));
     m_cmbAuthType =
         combo("CmbAuthType",
               {QStringLiteral("Keyboard"), QStringLiteral("Password"), QStringLiteral("PublicKey")}, false);
@@ -135,7 +152,8 @@ ppgConnections::ppgConnections(QWidget* parent)
     layout->addWidget(m_chkNormalizeLayout);
     layout->addStretch(1);
 
-    for (QLineEdit* e : {m_txtRemoteHost, m_txtUsername, m_txtPassword, m_txtFolder, m_txtPrivateKey})
+    for (QLineEdit* e : {m_txtRemoteHost, m_txtUsername, m_txtPassword, m_txtFolder, m_txtPrivateKey,
+                         m_txtMainFile, m_txtServerRoot, m_txtAccountRoot})
         connect(e, &QLineEdit::textEdited, this, [this] { setChanged(); });
     connect(m_cmbAuthType, &QComboBox::currentIndexChanged, this, [this] { updatePrivateKeyState(); });
     connect(m_cmdBrowsePrivateKey, &QPushButton::clicked, this, [this] {
@@ -188,9 +206,13 @@ QString ppgConnections::authEntry(int code)
 
 void ppgConnections::ResetControls()
 {
-    for (QLineEdit* e : {m_txtServer, m_txtRemoteHost, m_txtUsername, m_txtPassword, m_txtPort, m_txtFolder,
-                         m_txtPrivateKey, m_txtAuthUsed, m_txtProtectionUsed})
+    for (QLineEdit* e :
+         {m_txtServer, m_txtRemoteHost, m_txtUsername, m_txtPassword, m_txtPort, m_txtFolder, m_txtPrivateKey,
+          m_txtAuthUsed, m_txtProtectionUsed, m_txtMainFile, m_txtServerRoot, m_txtAccountRoot})
         e->clear();
+    m_loadedMainFile.clear();
+    m_loadedServerRoot.clear();
+    m_loadedAccountRoot.clear();
     m_cmbFtpTls->setCurrentIndex(-1);
     m_loadedTls.clear();
     m_ftp = false;
@@ -232,8 +254,19 @@ void ppgConnections::LoadControls()
         m_chkNormalizeLayout->setChecked(value(registry::NORMALIZE_LAYOUT).trimmed() == QLatin1String("1"));
     }
 
+    m_loadedMainFile = value(registry::MAIN_FILE).trimmed();
+    m_txtMainFile->setText(m_loadedMainFile);
+    m_loadedServerRoot = value(registry::SERVER_ROOT).trimmed();
+    m_txtServerRoot->setText(m_loadedServerRoot);
+
     const bool remote = servers.IsRemoteServer(server);
     m_sftp = remote && value("IS_SFTP").trimmed() == QLatin1String("1");
+    if (remote) {
+        m_loadedAccountRoot = value(registry::ACCOUNT_ROOT).trimmed();
+        m_txtAccountRoot->setText(m_loadedAccountRoot);
+    }
+    for (QWidget* w : m_accountRootWidgets)
+        w->setEnabled(remote);
     if (remote) {
         m_txtRemoteHost->setText(value("REMOTE_HOST"));
         m_txtUsername->setText(value("USERNAME"));
@@ -291,6 +324,37 @@ bool ppgConnections::SaveDirectivesFromGUI()
         write("APACHE_VERSION", trimmed(version));
     }
     write("OS_TYPE", trimmed(m_cmbOS->currentText()));
+    // Where the files are: checked as the connection wizard checks them; a
+    // value that cannot be right is not written.
+    auto writeChanged = [&](const char* key, const QLineEdit* box, QString& loaded, const QString& refusal) {
+        const QString text = box->text().trimmed();
+        if (!isWritable(box) || text == loaded)
+            return;
+        if (!refusal.isEmpty()) {
+            MessageBox::information(this, refusal);
+            return;
+        }
+        write(key, trimmed(text));
+        loaded = text;
+    };
+    const QString mainFile = m_txtMainFile->text().trimmed();
+    writeChanged(registry::MAIN_FILE, m_txtMainFile, m_loadedMainFile,
+                 mainFile.contains(u'/') || mainFile.contains(u'\\')
+                     ? QStringLiteral("The main file is a file name without a folder, for example "
+                                      "apache2.conf; it was not changed.")
+                     : QString());
+    auto absolute = [](const QLineEdit* box) {
+        const QString t = box->text().trimmed();
+        return t.isEmpty() || t.startsWith(u'/');
+    };
+    writeChanged(registry::SERVER_ROOT, m_txtServerRoot, m_loadedServerRoot,
+                 absolute(m_txtServerRoot) ? QString()
+                                           : QStringLiteral("The server root must be an absolute folder, for "
+                                                            "example /etc/apache2; it was not changed."));
+    writeChanged(registry::ACCOUNT_ROOT, m_txtAccountRoot, m_loadedAccountRoot,
+                 absolute(m_txtAccountRoot) ? QString()
+                                            : QStringLiteral("The account root must be an absolute folder, "
+                                                             "for example /home/web; it was not changed."));
     write(registry::NORMALIZE_LAYOUT, m_chkNormalizeLayout->isChecked() ? "1" : "0");
     if (isWritable(m_txtUsername))
         write("USERNAME", trimmed(m_txtUsername->text()));

@@ -1,8 +1,8 @@
 #pragma once
 // "Connection" of a server node: the server's registry entry (Apache version,
-// operating system, FTP or SFTP connection settings, whether FTP uses TLS),
-// not its httpd.conf; and how the last connection was authenticated and
-// protected.
+// operating system, FTP or SFTP connection settings, whether FTP uses TLS,
+// where the configuration's files are found on the server), not its
+// httpd.conf; and how the last connection was authenticated and protected.
 #include "pages/CorvanePage.h"
 
 class QCheckBox;
@@ -44,6 +44,15 @@ private:
     bool m_passwordInRegistry = false; // kept in Corvane.ini (older entries or the administrator's choice)
     QLineEdit* m_txtPort;
     QLineEdit* m_txtFolder;
+    // MAIN_FILE, SERVER_ROOT and ACCOUNT_ROOT (FTP and SFTP only); blank is
+    // the default. Each is written when it differs from what was loaded.
+    QLineEdit* m_txtMainFile;
+    QLineEdit* m_txtServerRoot;
+    QLineEdit* m_txtAccountRoot;
+    QList<QWidget*> m_accountRootWidgets;
+    QString m_loadedMainFile;
+    QString m_loadedServerRoot;
+    QString m_loadedAccountRoot;
     QComboBox* m_cmbAuthType;
     QLineEdit* m_txtPrivateKey;
     QPushButton* m_cmdBrowsePrivateKey;

@@ -215,7 +215,7 @@ void ppgHomeDirectory::ResetControls()
 
 void ppgHomeDirectory::loadRedirect(const QString& directive, QLineEdit* source)
 {
-    Directive* d = model()->FindSubDirective(directive.toStdString(), scopeNo());
+    Directive* d = model()->FindAppliedSubDirective(directive.toStdString(), scopeNo());
     if (!d || d->DirectiveNo() < 1)
         return;
     QStringList params;

@@ -136,6 +136,10 @@ void CorvaneSnapIn::SnapIn_Load()
 
     m_builder = std::make_unique<TreeBuilder>(host());
     m_builder->registerNodeTypes();
+    m_builder->setMainFileName([this](const QString& configPath) {
+        return QString::fromStdString(
+            ReadIniValue(serverNameOf(configPath).toStdString(), registry::MAIN_FILE, m_folder.iniPath()));
+    });
     m_commands = std::make_unique<NodeCommands>(host(), m_servers, *m_builder);
     m_commands->setOnWritten(
         [this](const ConfigFile& config) { workingCopyChanged(QString::fromStdString(config.FileName())); });
@@ -203,7 +207,7 @@ void CorvaneSnapIn::ScopeItems_Expand(ScopeItem& item)
     if (!config)
         return;
     if (item.nodeTag() == kServerTag)
-        m_builder->AddMainServerNode(item, QString::fromStdString(config->FileName()));
+        m_builder->AddMainServerNode(item, QString::fromStdString(config->FileName()), config);
     else if (item.nodeTag() == kMainServerTag)
         m_builder->ExpandMainServer(item, *config);
     else

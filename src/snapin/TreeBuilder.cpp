@@ -23,6 +23,14 @@ namespace {
 
 const QString kName = QStringLiteral("Name");
 const QString kType = QStringLiteral("Type");
+const QString kFile = QStringLiteral("File");
+
+// A node's tooltip: what it showed alone (its full name or a virtual host's
+// description), then where its section stands.
+QString withPlace(const QString& toolTip, const QString& fileLine)
+{
+    return fileLine.isEmpty() ? toolTip : toolTip + u'\n' + fileLine;
+}
 
 QString pathOf(const ConfigFile& config)
 {
@@ -80,6 +88,40 @@ QIcon styleIcon(QStyle::StandardPixmap pixmap)
 } // namespace
 
 TreeBuilder::TreeBuilder(ConsoleHost& host) : m_host(host) {}
+
+TreeBuilder::Places::Places(ConfigFile& config, const QString& mainFile)
+    : m_config(config), m_mainFile(mainFile), m_root(config.ServerRoot())
+{
+}
+
+QString TreeBuilder::Places::file(std::int32_t number, QString* fileLine) const
+{
+    const ConfigFile::LinePlace place = m_config.PlaceOf(m_config.FindDirective(number));
+    if (place.line < 1) {
+        if (fileLine)
+            fileLine->clear();
+        return {};
+    }
+    const QString file = place.file.empty() ? m_mainFile : toDisplay(PathBelowRoot(place.file, m_root));
+    if (fileLine)
+        *fileLine = file + u':' + QString::number(place.line);
+    return file;
+}
+
+TreeBuilder::Places TreeBuilder::placesOf(ConfigFile& config) const
+{
+    // A tree names its main file by its server path; a single file by the
+    // name it has on the server.
+    const std::vector<TreeFile> files = config.Files();
+    QString main;
+    if (!files.empty() && !files.front().serverPath.empty())
+        main = toDisplay(PathBelowRoot(files.front().serverPath, config.ServerRoot()));
+    else if (m_mainFileName)
+        main = trimBlanks(m_mainFileName(pathOf(config)));
+    if (main.isEmpty())
+        main = QStringLiteral("httpd.conf");
+    return Places(config, main);
+}
 
 QString TreeBuilder::nodeTypeName(NodeKind kind)
 {
@@ -163,7 +205,7 @@ NodeKind TreeBuilder::kindOfNodeType(const QString& nodeType)
 
 void TreeBuilder::registerNodeTypes()
 {
-    const QList<ColumnHeader> nameType{{kName, 200}, {kType, 100}};
+    const QList<ColumnHeader> nameType{{kName, 200}, {kType, 100}, {kFile, 200}};
     m_host.registerNodeType({QStringLiteral("Corvane"),
                              QStringLiteral("Corvane"),
                              QStringLiteral("ListTopView"),
@@ -206,7 +248,7 @@ ScopeItem* TreeBuilder::AddServerNode(ScopeItem& parent, const QString& path, co
     return item;
 }
 
-ScopeItem* TreeBuilder::AddMainServerNode(ScopeItem& parent, const QString& path)
+ScopeItem* TreeBuilder::AddMainServerNode(ScopeItem& parent, const QString& path, ConfigFile* config)
 {
     const QString key =
         QStringLiteral("MainServer-") + QString::number(m_counters.value(KeyKind::MainServer));
@@ -219,14 +261,21 @@ ScopeItem* TreeBuilder::AddMainServerNode(ScopeItem& parent, const QString& path
     item->setItemName(path);
     item->setColumnHeader(1, kName);
     item->setColumnHeader(2, kType);
+    item->setColumnHeader(3, kFile);
     item->setRowText(1, QStringLiteral("Main Server"));
     item->setRowText(2, rowTypeText(NodeKind::MainServer));
+    if (config) {
+        // The main server is the whole main file.
+        const QString main = placesOf(*config).mainFile();
+        item->setRowText(3, main);
+        item->setToolTip(withPlace(item->displayName(), main));
+    }
     return item;
 }
 
 ScopeItem* TreeBuilder::addSectionNode(ScopeItem& parent, NodeKind kind, const QString& path,
-                                       std::int32_t number, const QString& name, const QString& typeText,
-                                       const QString& toolTip)
+                                       std::int32_t number, const QString& name, const Places& places,
+                                       const QString& typeText, const QString& toolTip)
 {
     const KeyKind keyKind = keyKindOf(kind);
     const QString key =
@@ -240,41 +289,43 @@ ScopeItem* TreeBuilder::addSectionNode(ScopeItem& parent, NodeKind kind, const Q
     item->setItemName(path);
     item->setColumnHeader(1, kName);
     item->setColumnHeader(2, kType);
+    item->setColumnHeader(3, kFile);
     item->setRowText(1, name);
     item->setRowText(2, typeText.isEmpty() ? rowTypeText(kind) : typeText);
-    if (!toolTip.isEmpty())
-        item->setToolTip(toolTip);
+    QString fileLine;
+    item->setRowText(3, places.file(number, &fileLine));
+    item->setToolTip(withPlace(toolTip.isEmpty() ? name : toolTip, fileLine));
     return item;
 }
 
-ScopeItem* TreeBuilder::AddVHostNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+ScopeItem* TreeBuilder::AddVHostNode(ScopeItem& parent, ConfigFile& config, std::int32_t number,
                                      const QString& name)
 {
-    return addSectionNode(parent, NodeKind::VirtualHost, pathOf(config), number, name);
+    return addSectionNode(parent, NodeKind::VirtualHost, pathOf(config), number, name, placesOf(config));
 }
 
-ScopeItem* TreeBuilder::AddDirectoryNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+ScopeItem* TreeBuilder::AddDirectoryNode(ScopeItem& parent, ConfigFile& config, std::int32_t number,
                                          const QString& name)
 {
-    return addSectionNode(parent, NodeKind::Directory, pathOf(config), number, name);
+    return addSectionNode(parent, NodeKind::Directory, pathOf(config), number, name, placesOf(config));
 }
 
-ScopeItem* TreeBuilder::AddLocationNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+ScopeItem* TreeBuilder::AddLocationNode(ScopeItem& parent, ConfigFile& config, std::int32_t number,
                                         const QString& name)
 {
-    return addSectionNode(parent, NodeKind::Location, pathOf(config), number, name);
+    return addSectionNode(parent, NodeKind::Location, pathOf(config), number, name, placesOf(config));
 }
 
-ScopeItem* TreeBuilder::AddIfModuleNode(ScopeItem& parent, const ConfigFile& config, std::int32_t number,
+ScopeItem* TreeBuilder::AddIfModuleNode(ScopeItem& parent, ConfigFile& config, std::int32_t number,
                                         const QString& name)
 {
-    return addSectionNode(parent, NodeKind::IfModule, pathOf(config), number, name);
+    return addSectionNode(parent, NodeKind::IfModule, pathOf(config), number, name, placesOf(config));
 }
 
-ScopeItem* TreeBuilder::addChildNode(ScopeItem& parent, const ConfigFile& config, const ChildNode& child)
+ScopeItem* TreeBuilder::addChildNode(ScopeItem& parent, ConfigFile& config, const ChildNode& child)
 {
     return addSectionNode(parent, child.kind, pathOf(config), child.number, toDisplay(child.name),
-                          toDisplay(child.typeText), toDisplay(child.toolTip));
+                          placesOf(config), toDisplay(child.typeText), toDisplay(child.toolTip));
 }
 
 std::vector<ChildNode> TreeBuilder::childrenFor(const ScopeItem& item, const ConfigFile& config)
@@ -287,21 +338,27 @@ std::vector<ChildNode> TreeBuilder::childrenFor(const ScopeItem& item, const Con
     return {};
 }
 
-void TreeBuilder::ExpandMainServer(ScopeItem& item, const ConfigFile& config)
+void TreeBuilder::ExpandMainServer(ScopeItem& item, ConfigFile& config)
 {
+    const Places places = placesOf(config);
+    const QString path = pathOf(config);
     for (const ChildNode& child : ScopeScanner::mainServerChildren(config))
-        addChildNode(item, config, child);
+        addSectionNode(item, child.kind, path, child.number, toDisplay(child.name), places,
+                       toDisplay(child.typeText), toDisplay(child.toolTip));
 }
 
-void TreeBuilder::ExpandSectionNode(ScopeItem& item, const ConfigFile& config)
+void TreeBuilder::ExpandSectionNode(ScopeItem& item, ConfigFile& config)
 {
     if (item.nodeTag() < 1)
         return;
+    const Places places = placesOf(config);
+    const QString path = pathOf(config);
     for (const ChildNode& child : ScopeScanner::sectionChildren(config, item.nodeTag()))
-        addChildNode(item, config, child);
+        addSectionNode(item, child.kind, path, child.number, toDisplay(child.name), places,
+                       toDisplay(child.typeText), toDisplay(child.toolTip));
 }
 
-void TreeBuilder::FillFilesList(ResultView& view, const ConfigFile& config)
+void TreeBuilder::FillFilesList(ResultView& view, ConfigFile& config)
 {
     ScopeItem* item = view.scopeItem();
     if (!item)
@@ -321,6 +378,7 @@ void TreeBuilder::FillFilesList(ResultView& view, const ConfigFile& config)
     if (parentNo >= 1 && ScopeScanner::sectionType(config, parentNo) == kScopeFiles)
         return;
     const QString path = pathOf(config);
+    const Places places = placesOf(config);
     for (const FilesEntry& entry : ScopeScanner::filesEntries(config, parentNo)) {
         const QString pattern = toDisplay(entry.pattern);
         const QString key = QStringLiteral("File-") + QString::number(m_counters.value(KeyKind::File)) +
@@ -333,10 +391,13 @@ void TreeBuilder::FillFilesList(ResultView& view, const ConfigFile& config)
         listItem->setItemName(path);
         listItem->setRowText(1, pattern);
         listItem->setRowText(2, QStringLiteral("File"));
+        QString fileLine;
+        listItem->setRowText(3, places.file(entry.number, &fileLine));
+        listItem->setToolTip(withPlace(pattern, fileLine));
     }
 }
 
-void TreeBuilder::updateNode(ScopeItem& item, const ChildNode& child)
+void TreeBuilder::updateNode(ScopeItem& item, const ChildNode& child, const Places& places)
 {
     const QString name = toDisplay(child.name);
     if (item.displayName() != name)
@@ -346,7 +407,12 @@ void TreeBuilder::updateNode(ScopeItem& item, const ChildNode& child)
     const QString typeText = child.typeText.empty() ? rowTypeText(child.kind) : toDisplay(child.typeText);
     if (item.rowText(2) != typeText)
         item.setRowText(2, typeText);
-    item.setToolTip(toDisplay(child.toolTip));
+    // Lines of other sections added or removed move this one too.
+    QString fileLine;
+    const QString file = places.file(child.number, &fileLine);
+    if (item.rowText(3) != file)
+        item.setRowText(3, file);
+    item.setToolTip(withPlace(child.toolTip.empty() ? name : toDisplay(child.toolTip), fileLine));
 }
 
 ScopeItem* TreeBuilder::serverNodeFor(const QString& path) const
@@ -361,17 +427,22 @@ ScopeItem* TreeBuilder::serverNodeFor(const QString& path) const
     return nullptr;
 }
 
-void TreeBuilder::syncServer(const ConfigFile& config)
+void TreeBuilder::syncServer(ConfigFile& config)
 {
     if (ScopeItem* server = serverNodeFor(pathOf(config)))
         syncChildren(*server, config);
 }
 
-void TreeBuilder::syncChildren(ScopeItem& item, const ConfigFile& config)
+void TreeBuilder::syncChildren(ScopeItem& item, ConfigFile& config)
+{
+    syncChildren(item, config, placesOf(config));
+}
+
+void TreeBuilder::syncChildren(ScopeItem& item, ConfigFile& config, const Places& places)
 {
     if (item.nodeTag() == kServerTag) {
         for (int i = 0; i < item.childCount(); ++i)
-            syncChildren(*item.child(i), config);
+            syncChildren(*item.child(i), config, places);
         return;
     }
     if (!item.hasBeenExpanded() && item.childCount() == 0)
@@ -401,15 +472,17 @@ void TreeBuilder::syncChildren(ScopeItem& item, const ConfigFile& config)
     if (!inOrder) {
         m_host.removeChildren(item);
         for (const ChildNode& child : wanted)
-            addChildNode(item, config, child);
+            addSectionNode(item, child.kind, pathOf(config), child.number, toDisplay(child.name), places,
+                           toDisplay(child.typeText), toDisplay(child.toolTip));
         return;
     }
     for (int i = 0; i < kept; ++i) {
-        updateNode(*item.child(i), wanted[std::size_t(i)]);
-        syncChildren(*item.child(i), config);
+        updateNode(*item.child(i), wanted[std::size_t(i)], places);
+        syncChildren(*item.child(i), config, places);
     }
     for (std::size_t i = std::size_t(kept); i < wanted.size(); ++i)
-        addChildNode(item, config, wanted[i]);
+        addSectionNode(item, wanted[i].kind, pathOf(config), wanted[i].number, toDisplay(wanted[i].name),
+                       places, toDisplay(wanted[i].typeText), toDisplay(wanted[i].toolTip));
 }
 
 } // namespace corvane::snapin

@@ -335,6 +335,8 @@ void SnapinFixture::start()
     m_snapIn = std::make_unique<snapin::CorvaneSnapIn>(*m_folder);
     if (beforeLoad)
         beforeLoad(*m_snapIn);
+    if (m_reader)
+        m_snapIn->configs().setReader(m_reader);
     m_host->attachSnapIn(m_snapIn.get());
     m_window = std::make_unique<ConsoleWindow>(*m_host);
     m_host->setDialogParent(m_window.get());

@@ -73,6 +73,9 @@ public:
     void addServerWithoutWorkingCopy(const QString& name);
     void installSample();
 
+    // How the console reads a working copy (as main.cpp installs it); set
+    // before start(). Without one the file alone is read.
+    void setReader(snapin::LoadedServers::Reader reader) { m_reader = std::move(reader); }
     // Creates the host, the snap-in and the window, and expands the root.
     // `beforeLoad` (when set) gets the snap-in before the host loads it, to
     // install what the console's main installs (readers, hooks).
@@ -116,6 +119,7 @@ private:
     std::unique_ptr<snapin::CorvaneSnapIn> m_snapIn;
     std::unique_ptr<ConsoleWindow> m_window;
     std::unique_ptr<QMenu> m_menu;
+    snapin::LoadedServers::Reader m_reader;
     int m_dialogsSeen = 0;
     QStringList m_captions;
 };

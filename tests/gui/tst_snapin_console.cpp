@@ -112,16 +112,18 @@ private slots:
         QCOMPARE(SnapinFixture::childNodes(*main),
                  (QStringList{"VHost:www.example.com (*:80)", "VHost:*:81",
                               "Directory:/a/very/long/path/that/a/narrow/pane/cuts/off"}));
+        // The description or the full name, then where the section stands.
         QCOMPARE(treeData(fx, main->child(0), Qt::ToolTipRole).toString(),
-                 QStringLiteral("The shop, run by sales"));
-        QCOMPARE(treeData(fx, main->child(1), Qt::ToolTipRole).toString(), QStringLiteral("*:81"));
+                 QStringLiteral("The shop, run by sales\nhttpd.conf:1"));
+        QCOMPARE(treeData(fx, main->child(1), Qt::ToolTipRole).toString(),
+                 QStringLiteral("*:81\nhttpd.conf:5"));
         QCOMPARE(treeData(fx, main->child(2), Qt::ToolTipRole).toString(),
-                 QStringLiteral("/a/very/long/path/that/a/narrow/pane/cuts/off"));
+                 QStringLiteral("/a/very/long/path/that/a/narrow/pane/cuts/off\nhttpd.conf:7"));
         // The result list shows the same tooltips.
         fx.select(main);
         ResultListModel* list = fx.host().resultModel();
         QCOMPARE(list->data(list->index(list->rowOf(main->child(0)), 0), Qt::ToolTipRole).toString(),
-                 QStringLiteral("The shop, run by sales"));
+                 QStringLiteral("The shop, run by sales\nhttpd.conf:1"));
     }
 
     void oneIconPerKind()

@@ -129,6 +129,8 @@ private slots:
     void newLinesGoToTheScopesFile();
     void sourceAndPlace();
     void placesOfManyLines();
+    void appliedLineOfASplitScope_data();
+    void appliedLineOfASplitScope();
 };
 
 void TestConfigTree::readsInApacheOrder()
@@ -367,6 +369,75 @@ void TestConfigTree::placesOfManyLines()
     }
     QVERIFY(cf.FileSourceLines("/no/such/file").empty());
     QVERIFY(cf.PlacesOf({}).empty());
+void TestConfigTree::appliedLineOfASplitScope_data()
+{
+    QTest::addColumn<QByteArray>("main");
+    QTest::addColumn<QByteArray>("conf"); // /etc/web/conf-enabled/z.conf, read at main-server scope
+    QTest::addColumn<QString>("applied"); // file:line of the line a page shows and edits
+    QTest::addColumn<QByteArray>("mainAfter");
+    QTest::addColumn<QByteArray>("confAfter");
+    const QByteArray head = "ServerRoot \"/etc/web\"\n";
+    QTest::newRow("a later file overrides") << head + "Timeout 300\nIncludeOptional conf-enabled/*.conf\n"
+                                            << QByteArray("# z\r\nTimeout 60\r\n") << "conf-enabled/z.conf:2"
+                                            << head + "Timeout 300\nIncludeOptional conf-enabled/*.conf\n"
+                                            << QByteArray("# z\r\nTimeout 90\r\n");
+    QTest::newRow("the main file read last")
+        << head + "IncludeOptional conf-enabled/*.conf\n\n  Timeout 300\n"
+        << QByteArray("Timeout 60\n") << "httpd.conf:4"
+        << head + "IncludeOptional conf-enabled/*.conf\n\n  Timeout 90\n"
+        << QByteArray("Timeout 60\n");
+    QTest::newRow("twice in one file: the first")
+        << head + "Timeout 300\nTimeout 30\nIncludeOptional conf-enabled/*.conf\n"
+        << QByteArray("# z\n") << "httpd.conf:2"
+        << head + "Timeout 90\nTimeout 30\nIncludeOptional conf-enabled/*.conf\n"
+        << QByteArray("# z\n");
+}
+
+void TestConfigTree::appliedLineOfASplitScope()
+{
+    QFETCH(QByteArray, main);
+    QFETCH(QByteArray, conf);
+    QFETCH(QString, applied);
+    QFETCH(QByteArray, mainAfter);
+    QFETCH(QByteArray, confAfter);
+    Tree t;
+    QVERIFY(t.put("/etc/web/httpd.conf", main));
+    QVERIFY(t.put("/etc/web/conf-enabled/z.conf", conf));
+    ConfigFile loader;
+    TreeReport report;
+    QVERIFY(t.read(loader, report));
+    QVERIFY(report.ok());
+    QVERIFY(loader.Serialize());
+    auto placeText = [](ConfigFile& cf, const Directive* d) {
+        const ConfigFile::LinePlace p = cf.PlaceOf(d);
+        return QString::fromStdString(PathBelowRoot(p.file, cf.ServerRoot())) + ':' + QString::number(p.line);
+    };
+    QCOMPARE(placeText(loader, loader.FindAppliedSubDirective("timeout", -1)), applied);
+
+    // A page's model, from the snapshot: the same line, the same place, and
+    // the edit changes that line alone.
+    ConfigFile page;
+    page.SetFileName(loader.FileName());
+    const EditOutcome out = commitEdit(page, [&](ConfigFile& cf, std::string&) {
+        if (cf.ServerRoot() != "/etc/web" ||
+            placeText(cf, cf.FindAppliedSubDirective("Timeout", -1)) != applied)
+            return false;
+        return cf.UpdateDirective("Timeout", "90", -1) == 1;
+    });
+    QCOMPARE(out.status, EditOutcome::Written);
+    QCOMPARE(t.get("/etc/web/httpd.conf"), mainAfter);
+    QCOMPARE(t.get("/etc/web/conf-enabled/z.conf"), confAfter);
+
+    // A file changed by hand: looking for the applied line does not hide
+    // that from the write, which refuses.
+    QVERIFY(t.put("/etc/web/conf-enabled/z.conf", conf + "# by hand\n"));
+    ConfigFile stale;
+    stale.SetFileName(loader.FileName());
+    QCOMPARE(commitEdit(stale, [](ConfigFile& cf,
+                                  std::string&) { return cf.UpdateDirective("Timeout", "5", -1) == 1; })
+                 .status,
+             EditOutcome::Failed);
+    QCOMPARE(t.get("/etc/web/httpd.conf"), mainAfter);
 }
 
 QTEST_GUILESS_MAIN(TestConfigTree)

@@ -32,6 +32,8 @@ class PagesConnections : public QObject
         fx->setRegistryValue(name, "PORT_NUMBER", sftp ? "22" : "21");
         fx->setRegistryValue(name, "REMOTE_FOLDER", "/etc/httpd/conf");
         fx->setRegistryValue(name, "IS_SFTP", sftp ? "1" : "0");
+        fx->setRegistryValue(name, "MAIN_FILE", "apache2.conf");
+        fx->setRegistryValue(name, "ACCOUNT_ROOT", "/srv/ftp");
         if (sftp) {
             fx->setRegistryValue(name, "SFTP_AUTHTYPE", QString::number(auth));
             fx->setRegistryValue(name, "SFTP_PVTKEYFILE", "/home/admin/.ssh/id_rsa");
@@ -121,6 +123,18 @@ private slots:
         QTest::newRow("sftp password auth") << "sftppw"
                                             << "CmbAuthType"
                                             << "Password" << true;
+        QTest::newRow("local main file: default") << "local"
+                                                  << "txtMainFile"
+                                                  << "" << true;
+        QTest::newRow("local: no account root") << "local"
+                                                << "txtAccountRoot"
+                                                << "" << false;
+        QTest::newRow("ftp main file") << "ftp"
+                                       << "txtMainFile"
+                                       << "apache2.conf" << true;
+        QTest::newRow("sftp account root") << "sftpkey"
+                                           << "txtAccountRoot"
+                                           << "/srv/ftp" << true;
         QTest::newRow("sftp password: no key") << "sftppw"
                                                << "txtPrivateKey"
                                                << "" << false;
@@ -214,6 +228,46 @@ private slots:
                                               << "Required"
                                               << "FTP_TLS"
                                               << "";
+        QTest::newRow("main file") << "local"
+                                   << "txtMainFile"
+                                   << " httpd-main.conf "
+                                   << "MAIN_FILE"
+                                   << "httpd-main.conf";
+        QTest::newRow("main file with a folder refused") << "local"
+                                                         << "txtMainFile"
+                                                         << "conf/httpd.conf"
+                                                         << "MAIN_FILE"
+                                                         << "";
+        QTest::newRow("main file blank: the default") << "ftp"
+                                                      << "txtMainFile"
+                                                      << ""
+                                                      << "MAIN_FILE"
+                                                      << "";
+        QTest::newRow("server root") << "local"
+                                     << "txtServerRoot"
+                                     << "/etc/apache2"
+                                     << "SERVER_ROOT"
+                                     << "/etc/apache2";
+        QTest::newRow("relative server root refused") << "ftp"
+                                                      << "txtServerRoot"
+                                                      << "etc/apache2"
+                                                      << "SERVER_ROOT"
+                                                      << "";
+        QTest::newRow("account root") << "ftp"
+                                      << "txtAccountRoot"
+                                      << "/home/web"
+                                      << "ACCOUNT_ROOT"
+                                      << "/home/web";
+        QTest::newRow("relative account root refused") << "sftppw"
+                                                       << "txtAccountRoot"
+                                                       << "home/web"
+                                                       << "ACCOUNT_ROOT"
+                                                       << "/srv/ftp";
+        QTest::newRow("local account root not written") << "local"
+                                                        << "txtAccountRoot"
+                                                        << "/x"
+                                                        << "ACCOUNT_ROOT"
+                                                        << "";
         QTest::newRow("sftp auth keyboard") << "sftpkey"
                                             << "CmbAuthType"
                                             << "Keyboard"
