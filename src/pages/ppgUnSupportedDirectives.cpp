@@ -258,7 +258,8 @@ void ppgUnSupportedDirectives::fillModules()
     QStringList modules;
     std::set<std::string> seen;
     for (const xmldirective& e : form().catalogue(appDir()).GetAllDirectives())
-        if (offered(e, m_context) && seen.insert(UCase(e.ModuleName())).second)
+        if (offered(e, m_context) && form().inGatedVersion(appDir(), e.Name()) &&
+            seen.insert(UCase(e.ModuleName())).second)
             modules << TextCodec::toQ(e.ModuleName());
     const QSignalBlocker block(m_cmbModules);
     m_cmbModules->clear();
@@ -276,7 +277,7 @@ void ppgUnSupportedDirectives::moduleChosen()
     if (module.isEmpty() || m_context == NoContext)
         return;
     for (const xmldirective& e : form().catalogue(appDir()).GetAllDirectives())
-        if (offered(e, m_context) &&
+        if (offered(e, m_context) && form().inGatedVersion(appDir(), e.Name()) &&
             (module == kAll || TextCodec::toQ(e.ModuleName()).compare(module, Qt::CaseInsensitive) == 0))
             m_lstDirectives->addItem(TextCodec::toQ(e.Name()));
 }

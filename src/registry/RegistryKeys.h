@@ -39,6 +39,8 @@ inline constexpr const char* FTP_PROTECTION_USED = "FTP_PROTECTION_USED";
 // The sample server delivered with the program.
 inline constexpr const char* kSampleServerName = "Sample";
 inline constexpr const char* kSampleApacheVersion = "2.0.49";
+// Its httpd.conf is a Unix layout (ServerRoot "/usr/local/apache2").
+inline constexpr const char* kSampleOsType = "Linux / Unix";
 
 // Files and folders of the application folder.
 inline constexpr const char* kIniFileName = "Corvane.ini";
