@@ -225,11 +225,14 @@ void ppgConnections::LoadControls()
     const Servers servers{AppFolder(appDir())};
     auto value = [&](const char* key) { return TextCodec::toQ(servers.GetDataFromInI(server, key)); };
     m_txtServer->setText(serverName());
-    // What the registry holds for the server, the Sample server's built-in values included.
+    // What the registry holds for the server; the Sample server has no section
+    // there and shows its built-in version and system.
     const AppFolder folder(appDir());
     m_cmbVersion->setEditText(QString::fromStdString(GetServerApacheVersion(server, folder.iniPath())));
-    m_cmbOS->setCurrentIndex(
-        m_cmbOS->findText(TextCodec::toQ(GetServerOsType(folder, server)).trimmed(), Qt::MatchFixedString));
+    std::string os = TrimBlanks(GetServerOsType(folder, server));
+    if (os.empty() && TrimBlanks(server) == registry::kSampleServerName)
+        os = registry::kSampleOsType;
+    m_cmbOS->setCurrentIndex(m_cmbOS->findText(TextCodec::toQ(os), Qt::MatchFixedString));
     {
         const QSignalBlocker quiet(m_chkNormalizeLayout);
         m_chkNormalizeLayout->setChecked(value(registry::NORMALIZE_LAYOUT).trimmed() == QLatin1String("1"));

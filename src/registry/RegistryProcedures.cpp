@@ -39,10 +39,7 @@ std::string GetServerApacheVersion(const std::string& server, const QString& ini
 
 std::string GetServerOsType(const AppFolder& folder, const std::string& server)
 {
-    const std::string name = TrimBlanks(server);
-    if (name == registry::kSampleServerName)
-        return registry::kSampleOsType;
-    return ReadIniValue(name, registry::OS_TYPE, folder.iniPath());
+    return ReadIniValue(TrimBlanks(server), registry::OS_TYPE, folder.iniPath());
 }
 
 bool GetServerNormalizeLayout(const AppFolder& folder, const std::string& server)

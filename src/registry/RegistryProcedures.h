@@ -15,8 +15,7 @@ std::string ReadIniValue(const std::string& section, const std::string& key, con
 // ReadIniValue(trimmed server, key, trimmed iniPath). Pages pass "APACHE_VERSION".
 std::string GetServerApacheVersion(const std::string& server, const QString& iniPath,
                                    const std::string& key = "APACHE_VERSION");
-// "OS_TYPE" of the server in the application folder's Corvane.ini ("Linux /
-// Unix" for the server "Sample", which has no section there).
+// "OS_TYPE" of the server in the application folder's Corvane.ini.
 std::string GetServerOsType(const AppFolder& folder, const std::string& server);
 // Whether saves of the server's httpd.conf regenerate its layout
 // ("NORMALIZE_LAYOUT" is "1"); off for every server that does not say so.

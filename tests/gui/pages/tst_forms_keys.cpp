@@ -224,17 +224,55 @@ private slots:
 
     // ---- Enter -------------------------------------------------------------------
 
+    // Enter in a text box, an editable combo box or a check box closes the sheet with OK.
+    void enterInAFieldIsOk_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed"); // " " ticks a check box
+        QTest::addColumn<QString>("key");   // where the change lands: a line, or a registry key
+        QTest::addColumn<QString>("value");
+        QTest::newRow("text box") << "ppgGlobalProperties_1"
+                                  << "txtPidFile"
+                                  << "run/web.pid"
+                                  << "PidFile run/web.pid"
+                                  << "";
+        QTest::newRow("combo box") << "ppgConnections"
+                                   << "cmbVersion"
+                                   << "2.2.34"
+                                   << "APACHE_VERSION"
+                                   << "2.2.34";
+        QTest::newRow("check box") << "ppgConnections"
+                                   << "chkNormalizeLayout"
+                                   << " "
+                                   << "NORMALIZE_LAYOUT"
+                                   << "1";
+    }
     void enterInAFieldIsOk()
     {
-        PropertySheet* sheet = fx->openSheet("web", -2, {"ppgGlobalProperties_1"});
+        QFETCH(QString, page);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        PropertySheet* sheet = fx->openSheet("web", -2, {page});
         QPointer<PropertySheet> alive(sheet);
-        auto* pid = sheet->findChild<QLineEdit*>("txtPidFile");
-        pid->setFocus();
-        pid->selectAll();
-        QTest::keyClicks(pid, "run/web.pid");
-        QTest::keyClick(pid, Qt::Key_Return);
+        auto* control = sheet->findChild<QWidget*>(field);
+        QVERIFY(control);
+        control->setFocus();
+        QWidget* focus = sheet->focusWidget(); // an editable combo box's own line
+        if (auto* edit = qobject_cast<QLineEdit*>(focus))
+            edit->selectAll();
+        if (typed == " ")
+            QTest::keyClick(focus, Qt::Key_Space);
+        else
+            QTest::keyClicks(focus, typed);
+        QTest::keyClick(focus, Qt::Key_Return);
         QVERIFY(!sheet->isVisible());
-        QVERIFY(fx->lines("web").contains("PidFile run/web.pid"));
+        if (value.isEmpty())
+            QVERIFY2(fx->lines("web").contains(key), qPrintable(fx->lines("web").join('\n')));
+        else
+            QCOMPARE(fx->registryValue("web", key), value);
         QTRY_VERIFY(!alive);
     }
 
