@@ -82,6 +82,11 @@ void CorvaneDialog::showEvent(QShowEvent* event)
     FormDialog::showEvent(event);
 }
 
+QList<QAbstractButton*> CorvaneDialog::closingButtons() const
+{
+    return {m_cmdOK, m_cmdCancel, m_cmdApply};
+}
+
 bool CorvaneDialog::applyChanges()
 {
     ConfigFile* cf = m_inputs.objConfigFile;

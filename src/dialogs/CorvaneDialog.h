@@ -65,6 +65,7 @@ protected:
     virtual bool prepareApply() { return true; }
 
     void showEvent(QShowEvent* event) override;
+    QList<QAbstractButton*> closingButtons() const override;
 
     QPushButton* m_cmdApply;
 

@@ -1,5 +1,7 @@
 #include "forms/FormDialog.h"
 
+#include "host/DialogKeys.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -60,6 +62,7 @@ FormDialog::FormDialog(const QString& objectName, const QString& caption, int he
     m_cmdCancel = m_buttons->addButton(QDialogButtonBox::Cancel);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
     m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cmdOK->setDefault(true);
     connect(m_cmdOK, &QPushButton::clicked, this, &FormDialog::accept);
     connect(m_cmdCancel, &QPushButton::clicked, this, &FormDialog::reject);
     layout->addWidget(m_buttons);
@@ -181,6 +184,19 @@ void FormDialog::showEvent(QShowEvent* event)
         captureState();
     }
     QDialog::showEvent(event);
+    // After gating: a field switched off for this server is passed over.
+    if (!event->spontaneous())
+        DialogKeys::focusFirstField(this);
+}
+
+QList<QAbstractButton*> FormDialog::closingButtons() const
+{
+    return {m_cmdOK, m_cmdCancel};
+}
+
+bool FormDialog::focusNextPrevChild(bool next)
+{
+    return DialogKeys::focusNext(this, closingButtons(), next);
 }
 
 void FormDialog::keyPressEvent(QKeyEvent* event)
@@ -190,6 +206,8 @@ void FormDialog::keyPressEvent(QKeyEvent* event)
         m_form->showHelpForFocus();
         return;
     }
+    if (DialogKeys::enterPressesOk(this, event, m_cmdOK))
+        return;
     QDialog::keyPressEvent(event);
 }
 

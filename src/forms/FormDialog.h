@@ -4,7 +4,9 @@
 // and tooltips each time it is shown, F1 help, and Cancel putting back what
 // the dialog showed when it opened (its text boxes, combo boxes, check and
 // option buttons and lists), so an owner that reads the dialog after Cancel
-// sees nothing of what was changed in it.
+// sees nothing of what was changed in it. Keyboard (DialogKeys): the dialog
+// opens with the focus on its first field, Tab goes through the fields in
+// creation order and ends on OK, Cancel (and Apply), Enter in a field is OK.
 #include "forms/FormSupport.h"
 #include "host/PageContext.h"
 
@@ -13,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+class QAbstractButton;
 class QDialogButtonBox;
 class QPushButton;
 class QVBoxLayout;
@@ -59,6 +62,9 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    // The buttons Tab reaches last, in order (OK, Cancel; editors add Apply).
+    virtual QList<QAbstractButton*> closingButtons() const;
 
     QPushButton* m_cmdOK;
     QPushButton* m_cmdCancel;

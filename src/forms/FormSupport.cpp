@@ -121,6 +121,7 @@ bool FormSupport::gate(const QString& appDir, const QString& serverName, NodeCon
                        bool* checksumShown)
 {
     const AppFolder folder(appDir);
+    m_gatedVersion.reset();
     if (!CheckCatalogueChecksum(folder.cataloguePath().toStdString())) {
         if (!checksumShown || !*checksumShown)
             MessageBox::show(m_form, QMessageBox::NoIcon, QString::fromLatin1(kChecksumFailedMessage),
@@ -130,6 +131,7 @@ bool FormSupport::gate(const QString& appDir, const QString& serverName, NodeCon
         return false;
     }
     const std::string version = GetServerApacheVersion(serverName.toStdString(), folder.iniPath());
+    m_gatedVersion = version;
     const DirbaseParser& parser = catalogue(appDir);
     // What the previous gating switched off comes back first: the version or
     // the node may differ from the last time.
@@ -151,6 +153,11 @@ bool FormSupport::gate(const QString& appDir, const QString& serverName, NodeCon
     for (const auto& [button, box] : m_browse)
         followBox(box);
     return true;
+}
+
+bool FormSupport::inGatedVersion(const QString& appDir, const std::string& directive)
+{
+    return !m_gatedVersion || catalogue(appDir).VersionCompatibility(directive, *m_gatedVersion, false);
 }
 
 FormSupport::NodeContext FormSupport::contextOfScope(const ConfigFile* model, std::int32_t scopeNo)

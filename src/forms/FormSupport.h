@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -74,6 +75,11 @@ public:
     // (the flag is then set).
     bool gate(const QString& appDir, const QString& serverName, NodeContext context = NodeContext::Any,
               bool* checksumShown = nullptr);
+    // Whether the catalogue knows the directive in the Apache version the last
+    // gating applied, so that lists of directives to choose from follow the
+    // server's version as its controls do. True when no gating was applied
+    // (the catalogue failed its checksum test).
+    bool inGatedVersion(const QString& appDir, const std::string& directive);
     // Controls the last gating switched off.
     bool isGatedOff(const QWidget* control) const { return m_gatedOff.count(control) > 0; }
     // A form's own enabling: a control gating switched off stays off.
@@ -108,6 +114,7 @@ private:
     QWidget* m_form;
     QString m_appDir;
     std::set<const QWidget*> m_gatedOff;
+    std::optional<std::string> m_gatedVersion;
     std::vector<std::pair<QWidget*, QWidget*>> m_browse; // button, box
     bool m_local = true;
     std::unique_ptr<DirbaseParser> m_catalogue;

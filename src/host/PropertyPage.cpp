@@ -43,8 +43,7 @@ void PropertyPage::showHelpContext(int contextId)
 void PropertyPage::setChanged(bool changed)
 {
     m_changed = changed;
-    if (changed)
-        emit this->changed();
+    emit this->changed();
 }
 
 void PropertyPage::keyPressEvent(QKeyEvent* event)

@@ -61,7 +61,7 @@ public:
     // Opens the help viewer at a page help context number.
     void showHelpContext(int contextId);
 
-    // Marks the page modified: the sheet enables Apply.
+    // Marks the page modified (the sheet enables Apply) or unmodified.
     void setChanged(bool changed = true);
     bool isChanged() const { return m_changed; }
 

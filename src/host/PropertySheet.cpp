@@ -1,10 +1,12 @@
 #include "host/PropertySheet.h"
 
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "host/DialogKeys.h"
 #include "host/PageFactory.h"
 #include "host/PropertyPage.h"
 
@@ -39,6 +41,7 @@ PropertySheet::PropertySheet(const SelectedItem& item, const PageFactory* factor
     m_cancel->setObjectName(QStringLiteral("cmdSheetCancel"));
     m_apply->setObjectName(QStringLiteral("cmdSheetApply"));
     m_apply->setEnabled(false);
+    m_ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &PropertySheet::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &PropertySheet::reject);
     connect(m_apply, &QPushButton::clicked, this, &PropertySheet::apply);
@@ -113,20 +116,52 @@ void PropertySheet::start()
     }
     if (!m_pages.isEmpty())
         m_tabs->setCurrentIndex(0);
+    // What the pages did while they loaded is no change of the administrator's.
+    for (PropertyPage* page : m_pages)
+        page->m_changed = false;
+    m_apply->setEnabled(false);
 }
 
 void PropertySheet::pageChanged()
 {
-    m_apply->setEnabled(true);
+    bool any = false;
+    for (const PropertyPage* page : m_pages)
+        any = any || page->isChanged();
+    m_apply->setEnabled(any);
 }
 
 void PropertySheet::apply()
 {
+    // A page whose change failed marks itself changed again, and Apply stays on.
     for (PropertyPage* page : m_pages) {
-        guarded([&] { page->PropertyPage_ApplyChanges(); });
         page->m_changed = false;
+        guarded([&] { page->PropertyPage_ApplyChanges(); });
     }
-    m_apply->setEnabled(false);
+    pageChanged();
+}
+
+QList<QAbstractButton*> PropertySheet::buttons() const
+{
+    return {m_ok, m_cancel, m_apply};
+}
+
+void PropertySheet::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        DialogKeys::focusFirstField(m_tabs->currentWidget());
+}
+
+void PropertySheet::keyPressEvent(QKeyEvent* event)
+{
+    if (DialogKeys::enterPressesOk(this, event, m_ok))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+bool PropertySheet::focusNextPrevChild(bool next)
+{
+    return DialogKeys::focusNext(this, buttons(), next);
 }
 
 void PropertySheet::accept()

@@ -3,7 +3,10 @@
 // added, buttons OK / Cancel / Apply (objectNames cmdSheetOk, cmdSheetCancel,
 // cmdSheetApply; tab widget tabPages; the dialog propertySheet). OK and Apply
 // raise PropertyPage_ApplyChanges on every page in order; Apply is enabled
-// once a page reports a change. The sheet is shown window-modal without a
+// while a page holds a change, and off again once the changes are applied.
+// The sheet opens with the focus on the first field of its first page, Tab
+// goes through the page's fields and ends on OK, Cancel, Apply, and Enter in
+// a field is OK (DialogKeys). The sheet is shown window-modal without a
 // nested event loop (open()), and deletes itself when closed.
 #include <QDialog>
 #include <QList>
@@ -13,6 +16,7 @@
 #include "host/PageContext.h"
 #include "host/SelectedItem.h"
 
+class QAbstractButton;
 class QPushButton;
 class QTabWidget;
 
@@ -58,8 +62,14 @@ public slots:
     void accept() override; // OK
     void reject() override; // Cancel, Escape, close box
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
 private:
     void pageChanged();
+    QList<QAbstractButton*> buttons() const;
     void finish(bool applied);
 
     SelectedItem m_item;

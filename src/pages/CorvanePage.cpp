@@ -241,6 +241,7 @@ void CorvanePage::PropertyPage_ApplyChanges()
         return true;
     });
     if (!outcome.ok()) {
+        setChanged(); // nothing was written: the change is still to be applied
         MessageBox::warning(this, QString::fromStdString(outcome.message));
         return;
     }

@@ -247,8 +247,14 @@ void ppgConnections::LoadControls()
     const Servers servers{AppFolder(appDir())};
     auto value = [&](const char* key) { return TextCodec::toQ(servers.GetDataFromInI(server, key)); };
     m_txtServer->setText(serverName());
-    m_cmbVersion->setEditText(value("APACHE_VERSION"));
-    m_cmbOS->setCurrentIndex(m_cmbOS->findText(value("OS_TYPE"), Qt::MatchFixedString));
+    // What the registry holds for the server; the Sample server has no section
+    // there and shows its built-in version and system.
+    const AppFolder folder(appDir());
+    m_cmbVersion->setEditText(QString::fromStdString(GetServerApacheVersion(server, folder.iniPath())));
+    std::string os = TrimBlanks(GetServerOsType(folder, server));
+    if (os.empty() && TrimBlanks(server) == registry::kSampleServerName)
+        os = registry::kSampleOsType;
+    m_cmbOS->setCurrentIndex(m_cmbOS->findText(TextCodec::toQ(os), Qt::MatchFixedString));
     {
         const QSignalBlocker quiet(m_chkNormalizeLayout);
         m_chkNormalizeLayout->setChecked(value(registry::NORMALIZE_LAYOUT).trimmed() == QLatin1String("1"));

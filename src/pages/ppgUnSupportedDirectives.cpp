@@ -6,6 +6,7 @@
 #include "forms/ListViewRows.h"
 #include "forms/PageWidgets.h"
 #include "forms/TextCodec.h"
+#include "host/DialogKeys.h"
 #include "host/MessageBox.h"
 #include "model/ConfigFile.h"
 #include "model/Directive.h"
@@ -98,6 +99,8 @@ ppgUnSupportedDirectives::ppgUnSupportedDirectives(QWidget* parent)
     connect(m_lstvUnSupported, &QTreeWidget::itemClicked, this, [this] { rowClicked(); });
     connect(m_txtValue, &QLineEdit::textEdited, this,
             [this] { m_cmdAdd->setEnabled(m_canAdd || m_cmdAdd->text() == QLatin1String("Modify")); });
+    // Enter in the value box adds or modifies the row; it does not close the sheet.
+    DialogKeys::setKeepsEnter(m_txtValue);
     connect(m_txtValue, &QLineEdit::returnPressed, this, [this] { addOrModify(); });
     connect(m_cmdAdd, &QPushButton::clicked, this, [this] { addOrModify(); });
     connect(m_cmdDelete, &QPushButton::clicked, this, [this] { deleteRow(); });
@@ -255,7 +258,8 @@ void ppgUnSupportedDirectives::fillModules()
     QStringList modules;
     std::set<std::string> seen;
     for (const xmldirective& e : form().catalogue(appDir()).GetAllDirectives())
-        if (offered(e, m_context) && seen.insert(UCase(e.ModuleName())).second)
+        if (offered(e, m_context) && form().inGatedVersion(appDir(), e.Name()) &&
+            seen.insert(UCase(e.ModuleName())).second)
             modules << TextCodec::toQ(e.ModuleName());
     const QSignalBlocker block(m_cmbModules);
     m_cmbModules->clear();
@@ -273,7 +277,7 @@ void ppgUnSupportedDirectives::moduleChosen()
     if (module.isEmpty() || m_context == NoContext)
         return;
     for (const xmldirective& e : form().catalogue(appDir()).GetAllDirectives())
-        if (offered(e, m_context) &&
+        if (offered(e, m_context) && form().inGatedVersion(appDir(), e.Name()) &&
             (module == kAll || TextCodec::toQ(e.ModuleName()).compare(module, Qt::CaseInsensitive) == 0))
             m_lstDirectives->addItem(TextCodec::toQ(e.Name()));
 }

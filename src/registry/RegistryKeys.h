@@ -39,6 +39,9 @@ inline constexpr const char* FTP_PROTECTION_USED = "FTP_PROTECTION_USED";
 // The sample server delivered with the program.
 inline constexpr const char* kSampleServerName = "Sample";
 inline constexpr const char* kSampleApacheVersion = "2.0.49";
+// It has no registry section; its httpd.conf is a Unix layout (ServerRoot
+// "/usr/local/apache2"), which the connection page shows as its system.
+inline constexpr const char* kSampleOsType = "Linux / Unix";
 
 // Files and folders of the application folder.
 inline constexpr const char* kIniFileName = "Corvane.ini";

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -71,6 +72,11 @@ QString SyntaxCheck::checkerFor(const QString& version) const
                 return candidate;
         }
     }
+    return localApache();
+}
+
+QString SyntaxCheck::localApache() const
+{
     for (const char* name : {"apache2", "httpd"}) {
         QString found = QStandardPaths::findExecutable(QLatin1String(name));
         if (found.isEmpty())
@@ -79,6 +85,35 @@ QString SyntaxCheck::checkerFor(const QString& version) const
             return found;
     }
     return QString();
+}
+
+QString SyntaxCheck::versionFromBanner(const QByteArray& output)
+{
+    static const QRegularExpression banner(QStringLiteral("Server version:\\s*Apache/(\\d+\\.\\d+\\.\\d+)"));
+    const QRegularExpressionMatch m = banner.match(QString::fromLatin1(output));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QString SyntaxCheck::localApacheVersion(int timeoutMs) const
+{
+    const QString apache = localApache();
+    if (apache.isEmpty())
+        return QString();
+    QProcess process;
+    process.setProcessEnvironment(minimalEnvironment());
+    process.setWorkingDirectory(QStringLiteral("/"));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(apache, {QStringLiteral("-v")});
+    if (!process.waitForStarted(timeoutMs))
+        return QString();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return QString();
+    }
+    // The banner is two short lines; anything past the first few bytes is not it.
+    return versionFromBanner(process.read(4096));
 }
 
 QString SyntaxCheck::commandLine(const QString& checker, const QString& configPath)

@@ -54,6 +54,16 @@ public:
     QProcessEnvironment environmentFor(const QString& checker) const;
     static QProcessEnvironment minimalEnvironment();
 
+    // The Apache of this machine: apache2 or httpd on the PATH or in the
+    // search folders; "" when there is none.
+    QString localApache() const;
+    // Its version as `apache2 -v` (or `httpd -v`) prints it: "Server version:
+    // Apache/2.4.62 (Debian)" gives "2.4.62". "" when there is no Apache or
+    // it does not answer within timeoutMs; it runs in the minimal
+    // environment, and only the first bytes of its output are read.
+    QString localApacheVersion(int timeoutMs = 5000) const;
+    static QString versionFromBanner(const QByteArray& output);
+
     struct Account
     {
         QString name;

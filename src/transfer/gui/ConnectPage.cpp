@@ -1,6 +1,7 @@
 #include "transfer/gui/ConnectPage.h"
 
 #include "host/MessageBox.h"
+#include "transfer/SyntaxCheck.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -26,7 +27,7 @@ QStringList ConnectPage::versions()
 }
 
 ConnectPage::ConnectPage(AppFolder folder, TransferState& state, QWidget* parent)
-    : QWizardPage(parent), m_folder(std::move(folder)), m_state(state)
+    : CheckedPage(parent), m_folder(std::move(folder)), m_state(state)
 {
     setObjectName(QStringLiteral("frmConnect"));
     setTitle(QStringLiteral("Server Properties"));
@@ -62,6 +63,7 @@ ConnectPage::ConnectPage(AppFolder folder, TransferState& state, QWidget* parent
     layout->addWidget(optRemote);
     layout->addWidget(optLocal);
     layout->addStretch();
+    addWhyNotLabel(layout);
 
     auto changed = [this] { emit completeChanged(); };
     connect(txtServer, &QLineEdit::textChanged, this, changed);
@@ -69,6 +71,19 @@ ConnectPage::ConnectPage(AppFolder folder, TransferState& state, QWidget* parent
     connect(CmbOS, &QComboBox::currentTextChanged, this, changed);
     connect(optRemote, &QRadioButton::toggled, this, changed);
     connect(optLocal, &QRadioButton::toggled, this, changed);
+    connect(optLocal, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            proposeLocalVersion();
+    });
+}
+
+void ConnectPage::proposeLocalVersion()
+{
+    if (!txtVersion->currentText().trimmed().isEmpty())
+        return; // what the administrator chose stays
+    const QString version = SyntaxCheck(m_folder).localApacheVersion();
+    if (!version.isEmpty())
+        txtVersion->setCurrentText(version);
 }
 
 void ConnectPage::initializePage()
@@ -78,10 +93,33 @@ void ConnectPage::initializePage()
     CmbOS->setCurrentIndex(m_state.WizardOsType.isEmpty() ? -1 : CmbOS->findText(m_state.WizardOsType));
 }
 
-bool ConnectPage::isComplete() const
+void ConnectPage::cleanupPage()
 {
-    return !txtServer->text().trimmed().isEmpty() && !txtVersion->currentText().trimmed().isEmpty() &&
-           !CmbOS->currentText().trimmed().isEmpty() && (optRemote->isChecked() || optLocal->isChecked());
+    // Back to the welcome page: what was entered comes back with Next.
+    m_state.WizardServerName = txtServer->text().trimmed();
+    m_state.WizardApacheVersion = txtVersion->currentText().trimmed();
+    m_state.WizardOsType = CmbOS->currentText().trimmed();
+}
+
+QString ConnectPage::whyNot() const
+{
+    const QString name = txtServer->text().trimmed();
+    if (name.isEmpty())
+        return QStringLiteral("Enter the server's name");
+    if (name.toUpper() == QLatin1String("SAMPLE"))
+        return QStringLiteral("Sorry Server Name Sample Already Assigned By System");
+    QString why;
+    if (!m_folder.checkServerName(name.toStdString(), &why))
+        return why;
+    if (m_folder.serverNameTaken(name.toStdString()))
+        return QStringLiteral("The name is already used by another server");
+    if (txtVersion->currentText().trimmed().isEmpty())
+        return QStringLiteral("Enter the server's Apache version");
+    if (CmbOS->currentText().trimmed().isEmpty())
+        return QStringLiteral("Choose the server's operating system");
+    if (!optRemote->isChecked() && !optLocal->isChecked())
+        return QStringLiteral("Choose whether the configuration is on a remote server or on this machine");
+    return QString();
 }
 
 bool ConnectPage::remoteChosen() const

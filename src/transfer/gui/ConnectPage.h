@@ -1,10 +1,11 @@
 #pragma once
 // frmConnect: the new server's name, Apache version, operating system, and
-// whether its httpd.conf is on this machine or on a remote host.
+// whether its httpd.conf is on this machine or on a remote host. For a server
+// on this machine the version of the local Apache is proposed; going Back
+// keeps what was entered.
 #include "registry/AppFolder.h"
 #include "transfer/TransferState.h"
-
-#include <QWizardPage>
+#include "transfer/gui/CheckedPage.h"
 
 class QComboBox;
 class QLineEdit;
@@ -12,14 +13,15 @@ class QRadioButton;
 
 namespace corvane {
 
-class ConnectPage : public QWizardPage
+class ConnectPage : public CheckedPage
 {
     Q_OBJECT
 public:
     ConnectPage(AppFolder folder, TransferState& state, QWidget* parent = nullptr);
 
     void initializePage() override;
-    bool isComplete() const override;
+    void cleanupPage() override;
+    QString whyNot() const override;
     bool validatePage() override;
     bool remoteChosen() const;
 
@@ -28,6 +30,8 @@ public:
     static QStringList versions();
 
 private:
+    void proposeLocalVersion();
+
     AppFolder m_folder;
     TransferState& m_state;
     QLineEdit* txtServer;

@@ -13,7 +13,7 @@
 
 namespace corvane {
 
-LocalPage::LocalPage(TransferState& state, QWidget* parent) : QWizardPage(parent), m_state(state)
+LocalPage::LocalPage(TransferState& state, QWidget* parent) : CheckedPage(parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmLocal"));
     setTitle(QStringLiteral("Config File On Local Machine"));
@@ -34,6 +34,7 @@ LocalPage::LocalPage(TransferState& state, QWidget* parent) : QWizardPage(parent
         this));
     layout->addLayout(row);
     layout->addStretch();
+    addWhyNotLabel(layout);
     connect(txtFilename, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
     connect(cmdBrowse, &QPushButton::clicked, this, [this] {
         const QString chosen =
@@ -54,10 +55,16 @@ void LocalPage::cleanupPage()
     m_state.WizardLocalConf = txtFilename->text().trimmed();
 }
 
-bool LocalPage::isComplete() const
+QString LocalPage::whyNot() const
 {
     const QString path = txtFilename->text().trimmed();
-    return !path.isEmpty();
+    if (path.isEmpty())
+        return QStringLiteral("Enter the path of the server's configuration file");
+    if (!ServerWorkArea::localMainFile(path).isEmpty())
+        return QString();
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("The folder %1 holds neither httpd.conf nor apache2.conf").arg(path);
+    return QStringLiteral("The file %1 does not exist").arg(path);
 }
 
 bool LocalPage::validatePage()

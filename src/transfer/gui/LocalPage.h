@@ -1,15 +1,14 @@
 #pragma once
 // frmLocal: the path of an httpd.conf on this machine.
 #include "transfer/TransferState.h"
-
-#include <QWizardPage>
+#include "transfer/gui/CheckedPage.h"
 
 class QLineEdit;
 class QPushButton;
 
 namespace corvane {
 
-class LocalPage : public QWizardPage
+class LocalPage : public CheckedPage
 {
     Q_OBJECT
 public:
@@ -17,7 +16,7 @@ public:
 
     void initializePage() override;
     void cleanupPage() override;
-    bool isComplete() const override;
+    QString whyNot() const override;
     bool validatePage() override;
 
 private:

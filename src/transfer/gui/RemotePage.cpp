@@ -28,7 +28,7 @@ template <typename W> W* named(W* w, const char* name)
 
 } // namespace
 
-RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(parent), m_state(state)
+RemotePage::RemotePage(TransferState& state, QWidget* parent) : CheckedPage(parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmRemote"));
     setTitle(QStringLiteral("FTP Server Properties"));
@@ -128,6 +128,7 @@ RemotePage::RemotePage(TransferState& state, QWidget* parent) : QWizardPage(pare
     connect(cmbFtpTls, &QComboBox::activated, this,
             [this](int index) { m_state.WizardFtpTls = cmbFtpTls->itemData(index).toString(); });
     layout->addStretch();
+    addWhyNotLabel(layout);
 
     for (QLineEdit* e : {txtRemoteHost, txtPort, txtUsername, txtFolder})
         connect(e, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
@@ -227,14 +228,19 @@ void RemotePage::userNameLeft()
         txtFolder->setText(QStringLiteral("/usr/home/") + txtUsername->text().trimmed());
 }
 
-bool RemotePage::isComplete() const
+QString RemotePage::whyNot() const
 {
     // SFTP may leave port and user to ~/.ssh/config.
     const bool sftp = chkSFTP->isChecked();
-    for (const QLineEdit* e : {txtRemoteHost, txtPort, txtUsername, txtFolder})
-        if (e->text().trimmed().isEmpty() && !(sftp && (e == txtPort || e == txtUsername)))
-            return false;
-    return true;
+    if (txtRemoteHost->text().trimmed().isEmpty())
+        return QStringLiteral("Enter the remote host");
+    if (txtPort->text().trimmed().isEmpty() && !sftp)
+        return QStringLiteral("Enter the port number");
+    if (txtUsername->text().trimmed().isEmpty() && !sftp)
+        return QStringLiteral("Enter the user name");
+    if (txtFolder->text().trimmed().isEmpty())
+        return QStringLiteral("Enter the remote directory");
+    return QString();
 }
 
 std::int16_t RemotePage::GetAuthentificationType() const

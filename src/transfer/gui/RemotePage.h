@@ -4,7 +4,7 @@
 // TLS is used.
 #include "transfer/TransferState.h"
 
-#include <QWizardPage>
+#include "transfer/gui/CheckedPage.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,7 +15,7 @@ class QRadioButton;
 
 namespace corvane {
 
-class RemotePage : public QWizardPage
+class RemotePage : public CheckedPage
 {
     Q_OBJECT
 public:
@@ -23,7 +23,7 @@ public:
 
     void initializePage() override;
     void cleanupPage() override; // Back keeps what was typed
-    bool isComplete() const override;
+    QString whyNot() const override;
     bool validatePage() override;
 
     // 2 public key, 4 password, 16 keyboard.

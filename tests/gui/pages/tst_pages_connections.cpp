@@ -323,6 +323,16 @@ private slots:
         QCOMPARE(ini.readAll(), before);
     }
 
+    // The Sample server has no registry section: the page shows its built-in version and system.
+    void sampleShowsItsRegisteredVersion()
+    {
+        PropertySheet* sheet = fx->openSheet("Sample", -2, {"ppgConnections"});
+        QCOMPARE(sheet->findChild<QComboBox*>("cmbVersion")->currentText(), QString("2.0.49"));
+        QCOMPARE(sheet->findChild<QComboBox*>("CmbOS")->currentText(), QString("Linux / Unix"));
+        QVERIFY(!sheet->findChild<QPushButton*>("cmdSheetApply")->isEnabled());
+        sheet->reject();
+    }
+
     void screenshots()
     {
         PropertySheet* sheet = fx->openSheet("sftpkey", -2, {"ppgConnections"});

@@ -183,6 +183,29 @@ private slots:
         sheet->reject();
     }
 
+    // The choices follow the server's registered version through the catalogue:
+    // Error and Define came with 2.4.
+    void offersByVersion_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("Sample, 2.0.49") << "Sample" << false;
+        QTest::newRow("2.2.22") << "web" << false;
+        QTest::newRow("2.4.62") << "new" << true;
+    }
+    void offersByVersion()
+    {
+        QFETCH(QString, server);
+        QFETCH(bool, offered);
+        fx->addServer("new", kConf, "2.4.62");
+        PropertySheet* sheet = fx->openSheet(server, -1, {"ppgUnSupportedDirectives"});
+        auto* list = sheet->findChild<QListWidget*>("lstDirectives");
+        QVERIFY(list->count() > 0);
+        for (const char* name : {"Error", "Define"})
+            QVERIFY2(list->findItems(name, Qt::MatchExactly).isEmpty() != offered, name);
+        sheet->reject();
+    }
+
     void choosingShowsTheEntry()
     {
         PropertySheet* sheet = open("main");

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -89,6 +90,32 @@ QAbstractButton* nextButton(QWizard& w)
                                                                 : QWizard::NextButton);
 }
 
+// What the current page says keeps Next disabled.
+QString whyNot(QWizard& w)
+{
+    auto* label = w.currentPage()->findChild<QLabel*>(QStringLiteral("lblWhyNot"));
+    return label ? label->text() : QStringLiteral("<no label>");
+}
+
+// The version `apache2 -v` (or `httpd -v`) of this machine prints.
+QString installedApacheVersion()
+{
+    QString apache;
+    for (const char* name : {"apache2", "httpd"})
+        if (apache.isEmpty())
+            apache = QStandardPaths::findExecutable(QLatin1String(name), {"/usr/sbin", "/usr/local/sbin"});
+    if (apache.isEmpty())
+        return QString();
+    QProcess p;
+    p.start(apache, {"-v"});
+    if (!p.waitForFinished(10000))
+        return QString();
+    const QString out = QString::fromLatin1(p.readAllStandardOutput());
+    // "Server version: Apache/2.4.62 (Debian)"
+    const qsizetype at = out.indexOf("Apache/");
+    return at < 0 ? QString() : out.mid(at + 7).section(QLatin1Char(' '), 0, 0).trimmed();
+}
+
 // Fills the server properties page.
 void fillConnectPage(TransferWizard& w, const QString& name, const QString& os, bool remote)
 {
@@ -121,6 +148,10 @@ private slots:
     void addLocalFolder();
     void connectPageRefusals_data();
     void connectPageRefusals();
+    void whyNextIsDisabled_data();
+    void whyNextIsDisabled();
+    void backKeepsEveryField();
+    void proposesTheLocalApacheVersion();
     void cancelLeavesNoFolder();
     void getOverUnsentChanges_data();
     void getOverUnsentChanges();
@@ -202,10 +233,8 @@ void TestTransferWizard::addLocalServer()
     child<QLineEdit>(w, "txtFilename")->setText(QString());
     QVERIFY(!nextButton(w)->isEnabled());
     child<QLineEdit>(w, "txtFilename")->setText(m_server->filePath("apache2.conf"));
-    QVERIFY(nextButton(w)->isEnabled());
-    nextButton(w)->click();
-    QCOMPARE(w.currentId(), int(TransferWizard::Local));
-    QCOMPARE(MessageBox::lastText(), QStringLiteral("File Not Found! Please verify the path you entered."));
+    QVERIFY(!nextButton(w)->isEnabled());
+    QCOMPARE(whyNot(w), "The file " + m_server->filePath("apache2.conf") + " does not exist");
     FileDialog::setNextFileName(conf);
     child<QAbstractButton>(w, "cmdBrowse")->click();
     QCOMPARE(child<QLineEdit>(w, "txtFilename")->text(), conf);
@@ -234,12 +263,12 @@ void TestTransferWizard::connectPageRefusals_data()
     QTest::newRow("sAMPLE") << " sAMPLE "
                             << "Sorry Server Name Sample Already Assigned By System";
     QTest::newRow("existing folder") << "taken"
-                                     << "Server name already exists.";
+                                     << "The name is already used by another server";
     // The registry compares names without regard to case, so the wizard does too.
     QTest::newRow("existing folder, other case") << "TAKEN"
-                                                 << "Server name already exists.";
+                                                 << "The name is already used by another server";
     QTest::newRow("registered, other case") << "web"
-                                            << "Server name already exists.";
+                                            << "The name is already used by another server";
     QTest::newRow("double quote") << "we\"b"
                                   << "The server name \"we\"b\" contains a double quote (\"), which a server "
                                      "name may not hold.";
@@ -256,11 +285,120 @@ void TestTransferWizard::connectPageRefusals()
     w.show();
     nextButton(w)->click();
     fillConnectPage(w, name, "Windows", false);
+    // Next stays disabled, and the page says why.
+    QVERIFY(!nextButton(w)->isEnabled());
+    QCOMPARE(whyNot(w), message);
     nextButton(w)->click();
     QCOMPARE(w.currentId(), int(TransferWizard::Connect));
-    QCOMPARE(MessageBox::lastText(), message);
-    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Critical);
     QCOMPARE(IniFile(m_app->filePath("Corvane.ini")).readValue("Web", "SERVER_NAME"), std::string("Web"));
+}
+
+void TestTransferWizard::whyNextIsDisabled_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("no name") << "txtServer"
+                             << "  "
+                             << "Enter the server's name";
+    QTest::newRow("no version") << "txtVersion"
+                                << ""
+                                << "Enter the server's Apache version";
+    QTest::newRow("complete") << "txtServer"
+                              << "shop"
+                              << "";
+}
+
+void TestTransferWizard::whyNextIsDisabled()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, why);
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "web", "Linux / Unix", true);
+    if (auto* edit = w.currentPage()->findChild<QLineEdit*>(field))
+        edit->setText(text);
+    else
+        child<QComboBox>(w, qPrintable(field))->setCurrentText(text);
+    QCOMPARE(nextButton(w)->isEnabled(), why.isEmpty());
+    QCOMPARE(whyNot(w), why);
+    if (!why.isEmpty())
+        return;
+    // The remote page says so too while its host is empty.
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Remote));
+    QVERIFY(!nextButton(w)->isEnabled());
+    QCOMPARE(whyNot(w), QStringLiteral("Enter the remote host"));
+    child<QLineEdit>(w, "txtRemoteHost")->setText("127.0.0.1");
+    QVERIFY(nextButton(w)->isEnabled());
+    QCOMPARE(whyNot(w), QString());
+}
+
+// Back to the first page and Next again: every field is as it was.
+void TestTransferWizard::backKeepsEveryField()
+{
+    const QString conf = m_server->filePath("httpd.conf");
+    QVERIFY(writeFile(conf, config(m_server->path(), "www.example.test")));
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    fillConnectPage(w, "web", "Windows", false);
+    child<QComboBox>(w, "txtVersion")->setCurrentText("2.2.34");
+    nextButton(w)->click();
+    child<QLineEdit>(w, "txtFilename")->setText(conf);
+    for (int i = 0; i < 2; ++i)
+        w.button(QWizard::BackButton)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Welcome));
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Connect));
+    QCOMPARE(child<QLineEdit>(w, "txtServer")->text(), QStringLiteral("web"));
+    QCOMPARE(child<QComboBox>(w, "txtVersion")->currentText(), QStringLiteral("2.2.34"));
+    QCOMPARE(child<QComboBox>(w, "CmbOS")->currentText(), QStringLiteral("Windows"));
+    QVERIFY(child<QRadioButton>(w, "optLocal")->isChecked());
+    QVERIFY(nextButton(w)->isEnabled());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Local));
+    QCOMPARE(child<QLineEdit>(w, "txtFilename")->text(), conf);
+    // The same for the remote page.
+    w.button(QWizard::BackButton)->click();
+    child<QRadioButton>(w, "optRemote")->click();
+    nextButton(w)->click();
+    child<QLineEdit>(w, "txtRemoteHost")->setText("127.0.0.1");
+    child<QLineEdit>(w, "txtUsername")->setText("web");
+    child<QLineEdit>(w, "txtFolder")->setText("/srv/conf");
+    for (int i = 0; i < 2; ++i)
+        w.button(QWizard::BackButton)->click();
+    nextButton(w)->click();
+    QVERIFY(child<QRadioButton>(w, "optRemote")->isChecked());
+    nextButton(w)->click();
+    QCOMPARE(w.currentId(), int(TransferWizard::Remote));
+    QCOMPARE(child<QLineEdit>(w, "txtRemoteHost")->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(child<QLineEdit>(w, "txtUsername")->text(), QStringLiteral("web"));
+    QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), QStringLiteral("/srv/conf"));
+}
+
+// A server on this machine is offered the version of the Apache installed here.
+void TestTransferWizard::proposesTheLocalApacheVersion()
+{
+    const QString installed = installedApacheVersion();
+    QVERIFY2(!installed.isEmpty(), "apache2 -v gave no version");
+    TransferWizard w(TransferWizard::Connection, AppFolder(m_app->path()));
+    w.show();
+    nextButton(w)->click();
+    child<QLineEdit>(w, "txtServer")->setText("web");
+    auto* version = child<QComboBox>(w, "txtVersion");
+    QCOMPARE(version->currentText(), QString());
+    child<QRadioButton>(w, "optRemote")->click();
+    QCOMPARE(version->currentText(), QString()); // nothing to propose for a remote server
+    child<QRadioButton>(w, "optLocal")->click();
+    QCOMPARE(version->currentText(), installed);
+    // A version the administrator chose stays.
+    version->setCurrentText("2.2.34");
+    child<QRadioButton>(w, "optRemote")->click();
+    child<QRadioButton>(w, "optLocal")->click();
+    QCOMPARE(version->currentText(), QStringLiteral("2.2.34"));
 }
 
 void TestTransferWizard::cancelLeavesNoFolder()
