@@ -64,6 +64,9 @@ public:
     // Marks the page modified (the sheet enables Apply) or unmodified.
     void setChanged(bool changed = true);
     bool isChanged() const { return m_changed; }
+    // During PropertyPage_ApplyChanges: whether the page held a change when
+    // Apply was pressed (the sheet clears isChanged() before it applies).
+    bool changedAtApply() const { return m_changedAtApply; }
 
 signals:
     void changed();
@@ -76,6 +79,7 @@ private:
     PropertySheet* m_sheet = nullptr;
     QString m_caption;
     bool m_changed = false;
+    bool m_changedAtApply = false;
     PageContext m_detachedContext;
 };
 

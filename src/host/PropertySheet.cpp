@@ -134,8 +134,10 @@ void PropertySheet::apply()
 {
     // A page whose change failed marks itself changed again, and Apply stays on.
     for (PropertyPage* page : m_pages) {
+        page->m_changedAtApply = page->m_changed;
         page->m_changed = false;
         guarded([&] { page->PropertyPage_ApplyChanges(); });
+        page->m_changedAtApply = false;
     }
     pageChanged();
 }

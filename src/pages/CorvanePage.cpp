@@ -12,8 +12,15 @@
 #include "registry/RegistryProcedures.h"
 #include "registry/Servers.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTextEdit>
 
 namespace corvane {
 
@@ -175,6 +182,8 @@ bool CorvanePage::loadNode()
 
 void CorvanePage::PropertyPage_SelectionChanged()
 {
+    watchForChanges();
+    const QScopedValueRollback<bool> quiet(m_loading, true);
     clearState();
     skipOnError([&] { ResetControls(); });
     bool loaded = false;
@@ -188,6 +197,40 @@ void CorvanePage::PropertyPage_SelectionChanged()
     skipOnError([&] { LoadControls(); });
     m_form->installTooltips(context().appDir);
     setChanged(false);
+}
+
+void CorvanePage::watchForChanges()
+{
+    // Every value a control holds after loading counts as a change, however
+    // it got there: a page's own controls need not each remember to say so,
+    // and Apply never skips a page whose controls moved.
+    if (m_watching)
+        return;
+    m_watching = true;
+    const auto mark = [this] {
+        if (!m_loading)
+            setChanged();
+    };
+    for (QLineEdit* e : findChildren<QLineEdit*>())
+        connect(e, &QLineEdit::textChanged, this, mark);
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (b->isCheckable())
+            connect(b, &QAbstractButton::toggled, this, mark);
+    for (QComboBox* c : findChildren<QComboBox*>())
+        connect(c, &QComboBox::currentTextChanged, this, mark);
+    for (QPlainTextEdit* t : findChildren<QPlainTextEdit*>())
+        connect(t, &QPlainTextEdit::textChanged, this, mark);
+    for (QTextEdit* t : findChildren<QTextEdit*>())
+        connect(t, &QTextEdit::textChanged, this, mark);
+    for (QAbstractItemView* v : findChildren<QAbstractItemView*>()) {
+        QAbstractItemModel* model = v->model();
+        if (!model)
+            continue;
+        connect(model, &QAbstractItemModel::dataChanged, this, mark);
+        connect(model, &QAbstractItemModel::rowsInserted, this, mark);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, mark);
+        connect(model, &QAbstractItemModel::rowsMoved, this, mark);
+    }
 }
 
 QString CorvanePage::readDirective(const QString& directive, ReadAs read, std::int32_t* foundNo,
@@ -229,6 +272,10 @@ void CorvanePage::PropertyPage_ApplyChanges()
     }
     if (!m_model || !m_hasNode)
         return;
+    // A sheet applies all of its pages; one that holds no change has nothing
+    // to write, and committing it would read the whole snapshot again.
+    if (!changedAtApply() && !m_bindings.isChanged())
+        return;
     const EditOutcome outcome = commitEdit(*m_model, [this](ConfigFile&, std::string& refusal) {
         if (!nodeDirective()) {
             refusal = "The section this page edits is no longer in the configuration; nothing was written.";
@@ -245,7 +292,9 @@ void CorvanePage::PropertyPage_ApplyChanges()
         MessageBox::warning(this, QString::fromStdString(outcome.message));
         return;
     }
-    // The page shows what was written (new numbers of added directives).
+    // The page shows what was written (new numbers of added directives);
+    // showing it again is not a change.
+    const QScopedValueRollback<bool> quiet(m_loading, true);
     m_bindings.saved(*m_model, m_scopeNo);
     skipOnError([&] { ChangesWritten(); });
     if (outcome.written() && notifiesRefresh())

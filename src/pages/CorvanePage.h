@@ -139,6 +139,7 @@ protected:
 
 private:
     void clearState();
+    void watchForChanges();
     bool loadNode();
 
     FormSupport* m_form;
@@ -146,6 +147,8 @@ private:
     int m_helpContextId;
     std::unique_ptr<ConfigFile> m_model;
     bool m_hasNode = false;
+    bool m_watching = false; // controls are watched for changes once
+    bool m_loading = false;  // the page is filling its controls: not a change
     std::int32_t m_scopeNo = 0;
     bool m_mainServer = false;
     bool m_serverNode = false;

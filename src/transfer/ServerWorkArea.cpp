@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -118,36 +124,130 @@ bool ServerWorkArea::recordSentFiles(const std::vector<TreeEntry>& sent, QString
     return true;
 }
 
+namespace {
+
+// Writes a new file of the staging folder: mode 0600, every write(2)
+// checked. It is synced with the whole staging folder, not on its own.
+bool writeStagedFile(const QString& path, const std::string& bytes, QString* error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    bool ok = fd >= 0;
+    int err = ok ? 0 : errno;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            err = n < 0 ? errno : EIO;
+            break;
+        }
+        done += std::size_t(n);
+    }
+    if (fd >= 0 && ::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok && error)
+        *error =
+            QStringLiteral("%1 cannot be written: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
+    return ok;
+}
+
+// Flushes everything written below `folder` to disk: one sync of its file
+// system instead of one per file (a tree of thousands of files would
+// otherwise wait for thousands of journal commits).
+bool syncFolder(const QString& folder, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && ::syncfs(fd) == 0 && ::fsync(fd) == 0;
+    const int err = errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (!ok && error)
+        *error = QStringLiteral("%1 cannot be synced to disk: %2")
+                     .arg(folder, QString::fromLocal8Bit(std::strerror(err)));
+    return ok;
+}
+
+} // namespace
+
 bool ServerWorkArea::replaceTree(const QString& base, const TreeManifest& manifest,
                                  const std::map<std::string, std::string>& contents, QString* error) const
 {
-    for (const char* folder : {"tree", "outside", "sent"})
-        QDir(base + QLatin1Char('/') + QLatin1String(folder)).removeRecursively();
+    // The new files are written into a staging folder beside the old ones,
+    // synced once, and then take the old folders' places by rename: a failure
+    // on the way leaves the previous tree as it was.
+    static const char* const kFolders[] = {"tree", "outside"};
+    const QString staging = base + QStringLiteral("/.incoming");
+    const QString retired = base + QStringLiteral("/.replaced");
+    QDir(staging).removeRecursively();
+    QDir(retired).removeRecursively();
+    const auto fail = [&] {
+        QDir(staging).removeRecursively();
+        return false;
+    };
+    if (!QDir().mkpath(staging)) {
+        if (error)
+            *error = QStringLiteral("%1 cannot be created.").arg(staging);
+        return false;
+    }
+    QSet<QString> written; // a file the configuration names twice is written once
     for (const TreeEntry& e : manifest.files) {
         if (e.kind == "main")
             continue;
         const auto it = contents.find(e.serverPath);
-        if (it == contents.end())
+        if (it == contents.end() || written.contains(QString::fromStdString(e.workPath)))
             continue;
-        const QString target = base + QLatin1Char('/') + QString::fromStdString(e.workPath);
+        written.insert(QString::fromStdString(e.workPath));
         // Every file stays inside the work area, whatever its name.
         const QString relative = QString::fromStdString(e.workPath);
         if (QDir::cleanPath(relative) != relative || relative.startsWith(QLatin1String("..")) ||
-            QDir::isAbsolutePath(relative)) {
+            QDir::isAbsolutePath(relative) ||
+            !(relative.startsWith(QLatin1String("tree/")) ||
+              relative.startsWith(QLatin1String("outside/")))) {
             if (error)
                 *error = QStringLiteral("%1 is not a plain path inside the work area.").arg(relative);
-            return false;
+            return fail();
         }
-        std::string why;
-        AtomicFile out(QFile::encodeName(target).toStdString());
-        if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !out.open(&why) ||
-            !out.append(it->second, &why) || !out.commit(&why)) {
+        const QString target = staging + QLatin1Char('/') + relative;
+        if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
             if (error)
-                *error = QStringLiteral("%1 cannot be written: %2")
-                             .arg(target, QString::fromLocal8Bit(why.c_str()));
-            return false;
+                *error = QStringLiteral("%1 cannot be created.").arg(QFileInfo(target).absolutePath());
+            return fail();
+        }
+        if (!writeStagedFile(target, it->second, error))
+            return fail();
+    }
+    if (!syncFolder(staging, error))
+        return fail();
+    if (!QDir().mkpath(retired)) {
+        if (error)
+            *error = QStringLiteral("%1 cannot be created.").arg(retired);
+        return fail();
+    }
+    for (const char* folder : kFolders) {
+        const QString name = QLatin1String(folder);
+        const QString current = base + QLatin1Char('/') + name;
+        const QString incoming = staging + QLatin1Char('/') + name;
+        if (QFileInfo::exists(current) && !QDir().rename(current, retired + QLatin1Char('/') + name)) {
+            if (error)
+                *error = QStringLiteral("%1 cannot be replaced.").arg(current);
+            return fail();
+        }
+        if (QFileInfo::exists(incoming) && !QDir().rename(incoming, current)) {
+            if (error)
+                *error = QStringLiteral("%1 cannot be put in place.").arg(current);
+            return fail();
         }
     }
+    // What was sent belongs to the previous fetch.
+    QDir(base + QStringLiteral("/sent")).removeRecursively();
+    QDir(staging).removeRecursively();
+    QDir(retired).removeRecursively();
+    if (!syncFolder(base, error))
+        return false;
     return manifest.save(base + QLatin1Char('/') + TreeManifest::fileName(), error);
 }
 

@@ -276,17 +276,18 @@ void tst_console_find::findListsHitsAndLeadsToThem_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("namesOnly");
-    QTest::addColumn<QStringList>("rows"); // node | file | line
+    QTest::addColumn<QStringList>("rows"); // node | file below the server root | line
     QTest::addColumn<int>("choose");       // the row activated
     QTest::newRow("directive name") << "servername" << true
-                                    << QStringList{"Main Server|httpd.conf|4",
+                                    << QStringList{"Main Server|conf/httpd.conf|4",
                                                    "a.example.test (*:18091)|conf/vhosts.conf|2",
                                                    "b.example.test (*:18091)|conf/vhosts.conf|6"}
                                     << 2;
-    QTest::newRow("section name") << "Directory" << true << QStringList{"/var/www|httpd.conf|7"} << 0;
+    QTest::newRow("section name") << "Directory" << true << QStringList{"/var/www|conf/httpd.conf|7"} << 0;
     QTest::newRow("text in a value") << "FINDME.example" << false
                                      << QStringList{"b.example.test (*:18091)|conf/vhosts.conf|7"} << 0;
-    QTest::newRow("text in the main file") << "None" << false << QStringList{"/var/www|httpd.conf|8"} << 0;
+    QTest::newRow("text in the main file")
+        << "None" << false << QStringList{"/var/www|conf/httpd.conf|8"} << 0;
     QTest::newRow("a value is no name") << "findme" << true << QStringList{} << -1;
 }
 

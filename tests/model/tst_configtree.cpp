@@ -369,6 +369,8 @@ void TestConfigTree::placesOfManyLines()
     }
     QVERIFY(cf.FileSourceLines("/no/such/file").empty());
     QVERIFY(cf.PlacesOf({}).empty());
+}
+
 void TestConfigTree::appliedLineOfASplitScope_data()
 {
     QTest::addColumn<QByteArray>("main");
