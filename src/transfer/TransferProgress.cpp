@@ -1,6 +1,7 @@
 #include "transfer/TransferProgress.h"
 
 #include <QEventLoop>
+#include <QLocale>
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
@@ -9,6 +10,42 @@
 #include <thread>
 
 namespace corvane {
+
+namespace {
+
+QString size(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1);
+}
+
+} // namespace
+
+QString TransferProgress::filesText() const
+{
+    if (filesTotal < 0)
+        return filesDone == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(filesDone);
+    return QStringLiteral("%1 of %2 %3")
+        .arg(filesDone)
+        .arg(filesTotal)
+        .arg(filesTotal == 1 ? QStringLiteral("file") : QStringLiteral("files"));
+}
+
+QString TransferProgress::bytesText() const
+{
+    return bytesTotal < 0 ? size(bytesDone)
+                          : QStringLiteral("%1 of %2").arg(size(bytesDone), size(bytesTotal));
+}
+
+QString TransferProgress::summary() const
+{
+    const QString files =
+        filesTotal < 0 ? QString::number(filesDone) : QStringLiteral("%1/%2").arg(filesDone).arg(filesTotal);
+    return QStringLiteral("%1 %2, %3")
+        .arg(files,
+             filesTotal == 1 || (filesTotal < 0 && filesDone == 1) ? QStringLiteral("file")
+                                                                   : QStringLiteral("files"),
+             bytesText());
+}
 
 ProgressMeter::ProgressMeter(Report report, int intervalMs)
     : m_report(std::move(report)), m_intervalMs(intervalMs), m_context(std::make_unique<QObject>())

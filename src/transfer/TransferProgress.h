@@ -32,6 +32,13 @@ struct TransferProgress
     qint64 bytesTotal = -1;
     QString currentFile;   // server path of the file being moved; "" when none
     bool finished = false; // the last report of the transfer
+
+    // "12 of 40 files" ("12 files" while the total is not known).
+    QString filesText() const;
+    // "1.2 MiB of 3.4 MiB" ("1.2 MiB" while the total is not known).
+    QString bytesText() const;
+    // Both in one line: "12/40 files, 1.2 MiB of 3.4 MiB".
+    QString summary() const;
 };
 
 class ProgressMeter

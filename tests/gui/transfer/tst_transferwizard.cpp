@@ -6,6 +6,7 @@
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
 #include "registry/IniFile.h"
+#include "transfer/ConfigTransfer.h"
 #include "transfer/ServerWorkArea.h"
 #include "transfer/UnifiedDiff.h"
 #include "transfer/gui/ConnectingPage.h"
@@ -15,9 +16,11 @@
 #include "transfer/gui/WelcomePage.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <map>
 #include <memory>
 
 using namespace corvane;
@@ -97,6 +101,41 @@ void fillConnectPage(TransferWizard& w, const QString& name, const QString& os, 
     child<QRadioButton>(w, remote ? "optRemote" : "optLocal")->click();
 }
 
+// Every file below a folder with its bytes.
+std::map<QString, QByteArray> filesBelow(const QString& root)
+{
+    std::map<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files[path.mid(root.size() + 1)] = readFile(path);
+    }
+    return files;
+}
+
+// Sees the progress dialog come up and, when told to, presses its Cancel.
+class ProgressWatch : public QObject
+{
+public:
+    explicit ProgressWatch(bool cancel) : m_cancel(cancel) {}
+    bool shown = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("dlgTransferProgress") &&
+            !shown) {
+            shown = true;
+            if (m_cancel)
+                watched->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click();
+        }
+        return false;
+    }
+
+private:
+    bool m_cancel;
+};
+
 } // namespace
 
 class TestTransferWizard : public QObject
@@ -123,6 +162,8 @@ private slots:
     void cancelLeavesNoFolder();
     void getOverUnsentChanges_data();
     void getOverUnsentChanges();
+    void getShowsProgress_data();
+    void getShowsProgress();
     void remotePageRules();
     void addSftpServerWithPrompts();
     void failedConnectionRegistersNothing();
@@ -319,6 +360,43 @@ void TestTransferWizard::getOverUnsentChanges()
     }
     nextButton(w)->click();
     QVERIFY(QFileInfo::exists(work)); // a registered server keeps its folder
+}
+
+void TestTransferWizard::getShowsProgress_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("fetched") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+// Get shows the files and bytes in a dialog of its own; its Cancel stops
+// the fetch and the work area stays as it was.
+void TestTransferWizard::getShowsProgress()
+{
+    QFETCH(bool, cancel);
+    QCOMPARE(addLocal(config(m_server->path(), "www.example.test")), QStringLiteral("web"));
+    const QString folder = m_app->filePath("web");
+    const auto before = filesBelow(folder);
+    QVERIFY(writeFile(m_server->filePath("httpd.conf"), config(m_server->path(), "shop.example.test")));
+    ProgressWatch watch(cancel);
+    qApp->installEventFilter(&watch);
+    TransferWizard w(TransferWizard::GetConfig, AppFolder(m_app->path()), "web");
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    qApp->removeEventFilter(&watch);
+    QVERIFY(watch.shown);
+    QVERIFY(!w.findChild<QDialog*>(QStringLiteral("dlgTransferProgress"))); // gone with the transfer
+    const QString status = child<QLabel>(w, "lblConnStatus")->text();
+    if (cancel) {
+        QVERIFY(w.state().TransferFailed);
+        QCOMPARE(status, ConfigTransfer::cancelledText(false));
+        QVERIFY(filesBelow(folder) == before);
+    } else {
+        QVERIFY2(!w.state().TransferFailed, qPrintable(status));
+        QCOMPARE(readFile(m_app->filePath("web/WorkArea/httpd.conf")),
+                 readFile(m_server->filePath("httpd.conf")));
+    }
+    nextButton(w)->click();
 }
 
 void TestTransferWizard::remotePageRules()
