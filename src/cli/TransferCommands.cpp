@@ -15,6 +15,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -199,6 +201,38 @@ private:
     size_t m_shown = 0; // length of the line on the terminal now
 };
 
+// Ctrl-C while a transfer runs is its Cancel: it stops before the next file
+// and puts back what it replaced. A second Ctrl-C ends the program at once.
+std::atomic<ConfigTransfer*> interruptedTransfer{nullptr};
+
+extern "C" void cancelOnInterrupt(int)
+{
+    // Only a lock-free flag is set here, which is safe in a signal handler.
+    if (ConfigTransfer* transfer = interruptedTransfer.load())
+        transfer->cancel();
+    std::signal(SIGINT, SIG_DFL);
+}
+
+class InterruptCancels
+{
+public:
+    explicit InterruptCancels(ConfigTransfer& transfer)
+    {
+        interruptedTransfer = &transfer;
+        m_previous = std::signal(SIGINT, cancelOnInterrupt);
+    }
+    ~InterruptCancels()
+    {
+        std::signal(SIGINT, m_previous == SIG_ERR ? SIG_DFL : m_previous);
+        interruptedTransfer = nullptr;
+    }
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+
+private:
+    void (*m_previous)(int) = SIG_DFL;
+};
+
 // What the connecting page would show, on the terminal: status lines on
 // standard output with --verbose, questions on the terminal.
 TransferCallbacks terminalCallbacks(bool verbose, bool acceptNewHostKey, QString* refusedKey)
@@ -326,7 +360,10 @@ int runTransfer(const AppFolder& folder, TransferState& state, const RunOptions&
     ConfigTransfer transfer(folder, state, cb);
     transfer.setConnectTimeout(o.connectTimeout);
     transfer.setFtpTls(QString::fromStdString(o.tls));
-    transfer.StartTransfer();
+    {
+        InterruptCancels interrupt(transfer);
+        transfer.StartTransfer();
+    }
     progress.end();
     if (state.TransferFailed) {
         const QString status = transfer.lastStatus();

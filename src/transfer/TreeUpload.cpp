@@ -280,7 +280,7 @@ TreeUploadResult TreeUpload::run(TreeWriter& writer, const ServerWorkArea& workA
         stoppedAt = i;
         if (meter && meter->cancelRequested()) {
             result.cancelled = true;
-            failure = QStringLiteral("cancelled before %1 was sent").arg(qpath(entry.serverPath));
+            failure = QStringLiteral("stopped before %1 was sent").arg(qpath(entry.serverPath));
             break;
         }
         if (meter)
