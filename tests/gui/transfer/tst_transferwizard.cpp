@@ -12,6 +12,7 @@
 #include "transfer/gui/ConnectingPage.h"
 #include "transfer/gui/PromptDialog.h"
 #include "transfer/gui/TransferDialogs.h"
+#include "transfer/gui/TransferProgressDialog.h"
 #include "transfer/gui/TransferWizard.h"
 #include "transfer/gui/WelcomePage.h"
 
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -164,6 +166,8 @@ private slots:
     void getOverUnsentChanges();
     void getShowsProgress_data();
     void getShowsProgress();
+    void progressDialogShowsCounts_data();
+    void progressDialogShowsCounts();
     void remotePageRules();
     void addSftpServerWithPrompts();
     void failedConnectionRegistersNothing();
@@ -397,6 +401,63 @@ void TestTransferWizard::getShowsProgress()
                  readFile(m_server->filePath("httpd.conf")));
     }
     nextButton(w)->click();
+}
+
+void TestTransferWizard::progressDialogShowsCounts_data()
+{
+    QTest::addColumn<int>("filesDone");
+    QTest::addColumn<int>("filesTotal");
+    QTest::addColumn<qint64>("bytesDone");
+    QTest::addColumn<qint64>("bytesTotal");
+    QTest::addColumn<bool>("finished");
+    QTest::addColumn<QString>("files");
+    QTest::addColumn<QString>("bytes");
+    QTest::addColumn<int>("barMaximum"); // 0: busy
+    QTest::addColumn<int>("barValue");
+    QTest::newRow("fetch, totals not known") << 1 << -1 << qint64(900) << qint64(-1) << false << "1 file"
+                                             << "900 bytes" << 0 << 0;
+    QTest::newRow("upload midway") << 3 << 12 << qint64(3 * 1024 * 1024) << qint64(12 * 1024 * 1024) << false
+                                   << "3 of 12 files"
+                                   << "3.0 MiB of 12.0 MiB" << 1000 << 250;
+    QTest::newRow("fetch finished") << 7 << 7 << qint64(2048) << qint64(2048) << true << "7 of 7 files"
+                                    << "2.0 KiB of 2.0 KiB" << 1000 << 1000;
+}
+
+// What the dialog shows of a report; Escape asks to stop like Cancel, once.
+void TestTransferWizard::progressDialogShowsCounts()
+{
+    QFETCH(int, filesDone);
+    QFETCH(int, filesTotal);
+    QFETCH(qint64, bytesDone);
+    QFETCH(qint64, bytesTotal);
+    QFETCH(bool, finished);
+    QFETCH(QString, files);
+    QFETCH(QString, bytes);
+    QFETCH(int, barMaximum);
+    QFETCH(int, barValue);
+    TransferProgressDialog dialog(false);
+    TransferProgress p;
+    p.filesDone = filesDone;
+    p.filesTotal = filesTotal;
+    p.bytesDone = bytesDone;
+    p.bytesTotal = bytesTotal;
+    p.finished = finished;
+    p.currentFile = "/etc/apache2/sites-enabled/<b>a</b>.conf";
+    dialog.show();
+    dialog.showProgress(p);
+    QCOMPARE(child<QLabel>(dialog, "lblProgressFiles")->text(), files);
+    QCOMPARE(child<QLabel>(dialog, "lblProgressBytes")->text(), bytes);
+    QCOMPARE(child<QLabel>(dialog, "lblProgressFile")->textFormat(), Qt::PlainText);
+    QCOMPARE(child<QProgressBar>(dialog, "prgTransfer")->maximum(), barMaximum);
+    if (barMaximum > 0)
+        QCOMPARE(child<QProgressBar>(dialog, "prgTransfer")->value(), barValue);
+    int asked = 0;
+    connect(&dialog, &TransferProgressDialog::cancelRequested, [&asked] { ++asked; });
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    child<QAbstractButton>(dialog, "cmdCancel")->click();
+    QCOMPARE(asked, 1);
+    QVERIFY(dialog.isVisible()); // closed by whoever runs the transfer, when it has stopped
+    QVERIFY(!child<QAbstractButton>(dialog, "cmdCancel")->isEnabled());
 }
 
 void TestTransferWizard::remotePageRules()
