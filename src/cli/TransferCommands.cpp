@@ -14,11 +14,15 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <iostream>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -132,6 +136,103 @@ bool splitHost(const std::string& hostArg, int defaultPort, std::string& host, i
     return !host.empty();
 }
 
+// One line on standard error that the transfer's reports rewrite in place
+// ("12/40 files, 1.2 MiB of 3.4 MiB  /etc/apache2/sites-enabled/a.conf"),
+// only when standard error is a terminal: scripts see nothing of it.
+class ProgressLine
+{
+public:
+    ProgressLine() : m_enabled(::isatty(STDERR_FILENO) == 1) {}
+    bool enabled() const { return m_enabled; }
+
+    void show(const TransferProgress& p)
+    {
+        // Nothing before the first file: questions while connecting keep their line.
+        if (!m_enabled || (p.filesDone == 0 && p.bytesDone == 0 && !p.finished))
+            return;
+        std::string line = text(p.summary());
+        if (!p.currentFile.isEmpty()) {
+            // The path came from the server: escaped, and its end kept when it is too long.
+            std::string path = corvanectl::escapeForTerminal(text(p.currentFile));
+            const size_t room = width() > line.size() + 8 ? width() - line.size() - 3 : 0;
+            if (path.size() > room) {
+                size_t cut = path.size() - std::min(path.size(), room > 3 ? room - 3 : 0);
+                while (cut < path.size() && (static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80)
+                    ++cut; // never half a character
+                path = room > 3 ? "..." + path.substr(cut) : std::string();
+            }
+            if (!path.empty())
+                line += "  " + path;
+        }
+        write(line);
+    }
+    // Erases the line, so other output starts at the left margin.
+    void clear()
+    {
+        if (m_shown > 0)
+            write(std::string());
+    }
+    // The last state stays on a line of its own.
+    void end()
+    {
+        if (m_shown > 0)
+            std::cerr << '\n' << std::flush;
+        m_shown = 0;
+    }
+
+private:
+    static size_t width()
+    {
+        winsize size{};
+        return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10 ? size_t(size.ws_col) - 1
+                                                                                  : 79;
+    }
+    void write(const std::string& line)
+    {
+        // Blanks over what the longer line before left (no terminal control codes).
+        std::cerr << '\r' << line << std::string(m_shown > line.size() ? m_shown - line.size() : 0, ' ');
+        if (m_shown > line.size())
+            std::cerr << '\r' << line;
+        std::cerr << std::flush;
+        m_shown = line.size();
+    }
+
+    bool m_enabled;
+    size_t m_shown = 0; // length of the line on the terminal now
+};
+
+// Ctrl-C while a transfer runs is its Cancel: it stops before the next file
+// and puts back what it replaced. A second Ctrl-C ends the program at once.
+std::atomic<ConfigTransfer*> interruptedTransfer{nullptr};
+
+extern "C" void cancelOnInterrupt(int)
+{
+    // Only a lock-free flag is set here, which is safe in a signal handler.
+    if (ConfigTransfer* transfer = interruptedTransfer.load())
+        transfer->cancel();
+    std::signal(SIGINT, SIG_DFL);
+}
+
+class InterruptCancels
+{
+public:
+    explicit InterruptCancels(ConfigTransfer& transfer)
+    {
+        interruptedTransfer = &transfer;
+        m_previous = std::signal(SIGINT, cancelOnInterrupt);
+    }
+    ~InterruptCancels()
+    {
+        std::signal(SIGINT, m_previous == SIG_ERR ? SIG_DFL : m_previous);
+        interruptedTransfer = nullptr;
+    }
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+
+private:
+    void (*m_previous)(int) = SIG_DFL;
+};
+
 // What the connecting page would show, on the terminal: status lines on
 // standard output with --verbose, questions on the terminal.
 TransferCallbacks terminalCallbacks(bool verbose, bool acceptNewHostKey, QString* refusedKey)
@@ -236,10 +337,34 @@ int runTransfer(const AppFolder& folder, TransferState& state, const RunOptions&
     };
     if (verbose)
         cb.protection = [](const QString& t) { std::cout << text(t) << '\n' << std::flush; };
+    ProgressLine progress;
+    if (progress.enabled()) {
+        cb.transferProgress = [&progress](const TransferProgress& p) { progress.show(p); };
+        // Whatever else reaches the terminal meanwhile starts on a clean line.
+        auto before = [&progress](auto f) {
+            return [&progress, f](const auto&... args) {
+                progress.clear();
+                return f(args...);
+            };
+        };
+        if (verbose) {
+            cb.status = before(cb.status);
+            cb.log = before(cb.log);
+            cb.protection = before(cb.protection);
+        }
+        cb.prompt = before(cb.prompt);
+        cb.passphrase = before(cb.passphrase);
+        cb.acceptHostKey = before(cb.acceptHostKey);
+        cb.acceptCertificate = before(cb.acceptCertificate);
+    }
     ConfigTransfer transfer(folder, state, cb);
     transfer.setConnectTimeout(o.connectTimeout);
     transfer.setFtpTls(QString::fromStdString(o.tls));
-    transfer.StartTransfer();
+    {
+        InterruptCancels interrupt(transfer);
+        transfer.StartTransfer();
+    }
+    progress.end();
     if (state.TransferFailed) {
         const QString status = transfer.lastStatus();
         // The page closes with "Connection To Server ... failed."; the cause came before it.

@@ -9,6 +9,7 @@
 #include "transfer/LineEndGuard.h"
 #include "transfer/ServerWorkArea.h"
 #include "transfer/SftpTransfer.h"
+#include "transfer/TransferProgress.h"
 #include "transfer/TreeSources.h"
 #include "transfer/TreeUpload.h"
 
@@ -38,9 +39,29 @@ bool iniFlag(const AppFolder& folder, const QString& server, const char* key)
 ConfigTransfer::ConfigTransfer(AppFolder folder, TransferState& state, TransferCallbacks callbacks)
     : m_folder(std::move(folder)), m_state(state), m_cb(std::move(callbacks))
 {
+    ProgressMeter::Report report;
+    if (m_cb.transferProgress)
+        report = [this](const TransferProgress& p) { m_cb.transferProgress(p); };
+    m_meter = std::make_unique<ProgressMeter>(std::move(report));
 }
 
 ConfigTransfer::~ConfigTransfer() = default;
+
+void ConfigTransfer::cancel()
+{
+    m_meter->requestCancel();
+}
+
+void ConfigTransfer::setProgressInterval(int ms)
+{
+    m_meter->setInterval(ms);
+}
+
+QString ConfigTransfer::cancelledText(bool upload)
+{
+    return upload ? QStringLiteral("Cancelled: nothing was sent; the server keeps its previous files.")
+                  : QStringLiteral("Cancelled: nothing was fetched; the work area keeps the files it had.");
+}
 
 QString ConfigTransfer::explanationText(const TransferState& state)
 {
@@ -133,6 +154,14 @@ TransferCallbacks ConfigTransfer::wrappedCallbacks()
 {
     TransferCallbacks cb = m_cb;
     cb.status = [this](const QString& text) { status(text); };
+    // The bytes of a file sent whole (its size known) feed the transfer's
+    // count; listings and the files of a tree are counted file by file.
+    cb.progress = [this, own = m_cb.progress](qint64 done, qint64 total) {
+        if (own)
+            own(done, total);
+        if (total >= 0)
+            m_meter->fileBytes(done);
+    };
     return cb;
 }
 
@@ -169,11 +198,14 @@ void ConfigTransfer::StartTransfer()
     back(false, true);
     m_state.TransferFailed = false;
     m_datedName.clear();
+    m_cancelled = false;
 
     if (m_state.UploadMode) {
         upload();
+        m_meter->finish();
         return;
     }
+    m_meter->start(-1, -1);
     const ServerWorkArea workArea(m_folder, serverName());
     if (!workArea.isValid()) {
         m_state.TransferFailed = true;
@@ -218,7 +250,14 @@ void ConfigTransfer::StartTransfer()
         workArea.RemoveServerFolder();
     m_createdFolder = !m_state.TransferFailed && !m_state.GetConfigMode && !folderExisted &&
                       QFileInfo::exists(workArea.serverFolder());
-    if (m_state.TransferFailed) {
+    m_cancelled = m_state.TransferFailed && m_meter->cancelRequested();
+    m_meter->finish();
+    if (m_cancelled) {
+        m_treeReport = TreeReport(); // what a cut-short reading found missing is no news
+        back(true, true);
+        status(cancelledText(false));
+        m_failureCause = m_lastStatus;
+    } else if (m_state.TransferFailed) {
         back(true, true);
         m_failureCause = m_lastStatus;
         status(QStringLiteral("Connection To Server ") + serverName() + QStringLiteral(" failed."));
@@ -379,6 +418,7 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
         s.accountRoot = m_state.WizardAccountRoot;
         s.apacheVersion = m_state.WizardApacheVersion;
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
+        m_sftp->setMeter(m_meter.get());
         const bool connected = m_sftp->ConnectSftp();
         m_authUsed = m_sftp->authUsed();
         if (!connected) {
@@ -418,6 +458,7 @@ void ConfigTransfer::fetchRemote(const ServerWorkArea& workArea)
     s.accountRoot = m_state.WizardAccountRoot;
     s.apacheVersion = m_state.WizardApacheVersion;
     m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
+    m_ftp->setMeter(m_meter.get());
     if (!m_ftp->DownloadViaFtp(workArea, !m_state.GetConfigMode)) {
         m_state.TransferFailed = true;
         back(true, true);
@@ -452,7 +493,14 @@ void ConfigTransfer::fetchLocal(const ServerWorkArea& workArea)
     TreeManifest manifest;
     std::map<std::string, std::string> contents;
     m_treeReport = TreeReport();
-    ServerTree::collect(source, settings, manifest, m_treeReport, contents);
+    // Read on a thread of its own: a large tree leaves the window responsive.
+    runWhileEventsRun(
+        [&] { ServerTree::collect(source, settings, manifest, m_treeReport, contents, m_meter.get()); });
+    if (m_meter->cancelRequested()) {
+        m_state.TransferFailed = true;
+        status(cancelledText(false));
+        return;
+    }
     reportTree();
     if (!ServerWorkArea::copyFileAtomic(m_state.WizardLocalConf, workArea.downloadFile(), &why) ||
         !workArea.installFetchedTree(workArea.downloadFile(), manifest, contents, &why)) {
@@ -505,7 +553,16 @@ void ConfigTransfer::upload()
             return;
         }
     }
+    // The file as the server names it.
+    const std::string mainPath =
+        (iniValue(m_folder, server, CONNECT_TYPE).trimmed() == QLatin1String("1")
+             ? iniValue(m_folder, server, REMOTE_FOLDER).trimmed() + QStringLiteral("/httpd.conf")
+             : iniValue(m_folder, server, LOCAL_CONF))
+            .toStdString();
+    m_meter->start(1, QFileInfo(workArea.workingCopy()).size());
+    m_meter->beginFile(mainPath);
     bool ok = false;
+    bool stopped = false; // cancelled before the file was sent
     if (isSftp) {
         showLog(true, true);
         SftpTransfer::Settings s;
@@ -514,6 +571,7 @@ void ConfigTransfer::upload()
         if (m_cb.log)
             m_cb.log(QStringLiteral("Connecting to SFTP"));
         m_sftp = std::make_unique<SftpTransfer>(s, wrappedCallbacks());
+        m_sftp->setMeter(m_meter.get());
         const bool connected = m_sftp->ConnectSftp();
         m_authUsed = m_sftp->authUsed();
         if (connected)
@@ -532,6 +590,7 @@ void ConfigTransfer::upload()
             if (!registeredFtpSettings(server, s))
                 return;
             m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
+            m_ftp->setMeter(m_meter.get());
             ok = m_ftp->UploadViaFtp(workArea.workingCopy());
             m_protectionUsed = m_ftp->protectionUsed();
             if (!m_protectionUsed.isEmpty())
@@ -539,7 +598,8 @@ void ConfigTransfer::upload()
             if (ok)
                 m_datedName = m_ftp->datedName();
         } else {
-            ok = uploadLocal(workArea.workingCopy(), iniValue(m_folder, server, LOCAL_CONF));
+            stopped = m_meter->cancelRequested();
+            ok = !stopped && uploadLocal(workArea.workingCopy(), iniValue(m_folder, server, LOCAL_CONF));
         }
     }
     if (!lineEnds.restore() && ok) {
@@ -553,10 +613,17 @@ void ConfigTransfer::upload()
         status(QStringLiteral("The file was sent, but what was sent could not be recorded: ") + why);
     }
     m_state.TransferFailed = !ok;
-    if (ok)
+    // A cancel is only taken before the file is sent: nothing is left to put back.
+    stopped = stopped || (m_ftp && m_ftp->cancelled()) || (m_sftp && m_sftp->cancelled());
+    m_cancelled = !ok && stopped;
+    if (ok) {
+        m_meter->fileDone(mainPath, QFileInfo(workArea.workingCopy()).size());
         status(QStringLiteral("File synchronized successfully"));
-    else
+    } else {
+        if (m_cancelled)
+            status(cancelledText(true));
         m_failureCause = m_lastStatus;
+    }
     next(true);
 }
 
@@ -567,6 +634,7 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
     const QString server = m_state.SyncServerName.trimmed();
     m_uploadLines.clear();
     const std::vector<TreeEntry> changed = workArea.changedFiles(manifest);
+    const QDateTime when = QDateTime::currentDateTime();
     TreeUploadResult result;
     bool reached = false;
     AccountPaths paths;
@@ -588,7 +656,8 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
             rememberAuthUsed(server);
             reached = m_sftp->withSession([&](SftpSession& session) {
                 SftpTreeWriter writer(session, paths);
-                result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget);
+                result =
+                    TreeUpload::run(writer, workArea, manifest, changed, windowsTarget, when, m_meter.get());
             });
             m_sftp->DisconnectAll();
         } else {
@@ -603,13 +672,16 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
         m_ftp = std::make_unique<FtpTransfer>(s, wrappedCallbacks());
         reached = m_ftp->withClient([&](net::CFtpClient& client) {
             FtpTreeWriter writer(client, paths);
-            result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget);
+            result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget, when, m_meter.get());
         });
     } else {
         showLog(true, true);
         LocalTreeWriter writer;
         reached = true;
-        result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget);
+        // Written on a thread of its own: a large tree leaves the window responsive.
+        runWhileEventsRun([&] {
+            result = TreeUpload::run(writer, workArea, manifest, changed, windowsTarget, when, m_meter.get());
+        });
     }
     m_uploadLines = result.lines;
     if (m_cb.log) {
@@ -624,11 +696,14 @@ void ConfigTransfer::uploadTree(const ServerWorkArea& workArea, const TreeManife
     }
     m_datedName = result.mainKeptAs;
     m_state.TransferFailed = !ok;
+    m_cancelled = !ok && result.cancelled && result.restored;
     if (ok) {
         status(changed.empty() ? QStringLiteral("Nothing to send: no file of the configuration changed.")
                                : QStringLiteral("File synchronized successfully"));
     } else {
-        if (reached && !result.lines.isEmpty())
+        if (m_cancelled)
+            status(cancelledText(true));
+        else if (reached && !result.lines.isEmpty())
             status(QStringLiteral("File Upload Error: ") + result.lines.last());
         m_failureCause = m_lastStatus;
     }

@@ -21,6 +21,7 @@
 namespace corvane {
 
 class FtpTransfer;
+class ProgressMeter;
 class ServerWorkArea;
 class Servers;
 class SftpTransfer;
@@ -49,6 +50,16 @@ public:
     // Cancel of the wizard: closes connections and removes the folder of a
     // new server that this transfer created (nothing was registered).
     void Cancel();
+
+    // Asks the running transfer to stop (any thread). It stops before the
+    // next file: a fetch keeps none of what it read and leaves the work area
+    // as it was, an upload puts back what it replaced, as after a failure.
+    void cancel();
+    // The transfer ended because it was cancelled (TransferFailed is set too).
+    bool cancelled() const { return m_cancelled; }
+    // Shortest time between two progress reports (0: every file).
+    void setProgressInterval(int ms);
+    static QString cancelledText(bool upload);
 
     // Writes the new server's section of Corvane.ini in one step.
     bool SaveServerSettings();
@@ -145,6 +156,8 @@ private:
     QString m_protectionUsed;
     TreeReport m_treeReport;
     QStringList m_uploadLines;
+    std::unique_ptr<ProgressMeter> m_meter;
+    bool m_cancelled = false;
 };
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 #include "net/CFtpFiles.h"
 #include "net/NetErrors.h"
 #include "transfer/ServerWorkArea.h"
+#include "transfer/TransferProgress.h"
 #include "transfer/TreeSources.h"
 
 #include <QFile>
@@ -203,6 +204,7 @@ bool FtpTransfer::connectAndChangeFolder()
 
 bool FtpTransfer::DownloadViaFtp(const ServerWorkArea& workArea, bool removeFolderOnFailure)
 {
+    m_cancelled = false;
     if (!connectAndChangeFolder()) {
         status(m_failure);
         DisconnectAll();
@@ -256,15 +258,18 @@ bool FtpTransfer::DownloadViaFtp(const ServerWorkArea& workArea, bool removeFold
         settings.mainFile = paths.toServer(ResolveServerPath(folder.toStdString(), mainName.toStdString()));
         settings.serverRoot = m_settings.serverRoot.trimmed().toStdString();
         settings.apacheVersion = m_settings.apacheVersion.trimmed().toStdString();
-        ServerTree::collect(source, settings, manifest, m_treeReport, contents);
-        if (m_cb.log) {
+        ServerTree::collect(source, settings, manifest, m_treeReport, contents, m_meter);
+        // Cancelled: what was read is incomplete and goes unused.
+        m_cancelled = m_meter && m_meter->cancelRequested();
+        if (m_cb.log && !m_cancelled) {
             for (const std::string& e : m_treeReport.errors)
                 m_cb.log(QStringLiteral("Error: ") + QString::fromStdString(e));
             for (const std::string& w : m_treeReport.warnings)
                 m_cb.log(QStringLiteral("Warning: ") + QString::fromStdString(w));
         }
     }
-    if (result == CFtpClient::ftpSuccess && workArea.installFetchedTree(target, manifest, contents, &why)) {
+    if (result == CFtpClient::ftpSuccess && !m_cancelled &&
+        workArea.installFetchedTree(target, manifest, contents, &why)) {
         DisconnectAll();
         status(QStringLiteral("Successfully connected to server."));
         return true;
@@ -273,7 +278,9 @@ bool FtpTransfer::DownloadViaFtp(const ServerWorkArea& workArea, bool removeFold
     DisconnectAll();
     if (removeFolderOnFailure)
         workArea.RemoveServerFolder();
-    status(why.isEmpty() ? QStringLiteral("Error downloading config file.") : why);
+    status(m_cancelled     ? QStringLiteral("Cancelled.")
+           : why.isEmpty() ? QStringLiteral("Error downloading config file.")
+                           : why);
     if (result != CFtpClient::ftpSuccess && m_cb.log)
         m_cb.log(errorText());
     return false;
@@ -282,8 +289,16 @@ bool FtpTransfer::DownloadViaFtp(const ServerWorkArea& workArea, bool removeFold
 bool FtpTransfer::UploadViaFtp(const QString& localFile)
 {
     m_datedName.clear();
+    m_cancelled = false;
     if (!connectAndChangeFolder()) {
         status(m_failure);
+        DisconnectAll();
+        return false;
+    }
+    // The last moment the server's file is untouched.
+    if (m_meter && m_meter->cancelRequested()) {
+        m_cancelled = true;
+        status(QStringLiteral("Cancelled."));
         DisconnectAll();
         return false;
     }

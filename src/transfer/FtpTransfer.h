@@ -64,6 +64,10 @@ public:
     bool withClient(const std::function<void(net::CFtpClient&)>& work);
     // What following the includes of the last fetch found wrong or could not resolve.
     const TreeReport& treeReport() const { return m_treeReport; }
+    // Counts the files of a fetch and stops at its cancel request (not owned).
+    void setMeter(ProgressMeter* meter) { m_meter = meter; }
+    // The last transfer stopped at a cancel request before it changed anything.
+    bool cancelled() const { return m_cancelled; }
 
     // The status line text for a client state; no value leaves it unchanged.
     static std::optional<QString> stateText(int state, const QString& server);
@@ -94,6 +98,8 @@ private:
     Settings m_settings;
     TreeReport m_treeReport;
     TransferCallbacks m_cb;
+    ProgressMeter* m_meter = nullptr;
+    bool m_cancelled = false;
     std::unique_ptr<net::CFtpClient> m_client;
     QString m_datedName;
     QString m_failure;

@@ -1,6 +1,7 @@
 #include "transfer/ServerTree.h"
 
 #include "transfer/ApacheEnvironment.h"
+#include "transfer/TransferProgress.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -96,6 +97,48 @@ std::vector<std::string> logicalLines(const std::string& text)
     return out;
 }
 
+// A source that counts what it reads, and reads nothing more once a cancel
+// was asked for.
+class MeteredSource : public FetchSource
+{
+public:
+    MeteredSource(FetchSource& source, ProgressMeter* meter) : m_source(source), m_meter(meter) {}
+    bool read(const std::string& serverPath, std::string& bytes, std::string& error) override
+    {
+        if (stopped(error))
+            return false;
+        if (m_meter)
+            m_meter->beginFile(serverPath);
+        if (!m_source.read(serverPath, bytes, error))
+            return false;
+        if (m_meter)
+            m_meter->fileDone(serverPath, qint64(bytes.size()));
+        return true;
+    }
+    bool list(const std::string& serverFolder, std::vector<std::string>& names, std::string& error) override
+    {
+        return !stopped(error) && m_source.list(serverFolder, names, error);
+    }
+    bool isFolder(const std::string& serverPath) override
+    {
+        std::string ignored;
+        return !stopped(ignored) && m_source.isFolder(serverPath);
+    }
+    std::string realPath(const std::string& serverPath) override { return m_source.realPath(serverPath); }
+
+private:
+    bool stopped(std::string& error) const
+    {
+        if (!m_meter || !m_meter->cancelRequested())
+            return false;
+        error = "cancelled";
+        return true;
+    }
+
+    FetchSource& m_source;
+    ProgressMeter* m_meter;
+};
+
 } // namespace
 
 std::string ServerTree::workPathFor(const std::string& serverPath, const std::string& serverRoot)
@@ -115,9 +158,11 @@ std::string ServerTree::declaredServerRoot(const std::string& mainText)
     return {};
 }
 
-void ServerTree::collect(FetchSource& source, const TreeSettings& given, TreeManifest& manifest,
-                         TreeReport& report, std::map<std::string, std::string>& contents)
+void ServerTree::collect(FetchSource& unmetered, const TreeSettings& given, TreeManifest& manifest,
+                         TreeReport& report, std::map<std::string, std::string>& contents,
+                         ProgressMeter* meter)
 {
+    MeteredSource source(unmetered, meter);
     TreeSettings settings = given;
     manifest = TreeManifest();
     std::string mainText, error;

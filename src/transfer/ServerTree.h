@@ -20,6 +20,8 @@
 
 namespace corvane {
 
+class ProgressMeter;
+
 // A tree source that also tells where a link leads.
 class FetchSource : public TreeSource
 {
@@ -69,8 +71,12 @@ public:
     // `contents` receives each file's bytes by server path. Errors (an Include
     // matching nothing, a cycle, a file that cannot be read) and warnings go
     // into `report`; the manifest lists what was found either way.
+    // `meter` (optional) counts each file read; once it is asked to cancel,
+    // nothing more is read and the result is incomplete: the caller keeps
+    // none of it.
     static void collect(FetchSource& source, const TreeSettings& settings, TreeManifest& manifest,
-                        TreeReport& report, std::map<std::string, std::string>& contents);
+                        TreeReport& report, std::map<std::string, std::string>& contents,
+                        ProgressMeter* meter = nullptr);
 
     // The server root a main file declares with ServerRoot; "" when none.
     static std::string declaredServerRoot(const std::string& mainText);

@@ -2,6 +2,7 @@
 
 #include "transfer/ServerWorkArea.h"
 #include "transfer/SshKeyErrors.h"
+#include "transfer/TransferProgress.h"
 #include "transfer/TreeSources.h"
 
 #include <QCoreApplication>
@@ -407,6 +408,7 @@ bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
     }
     workArea.ensureFolders();
     bool ok = false;
+    m_cancelled = false;
     const QString target = workArea.downloadFile();
     QString mainName;
     TreeManifest manifest;
@@ -463,9 +465,11 @@ bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
         settings.mainFile = paths.toServer(join(path, mainName).toStdString());
         settings.serverRoot = m_settings.serverRoot.trimmed().toStdString();
         settings.apacheVersion = m_settings.apacheVersion.trimmed().toStdString();
-        ServerTree::collect(source, settings, manifest, m_treeReport, contents);
+        ServerTree::collect(source, settings, manifest, m_treeReport, contents, m_meter);
         touch();
-        ok = true;
+        // Cancelled: what was read is incomplete and goes unused.
+        m_cancelled = m_meter && m_meter->cancelRequested();
+        ok = !m_cancelled;
     });
     if (ok) {
         if (m_cb.status)
@@ -495,6 +499,7 @@ bool SftpTransfer::DownloadViaSftp(const ServerWorkArea& workArea)
 bool SftpTransfer::UploadViaSftp(const QString& localFile)
 {
     m_datedName.clear();
+    m_cancelled = false;
     if (!m_session->isConnected()) {
         if (m_cb.status)
             m_cb.status(QStringLiteral("Failed to connect ... "));
@@ -512,7 +517,8 @@ bool SftpTransfer::UploadViaSftp(const QString& localFile)
         Done,
         NoFolder,
         RenameFailed,
-        UploadFailed
+        UploadFailed,
+        Cancelled
     };
     Outcome outcome = Outcome::Done;
     QString path, dated, why;
@@ -532,6 +538,12 @@ bool SftpTransfer::UploadViaSftp(const QString& localFile)
         if (std::optional<SftpSession::Entry> e = m_session->stat(current); e && e->permissions)
             permissions = e->permissions & 07777;
         dated = join(path, ServerWorkArea::datedConfName());
+        // The last moment the server's file is untouched.
+        if (m_meter && m_meter->cancelRequested()) {
+            m_session->closeDirectory();
+            outcome = Outcome::Cancelled;
+            return;
+        }
         if (!m_session->rename(current, dated)) {
             why = m_session->errorString();
             outcome = Outcome::RenameFailed;
@@ -559,6 +571,11 @@ bool SftpTransfer::UploadViaSftp(const QString& localFile)
         DisconnectAll();
         return true;
     case Outcome::NoFolder:
+        break;
+    case Outcome::Cancelled:
+        m_cancelled = true;
+        if (m_cb.status)
+            m_cb.status(QStringLiteral("Cancelled."));
         break;
     case Outcome::RenameFailed: {
         const QString text =

@@ -73,6 +73,10 @@ public:
     bool withSession(const std::function<void(SftpSession&)>& work);
     // What following the includes of the last fetch found wrong or could not resolve.
     const TreeReport& treeReport() const { return m_treeReport; }
+    // Counts the files of a fetch and stops at its cancel request (not owned).
+    void setMeter(ProgressMeter* meter) { m_meter = meter; }
+    // The last transfer stopped at a cancel request before it changed anything.
+    bool cancelled() const { return m_cancelled; }
 
     bool failed() const { return m_failed; }
     // The dated name the server's previous file got in the last upload.
@@ -100,6 +104,8 @@ private:
     Settings m_settings;
     TreeReport m_treeReport;
     TransferCallbacks m_cb;
+    ProgressMeter* m_meter = nullptr;
+    bool m_cancelled = false;
     std::unique_ptr<SftpSession> m_session;
     std::unique_ptr<QObject> m_context; // lives on the calling thread
     bool m_failed = false;

@@ -3,6 +3,8 @@
 // the command-line tool. Every member may be left empty. They are always
 // called on the thread that started the transfer, also when the work itself
 // runs on a worker thread (SFTP), so a dialog can update its widgets directly.
+#include "transfer/TransferProgress.h"
+
 #include <QString>
 
 #include <functional>
@@ -43,6 +45,9 @@ struct TransferCallbacks
     std::function<void(const QString& how)> authenticated;
     // Bytes of the current file moved so far, and the file's size (-1 unknown).
     std::function<void(qint64 done, qint64 total)> progress;
+    // Files and bytes of the whole fetch or upload so far, at most about ten
+    // times a second; the last report has `finished` set.
+    std::function<void(const TransferProgress& progress)> transferProgress;
 };
 
 } // namespace corvane

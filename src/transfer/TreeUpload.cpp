@@ -5,6 +5,7 @@
 #include "net/CFtpFiles.h"
 #include "transfer/ServerWorkArea.h"
 #include "transfer/SftpSession.h"
+#include "transfer/TransferProgress.h"
 #include "transfer/TreeSources.h"
 
 #include <QFile>
@@ -252,7 +253,7 @@ std::string TreeUpload::keptNameFor(const TreeEntry& entry, const TreeManifest& 
 
 TreeUploadResult TreeUpload::run(TreeWriter& writer, const ServerWorkArea& workArea,
                                  const TreeManifest& manifest, const std::vector<TreeEntry>& changed,
-                                 bool windowsTarget, const QDateTime& when)
+                                 bool windowsTarget, const QDateTime& when, ProgressMeter* meter)
 {
     TreeUploadResult result;
     struct Done
@@ -262,7 +263,28 @@ TreeUploadResult TreeUpload::run(TreeWriter& writer, const ServerWorkArea& workA
     };
     std::vector<Done> done;
     QString failure;
-    for (const TreeEntry& entry : changed) {
+    if (meter) {
+        // The totals first: what each file will be once its line ends are
+        // converted (an unreadable file counts nothing; it fails below).
+        qint64 total = 0;
+        for (const TreeEntry& entry : changed) {
+            std::string bytes, ignored;
+            if (bytesToSend(workArea, entry, windowsTarget, bytes, ignored))
+                total += qint64(bytes.size());
+        }
+        meter->start(int(changed.size()), total);
+    }
+    size_t stoppedAt = changed.size(); // the first file not sent
+    for (size_t i = 0; i < changed.size(); ++i) {
+        const TreeEntry& entry = changed[i];
+        stoppedAt = i;
+        if (meter && meter->cancelRequested()) {
+            result.cancelled = true;
+            failure = QStringLiteral("stopped before %1 was sent").arg(qpath(entry.serverPath));
+            break;
+        }
+        if (meter)
+            meter->beginFile(entry.serverPath);
         const std::string target = entry.writtenPath();
         const QString shown = qpath(entry.serverPath) +
                               (entry.realPath.empty()
@@ -296,6 +318,9 @@ TreeUploadResult TreeUpload::run(TreeWriter& writer, const ServerWorkArea& workA
         result.lines << QStringLiteral("Sent %1; its previous version is kept as %2").arg(shown, qpath(kept));
         if (entry.kind == "main")
             result.mainKeptAs = qpath(kept.substr(kept.find_last_of('/') + 1));
+        if (meter)
+            meter->fileDone(entry.serverPath, qint64(bytes.size()));
+        stoppedAt = changed.size();
     }
     if (failure.isEmpty()) {
         result.ok = true;
@@ -309,20 +334,19 @@ TreeUploadResult TreeUpload::run(TreeWriter& writer, const ServerWorkArea& workA
         const std::string target = it->entry.writtenPath();
         std::string why;
         writer.remove(target);
-        if (writer.rename(it->kept, target, why))
+        if (writer.rename(it->kept, target, why)) {
             result.lines.prepend(
                 QStringLiteral("Put back %1 (not changed)").arg(qpath(it->entry.serverPath)));
-        else
+        } else {
+            result.restored = false;
             result.lines.prepend(QStringLiteral("%1 could not be put back; its previous version is %2 (%3)")
                                      .arg(qpath(it->entry.serverPath), qpath(it->kept), qpath(why)));
+        }
     }
-    result.lines << QStringLiteral("Failed: ") + failure;
-    bool after = false;
-    for (const TreeEntry& entry : changed) {
-        if (after)
-            result.lines << QStringLiteral("Not sent %1").arg(qpath(entry.serverPath));
-        after = after || failure.startsWith(qpath(entry.serverPath));
-    }
+    result.lines << (result.cancelled ? QStringLiteral("Cancelled: ") : QStringLiteral("Failed: ")) + failure;
+    // The file that failed is named above; a cancel sent nothing from where it stopped.
+    for (size_t i = result.cancelled ? stoppedAt : stoppedAt + 1; i < changed.size(); ++i)
+        result.lines << QStringLiteral("Not sent %1").arg(qpath(changed[i].serverPath));
     return result;
 }
 

@@ -17,6 +17,7 @@
 
 namespace corvane {
 
+class ProgressMeter;
 class ServerWorkArea;
 class SftpSession;
 struct AccountPaths;
@@ -84,6 +85,8 @@ struct TreeUploadResult
     QStringList lines;           // one line per file: sent, put back, not sent
     std::vector<TreeEntry> sent; // what the server now has from the work area
     QString mainKeptAs;          // the name the main file's previous version got ("" if not sent)
+    bool cancelled = false;      // stopped at a cancel request
+    bool restored = true;        // after a failure: every file replaced has its previous version back
 };
 
 class TreeUpload
@@ -96,9 +99,13 @@ public:
     // The name the previous version of `entry` gets on the server.
     static std::string keptNameFor(const TreeEntry& entry, const TreeManifest& manifest,
                                    const QDateTime& when);
+    // `meter` (optional) is given the files and bytes to send and counts
+    // each file sent; a cancel request stops the upload before the next
+    // file, and what was replaced is put back as after a failure.
     static TreeUploadResult run(TreeWriter& writer, const ServerWorkArea& workArea,
                                 const TreeManifest& manifest, const std::vector<TreeEntry>& changed,
-                                bool windowsTarget, const QDateTime& when = QDateTime::currentDateTime());
+                                bool windowsTarget, const QDateTime& when = QDateTime::currentDateTime(),
+                                ProgressMeter* meter = nullptr);
 };
 
 } // namespace corvane

@@ -19,6 +19,7 @@
 
 #include <memory>
 
+#include <csignal>
 #include <fcntl.h>
 #include <pty.h>
 #include <unistd.h>
@@ -32,15 +33,15 @@ Run corvanectl(const QString& app, const QStringList& args, const QByteArray& in
     return corvane::test::runCorvanectl(app, args, input, 120000);
 }
 
-// Runs corvanectl with its standard output on a terminal (a pseudo-terminal
-// whose other end the test reads).
-QByteArray corvanectlOnTerminal(const QString& app, const QStringList& args)
+// Runs corvanectl with its standard output (or `fd`) on a terminal (a
+// pseudo-terminal whose other end the test reads).
+QByteArray corvanectlOnTerminal(const QString& app, const QStringList& args, int fd = STDOUT_FILENO)
 {
     int master = -1, slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
         return "<no pty>";
     QProcess p;
-    p.setChildProcessModifier([slave] { ::dup2(slave, STDOUT_FILENO); });
+    p.setChildProcessModifier([slave, fd] { ::dup2(slave, fd); });
     p.start(QStringLiteral(CORVANE_BINARY_DIR "/src/cli/corvanectl"), QStringList{"--app-dir", app} + args);
     p.waitForFinished(60000);
     ::close(slave);
@@ -102,6 +103,8 @@ private slots:
     void localEndToEnd();
     void revertKeepsTheChanges();
     void diffOnTerminalShowsEscapes();
+    void progressLineOnlyOnTerminal();
+    void interruptedUploadPutsBack();
     void caseOnlyNameRefused();
     void refusals_data();
     void refusals();
@@ -233,6 +236,86 @@ void TestTransferCli::diffOnTerminalShowsEscapes()
     const Run r = corvanectl(app.path(), {"diff", "web"});
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.toUtf8().contains(hostile.chopped(1)));
+}
+
+// Fetch and upload draw one progress line on a terminal's standard error;
+// into a pipe nothing of it goes.
+void TestTransferCli::progressLineOnlyOnTerminal()
+{
+    QTemporaryDir app, server;
+    QVERIFY(writeFile(server.filePath("httpd.conf"), "Listen 80\nInclude sites/*.conf\n"));
+    for (int i = 1; i <= 5; ++i)
+        QVERIFY(writeFile(server.filePath(QStringLiteral("sites/%1.conf").arg(i)),
+                          "<VirtualHost *:80>\n</VirtualHost>\n" + QByteArray(2000, '#') + "\n"));
+    Run r = corvanectl(app.path(), {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--local",
+                                    server.filePath("httpd.conf")});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(!r.err.contains('\r') && !r.err.contains("files"), qPrintable(r.err));
+
+    const QByteArray fetched = corvanectlOnTerminal(app.path(), {"fetch", "web"}, STDERR_FILENO);
+    QVERIFY2(fetched.contains("\r6/6 files, 10.0 KiB of 10.0 KiB"), fetched.constData());
+    r = corvanectl(app.path(), {"fetch", "web"});
+    QVERIFY2(r.code == 0 && r.err.isEmpty(), qPrintable(r.err));
+
+    const QString site = app.filePath("web/WorkArea/tree/sites/3.conf");
+    QVERIFY(writeFile(site, readFile(site).replace("*:80", "*:8080")));
+    const QByteArray sent = corvanectlOnTerminal(app.path(), {"upload", "web", "--no-check"}, STDERR_FILENO);
+    QVERIFY2(sent.contains("\r1/1 file, 2.0 KiB of 2.0 KiB"), sent.constData());
+    QVERIFY(readFile(server.filePath("sites/3.conf")).contains("*:8080"));
+}
+
+// Ctrl-C during an upload is its Cancel: the server keeps every old file
+// (or, when the upload was already through, has every new one).
+void TestTransferCli::interruptedUploadPutsBack()
+{
+    QTemporaryDir app, server;
+    constexpr int kSites = 300;
+    QVERIFY(writeFile(server.filePath("httpd.conf"), "Listen 80\nInclude sites/*.conf\n"));
+    for (int i = 1; i <= kSites; ++i)
+        QVERIFY(writeFile(server.filePath(QStringLiteral("sites/%1.conf").arg(i)), "# old\n"));
+    Run r = corvanectl(app.path(), {"add", "web", "--apache-version", "2.4.62", "--os", "unix", "--local",
+                                    server.filePath("httpd.conf")});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    for (int i = 1; i <= kSites; ++i)
+        QVERIFY(writeFile(app.filePath(QStringLiteral("web/WorkArea/tree/sites/%1.conf").arg(i)), "# new\n"));
+
+    // Interrupted once the progress line shows files moving.
+    int master = -1, slave = -1;
+    QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    QProcess p;
+    p.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+    p.start(QStringLiteral(CORVANE_BINARY_DIR "/src/cli/corvanectl"),
+            {"--app-dir", app.path(), "upload", "web", "--no-check"});
+    QByteArray terminal;
+    bool interrupted = false;
+    while (!p.waitForFinished(10)) {
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+            terminal.append(buffer, n);
+        if (!interrupted && terminal.contains('\r')) {
+            ::kill(pid_t(p.processId()), SIGINT);
+            interrupted = true;
+        }
+    }
+    ::close(slave);
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+        terminal.append(buffer, n);
+    ::close(master);
+    int olds = 0, news = 0;
+    for (int i = 1; i <= kSites; ++i) {
+        const QByteArray bytes = readFile(server.filePath(QStringLiteral("sites/%1.conf").arg(i)));
+        olds += bytes == "# old\n";
+        news += bytes == "# new\n";
+    }
+    QVERIFY2(olds == kSites || news == kSites,
+             qPrintable(QStringLiteral("%1 old, %2 new").arg(olds).arg(news)));
+    QCOMPARE(QDir(server.filePath("sites")).count(), uint(kSites + 2)); // nothing left beside them
+    if (olds == kSites) {
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY2(terminal.contains("Cancelled: nothing was sent"), terminal.constData());
+    }
 }
 
 // The registry compares names without regard to case: "web" beside "Web"

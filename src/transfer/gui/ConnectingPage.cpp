@@ -3,6 +3,7 @@
 #include "host/MessageBox.h"
 #include "transfer/ConfigTransfer.h"
 #include "transfer/gui/PromptDialog.h"
+#include "transfer/gui/TransferProgressDialog.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -131,12 +132,21 @@ void ConnectingPage::startTransfer()
     cb.passphrase = [this](const QString& keyFile) {
         return PromptDialog::ask(this, QStringLiteral("Pass phrase of the key file %1:").arg(keyFile), false);
     };
+    // Files and bytes with a Cancel of their own, while the wizard's buttons wait.
+    auto* progress = new TransferProgressDialog(m_state.UploadMode, this);
+    cb.transferProgress = [progress](const TransferProgress& p) { progress->showProgress(p); };
     m_transfer = std::make_unique<ConfigTransfer>(m_folder, m_state, cb);
+    connect(progress, &TransferProgressDialog::cancelRequested, this, [this] {
+        if (m_transfer)
+            m_transfer->cancel();
+    });
     m_busy = true;
     if (QWizard* w = wizard())
         w->button(QWizard::CancelButton)->setEnabled(false);
     emit completeChanged();
+    progress->show();
     m_transfer->StartTransfer();
+    delete progress;
     m_busy = false;
     m_finished = true;
     // The status line ends with "... failed."; the reason stays beneath it.

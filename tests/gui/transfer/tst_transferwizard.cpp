@@ -7,29 +7,35 @@
 #include "host/FileDialog.h"
 #include "host/MessageBox.h"
 #include "registry/IniFile.h"
+#include "transfer/ConfigTransfer.h"
 #include "transfer/ServerWorkArea.h"
 #include "transfer/UnifiedDiff.h"
 #include "transfer/gui/ConnectingPage.h"
 #include "transfer/gui/PromptDialog.h"
 #include "transfer/gui/TransferDialogs.h"
+#include "transfer/gui/TransferProgressDialog.h"
 #include "transfer/gui/TransferWizard.h"
 #include "transfer/gui/WelcomePage.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <map>
 #include <memory>
 
 using namespace corvane;
@@ -125,6 +131,41 @@ void fillConnectPage(TransferWizard& w, const QString& name, const QString& os, 
     child<QRadioButton>(w, remote ? "optRemote" : "optLocal")->click();
 }
 
+// Every file below a folder with its bytes.
+std::map<QString, QByteArray> filesBelow(const QString& root)
+{
+    std::map<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files[path.mid(root.size() + 1)] = readFile(path);
+    }
+    return files;
+}
+
+// Sees the progress dialog come up and, when told to, presses its Cancel.
+class ProgressWatch : public QObject
+{
+public:
+    explicit ProgressWatch(bool cancel) : m_cancel(cancel) {}
+    bool shown = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("dlgTransferProgress") &&
+            !shown) {
+            shown = true;
+            if (m_cancel)
+                watched->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click();
+        }
+        return false;
+    }
+
+private:
+    bool m_cancel;
+};
+
 } // namespace
 
 class TestTransferWizard : public QObject
@@ -155,6 +196,10 @@ private slots:
     void cancelLeavesNoFolder();
     void getOverUnsentChanges_data();
     void getOverUnsentChanges();
+    void getShowsProgress_data();
+    void getShowsProgress();
+    void progressDialogShowsCounts_data();
+    void progressDialogShowsCounts();
     void remotePageRules();
     void addSftpServerWithPrompts();
     void failedConnectionRegistersNothing();
@@ -458,6 +503,100 @@ void TestTransferWizard::getOverUnsentChanges()
     }
     nextButton(w)->click();
     QVERIFY(QFileInfo::exists(work)); // a registered server keeps its folder
+}
+
+void TestTransferWizard::getShowsProgress_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("fetched") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+// Get shows the files and bytes in a dialog of its own; its Cancel stops
+// the fetch and the work area stays as it was.
+void TestTransferWizard::getShowsProgress()
+{
+    QFETCH(bool, cancel);
+    QCOMPARE(addLocal(config(m_server->path(), "www.example.test")), QStringLiteral("web"));
+    const QString folder = m_app->filePath("web");
+    const auto before = filesBelow(folder);
+    QVERIFY(writeFile(m_server->filePath("httpd.conf"), config(m_server->path(), "shop.example.test")));
+    ProgressWatch watch(cancel);
+    qApp->installEventFilter(&watch);
+    TransferWizard w(TransferWizard::GetConfig, AppFolder(m_app->path()), "web");
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(w.connectingPage()->finished(), 20000);
+    qApp->removeEventFilter(&watch);
+    QVERIFY(watch.shown);
+    QVERIFY(!w.findChild<QDialog*>(QStringLiteral("dlgTransferProgress"))); // gone with the transfer
+    const QString status = child<QLabel>(w, "lblConnStatus")->text();
+    if (cancel) {
+        QVERIFY(w.state().TransferFailed);
+        QCOMPARE(status, ConfigTransfer::cancelledText(false));
+        QVERIFY(filesBelow(folder) == before);
+    } else {
+        QVERIFY2(!w.state().TransferFailed, qPrintable(status));
+        QCOMPARE(readFile(m_app->filePath("web/WorkArea/httpd.conf")),
+                 readFile(m_server->filePath("httpd.conf")));
+    }
+    nextButton(w)->click();
+}
+
+void TestTransferWizard::progressDialogShowsCounts_data()
+{
+    QTest::addColumn<int>("filesDone");
+    QTest::addColumn<int>("filesTotal");
+    QTest::addColumn<qint64>("bytesDone");
+    QTest::addColumn<qint64>("bytesTotal");
+    QTest::addColumn<bool>("finished");
+    QTest::addColumn<QString>("files");
+    QTest::addColumn<QString>("bytes");
+    QTest::addColumn<int>("barMaximum"); // 0: busy
+    QTest::addColumn<int>("barValue");
+    QTest::newRow("fetch, totals not known") << 1 << -1 << qint64(900) << qint64(-1) << false << "1 file"
+                                             << "900 bytes" << 0 << 0;
+    QTest::newRow("upload midway") << 3 << 12 << qint64(3 * 1024 * 1024) << qint64(12 * 1024 * 1024) << false
+                                   << "3 of 12 files"
+                                   << "3.0 MiB of 12.0 MiB" << 1000 << 250;
+    QTest::newRow("fetch finished") << 7 << 7 << qint64(2048) << qint64(2048) << true << "7 of 7 files"
+                                    << "2.0 KiB of 2.0 KiB" << 1000 << 1000;
+}
+
+// What the dialog shows of a report; Escape asks to stop like Cancel, once.
+void TestTransferWizard::progressDialogShowsCounts()
+{
+    QFETCH(int, filesDone);
+    QFETCH(int, filesTotal);
+    QFETCH(qint64, bytesDone);
+    QFETCH(qint64, bytesTotal);
+    QFETCH(bool, finished);
+    QFETCH(QString, files);
+    QFETCH(QString, bytes);
+    QFETCH(int, barMaximum);
+    QFETCH(int, barValue);
+    TransferProgressDialog dialog(false);
+    TransferProgress p;
+    p.filesDone = filesDone;
+    p.filesTotal = filesTotal;
+    p.bytesDone = bytesDone;
+    p.bytesTotal = bytesTotal;
+    p.finished = finished;
+    p.currentFile = "/etc/apache2/sites-enabled/<b>a</b>.conf";
+    dialog.show();
+    dialog.showProgress(p);
+    QCOMPARE(child<QLabel>(dialog, "lblProgressFiles")->text(), files);
+    QCOMPARE(child<QLabel>(dialog, "lblProgressBytes")->text(), bytes);
+    QCOMPARE(child<QLabel>(dialog, "lblProgressFile")->textFormat(), Qt::PlainText);
+    QCOMPARE(child<QProgressBar>(dialog, "prgTransfer")->maximum(), barMaximum);
+    if (barMaximum > 0)
+        QCOMPARE(child<QProgressBar>(dialog, "prgTransfer")->value(), barValue);
+    int asked = 0;
+    connect(&dialog, &TransferProgressDialog::cancelRequested, [&asked] { ++asked; });
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    child<QAbstractButton>(dialog, "cmdCancel")->click();
+    QCOMPARE(asked, 1);
+    QVERIFY(dialog.isVisible()); // closed by whoever runs the transfer, when it has stopped
+    QVERIFY(!child<QAbstractButton>(dialog, "cmdCancel")->isEnabled());
 }
 
 void TestTransferWizard::remotePageRules()
