@@ -6,6 +6,7 @@
 // Each run changes the ServerAdmin of the last virtual host on its Server
 // Settings page and presses Apply. Targets: under 150 ms at 5,000 hosts and
 // under 1.5 s at 50,000.
+#include "BenchSupport.h"
 #include "ConfigGenerator.h"
 
 #include "catalogue/ApplicationFolder.h"
@@ -36,19 +37,6 @@ using namespace corvane;
 
 namespace {
 
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Median wall and CPU milliseconds of `runs` Applies on a server of `hosts` virtual hosts.
 bool measure(int hosts, int runs, double& wallMs, double& cpu)
 {
@@ -58,15 +46,12 @@ bool measure(int hosts, int runs, double& wallMs, double& cpu)
     // The catalogue (and the Sample server) as the console installs them.
     if (!prepareApplicationFolder(appDir.toStdString(), nullptr))
         return false;
-    QDir().mkpath(folder.workAreaFolder("big"));
     QDir().mkpath(dir.path() + QStringLiteral("/www"));
-    if (!corvanebench::ConfigGenerator((dir.path() + QStringLiteral("/www")).toStdString())
-             .writeFile(std::size_t(hosts), folder.workingCopyPath("big").toStdString()))
+    const std::string config =
+        corvanebench::ConfigGenerator((dir.path() + QStringLiteral("/www")).toStdString())
+            .generate(std::size_t(hosts));
+    if (!corvanebench::registerServer(folder, "big", QByteArray::fromStdString(config), "2.4.62"))
         return false;
-    Servers servers(folder);
-    servers.WriteDataToInI("big", "SERVER_NAME", "big");
-    servers.WriteDataToInI("big", "CONNECT_TYPE", "0");
-    servers.WriteDataToInI("big", "APACHE_VERSION", "2.4.62");
 
     ConsoleHost host;
     registerPropertyPages(host.pageFactory());
@@ -89,7 +74,7 @@ bool measure(int hosts, int runs, double& wallMs, double& cpu)
     if (main->childCount() < 1)
         return false;
 
-    std::vector<double> walls, cpus;
+    corvanebench::Times times;
     for (int i = 0; i < runs; ++i) {
         // The node is found again: a refresh may give the host new items.
         ScopeItem* vhost = main->child(main->childCount() - 1);
@@ -108,11 +93,10 @@ bool measure(int hosts, int runs, double& wallMs, double& cpu)
         MessageBox::resetRecord();
         QElapsedTimer clock;
         clock.start();
-        const double cpuStart = cpuMs();
+        const double cpuStart = corvanebench::threadCpuMs();
         sheet->apply();
         QApplication::processEvents(); // the tree is rebuilt once the change's event is over
-        walls.push_back(double(clock.nsecsElapsed()) / 1e6);
-        cpus.push_back(cpuMs() - cpuStart);
+        times.add(double(clock.nsecsElapsed()) / 1e6, corvanebench::threadCpuMs() - cpuStart);
         if (!MessageBox::lastText().isEmpty()) {
             std::fprintf(stderr, "bench_apply_refresh: %s\n", qPrintable(MessageBox::lastText()));
             return false;
@@ -127,8 +111,8 @@ bool measure(int hosts, int runs, double& wallMs, double& cpu)
         QApplication::processEvents();
     }
     host.detachSnapIn();
-    wallMs = median(walls);
-    cpu = median(cpus);
+    wallMs = times.medianWall();
+    cpu = times.medianCpu();
     return true;
 }
 

@@ -11,6 +11,8 @@
 #include "snapin/CorvaneSnapIn.h"
 #include "snapin/ScopeScanner.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,32 +29,6 @@
 using namespace corvane;
 
 namespace {
-
-QByteArray bigConfig(int hosts)
-{
-    QByteArray out = "ServerRoot /etc/apache2\nListen 80\nServerName main.example.org\n"
-                     "<Directory />\nOptions None\n</Directory>\n";
-    for (int i = 0; i < hosts; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        // Half the hosts are named by their ServerName (the "*" case).
-        out += (i % 2 ? "<VirtualHost *>\n"
-                      : "<VirtualHost 10.0." + QByteArray::number(i / 250) + "." +
-                            QByteArray::number(i % 250) + ":80>\n");
-        out += "ServerName host" + n + ".example.org\nDocumentRoot /var/www/host" + n + "\n";
-        out += "<Directory /var/www/host" + n + ">\nOptions None\n</Directory>\n";
-        out += "<Files secret" + n + ".txt>\nOptions None\n</Files>\n</VirtualHost>\n";
-    }
-    return out;
-}
-
-// CPU time of this thread: what the run costs without the other processes
-// of a shared machine.
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
 
 struct RunTime
 {
@@ -76,7 +52,7 @@ RunTime oneRun(const QString& appDir)
 
     QElapsedTimer timer;
     timer.start();
-    const double cpuStart = cpuMs();
+    const double cpuStart = corvanebench::threadCpuMs();
     if (qEnvironmentVariableIsSet("BENCH_PHASES")) {
         QElapsedTimer scan;
         scan.start();
@@ -96,8 +72,8 @@ RunTime oneRun(const QString& appDir)
     QApplication::processEvents();
     if (qEnvironmentVariableIsSet("BENCH_PHASES"))
         std::fprintf(stderr, "  + events processed: %.1f ms (cpu %.1f ms)\n",
-                     double(timer.nsecsElapsed()) / 1e6, cpuMs() - cpuStart);
-    const RunTime t{double(timer.nsecsElapsed()) / 1e6, cpuMs() - cpuStart};
+                     double(timer.nsecsElapsed()) / 1e6, corvanebench::threadCpuMs() - cpuStart);
+    const RunTime t{double(timer.nsecsElapsed()) / 1e6, corvanebench::threadCpuMs() - cpuStart};
     if (main->childCount() < 1)
         std::fprintf(stderr, "no children\n");
     host.detachSnapIn();
@@ -117,30 +93,16 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString appDir = dir.path() + QStringLiteral("/app");
     AppFolder folder(appDir);
-    QDir().mkpath(folder.workAreaFolder("big"));
-    QFile f(folder.workingCopyPath("big"));
-    if (!f.open(QIODevice::WriteOnly))
+    if (!corvanebench::registerServer(folder, "big", corvanebench::bigConfig(hosts)))
         return 1;
-    f.write(bigConfig(hosts));
-    f.close();
-    Servers servers(folder);
-    servers.WriteDataToInI("big", "SERVER_NAME", "big");
-    servers.WriteDataToInI("big", "CONNECT_TYPE", "0");
 
-    std::vector<double> wall, cpu;
+    corvanebench::Times times;
     for (int i = 0; i < runs; ++i) {
         const RunTime t = oneRun(appDir);
-        wall.push_back(t.wallMs);
-        cpu.push_back(t.cpuMs);
+        times.add(t.wallMs, t.cpuMs);
     }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    // Wall time counts the waits of a shared machine too; CPU time is what the
-    // expansion itself costs.
-    std::printf("expand Main Server with %d virtual hosts (%d runs, target < 100 ms):\n"
-                "  wall median %.1f ms (fastest %.1f, slowest %.1f)\n"
-                "  cpu  median %.1f ms (fastest %.1f, slowest %.1f)\n",
-                hosts, runs, wall[wall.size() / 2], wall.front(), wall.back(), cpu[cpu.size() / 2],
-                cpu.front(), cpu.back());
+    const std::string what = "expand Main Server with " + std::to_string(hosts) + " virtual hosts (" +
+                             std::to_string(runs) + " runs, target < 100 ms)";
+    times.print(what.c_str());
     return 0;
 }

@@ -13,6 +13,8 @@
 #include "snapin/CorvaneSnapIn.h"
 #include "snapin/FindDialog.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -31,27 +33,6 @@
 using namespace corvane;
 
 namespace {
-
-QByteArray bigConfig(int hosts)
-{
-    QByteArray out = "ServerRoot /etc/apache2\nListen 80\nServerName main.example.org\n"
-                     "<Directory />\nOptions None\n</Directory>\n";
-    for (int i = 0; i < hosts; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        out += i % 2 ? "<VirtualHost *>\n" : "<VirtualHost 10.0.0.1:80>\n";
-        out += "ServerName host" + n + ".example.org\nDocumentRoot /var/www/host" + n + "\n";
-        out += "<Directory /var/www/host" + n + ">\nOptions None\n</Directory>\n";
-        out += "<Files secret" + n + ".txt>\nOptions None\n</Files>\n</VirtualHost>\n";
-    }
-    return out;
-}
-
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
 
 struct Case
 {
@@ -73,15 +54,8 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString appDir = dir.path() + QStringLiteral("/app");
     AppFolder folder(appDir);
-    QDir().mkpath(folder.workAreaFolder("big"));
-    QFile f(folder.workingCopyPath("big"));
-    if (!f.open(QIODevice::WriteOnly))
+    if (!corvanebench::registerServer(folder, "big", corvanebench::bigConfig(hosts)))
         return 1;
-    f.write(bigConfig(hosts));
-    f.close();
-    Servers servers(folder);
-    servers.WriteDataToInI("big", "SERVER_NAME", "big");
-    servers.WriteDataToInI("big", "CONNECT_TYPE", "0");
 
     ConsoleHost host;
     snapin::CorvaneSnapIn snapIn{folder};
@@ -113,11 +87,11 @@ int main(int argc, char** argv)
             dialog->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QString::fromLatin1(c.text));
             dialog->findChild<QCheckBox*>(QStringLiteral("chkDirectiveNamesOnly"))->setChecked(c.namesOnly);
             timer.restart();
-            const double cpuStart = cpuMs();
+            const double cpuStart = corvanebench::threadCpuMs();
             dialog->findNow();
             QApplication::processEvents();
             wall.push_back(double(timer.nsecsElapsed()) / 1e6);
-            cpu.push_back(cpuMs() - cpuStart);
+            cpu.push_back(corvanebench::threadCpuMs() - cpuStart);
         }
         for (auto* v : {&alone, &wall, &cpu})
             std::sort(v->begin(), v->end());

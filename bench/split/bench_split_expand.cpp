@@ -14,6 +14,8 @@
 #include "snapin/CorvaneSnapIn.h"
 #include "transfer/ServerModel.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -28,56 +30,31 @@ using namespace corvane;
 
 namespace {
 
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-struct Times
-{
-    std::vector<double> wall, cpu;
-    void add(double w, double c)
-    {
-        wall.push_back(w);
-        cpu.push_back(c);
-    }
-    void print(const char* what)
-    {
-        std::sort(wall.begin(), wall.end());
-        std::sort(cpu.begin(), cpu.end());
-        std::printf("%s:\n  wall median %.1f ms (fastest %.1f, slowest %.1f)\n"
-                    "  cpu  median %.1f ms (fastest %.1f, slowest %.1f)\n",
-                    what, wall[wall.size() / 2], wall.front(), wall.back(), cpu[cpu.size() / 2], cpu.front(),
-                    cpu.back());
-    }
-};
-
 // The model as the console loads it: every file read, the snapshot written
 // and read back; then the place of every line worked out (the files read
 // again and matched with the snapshot) by the first place asked for.
-bool loadModel(const QString& appDir, const std::string& server, Times& load, Times& places)
+bool loadModel(const QString& appDir, const std::string& server, corvanebench::Times& load,
+               corvanebench::Times& places)
 {
     const AppFolder folder(appDir);
     ConfigFile cf(appDir.toStdString());
     QElapsedTimer timer;
     timer.start();
-    double cpuStart = cpuMs();
+    double cpuStart = corvanebench::threadCpuMs();
     TreeReport report;
     std::string why;
     if (!ReadServerModel(folder, server, cf, report, why) || !cf.Serialize() || !cf.DeSerialize())
         return false;
-    load.add(double(timer.nsecsElapsed()) / 1e6, cpuMs() - cpuStart);
+    load.add(double(timer.nsecsElapsed()) / 1e6, corvanebench::threadCpuMs() - cpuStart);
     timer.restart();
-    cpuStart = cpuMs();
+    cpuStart = corvanebench::threadCpuMs();
     const ConfigFile::LinePlace place = cf.PlaceOf(cf.GetDirective(cf.GetDirectiveCount()));
-    places.add(double(timer.nsecsElapsed()) / 1e6, cpuMs() - cpuStart);
+    places.add(double(timer.nsecsElapsed()) / 1e6, corvanebench::threadCpuMs() - cpuStart);
     return place.line > 0;
 }
 
 // One console with the server loaded: Main Server expanded and listed.
-bool oneRun(const QString& appDir, Times& expand, int& children)
+bool oneRun(const QString& appDir, corvanebench::Times& expand, int& children)
 {
     const AppFolder folder(appDir);
     ConsoleHost host;
@@ -105,11 +82,11 @@ bool oneRun(const QString& appDir, Times& expand, int& children)
 
     QElapsedTimer timer;
     timer.start();
-    const double cpuStart = cpuMs();
+    const double cpuStart = corvanebench::threadCpuMs();
     window.selectScopeItem(main); // expands it once and lists its children
     window.scopeTree()->expand(window.scopeTree()->currentIndex());
     QApplication::processEvents();
-    expand.add(double(timer.nsecsElapsed()) / 1e6, cpuMs() - cpuStart);
+    expand.add(double(timer.nsecsElapsed()) / 1e6, corvanebench::threadCpuMs() - cpuStart);
     children = main->childCount();
     host.detachSnapIn();
     return true;
@@ -128,7 +105,7 @@ int main(int argc, char** argv)
     }
     const QString appDir = QString::fromLocal8Bit(argv[1]);
     const int runs = argc > 3 ? std::atoi(argv[3]) : 7;
-    Times load, places, expand;
+    corvanebench::Times load, places, expand;
     int children = 0;
     for (int i = 0; i < runs; ++i)
         if (!loadModel(appDir, argv[2], load, places) || !oneRun(appDir, expand, children)) {

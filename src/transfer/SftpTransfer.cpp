@@ -81,8 +81,6 @@ void SftpTransfer::statusAndLog(const QString& text)
 
 void SftpTransfer::runOffThread(const std::function<void()>& work)
 {
-    QEventLoop loop;
-    bool done = false;
     touch();
     QTimer watchdog;
     watchdog.setInterval(100);
@@ -96,19 +94,7 @@ void SftpTransfer::runOffThread(const std::function<void()>& work)
             m_current.load()->interrupt();
     });
     watchdog.start();
-    std::thread worker([&] {
-        work();
-        QMetaObject::invokeMethod(
-            m_context.get(),
-            [&] {
-                done = true;
-                loop.quit();
-            },
-            Qt::QueuedConnection);
-    });
-    while (!done)
-        loop.exec();
-    worker.join();
+    runWhileEventsRun(work);
 }
 
 bool SftpTransfer::ConnectSftp()
