@@ -5,6 +5,7 @@
 #include "CorvanectlRun.h"
 #include "Screenshot.h"
 #include "SnapinFixture.h"
+#include "TestFiles.h"
 
 #include "host/ScopeItem.h"
 #include "model/ConfigFile.h"
@@ -38,19 +39,6 @@ using namespace corvane::test;
 namespace {
 
 const QString kModules = QStringLiteral("/usr/lib/apache2/modules");
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // The 1-based number of the line of `file` that holds `text`; 0 when none does.
 int lineHolding(const QByteArray& file, const QByteArray& text)

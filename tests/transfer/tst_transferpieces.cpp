@@ -1,5 +1,7 @@
 // Work-area backups, dated names, line-end conversion, the diff and the
 // Debian Apache environment, on real files in a temporary application folder.
+#include "TestFiles.h"
+
 #include "registry/AppFolder.h"
 #include "transfer/ApacheEnvironment.h"
 #include "transfer/KnownHosts.h"
@@ -17,21 +19,10 @@
 #include <QTest>
 
 using namespace corvane;
+using corvane::test::readFile;
+using corvane::test::writeFile;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // Length of the longest common subsequence, the measure a shortest edit script must meet.
 int lcsLength(const std::vector<QByteArray>& a, const std::vector<QByteArray>& b)
