@@ -548,20 +548,29 @@ int addServer(const std::vector<std::string>& argv, const corvanectl::Options& o
                            text(folder.workingCopyPath(text(s.WizardServerName))));
 }
 
+// What fetch and upload check alike: the options parsed, --timeout and --tls
+// well-formed, one server name; "" when all is well.
+std::string transferArgsError(const Args& a, const char* command)
+{
+    if (!a.error.empty())
+        return a.error;
+    if (int seconds = 0; !parseTimeout(a, seconds))
+        return "--timeout needs a whole number of seconds, at least 1";
+    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
+                                                 tls->second != "optional" && tls->second != "never")
+        return "--tls must be required, optional or never";
+    if (a.positional.size() != 1)
+        return std::string(command) + " needs one server name";
+    return {};
+}
+
 int fetchServer(const std::vector<std::string>& argv, const corvanectl::Options& options)
 {
     const Args a =
         parse(argv, {"--timeout", "--tls"},
               {"--accept-new-host-key", "--accept-new-certificate", "--verbose", "--discard-changes"});
-    if (!a.error.empty())
-        return fail(a.error);
-    if (int seconds = 0; !parseTimeout(a, seconds))
-        return fail("--timeout needs a whole number of seconds, at least 1");
-    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
-                                                 tls->second != "optional" && tls->second != "never")
-        return fail("--tls must be required, optional or never");
-    if (a.positional.size() != 1)
-        return fail("fetch needs one server name");
+    if (const std::string why = transferArgsError(a, "fetch"); !why.empty())
+        return fail(why);
     const AppFolder folder(QString::fromStdString(options.appDir));
     const std::string name = registeredName(folder, a.positional[0]);
     if (name.empty())
@@ -651,15 +660,8 @@ int uploadServer(const std::vector<std::string>& argv, const corvanectl::Options
 {
     const Args a = parse(argv, {"--timeout", "--tls"},
                          {"--no-check", "--verbose", "--accept-new-host-key", "--accept-new-certificate"});
-    if (!a.error.empty())
-        return fail(a.error);
-    if (int seconds = 0; !parseTimeout(a, seconds))
-        return fail("--timeout needs a whole number of seconds, at least 1");
-    if (const auto tls = a.values.find("--tls"); tls != a.values.end() && tls->second != "required" &&
-                                                 tls->second != "optional" && tls->second != "never")
-        return fail("--tls must be required, optional or never");
-    if (a.positional.size() != 1)
-        return fail("upload needs one server name");
+    if (const std::string why = transferArgsError(a, "upload"); !why.empty())
+        return fail(why);
     const AppFolder folder(QString::fromStdString(options.appDir));
     const std::string name = registeredName(folder, a.positional[0]);
     if (name.empty())
