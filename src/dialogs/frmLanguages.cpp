@@ -107,7 +107,7 @@ void frmLanguages::FormLoad()
 {
     CorvaneDialog::FormLoad();
     m_cacheNegotiatedDocs->setCurrentIndex(-1);
-    const Directive* d = objConfigFile()->FindSubDirective("CacheNegotiatedDocs", lScopeDirNo());
+    const Directive* d = objConfigFile()->FindAppliedSubDirective("CacheNegotiatedDocs", lScopeDirNo());
     if (d && d->DirectiveNo() >= 1) {
         // The bare 1.3 form means On.
         const QString value = QString::fromStdString(Trim(d->GetParamList()));

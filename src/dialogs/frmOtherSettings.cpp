@@ -351,7 +351,7 @@ bool frmOtherSettings::SaveDirectivesFromGUI()
             any = any || !box->text().trimmed().isEmpty();
         any = any || !m_txtNoteName->text().trimmed().isEmpty();
         // The filter that compresses, unless the scope names it already.
-        const Directive* filter = model.FindSubDirective("SetOutputFilter", lScopeDirNo());
+        const Directive* filter = model.FindAppliedSubDirective("SetOutputFilter", lScopeDirNo());
         const bool named = filter && filter->DirectiveNo() >= 1 &&
                            UCase(filter->GetParamList()).find("DEFLATE") != std::string::npos;
         if (any && !named)
