@@ -91,9 +91,8 @@ public:
     // Every line of one file of the model (by server path, "" for a plain
     // file) exactly as it stands; empty when the model has no such file.
     std::vector<SourceLine> FileSourceLines(const std::string& serverPath);
-    // Where each of `wanted` stands, found in one pass over the files (a
-    // search over a large configuration asks for many lines at once); lines
-    // not in any file are left out.
+    // Where each of `wanted` stands, from the same places PlaceOf answers
+    // from; lines not in any file are left out.
     std::unordered_map<const Directive*, LinePlace>
     PlacesOf(const std::unordered_set<const Directive*>& wanted);
 

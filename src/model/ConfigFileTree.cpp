@@ -549,24 +549,12 @@ std::vector<ConfigFile::SourceLine> ConfigFile::FileSourceLines(const std::strin
 std::unordered_map<const Directive*, ConfigFile::LinePlace>
 ConfigFile::PlacesOf(const std::unordered_set<const Directive*>& wanted)
 {
-    if (m_layoutState == LayoutState::Pending)
-        attachWorkingCopy();
     std::unordered_map<const Directive*, LinePlace> out;
-    if (wanted.empty())
+    if (wanted.empty() || !ensurePlaces())
         return out;
-    for (const LayoutFile& f : m_files) {
-        // Pieces stand in file order: the line count only moves forward.
-        std::size_t pos = 0;
-        int line = 1;
-        for (const LayoutPiece& p : f.pieces) {
-            for (; pos < p.begin && pos < f.bytes.size(); ++pos)
-                if (f.bytes[pos] == '\n' ||
-                    (f.bytes[pos] == '\r' && (pos + 1 >= f.bytes.size() || f.bytes[pos + 1] != '\n')))
-                    ++line;
-            if (p.d && wanted.count(p.d))
-                out.emplace(p.d, LinePlace{f.serverPath, line});
-        }
-    }
+    for (const Directive* d : wanted)
+        if (const auto it = m_places.find(d); it != m_places.end())
+            out.emplace(d, LinePlace{m_files[it->second.file].serverPath, it->second.line});
     return out;
 }
 
