@@ -36,6 +36,32 @@ bool isExecutableFile(const QString& path)
     return info.isFile() && info.isExecutable();
 }
 
+// Runs an Apache binary with one flag that reads no configuration ("-v",
+// "-l") in the minimal environment and returns at most `maxBytes` of what it
+// printed; false when it did not start, did not finish within `timeoutMs`
+// (it is then killed) or, with `needSuccess`, did not exit with 0.
+bool askApache(const QString& program, const QString& flag, int timeoutMs, qint64 maxBytes, bool needSuccess,
+               QByteArray& output)
+{
+    QProcess process;
+    process.setProcessEnvironment(SyntaxCheck::minimalEnvironment());
+    process.setWorkingDirectory(QStringLiteral("/"));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, {flag});
+    if (!process.waitForStarted(timeoutMs))
+        return false;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return false;
+    }
+    if (needSuccess && (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0))
+        return false;
+    output = process.read(maxBytes);
+    return true;
+}
+
 } // namespace
 
 SyntaxCheck::SyntaxCheck(AppFolder folder)
@@ -97,23 +123,11 @@ QString SyntaxCheck::versionFromBanner(const QByteArray& output)
 QString SyntaxCheck::localApacheVersion(int timeoutMs) const
 {
     const QString apache = localApache();
-    if (apache.isEmpty())
-        return QString();
-    QProcess process;
-    process.setProcessEnvironment(minimalEnvironment());
-    process.setWorkingDirectory(QStringLiteral("/"));
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(apache, {QStringLiteral("-v")});
-    if (!process.waitForStarted(timeoutMs))
-        return QString();
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return QString();
-    }
+    QByteArray banner;
     // The banner is two short lines; anything past the first few bytes is not it.
-    return versionFromBanner(process.read(4096));
+    if (apache.isEmpty() || !askApache(apache, QStringLiteral("-v"), timeoutMs, 4096, false, banner))
+        return QString();
+    return versionFromBanner(banner);
 }
 
 QString SyntaxCheck::commandLine(const QString& checker, const QString& configPath)
@@ -400,12 +414,10 @@ QStringList SyntaxCheck::compiledInModules(const QString& version) const
     const auto found = known.constFind(checker);
     if (found != known.constEnd())
         return *found;
-    DOSOutputs runner;
-    runner.setEnvironment(minimalEnvironment());
-    runner.setWorkingDirectory(QStringLiteral("/"));
-    runner.setTimeout(10);
-    const QString out = runner.execute(checker, {QStringLiteral("-l")});
-    const QStringList modules = runner.exitCode() == 0 ? parseCompiledIn(out) : QStringList();
+    QByteArray out;
+    const QStringList modules = askApache(checker, QStringLiteral("-l"), 10000, 64 * 1024, true, out)
+                                    ? parseCompiledIn(QString::fromLocal8Bit(out))
+                                    : QStringList();
     known.insert(checker, modules);
     return modules;
 }
