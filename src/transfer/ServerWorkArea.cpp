@@ -227,19 +227,41 @@ bool ServerWorkArea::replaceTree(const QString& base, const TreeManifest& manife
             *error = QStringLiteral("%1 cannot be created.").arg(retired);
         return fail();
     }
+    // The folders swapped so far, so that a failed swap puts the old ones back.
+    struct Swap
+    {
+        QString current, old;
+        bool hadOld = false, placed = false;
+    };
+    std::vector<Swap> swaps;
+    const auto putBack = [&] {
+        for (const Swap& w : swaps) {
+            if (w.placed)
+                QDir(w.current).removeRecursively();
+            if (w.hadOld)
+                QDir().rename(w.old, w.current);
+        }
+        return fail();
+    };
     for (const char* folder : kFolders) {
         const QString name = QLatin1String(folder);
-        const QString current = base + QLatin1Char('/') + name;
+        Swap& w = swaps.emplace_back(Swap{base + QLatin1Char('/') + name, retired + QLatin1Char('/') + name});
         const QString incoming = staging + QLatin1Char('/') + name;
-        if (QFileInfo::exists(current) && !QDir().rename(current, retired + QLatin1Char('/') + name)) {
-            if (error)
-                *error = QStringLiteral("%1 cannot be replaced.").arg(current);
-            return fail();
+        if (QFileInfo::exists(w.current)) {
+            if (!QDir().rename(w.current, w.old)) {
+                if (error)
+                    *error = QStringLiteral("%1 cannot be replaced.").arg(w.current);
+                return putBack();
+            }
+            w.hadOld = true;
         }
-        if (QFileInfo::exists(incoming) && !QDir().rename(incoming, current)) {
-            if (error)
-                *error = QStringLiteral("%1 cannot be put in place.").arg(current);
-            return fail();
+        if (QFileInfo::exists(incoming)) {
+            if (!QDir().rename(incoming, w.current)) {
+                if (error)
+                    *error = QStringLiteral("%1 cannot be put in place.").arg(w.current);
+                return putBack();
+            }
+            w.placed = true;
         }
     }
     // What was sent belongs to the previous fetch.
