@@ -7,6 +7,7 @@
 // session, then the time to build the server's model from the work area.
 #include "CorvanectlRun.h"
 #include "SshdServer.h"
+#include "TestFiles.h"
 #include "VsftpdServer.h"
 
 #include "model/ConfigFile.h"
@@ -28,6 +29,7 @@
 #include <vector>
 
 using namespace corvane;
+using corvane::test::writeFile;
 
 namespace {
 
@@ -41,13 +43,6 @@ bool run(const QString& program, const QStringList& args, QString* output = null
     if (output)
         *output = QString::fromLocal8Bit(p.readAll());
     return p.exitCode() == 0;
-}
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
 }
 
 // /etc/apache2 as installed, with `sites` sites of its own, all enabled.
